@@ -1,0 +1,481 @@
+#include "DataPacket.h"
+
+#include <QJsonArray>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const char kMagic[4] = {'Q', 'U', 'L', 'P'};
+const quint8 kVersion = 1;
+const int kMaxFields = 4096;
+const int kMaxNameBytes = 1024;
+const quint32 kMaxFieldSize = 1u << 20;
+
+class Writer {
+public:
+    QByteArray out;
+    void u8(quint8 v) { out.append(char(v)); }
+    void u16(quint16 v)
+    {
+        char b[2];
+        qToLittleEndian(v, b);
+        out.append(b, 2);
+    }
+    void u32(quint32 v)
+    {
+        char b[4];
+        qToLittleEndian(v, b);
+        out.append(b, 4);
+    }
+    void i64(qint64 v)
+    {
+        char b[8];
+        qToLittleEndian(v, b);
+        out.append(b, 8);
+    }
+    void f64(double v)
+    {
+        quint64 bits;
+        std::memcpy(&bits, &v, 8);
+        i64(qint64(bits));
+    }
+    void bytes(const QByteArray &b) { out.append(b); }
+};
+
+class Reader {
+public:
+    explicit Reader(const QByteArray &b) : data(b) {}
+    const QByteArray &data;
+    qsizetype pos = 0;
+
+    qsizetype remaining() const { return data.size() - pos; }
+    void need(qsizetype n, const char *what)
+    {
+        if (n < 0 || remaining() < n)
+            throw EPacketError(QStringLiteral("Pacote de dados truncado (%1).").arg(QLatin1String(what)));
+    }
+    quint8 u8(const char *what)
+    {
+        need(1, what);
+        return quint8(data[pos++]);
+    }
+    quint16 u16(const char *what)
+    {
+        need(2, what);
+        quint16 v = qFromLittleEndian<quint16>(data.constData() + pos);
+        pos += 2;
+        return v;
+    }
+    quint32 u32(const char *what)
+    {
+        need(4, what);
+        quint32 v = qFromLittleEndian<quint32>(data.constData() + pos);
+        pos += 4;
+        return v;
+    }
+    qint64 i64(const char *what)
+    {
+        need(8, what);
+        qint64 v = qFromLittleEndian<qint64>(data.constData() + pos);
+        pos += 8;
+        return v;
+    }
+    double f64(const char *what)
+    {
+        quint64 bits = quint64(i64(what));
+        double v;
+        std::memcpy(&v, &bits, 8);
+        return v;
+    }
+    QString utf8(qsizetype n, const char *what)
+    {
+        need(n, what);
+        QByteArray raw = data.mid(pos, n);
+        pos += n;
+        QString s = QString::fromUtf8(raw);
+        if (s.toUtf8() != raw)
+            throw EPacketError(QStringLiteral("Pacote de dados com texto inválido (%1).").arg(QLatin1String(what)));
+        return s;
+    }
+};
+
+bool validType(quint8 t) { return t >= 1 && t <= 5; }
+
+}  // namespace
+
+QString fieldTypeName(TFieldType t)
+{
+    switch (t) {
+    case TFieldType::ftString: return QStringLiteral("string");
+    case TFieldType::ftFloat: return QStringLiteral("float");
+    case TFieldType::ftInteger: return QStringLiteral("integer");
+    case TFieldType::ftDateTime: return QStringLiteral("datetime");
+    case TFieldType::ftBoolean: return QStringLiteral("boolean");
+    }
+    return QStringLiteral("?");
+}
+
+bool fieldTypeFromName(const QString &name, TFieldType *out)
+{
+    static const struct { const char *n; TFieldType t; } map[] = {
+        {"string", TFieldType::ftString},     {"float", TFieldType::ftFloat},
+        {"integer", TFieldType::ftInteger},   {"datetime", TFieldType::ftDateTime},
+        {"boolean", TFieldType::ftBoolean},
+    };
+    for (const auto &m : map) {
+        if (name == QLatin1String(m.n)) {
+            *out = m.t;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString dateTimeToText(const QDateTime &dt)
+{
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime dateTimeFromText(const QString &s)
+{
+    const QString t = s.trimmed();
+    for (const char *fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz",
+                            "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd"}) {
+        QDateTime dt = QDateTime::fromString(t, QLatin1String(fmt));
+        if (dt.isValid())
+            return dt;
+    }
+    return QDateTime();
+}
+
+int TDataPacket::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant TDataPacket::coerce(const QVariant &v, TFieldType type)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant();
+    const int id = v.metaType().id();
+    switch (type) {
+    case TFieldType::ftString:
+        if (id == QMetaType::QDateTime)
+            return dateTimeToText(v.toDateTime());
+        if (id == QMetaType::Double || id == QMetaType::Float)
+            return QString::number(v.toDouble(), 'g', 15);
+        return v.toString();
+    case TFieldType::ftFloat: {
+        if (id == QMetaType::QString || id == QMetaType::QByteArray) {
+            bool ok = false;
+            const QString s = v.toString().trimmed();
+            double d = s.toDouble(&ok);
+            if (!ok)
+                throw EPacketError(QStringLiteral("'%1' não é um valor numérico válido.").arg(s));
+            return d;
+        }
+        bool ok = false;
+        double d = v.toDouble(&ok);
+        if (!ok)
+            throw EPacketError(QStringLiteral("Valor não numérico em campo numérico."));
+        return d;
+    }
+    case TFieldType::ftInteger: {
+        bool ok = false;
+        qint64 n;
+        if (id == QMetaType::Double || id == QMetaType::Float) {
+            double d = v.toDouble();
+            if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 9.0e18)
+                throw EPacketError(QStringLiteral("'%1' não é um valor inteiro válido.").arg(d));
+            return qint64(d);
+        }
+        n = v.toString().trimmed().toLongLong(&ok);
+        if (!ok && id != QMetaType::QString)
+            n = v.toLongLong(&ok);
+        if (!ok)
+            throw EPacketError(QStringLiteral("'%1' não é um valor inteiro válido.").arg(v.toString()));
+        return n;
+    }
+    case TFieldType::ftDateTime: {
+        if (id == QMetaType::QDateTime) {
+            QDateTime dt = v.toDateTime();
+            // Date-times are local wall-clock values without an offset.
+            return QDateTime(dt.date(), dt.time());
+        }
+        if (id == QMetaType::QDate)
+            return QDateTime(v.toDate(), QTime(0, 0));
+        QDateTime dt = dateTimeFromText(v.toString());
+        if (!dt.isValid())
+            throw EPacketError(QStringLiteral("'%1' não é uma data válida.").arg(v.toString()));
+        return dt;
+    }
+    case TFieldType::ftBoolean:
+        if (id == QMetaType::QString) {
+            const QString s = v.toString().trimmed().toLower();
+            if (s == QLatin1String("true") || s == QLatin1String("1") || s == QLatin1String("t"))
+                return true;
+            if (s == QLatin1String("false") || s == QLatin1String("0") || s == QLatin1String("f"))
+                return false;
+            throw EPacketError(QStringLiteral("'%1' não é um valor lógico válido.").arg(s));
+        }
+        return v.toBool();
+    }
+    return QVariant();
+}
+
+QByteArray TDataPacket::encode() const
+{
+    Writer w;
+    w.out.reserve(64 + rows.size() * fields.size() * 12);
+    w.bytes(QByteArray(kMagic, 4));
+    w.u8(kVersion);
+    w.u16(quint16(fields.size()));
+    for (const TFieldDef &f : fields) {
+        const QByteArray n = f.name.toUtf8();
+        w.u16(quint16(n.size()));
+        w.bytes(n);
+        w.u8(quint8(f.type));
+        w.u32(quint32(f.size));
+    }
+    w.u32(quint32(rows.size()));
+    for (const QVariantList &row : rows) {
+        for (int i = 0; i < fields.size(); ++i) {
+            const QVariant v = i < row.size() ? coerce(row[i], fields[i].type) : QVariant();
+            if (!v.isValid()) {
+                w.u8(0);
+                continue;
+            }
+            w.u8(1);
+            switch (fields[i].type) {
+            case TFieldType::ftString: {
+                const QByteArray b = v.toString().toUtf8();
+                w.u32(quint32(b.size()));
+                w.bytes(b);
+                break;
+            }
+            case TFieldType::ftFloat: w.f64(v.toDouble()); break;
+            case TFieldType::ftInteger: w.i64(v.toLongLong()); break;
+            case TFieldType::ftDateTime: {
+                const QDateTime dt = v.toDateTime();
+                w.i64(dt.date().toJulianDay());
+                w.u32(quint32(dt.time().msecsSinceStartOfDay()));
+                break;
+            }
+            case TFieldType::ftBoolean: w.u8(v.toBool() ? 1 : 0); break;
+            }
+        }
+    }
+    return w.out;
+}
+
+TDataPacket TDataPacket::decode(const QByteArray &bytes)
+{
+    Reader r(bytes);
+    r.need(4, "cabeçalho");
+    if (std::memcmp(bytes.constData(), kMagic, 4) != 0)
+        throw EPacketError(QStringLiteral("Os dados não são um pacote de dados."));
+    r.pos = 4;
+    const quint8 version = r.u8("versão");
+    if (version != kVersion)
+        throw EPacketError(QStringLiteral("Versão %1 de pacote de dados não suportada.").arg(version));
+    TDataPacket p;
+    const quint16 nfields = r.u16("campos");
+    if (nfields > kMaxFields)
+        throw EPacketError(QStringLiteral("Pacote de dados com campos demais."));
+    for (int i = 0; i < nfields; ++i) {
+        TFieldDef f;
+        const quint16 nlen = r.u16("nome do campo");
+        if (nlen == 0 || nlen > kMaxNameBytes)
+            throw EPacketError(QStringLiteral("Pacote de dados com nome de campo inválido."));
+        f.name = r.utf8(nlen, "nome do campo");
+        const quint8 t = r.u8("tipo do campo");
+        if (!validType(t))
+            throw EPacketError(QStringLiteral("Pacote de dados com tipo de campo %1 desconhecido.").arg(t));
+        f.type = TFieldType(t);
+        const quint32 size = r.u32("tamanho do campo");
+        if (size > kMaxFieldSize)
+            throw EPacketError(QStringLiteral("Pacote de dados com tamanho de campo inválido."));
+        f.size = int(size);
+        if (p.fieldIndex(f.name) >= 0)
+            throw EPacketError(QStringLiteral("Pacote de dados com o campo %1 repetido.").arg(f.name));
+        p.fields.append(f);
+    }
+    const quint32 nrows = r.u32("linhas");
+    // Every value takes at least its one-byte tag: a row count that the
+    // remaining bytes cannot hold is a lie, refused before any allocation.
+    if (nfields > 0 && quint64(nrows) * nfields > quint64(r.remaining()))
+        throw EPacketError(QStringLiteral("Pacote de dados truncado (linhas)."));
+    if (nfields == 0 && nrows != 0)
+        throw EPacketError(QStringLiteral("Pacote de dados com linhas sem campos."));
+    p.rows.reserve(nrows);
+    for (quint32 ri = 0; ri < nrows; ++ri) {
+        QVariantList row;
+        row.reserve(nfields);
+        for (int i = 0; i < nfields; ++i) {
+            const quint8 tag = r.u8("valor");
+            if (tag == 0) {
+                row.append(QVariant());
+                continue;
+            }
+            if (tag != 1)
+                throw EPacketError(QStringLiteral("Pacote de dados com marca de valor inválida."));
+            switch (p.fields[i].type) {
+            case TFieldType::ftString: {
+                const quint32 len = r.u32("texto");
+                if (qint64(len) > r.remaining())
+                    throw EPacketError(QStringLiteral("Pacote de dados truncado (texto)."));
+                row.append(r.utf8(qsizetype(len), "texto"));
+                break;
+            }
+            case TFieldType::ftFloat: row.append(r.f64("número")); break;
+            case TFieldType::ftInteger: row.append(r.i64("inteiro")); break;
+            case TFieldType::ftDateTime: {
+                const qint64 jd = r.i64("data");
+                const quint32 ms = r.u32("hora");
+                const QDate d = QDate::fromJulianDay(jd);
+                if (!d.isValid() || ms >= 86400000u)
+                    throw EPacketError(QStringLiteral("Pacote de dados com data inválida."));
+                row.append(QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms))));
+                break;
+            }
+            case TFieldType::ftBoolean: {
+                const quint8 b = r.u8("lógico");
+                if (b > 1)
+                    throw EPacketError(QStringLiteral("Pacote de dados com valor lógico inválido."));
+                row.append(b == 1);
+                break;
+            }
+            }
+        }
+        p.rows.append(std::move(row));
+    }
+    if (r.remaining() != 0)
+        throw EPacketError(QStringLiteral("Pacote de dados com bytes sobrando no fim."));
+    return p;
+}
+
+QJsonObject TDataPacket::toJson() const
+{
+    QJsonArray jf;
+    for (const TFieldDef &f : fields) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), f.name);
+        o.insert(QStringLiteral("type"), fieldTypeName(f.type));
+        if (f.type == TFieldType::ftString)
+            o.insert(QStringLiteral("size"), f.size);
+        jf.append(o);
+    }
+    QJsonArray jr;
+    for (const QVariantList &row : rows) {
+        QJsonArray a;
+        for (int i = 0; i < fields.size(); ++i) {
+            const QVariant v = i < row.size() ? coerce(row[i], fields[i].type) : QVariant();
+            if (!v.isValid()) {
+                a.append(QJsonValue::Null);
+                continue;
+            }
+            switch (fields[i].type) {
+            case TFieldType::ftString: a.append(v.toString()); break;
+            case TFieldType::ftFloat: a.append(v.toDouble()); break;
+            case TFieldType::ftInteger: a.append(double(v.toLongLong())); break;
+            case TFieldType::ftDateTime:
+                a.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+                break;
+            case TFieldType::ftBoolean: a.append(v.toBool()); break;
+            }
+        }
+        jr.append(a);
+    }
+    QJsonObject o;
+    o.insert(QStringLiteral("fields"), jf);
+    o.insert(QStringLiteral("rows"), jr);
+    return o;
+}
+
+TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
+{
+    if (!obj.value(QStringLiteral("fields")).isArray())
+        throw EPacketError(QStringLiteral("Pacote JSON sem a lista \"fields\"."));
+    TDataPacket p;
+    for (const QJsonValue &fv : obj.value(QStringLiteral("fields")).toArray()) {
+        if (!fv.isObject())
+            throw EPacketError(QStringLiteral("Pacote JSON com definição de campo inválida."));
+        const QJsonObject fo = fv.toObject();
+        TFieldDef f;
+        f.name = fo.value(QStringLiteral("name")).toString();
+        if (f.name.isEmpty())
+            throw EPacketError(QStringLiteral("Pacote JSON com campo sem nome."));
+        if (p.fieldIndex(f.name) >= 0)
+            throw EPacketError(QStringLiteral("Pacote JSON com o campo %1 repetido.").arg(f.name));
+        if (!fieldTypeFromName(fo.value(QStringLiteral("type")).toString(), &f.type))
+            throw EPacketError(QStringLiteral("Pacote JSON com tipo de campo desconhecido em %1.").arg(f.name));
+        if (f.type == TFieldType::ftString) {
+            const QJsonValue sv = fo.value(QStringLiteral("size"));
+            const double size = sv.toDouble(-1);
+            if (!sv.isDouble() || size < 0 || size > kMaxFieldSize || size != std::floor(size))
+                throw EPacketError(QStringLiteral("Pacote JSON com tamanho inválido no campo %1.").arg(f.name));
+            f.size = int(size);
+        }
+        p.fields.append(f);
+    }
+    const QJsonValue rv = obj.value(QStringLiteral("rows"));
+    if (!rv.isUndefined() && !rv.isArray())
+        throw EPacketError(QStringLiteral("Pacote JSON com \"rows\" inválido."));
+    for (const QJsonValue &row : rv.toArray()) {
+        if (!row.isArray() || row.toArray().size() != p.fields.size())
+            throw EPacketError(QStringLiteral("Pacote JSON com linha de tamanho diferente dos campos."));
+        const QJsonArray a = row.toArray();
+        QVariantList vals;
+        vals.reserve(a.size());
+        for (int i = 0; i < a.size(); ++i) {
+            const QJsonValue v = a[i];
+            if (v.isNull()) {
+                vals.append(QVariant());
+                continue;
+            }
+            const TFieldDef &f = p.fields[i];
+            bool typeOk = false;
+            switch (f.type) {
+            case TFieldType::ftString: typeOk = v.isString(); break;
+            case TFieldType::ftFloat:
+            case TFieldType::ftInteger: typeOk = v.isDouble(); break;
+            case TFieldType::ftDateTime: typeOk = v.isString(); break;
+            case TFieldType::ftBoolean: typeOk = v.isBool(); break;
+            }
+            if (!typeOk)
+                throw EPacketError(QStringLiteral("Pacote JSON com valor de tipo errado no campo %1.").arg(f.name));
+            vals.append(coerce(v.toVariant(), f.type));
+        }
+        p.rows.append(vals);
+    }
+    return p;
+}
+
+void registerDataPacketType()
+{
+    static const int id = qRegisterMetaType<TDataPacket>("TDataPacket");
+    Q_UNUSED(id);
+}
+
+bool isDataPacket(const QVariant &v)
+{
+    return v.isValid() && v.metaType().name() && qstrcmp(v.metaType().name(), "TDataPacket") == 0;
+}
+
+TDataPacket toDataPacket(const QVariant &v)
+{
+    if (!isDataPacket(v))
+        throw EPacketError(QStringLiteral("O valor não é um pacote de dados."));
+    return *static_cast<const TDataPacket *>(v.constData());
+}
+
+QVariant fromDataPacket(const TDataPacket &p)
+{
+    registerDataPacketType();
+    return QVariant::fromValue(p);
+}

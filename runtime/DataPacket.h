@@ -1,0 +1,81 @@
+#pragma once
+// The data packet: the content of a dataset (field definitions followed by
+// rows) carried in one value. It travels inside a QVariant between the
+// services and their callers, is saved to files (the colour file) and has a
+// JSON form for tools and tests.
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+
+enum class TFieldType : quint8 {
+    ftString = 1,
+    ftFloat = 2,
+    ftInteger = 3,
+    ftDateTime = 4,
+    ftBoolean = 5,
+};
+
+QString fieldTypeName(TFieldType t);
+bool fieldTypeFromName(const QString &name, TFieldType *out);
+
+struct TFieldDef {
+    QString name;
+    TFieldType type = TFieldType::ftString;
+    int size = 0;  // characters, for ftString only
+
+    bool operator==(const TFieldDef &o) const
+    {
+        return name == o.name && type == o.type && size == o.size;
+    }
+};
+
+// Raised when a packet cannot be decoded or does not fit the dataset that
+// receives it.
+class EPacketError : public std::runtime_error {
+public:
+    explicit EPacketError(const QString &msg) : std::runtime_error(msg.toStdString()) {}
+};
+
+class TDataPacket {
+public:
+    QList<TFieldDef> fields;
+    QList<QVariantList> rows;  // one value per field; an invalid QVariant is null
+
+    int fieldIndex(const QString &name) const;  // ignores letter case; -1 when absent
+    bool operator==(const TDataPacket &o) const { return fields == o.fields && rows == o.rows; }
+
+    // Binary form: "QULP", version, field definitions, rows with nulls. The
+    // decoder checks every length, count and type before using it.
+    QByteArray encode() const;
+    static TDataPacket decode(const QByteArray &bytes);
+
+    // JSON form: {"fields": [{"name", "type", "size"}], "rows": [[...]]}.
+    QJsonObject toJson() const;
+    static TDataPacket fromJson(const QJsonObject &obj);
+
+    // A value converted to the field type's canonical QVariant (QString,
+    // double, qint64, QDateTime, bool) or an invalid QVariant for null.
+    // Throws EPacketError when the value cannot be converted.
+    static QVariant coerce(const QVariant &v, TFieldType type);
+};
+
+Q_DECLARE_METATYPE(TDataPacket)
+
+// Registers the packet's variant type under its fixed name "TDataPacket";
+// every binary that puts packets into variants calls it before use (the
+// module and its hosts agree on the type through that name).
+void registerDataPacketType();
+
+// True when the variant holds a data packet.
+bool isDataPacket(const QVariant &v);
+TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
+QVariant fromDataPacket(const TDataPacket &p);
+
+// Date-time text as the runtime writes and reads it: "YYYY-MM-DD HH:MM:SS".
+QString dateTimeToText(const QDateTime &dt);
+QDateTime dateTimeFromText(const QString &s);  // invalid when the text is not a date-time

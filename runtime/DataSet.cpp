@@ -1,0 +1,564 @@
+#include "DataSet.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+
+int compareValues(const QVariant &a, const QVariant &b, TFieldType type)
+{
+    const bool an = !a.isValid(), bn = !b.isValid();
+    if (an || bn)
+        return an == bn ? 0 : (an ? -1 : 1);
+    switch (type) {
+    case TFieldType::ftString: return QString::compare(a.toString(), b.toString(), Qt::CaseSensitive);
+    case TFieldType::ftFloat: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case TFieldType::ftInteger: {
+        const qint64 x = a.toLongLong(), y = b.toLongLong();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case TFieldType::ftDateTime: {
+        const QDateTime x = a.toDateTime(), y = b.toDateTime();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case TFieldType::ftBoolean: return int(a.toBool()) - int(b.toBool());
+    }
+    return 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TField
+
+QVariant TField::convert(const QVariant &v) const
+{
+    QVariant c;
+    try {
+        c = TDataPacket::coerce(v, m_def.type);
+    } catch (const EPacketError &e) {
+        throw EConvertError(QStringLiteral("%1 (campo %2)").arg(QString::fromUtf8(e.what()), m_def.name));
+    }
+    if (m_def.type == TFieldType::ftString && m_def.size > 0 && c.isValid()) {
+        const QString s = c.toString();
+        if (s.size() > m_def.size)
+            c = s.left(m_def.size);
+    }
+    return c;
+}
+
+QVariant TField::Value() const
+{
+    const TDataSet *ds = m_ds;
+    if (ds->m_state == TDataSetState::dsInsert || ds->m_state == TDataSetState::dsEdit)
+        return ds->m_buffer.value(m_index);
+    if (ds->m_cur < 0)
+        return QVariant();
+    return ds->m_rows[size_t(ds->m_view[ds->m_cur])].value(m_index);
+}
+
+void TField::SetValue(const QVariant &v)
+{
+    if (m_ds->m_state != TDataSetState::dsInsert && m_ds->m_state != TDataSetState::dsEdit)
+        throw EDatabaseError(QStringLiteral("%1: o conjunto de dados não está em edição nem em inclusão.")
+                                 .arg(m_ds->objectName()));
+    m_ds->m_buffer[m_index] = convert(v);
+}
+
+QString TField::AsString() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return QString();
+    switch (m_def.type) {
+    case TFieldType::ftDateTime: return dateTimeToText(v.toDateTime());
+    case TFieldType::ftFloat: return QString::number(v.toDouble(), 'g', 15);
+    case TFieldType::ftBoolean: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default: return v.toString();
+    }
+}
+
+double TField::AsFloat() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return 0.0;
+    return TDataPacket::coerce(v, TFieldType::ftFloat).toDouble();
+}
+
+qint64 TField::AsInteger() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return 0;
+    try {
+        return TDataPacket::coerce(v, TFieldType::ftInteger).toLongLong();
+    } catch (const EPacketError &e) {
+        throw EConvertError(QString::fromUtf8(e.what()));
+    }
+}
+
+QDateTime TField::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (!v.isValid())
+        return QDateTime();
+    try {
+        return TDataPacket::coerce(v, TFieldType::ftDateTime).toDateTime();
+    } catch (const EPacketError &e) {
+        throw EConvertError(QString::fromUtf8(e.what()));
+    }
+}
+
+bool TField::AsBoolean() const
+{
+    const QVariant v = Value();
+    return v.isValid() && TDataPacket::coerce(v, TFieldType::ftBoolean).toBool();
+}
+
+// ---------------------------------------------------------------- TDataSet
+
+TDataSet::TDataSet(QObject *owner) : QObject(owner) {}
+TDataSet::~TDataSet() = default;
+
+TField *TDataSet::AddField(const QString &name, TFieldType type, int size, bool visible,
+                           const QString &displayLabel)
+{
+    if (Active())
+        throw EDatabaseError(QStringLiteral("%1: campos não podem ser criados com o conjunto aberto.").arg(objectName()));
+    if (FindField(name))
+        throw EDatabaseError(QStringLiteral("%1: campo %2 repetido.").arg(objectName(), name));
+    TFieldDef def{name, type, type == TFieldType::ftString ? size : 0};
+    m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), def));
+    TField *f = m_fields.back().get();
+    f->Visible = visible;
+    f->DisplayLabel = displayLabel;
+    return f;
+}
+
+void TDataSet::ClearFields()
+{
+    Close();
+    m_fields.clear();
+}
+
+TField *TDataSet::FindField(const QString &name) const
+{
+    for (const auto &f : m_fields)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+TField *TDataSet::FieldByName(const QString &name) const
+{
+    TField *f = FindField(name);
+    if (!f)
+        throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), name));
+    return f;
+}
+
+QList<TFieldDef> TDataSet::fieldDefs() const
+{
+    QList<TFieldDef> defs;
+    for (const auto &f : m_fields)
+        defs.append(f->Def());
+    return defs;
+}
+
+void TDataSet::Close()
+{
+    m_rows.clear();
+    m_view.clear();
+    m_cur = -1;
+    m_eof = m_bof = true;
+    m_buffer.clear();
+    m_state = TDataSetState::dsInactive;
+    Q_EMIT rowsReset();
+}
+
+void TDataSet::requireActive() const
+{
+    if (!Active())
+        throw EDatabaseError(QStringLiteral("%1: operação não permitida em um conjunto de dados fechado.").arg(objectName()));
+}
+
+void TDataSet::openEmpty()
+{
+    m_rows.clear();
+    m_state = TDataSetState::dsBrowse;
+    rebuildView();
+    Q_EMIT rowsReset();
+}
+
+void TDataSet::loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields)
+{
+    if (adoptFields) {
+        m_fields.clear();
+        for (const TFieldDef &d : defs)
+            m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
+    }
+    m_rows = std::move(rows);
+    m_buffer.clear();
+    m_state = TDataSetState::dsBrowse;
+    rebuildView();
+    Q_EMIT rowsReset();
+}
+
+void TDataSet::rebuildView(int keepStorageRow)
+{
+    const int keep = keepStorageRow >= 0 ? keepStorageRow
+                                         : (m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1);
+    m_view.clear();
+    m_view.reserve(qsizetype(m_rows.size()));
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        if (!m_filtered || !m_filter || m_filter(*this, m_rows[size_t(i)]))
+            m_view.append(i);
+    if (!m_indexFieldNames.isEmpty()) {
+        QList<TField *> keys;
+        for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            keys.append(FieldByName(n.trimmed()));
+        std::stable_sort(m_view.begin(), m_view.end(), [&](int a, int b) {
+            for (TField *k : keys) {
+                const int c = compareValues(m_rows[size_t(a)].value(k->Index()), m_rows[size_t(b)].value(k->Index()),
+                                            k->DataType());
+                if (c != 0)
+                    return c < 0;
+            }
+            return false;
+        });
+    }
+    int pos = keep >= 0 ? int(m_view.indexOf(keep)) : -1;
+    if (pos < 0)
+        pos = m_view.isEmpty() ? -1 : 0;
+    m_cur = pos;
+    m_bof = m_eof = m_view.isEmpty();
+    if (!m_view.isEmpty() && pos == 0)
+        m_bof = true;
+}
+
+void TDataSet::setCursor(int viewIndex)
+{
+    m_cur = viewIndex;
+    Q_EMIT currentChanged(RecNo());
+}
+
+void TDataSet::SetRecNo(int recNo)
+{
+    requireActive();
+    if (m_view.isEmpty())
+        return;
+    m_bof = m_eof = false;
+    setCursor(std::clamp(recNo, 1, int(m_view.size())) - 1);
+}
+
+void TDataSet::First()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+    setCursor(m_view.isEmpty() ? -1 : 0);
+}
+
+void TDataSet::Last()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_eof = true;
+    m_bof = m_view.isEmpty();
+    setCursor(m_view.isEmpty() ? -1 : int(m_view.size()) - 1);
+}
+
+void TDataSet::Next()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_bof = false;
+    if (m_cur < 0 || m_cur + 1 >= m_view.size()) {
+        m_eof = true;
+        return;
+    }
+    m_eof = false;
+    setCursor(m_cur + 1);
+}
+
+void TDataSet::Prior()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_eof = false;
+    if (m_cur <= 0) {
+        m_bof = true;
+        return;
+    }
+    m_bof = false;
+    setCursor(m_cur - 1);
+}
+
+void TDataSet::Insert()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_buffer = QVector<QVariant>(qsizetype(m_fields.size()));
+    m_insertAt = m_cur < 0 ? int(m_rows.size()) : m_view[m_cur] + 1;
+    m_state = TDataSetState::dsInsert;
+}
+
+void TDataSet::Append()
+{
+    requireActive();
+    if (m_state != TDataSetState::dsBrowse)
+        Post();
+    m_buffer = QVector<QVariant>(qsizetype(m_fields.size()));
+    m_insertAt = int(m_rows.size());
+    m_state = TDataSetState::dsInsert;
+}
+
+void TDataSet::Edit()
+{
+    requireActive();
+    if (m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert)
+        return;
+    if (m_cur < 0) {
+        Insert();
+        return;
+    }
+    m_buffer = m_rows[size_t(m_view[m_cur])];
+    m_state = TDataSetState::dsEdit;
+}
+
+void TDataSet::Post()
+{
+    requireActive();
+    if (m_state == TDataSetState::dsInsert) {
+        const int at = std::clamp(m_insertAt, 0, int(m_rows.size()));
+        m_rows.insert(m_rows.begin() + at, m_buffer);
+        m_state = TDataSetState::dsBrowse;
+        m_buffer.clear();
+        if (m_indexFieldNames.isEmpty() && !m_filtered) {
+            // Unordered and unfiltered, the view is the storage order
+            // 0..n-1: it grows by one index and the new row is at `at`.
+            m_view.append(int(m_rows.size()) - 1);
+            m_bof = m_eof = false;
+            m_cur = at;
+        } else {
+            for (int &i : m_view)
+                if (i >= at)
+                    ++i;
+            rebuildView(at);
+        }
+        Q_EMIT rowsReset();
+        Q_EMIT currentChanged(RecNo());
+    } else if (m_state == TDataSetState::dsEdit) {
+        const int at = m_view[m_cur];
+        m_rows[size_t(at)] = m_buffer;
+        m_state = TDataSetState::dsBrowse;
+        m_buffer.clear();
+        if (!m_indexFieldNames.isEmpty() || m_filtered)
+            rebuildView(at);
+        Q_EMIT rowsReset();
+        Q_EMIT currentChanged(RecNo());
+    }
+}
+
+void TDataSet::Cancel()
+{
+    if (m_state == TDataSetState::dsInsert || m_state == TDataSetState::dsEdit) {
+        m_state = TDataSetState::dsBrowse;
+        m_buffer.clear();
+    }
+}
+
+void TDataSet::Delete()
+{
+    requireActive();
+    Cancel();
+    if (m_cur < 0)
+        return;
+    const int at = m_view[m_cur];
+    m_rows.erase(m_rows.begin() + at);
+    const int keepView = m_cur;
+    m_view.removeAt(m_cur);
+    for (int &i : m_view)
+        if (i > at)
+            --i;
+    if (m_view.isEmpty()) {
+        m_cur = -1;
+        m_bof = m_eof = true;
+    } else {
+        m_cur = std::min(keepView, int(m_view.size()) - 1);
+    }
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged(RecNo());
+}
+
+void TDataSet::EmptyDataSet()
+{
+    requireActive();
+    Cancel();
+    m_rows.clear();
+    m_view.clear();
+    m_cur = -1;
+    m_bof = m_eof = true;
+    Q_EMIT rowsReset();
+}
+
+bool TDataSet::Locate(const QString &fieldName, const QVariant &value, bool caseInsensitive)
+{
+    requireActive();
+    TField *f = FieldByName(fieldName);
+    const int fi = f->Index();
+    QVariant want;
+    try {
+        want = f->convert(value);
+    } catch (const EConvertError &) {
+        return false;
+    }
+    for (int k = 0; k < m_view.size(); ++k) {
+        const QVariant &v = m_rows[size_t(m_view[k])][fi];
+        bool eq;
+        if (f->DataType() == TFieldType::ftString && v.isValid() && want.isValid())
+            eq = QString::compare(v.toString(), want.toString(),
+                                  caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+        else
+            eq = compareValues(v, want, f->DataType()) == 0;
+        if (eq) {
+            if (m_state != TDataSetState::dsBrowse)
+                Post();
+            m_bof = m_eof = false;
+            setCursor(k);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TDataSet::SetIndexFieldNames(const QString &names)
+{
+    for (const QString &n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        FieldByName(n.trimmed());  // raises for an unknown field
+    m_indexFieldNames = names;
+    if (Active()) {
+        rebuildView();
+        Q_EMIT rowsReset();
+    }
+}
+
+void TDataSet::SetFilter(FilterFn fn)
+{
+    m_filter = std::move(fn);
+    if (Active() && m_filtered) {
+        rebuildView();
+        Q_EMIT rowsReset();
+    }
+}
+
+void TDataSet::SetFiltered(bool on)
+{
+    m_filtered = on;
+    if (Active()) {
+        rebuildView();
+        Q_EMIT rowsReset();
+    }
+}
+
+QVariant TDataSet::valueAt(int visibleRow, int field) const
+{
+    if (visibleRow < 0 || visibleRow >= m_view.size())
+        return QVariant();
+    return m_rows[size_t(m_view[visibleRow])].value(field);
+}
+
+TDataPacket TDataSet::Data() const
+{
+    TDataPacket p;
+    p.fields = fieldDefs();
+    p.rows.reserve(m_view.size());
+    // The packet holds every row in storage order, whatever the filter.
+    for (const auto &r : m_rows)
+        p.rows.append(QVariantList(r.begin(), r.end()));
+    return p;
+}
+
+void TDataSet::SetData(const TDataPacket &packet)
+{
+    Cancel();
+    if (m_fields.empty()) {
+        std::vector<QVector<QVariant>> rows;
+        rows.reserve(size_t(packet.rows.size()));
+        for (const QVariantList &r : packet.rows) {
+            QVector<QVariant> row(packet.fields.size());
+            for (int i = 0; i < packet.fields.size(); ++i)
+                row[i] = TDataPacket::coerce(r.value(i), packet.fields[i].type);
+            rows.push_back(std::move(row));
+        }
+        loadRows(packet.fields, std::move(rows), true);
+        return;
+    }
+    // Declared fields bind the packet's fields by name.
+    QVector<int> src(qsizetype(m_fields.size()));
+    for (const auto &f : m_fields) {
+        const int i = packet.fieldIndex(f->FieldName());
+        if (i < 0)
+            throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
+        const TFieldType pt = packet.fields[i].type, ft = f->DataType();
+        const auto numeric = [](TFieldType t) { return t == TFieldType::ftFloat || t == TFieldType::ftInteger; };
+        if (pt != ft && !(numeric(pt) && numeric(ft)))
+            throw EDatabaseError(QStringLiteral("%1: tipo incompatível no campo '%2' (%3 esperado, %4 recebido).")
+                                     .arg(objectName(), f->FieldName(), fieldTypeName(ft), fieldTypeName(pt)));
+        src[f->Index()] = i;
+    }
+    std::vector<QVector<QVariant>> rows;
+    rows.reserve(size_t(packet.rows.size()));
+    for (const QVariantList &r : packet.rows) {
+        QVector<QVariant> row(qsizetype(m_fields.size()));
+        for (const auto &f : m_fields)
+            row[f->Index()] = f->convert(r.value(src[f->Index()]));
+        rows.push_back(std::move(row));
+    }
+    loadRows({}, std::move(rows), false);
+}
+
+// ---------------------------------------------------------------- TClientDataSet
+
+void TClientDataSet::CreateDataSet()
+{
+    if (m_fields.empty())
+        throw EDatabaseError(QStringLiteral("%1: nenhum campo definido.").arg(objectName()));
+    openEmpty();
+}
+
+void TClientDataSet::Open()
+{
+    if (!Active())
+        CreateDataSet();
+}
+
+void TClientDataSet::LoadFromFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(path, f.errorString()));
+    const QByteArray bytes = f.readAll();
+    try {
+        SetData(TDataPacket::decode(bytes));
+    } catch (const EPacketError &e) {
+        throw EDatabaseError(QStringLiteral("Arquivo %1 inválido: %2").arg(path, QString::fromUtf8(e.what())));
+    }
+}
+
+void TClientDataSet::SaveToFile(const QString &path) const
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(Data().encode()) < 0 || !f.commit())
+        throw EDatabaseError(QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(path, f.errorString()));
+}

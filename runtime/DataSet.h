@@ -1,0 +1,155 @@
+#pragma once
+// In-memory datasets: TDataSet holds field definitions, rows and a cursor;
+// TClientDataSet adds the packet (load and save whole) and the in-memory
+// table; TADOQuery (ADO.h) fills a TDataSet from a statement's result.
+
+#include "DataPacket.h"
+#include "Exceptions.h"
+
+#include <QObject>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDataSet;
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+class TField {
+public:
+    TField(TDataSet *ds, int index, const TFieldDef &def) : m_ds(ds), m_index(index), m_def(def) {}
+
+    const QString &FieldName() const { return m_def.name; }
+    TFieldType DataType() const { return m_def.type; }
+    int Size() const { return m_def.size; }
+    int Index() const { return m_index; }
+    const TFieldDef &Def() const { return m_def; }
+
+    bool Visible = true;
+    QString DisplayLabel;  // empty: the field name
+    int DisplayWidth = 0;
+    QString displayName() const { return DisplayLabel.isEmpty() ? m_def.name : DisplayLabel; }
+
+    // The value of the current row (or of the row being edited).
+    QVariant Value() const;
+    void SetValue(const QVariant &v);  // converted to the field's type; texts cut to Size
+    bool IsNull() const { return !Value().isValid(); }
+    void Clear() { SetValue(QVariant()); }
+
+    QString AsString() const;    // null gives ""
+    double AsFloat() const;      // null gives 0
+    qint64 AsInteger() const;    // null gives 0
+    QDateTime AsDateTime() const;
+    bool AsBoolean() const;
+    void SetAsString(const QString &s) { SetValue(s); }
+    void SetAsFloat(double d) { SetValue(d); }
+    void SetAsInteger(qint64 n) { SetValue(n); }
+    void SetAsDateTime(const QDateTime &dt) { SetValue(dt); }
+
+    // A value converted to this field's type, texts cut to its width.
+    QVariant convert(const QVariant &v) const;
+
+private:
+    TDataSet *m_ds;
+    int m_index;
+    TFieldDef m_def;
+};
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSet(QObject *owner = nullptr);
+    ~TDataSet() override;
+
+    // Field definitions. Declared fields survive Close and decide what a
+    // packet or a statement's result may put into the dataset.
+    TField *AddField(const QString &name, TFieldType type, int size = 0, bool visible = true,
+                     const QString &displayLabel = QString());
+    void ClearFields();
+    int FieldCount() const { return int(m_fields.size()); }
+    TField *Fields(int i) const { return m_fields.at(size_t(i)).get(); }
+    TField *FindField(const QString &name) const;  // ignores case; nullptr when absent
+    TField *FieldByName(const QString &name) const;  // raises EDatabaseError when absent
+    QList<TFieldDef> fieldDefs() const;
+
+    bool Active() const { return m_state != TDataSetState::dsInactive; }
+    TDataSetState State() const { return m_state; }
+    virtual void Close();
+
+    // Cursor over the visible rows (index order, filter applied).
+    int RecordCount() const { return int(m_view.size()); }
+    bool IsEmpty() const { return m_view.isEmpty(); }
+    bool Eof() const { return m_eof; }
+    bool Bof() const { return m_bof; }
+    int RecNo() const { return m_cur < 0 ? 0 : m_cur + 1; }  // 1-based; 0 when empty
+    void SetRecNo(int recNo);
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+
+    // Editing.
+    void Insert();  // new row placed after the current row
+    void Append();  // new row placed at the end
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void EmptyDataSet();
+
+    bool Locate(const QString &fieldName, const QVariant &value, bool caseInsensitive = true);
+
+    // Order of the rows by these fields (separated by ';'); empty: storage order.
+    QString IndexFieldNames() const { return m_indexFieldNames; }
+    void SetIndexFieldNames(const QString &names);
+
+    // Filter: when Filtered is on, only rows the predicate accepts are seen.
+    using FilterFn = std::function<bool(const TDataSet &ds, const QVector<QVariant> &row)>;
+    void SetFilter(FilterFn fn);
+    void SetFiltered(bool on);
+    bool Filtered() const { return m_filtered; }
+
+    // Whole content as a packet, and replaced from one.
+    TDataPacket Data() const;
+    void SetData(const TDataPacket &packet);
+
+    // Row storage access for views (the grid model): visible row i.
+    QVariant valueAt(int visibleRow, int field) const;
+
+Q_SIGNALS:
+    void rowsReset();                // rows or fields replaced
+    void currentChanged(int recNo);  // cursor moved
+
+protected:
+    friend class TField;
+    // Replaces fields (when none are declared) and rows; opens the dataset.
+    void loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields);
+    void openEmpty();
+    void requireActive() const;
+    void rebuildView(int keepStorageRow = -1);
+    void setCursor(int viewIndex);
+
+    std::vector<std::unique_ptr<TField>> m_fields;
+    std::vector<QVector<QVariant>> m_rows;
+    QList<int> m_view;  // storage indexes of the visible rows, in order
+    int m_cur = -1;     // index into m_view
+    bool m_eof = true, m_bof = true;
+    TDataSetState m_state = TDataSetState::dsInactive;
+    QVector<QVariant> m_buffer;  // row being inserted or edited
+    int m_insertAt = -1;         // storage index for an inserted row
+    QString m_indexFieldNames;
+    FilterFn m_filter;
+    bool m_filtered = false;
+};
+
+class TClientDataSet : public TDataSet {
+    Q_OBJECT
+public:
+    using TDataSet::TDataSet;
+    // Creates the empty in-memory table from the declared fields.
+    void CreateDataSet();
+    void Open();
+    void LoadFromFile(const QString &path);  // raises on a missing or corrupt file
+    void SaveToFile(const QString &path) const;
+};

@@ -1,0 +1,49 @@
+#pragma once
+// The exception classes of the component runtime. Every failure that the
+// runtime raises is one of these, carrying a readable message.
+
+#include <QString>
+#include <exception>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString &Message() const { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// A dataset or field used the wrong way (a missing field, a bad state).
+class EDatabaseError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A statement or connection that the database refused.
+class EADOError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// A value that cannot be converted to the type asked for.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Ends an operation silently: whoever raised it has already told the user.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+};
+
+// The message of any exception, for reports.
+inline QString exceptionMessage(const std::exception &e)
+{
+    if (auto *ex = dynamic_cast<const Exception *>(&e))
+        return ex->Message();
+    return QString::fromUtf8(e.what());
+}

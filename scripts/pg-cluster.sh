@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# A throwaway PostgreSQL 15 cluster on loopback, for the tests.
+#
+#   eval "$(scripts/pg-cluster.sh start)"   # sets QUL_PG_DIR, QUL_PG_PORT, QUL_PG_TEST
+#   scripts/pg-cluster.sh stop "$QUL_PG_DIR"
+#
+# start creates a fresh cluster in a new /tmp/qulpg.XXXXXX folder owned by the
+# postgres user (the server refuses to run as root), listening on 127.0.0.1 at
+# the first free port from 55432 up, its unix socket inside that folder, trust
+# authentication. Only the export lines go to stdout; progress and errors go
+# to stderr. stop shuts the cluster down and removes the folder.
+set -euo pipefail
+
+PG_BIN=${QUL_PG_BIN:-/usr/lib/postgresql/15/bin}
+FIRST_PORT=${QUL_PG_FIRST_PORT:-55432}
+PG_USER=postgres
+
+log() { echo "pg-cluster: $*" >&2; }
+die() { log "$*"; exit 1; }
+
+usage() {
+  cat >&2 <<USAGE
+usage: $0 start
+       $0 stop [DIR]     (DIR defaults to \$QUL_PG_DIR)
+USAGE
+  exit 1
+}
+
+# Runs a command as the postgres user: runuser when root, directly when we
+# are postgres already, sudo otherwise.
+as_pg() {
+  if [ "$(id -u)" -eq 0 ]; then
+    runuser -u "$PG_USER" -- "$@"
+  elif [ "$(id -un)" = "$PG_USER" ]; then
+    "$@"
+  else
+    sudo -u "$PG_USER" -- "$@"
+  fi
+}
+
+port_in_use() {
+  # A successful connect means someone listens there.
+  (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+
+# Only folders this script makes may be stopped and removed.
+check_dir() {
+  case "$1" in
+    /tmp/qulpg.??????) ;;
+    *) die "refusing to touch '$1': not a folder made by '$0 start' (/tmp/qulpg.XXXXXX)" ;;
+  esac
+}
+
+stop_cluster() {
+  local dir=$1
+  check_dir "$dir"
+  [ -d "$dir" ] || { log "$dir does not exist; nothing to stop"; return 0; }
+  # The folder is the postgres user's and closed to others: look inside as postgres.
+  if as_pg test -f "$dir/data/postmaster.pid"; then
+    as_pg "$PG_BIN/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop >&2 \
+      || log "pg_ctl stop failed (see $dir/server.log); removing the folder anyway"
+  fi
+  as_pg rm -rf -- "$dir" 2>/dev/null || rm -rf -- "$dir"
+}
+
+start_cluster() {
+  [ -x "$PG_BIN/initdb" ] || die "$PG_BIN/initdb not found; run scripts/install-deps.sh"
+  id "$PG_USER" >/dev/null 2>&1 || die "user $PG_USER does not exist; run scripts/install-deps.sh"
+
+  # The postgres user cannot enter root's working folder; work from /tmp.
+  cd /tmp
+
+  local dir
+  dir=$(as_pg mktemp -d /tmp/qulpg.XXXXXX) || die "cannot create a folder as $PG_USER"
+  # From here on a failure removes the half-made cluster.
+  CLUSTER_DIR=$dir
+  trap 'rc=$?; [ $rc -eq 0 ] || stop_cluster "$CLUSTER_DIR"' EXIT
+
+  log "initdb in $dir/data"
+  local out
+  out=$(as_pg "$PG_BIN/initdb" -D "$dir/data" -U postgres --auth=trust \
+          --locale=C.UTF-8 -E UTF8 2>&1) \
+    || { printf '%s\n' "$out" >&2; die "initdb failed"; }
+
+  # Settings for a disposable test server: no durability, many connections.
+  as_pg tee -a "$dir/data/postgresql.conf" >/dev/null <<CONF
+
+# throwaway test cluster (scripts/pg-cluster.sh)
+listen_addresses = '127.0.0.1'
+unix_socket_directories = '$dir'
+max_connections = 200
+shared_buffers = 32MB
+fsync = off
+synchronous_commit = off
+full_page_writes = off
+logging_collector = off
+log_min_messages = warning
+CONF
+
+  # Take the first free port; if another process grabs it before the server
+  # binds, try the next one. Any other start failure ends the attempt.
+  local port=$FIRST_PORT tries=0 started=0
+  while [ $tries -lt 50 ]; do
+    if ! port_in_use "$port"; then
+      as_pg rm -f "$dir/server.log"
+      if as_pg "$PG_BIN/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+           -o "-p $port" start >/dev/null 2>&1; then
+        started=1
+        break
+      fi
+      if ! as_pg grep -q -e 'could not bind' -e 'could not create any TCP/IP sockets' \
+             -e 'could not create lock file' "$dir/server.log" 2>/dev/null; then
+        as_pg tail -n 20 "$dir/server.log" >&2 2>/dev/null || true
+        die "the server did not start"
+      fi
+      log "port $port was taken meanwhile; trying the next one"
+    fi
+    port=$((port + 1))
+    tries=$((tries + 1))
+  done
+  [ $started -eq 1 ] || die "no free port from $FIRST_PORT to $((FIRST_PORT + 49))"
+
+  as_pg "$PG_BIN/pg_isready" -q -h 127.0.0.1 -p "$port" -t 30 \
+    || die "server on port $port does not accept connections"
+
+  trap - EXIT
+  log "PostgreSQL 15 running on 127.0.0.1:$port (folder $dir)"
+  echo "export QUL_PG_DIR=$dir;"
+  echo "export QUL_PG_PORT=$port;"
+  echo "export QUL_PG_TEST=\"Provider=PostgreSQL;Data Source=127.0.0.1;Port=$port;Initial Catalog=postgres;User ID=postgres;Password=qul\";"
+}
+
+case "${1:-}" in
+  start)
+    [ $# -eq 1 ] || usage
+    start_cluster
+    ;;
+  stop)
+    [ $# -le 2 ] || usage
+    dir=${2:-${QUL_PG_DIR:-}}
+    [ -n "$dir" ] || usage
+    stop_cluster "$dir"
+    ;;
+  *)
+    usage
+    ;;
+esac

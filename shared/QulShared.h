@@ -1,0 +1,65 @@
+#pragma once
+// The product line's shared services used by the data side of the module:
+// the connection string, the registered database session, readable
+// exception messages, the empty-text test and the reporting of failures
+// that a service returns in its result.
+
+#include "ADO.h"
+
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+// Directory of the host executable (where qul.ini, the demo database and
+// the colour file live). Tests and tools may point it elsewhere.
+QString ProgramDir();
+void SetProgramDir(const QString &dir);  // empty: back to the executable's directory
+
+// Name of the demo store database beside the host executable.
+QString DemoDatabasePath();
+
+// The store database's connection string: the environment variable
+// QUL_CONNECTION; else key Connection of section [Database] in qul.ini
+// beside the host executable; else the demo SQLite database there.
+QString _GetStringConexQul(const QString &unused);
+// A connection string chosen by the host itself (command line): when set,
+// it comes before every other source. Empty clears it.
+void SetStringConexQul(const QString &connectionString);
+
+// Reads key `key` of section `section` of an INI file as raw text (values
+// keep their ';', '=' and quotes). Empty when the file, section or key is
+// missing.
+QString readIniValue(const QString &path, const QString &section, const QString &key);
+
+// The connection that the shared services (the code generator) work on.
+void SetADODBSession(TADOConnection *connection);
+TADOConnection *ADODBSession();
+
+// A readable message for a failed database operation; never contains the
+// connection's password.
+QString ADOExceptionMessage(const std::exception &e, TADOConnection *connection, const QString &context);
+
+// True when the text holds nothing but blanks.
+bool EmptyString(const QString &s);
+
+// Message presenter: text, title, "N", "S" for a question, kind (0 info,
+// 1 question, 2 warning, 3 error), "", "002", 0, dataset. Returns the
+// answer of a question. The screen installs the touch dialog here; tests
+// install scripted answers.
+using TMensagemHook = std::function<bool(const QString &texto, const QString &titulo, const QString &p3,
+                                         const QString &pergunta, int tipo, const QString &p6,
+                                         const QString &p7, int p8, TDataSet *dataSet)>;
+void SetMensagemHook(TMensagemHook hook);
+TMensagemHook MensagemHook();
+bool Mensagem(const QString &texto, const QString &titulo, const QString &p3, const QString &pergunta, int tipo,
+              const QString &p6, const QString &p7, int p8, TDataSet *dataSet);
+
+// Hands back a service's result. A failure text in it is reported through
+// Mensagem, naming the service and the calling unit, and the caller is
+// ended with EAbort; anything else is returned unchanged.
+QVariant MensagemMetodo(const QVariant &resultado, bool flag, int p3, const QString &servico,
+                        const QString &unidade, const QString &argumento, const QString &p7);
+
+// The failure text that a service result holds, if it holds one.
+bool isFailureText(const QVariant &v);

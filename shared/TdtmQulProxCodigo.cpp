@@ -1,0 +1,82 @@
+#include "TdtmQulProxCodigo.h"
+
+#include "QulShared.h"
+
+#include <cmath>
+
+TdtmQulProxCodigo::TdtmQulProxCodigo(QObject *owner) : QObject(owner)
+{
+    adqLock = new TADOQuery(this);
+    adqLock->setObjectName(QStringLiteral("adqLock"));
+    // SQLite: the save's BEGIN IMMEDIATE already holds the database's write
+    // lock, so no statement is needed there.
+    adqLock->DialectSQL.insert(TDialect::PostgreSQL, {QStringLiteral("SELECT pg_advisory_xact_lock(728200002) AS TRAVA")});
+    adqLock->DialectSQL.insert(TDialect::SQLServer,
+                               {QStringLiteral("SELECT COUNT(*) AS TRAVA FROM PRODUTO WITH (TABLOCKX, HOLDLOCK)")});
+    adqLock->DialectSQL.insert(TDialect::Oracle, {QStringLiteral("LOCK TABLE PRODUTO IN EXCLUSIVE MODE")});
+
+    adqMaxProduto = new TADOQuery(this);
+    adqMaxProduto->setObjectName(QStringLiteral("adqMaxProduto"));
+    adqMaxProduto->AddField(QStringLiteral("MAXCODIGO"), TFieldType::ftString, 40);
+    adqMaxProduto->DialectSQL.insert(
+        TDialect::SQLite,
+        {QStringLiteral("SELECT CAST(MAX(CAST(CDPRODUTO AS INTEGER)) AS TEXT) AS MAXCODIGO FROM PRODUTO"),
+         QStringLiteral(" WHERE CDPRODUTO <> '' AND CDPRODUTO NOT GLOB '*[^0-9]*'")});
+    adqMaxProduto->DialectSQL.insert(
+        TDialect::PostgreSQL,
+        {QStringLiteral("SELECT CAST(MAX(CAST(CDPRODUTO AS NUMERIC)) AS VARCHAR(40)) AS MAXCODIGO FROM PRODUTO"),
+         QStringLiteral(" WHERE CDPRODUTO ~ '^[0-9]+$'")});
+    adqMaxProduto->DialectSQL.insert(
+        TDialect::SQLServer,
+        {QStringLiteral("SELECT CAST(MAX(CAST(CDPRODUTO AS DECIMAL(38))) AS VARCHAR(40)) AS MAXCODIGO FROM PRODUTO"),
+         QStringLiteral(" WHERE CDPRODUTO <> '' AND CDPRODUTO NOT LIKE '%[^0-9]%'")});
+    adqMaxProduto->DialectSQL.insert(
+        TDialect::Oracle,
+        {QStringLiteral("SELECT TO_CHAR(MAX(TO_NUMBER(CDPRODUTO))) AS MAXCODIGO FROM PRODUTO"),
+         QStringLiteral(" WHERE REGEXP_LIKE(CDPRODUTO, '^[0-9]+$')")});
+}
+
+TdtmQulProxCodigo::~TdtmQulProxCodigo() = default;
+
+QString TdtmQulProxCodigo::PrxProduto()
+{
+    TADOConnection *conn = ADODBSession();
+    if (!conn || !conn->Connected())
+        throw EDatabaseError(QStringLiteral("Gerador de códigos: nenhuma conexão com o banco de dados registrada."));
+    if (!conn->InTransaction())
+        throw EDatabaseError(QStringLiteral("Gerador de códigos: o código de produto só é gerado dentro de uma transação."));
+    adqLock->Connection = conn;
+    adqMaxProduto->Connection = conn;
+    if (conn->Dialect() == TDialect::Oracle) {
+        adqLock->ExecSQL();
+    } else if (conn->Dialect() != TDialect::SQLite) {
+        adqLock->Close();
+        adqLock->Open();
+        adqLock->Close();
+    }
+    adqMaxProduto->Close();
+    adqMaxProduto->Open();
+    const QString max = adqMaxProduto->FieldByName(QStringLiteral("MAXCODIGO"))->AsString().trimmed();
+    adqMaxProduto->Close();
+    // Plain decimal arithmetic on the text: codes are at most ten digits,
+    // but a stored all-digit code may be longer than a machine integer.
+    QString digits = max.isEmpty() ? QStringLiteral("0") : max;
+    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    int i = int(digits.size()) - 1;
+    for (; i >= 0; --i) {
+        if (digits[i] == QLatin1Char('9')) {
+            digits[i] = QLatin1Char('0');
+        } else {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            break;
+        }
+    }
+    if (i < 0)
+        digits.prepend(QLatin1Char('1'));
+    if (digits.size() > 10)
+        throw EDatabaseError(
+            QStringLiteral("Gerador de códigos: não há código de produto livre com até 10 caracteres (maior código: %1).")
+                .arg(max));
+    return digits;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The product code generator: hands out the next free product code on the
+// registered database session, inside the caller's open transaction.
+
+#include "ADO.h"
+
+#include <QObject>
+
+class TdtmQulProxCodigo : public QObject {
+    Q_OBJECT
+public:
+    explicit TdtmQulProxCodigo(QObject *owner = nullptr);
+    ~TdtmQulProxCodigo() override;
+
+    // The highest all-digit CDPRODUTO plus one, as plain decimal text.
+    // Serialises concurrent terminals with the engine's own lock, held
+    // until the caller's transaction ends. Raises when no transaction is
+    // open, when the session is missing or when the codes run past ten
+    // characters.
+    QString PrxProduto();
+
+private:
+    TADOQuery *adqLock;
+    TADOQuery *adqMaxProduto;
+};
