@@ -17,13 +17,16 @@ namespace {
 
 QAtomicInt g_connectionSerial;
 
+// The engine's own handle behind a Qt connection. Drivers name the type
+// differently ("sqlite3*", "pg_conn*", "SQLHANDLE"); the caller knows the
+// driver, so any pointer-typed handle is taken.
 template <typename T>
-T handleOf(const QSqlDatabase &db, const char *typeName)
+T handleOf(const QSqlDatabase &db, const char *)
 {
     const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || qstrcmp(v.typeName(), typeName) != 0)
+    if (!v.isValid() || !(v.metaType().flags() & QMetaType::IsPointer) || v.metaType().sizeOf() != sizeof(void *))
         return nullptr;
-    return *static_cast<const T *>(v.data());
+    return *static_cast<const T *>(v.constData());
 }
 
 // TO_NUMBER for SQLite: the numeric value of a text, or an error that ends

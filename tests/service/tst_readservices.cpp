@@ -1,0 +1,362 @@
+// The read side of the product data service, on every engine from the
+// same code: the statement catalogue, the four read services and the
+// transaction methods.
+
+#include "ModuleFixture.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+class TstReadServices : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+
+    void catalogueRunsInEveryDialect();
+    void catalogueParametersOccurInTheirTexts();
+    void productPacketLayout();
+    void productByCode();
+    void numericOrderOfReducedCodes();
+    void mergeRulesForMissingSideRows();
+    void priceFilterComparesTexts();
+    void textsCutToFieldWidths();
+    void nonNumericReducedCodeFailsTheQuery();
+    void outputEmptiedOnEntry();
+    void taxesAndUnits();
+    void clashPacket();
+    void transactionMethods();
+    void connectionStringFetchedAtEveryConnect();
+};
+
+void TstReadServices::catalogueRunsInEveryDialect()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    TADOConnection *con = rdmCadProd->adcCadProd;
+    const TDialect expected =
+        db.engine() == TestDb::Engine::SQLite ? TDialect::SQLite : TDialect::PostgreSQL;
+    QCOMPARE(con->Dialect(), expected);
+    const QList<TADOStatement *> all = rdmCadProd->statements();
+    QCOMPARE(all.size(), 21);  // nine queries, twelve commands
+    for (TADOStatement *st : all) {
+        const QString text = st->effectiveText();
+        const TParsedSql parsed = parseNamedParameters(text);
+        QSqlQuery q(con->Database());
+        QVERIFY2(q.prepare(parsed.text), qPrintable(text + QStringLiteral(" -> ") + q.lastError().text()));
+    }
+}
+
+void TstReadServices::catalogueParametersOccurInTheirTexts()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    for (TADOStatement *st : rdmCadProd->statements()) {
+        QList<QString> texts{st->effectiveText()};
+        for (auto it = st->DialectSQL.cbegin(); it != st->DialectSQL.cend(); ++it)
+            texts.append(it->join(QLatin1Char('\n')));
+        for (const QString &text : texts) {
+            const QStringList used = parseNamedParameters(text).occurrences;
+            for (const TParameter &p : st->Parameters.items())
+                QVERIFY2(used.contains(p.Name, Qt::CaseInsensitive), qPrintable(p.Name + QStringLiteral(" in ") + text));
+            for (const QString &u : used)
+                QVERIFY2(st->Parameters.FindParam(u), qPrintable(u));
+        }
+    }
+    // The two dialect stores hold the texts the server engines need.
+    QVERIFY(rdmCadProd->assProduto->SQLMSSQL.last().contains(QLatin1String("CONVERT(INT, CDPRODINTE)")));
+    QVERIFY(rdmCadProd->assProduto->SQLORACLE.last().contains(QLatin1String("TO_NUMBER(CDPRODINTE)")));
+    QVERIFY(rdmCadProd->assItemPreco->SQLORACLE.join(QString()).contains(QLatin1String("TO_CHAR(DTINIVGPREC, 'DD/MM/YYYY')")));
+    QVERIFY(rdmCadProd->assItemPreco->SQLMSSQL.join(QString()).contains(QLatin1String("CONVERT(CHAR, DTINIVGPREC, 103)")));
+}
+
+void TstReadServices::productPacketLayout()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    QVERIFY2(isDataPacket(out), qPrintable(out.toString()));
+    const TDataPacket p = toDataPacket(out);
+    QCOMPARE(p.rows.size(), 0);
+    const QStringList names{"CDPRODUTO", "CDARVPROD", "CDBARPRODUTO", "NMPRODUTO", "SGUNIDADE",
+                            "VRPREUNIT", "IDPESAPROD", "QTTARAPROD", "CDPRODINTE", "VRPRECITEM",
+                            "CDIMPOSTO", "CDPORIMPPROD", "VRPEALIMPFIS", "SGIMPOSTO", "IDTPIMPOSFIS"};
+    const QList<int> sizes{10, 20, 30, 50, 10, 0, 1, 0, 20, 0, 2, 5, 0, 10, 1};
+    QCOMPARE(p.fields.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(p.fields[i].name, names[i]);
+        QCOMPARE(p.fields[i].size, sizes[i]);
+        QCOMPARE(p.fields[i].type, sizes[i] ? TFieldType::ftString : TFieldType::ftFloat);
+    }
+}
+
+void TstReadServices::productByCode()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("5")));
+    insereProduto(db, produto(QStringLiteral("2"), QStringLiteral("6")));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("2")).c_str(), &out), 0);
+    TDataPacket p = toDataPacket(out);
+    QCOMPARE(p.rows.size(), 1);
+    QCOMPARE(valor(p, 0, "CDPRODUTO").toString(), QStringLiteral("2"));
+    QCOMPARE(valor(p, 0, "VRPRECITEM").toDouble(), 1.5);
+    QCOMPARE(valor(p, 0, "SGIMPOSTO").toString(), QStringLiteral("T18"));
+    QCOMPARE(valor(p, 0, "CDPORIMPPROD").toString(), QStringLiteral("COM1"));
+    // VRPREUNIT stays null, whatever the product row holds.
+    QVERIFY(!valor(p, 0, "VRPREUNIT").isValid());
+
+    QCOMPARE(getProduto(w(QStringLiteral("99")).c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 0);
+    QCOMPARE(toDataPacket(out).fields.size(), 15);
+}
+
+void TstReadServices::numericOrderOfReducedCodes()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    const QStringList reduced{"10", "2", "1001", "3", "100"};
+    for (int i = 0; i < reduced.size(); ++i)
+        insereProduto(db, produto(QString::number(i + 1), reduced[i]));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    const TDataPacket p = toDataPacket(out);
+    QStringList got;
+    for (int r = 0; r < p.rows.size(); ++r)
+        got << valor(p, r, "CDPRODINTE").toString();
+    QCOMPARE(got, (QStringList{"2", "3", "10", "100", "1001"}));
+    for (int r = 0; r < p.rows.size(); ++r)
+        QVERIFY(!valor(p, r, "VRPREUNIT").isValid());
+}
+
+void TstReadServices::mergeRulesForMissingSideRows()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    ProdutoTeste a = produto(QStringLiteral("1"), QStringLiteral("1"));
+    a.comPreco = a.comAliquota = a.comLoja = false;
+    insereProduto(db, a);
+    ProdutoTeste b = produto(QStringLiteral("2"), QStringLiteral("2"));
+    b.imposto = QStringLiteral("ZZ");  // a rate whose tax does not exist drops out of the join
+    insereProduto(db, b);
+    db.exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = NULL, QTTARAPROD = NULL WHERE CDPRODUTO = '2'"));
+    db.exec(QStringLiteral("UPDATE PRODLOJA SET CDPORIMPPROD = NULL WHERE CDPRODUTO = '2'"));
+    // A price row of another price table is not the product's price.
+    db.exec(QStringLiteral("INSERT INTO ITEMPRECO (CDFILIAL, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, VRPRECITEM) "
+                           "VALUES ('9999', '002', '2012-01-01 00:00:00', '1', '1', 77)"));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    const TDataPacket p = toDataPacket(out);
+    QCOMPARE(p.rows.size(), 2);  // no product left out for lacking side rows
+    QCOMPARE(valor(p, 0, "VRPRECITEM"), QVariant(0.0));
+    QCOMPARE(valor(p, 0, "VRPEALIMPFIS"), QVariant(0.0));
+    QCOMPARE(valor(p, 0, "CDIMPOSTO"), QVariant(QString()));
+    QCOMPARE(valor(p, 0, "SGIMPOSTO"), QVariant(QString()));
+    QCOMPARE(valor(p, 0, "IDTPIMPOSFIS"), QVariant(QString()));
+    QCOMPARE(valor(p, 0, "CDPORIMPPROD"), QVariant(QString()));
+    QCOMPARE(valor(p, 1, "NMPRODUTO"), QVariant(QString()));
+    QCOMPARE(valor(p, 1, "QTTARAPROD"), QVariant(0.0));
+    QCOMPARE(valor(p, 1, "CDPORIMPPROD"), QVariant(QString()));
+    QCOMPARE(valor(p, 1, "CDIMPOSTO"), QVariant(QString()));
+    QCOMPARE(valor(p, 1, "VRPRECITEM"), QVariant(1.5));
+}
+
+void TstReadServices::priceFilterComparesTexts()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    const QList<QPair<QString, double>> starts{{"2010-03-15 00:00:00", 10.0},   // '15/03/2010' >= '01/01/2011'
+                                               {"2010-01-01 00:00:00", 20.0},   // '01/01/2010' <  '01/01/2011'
+                                               {"2011-01-01 00:00:00", 30.0}};  // equal
+    for (int i = 0; i < starts.size(); ++i) {
+        ProdutoTeste p = produto(QString::number(i + 1), QString::number(i + 1));
+        p.inicioPreco = starts[i].first;
+        p.preco = starts[i].second;
+        insereProduto(db, p);
+    }
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    const TDataPacket p = toDataPacket(out);
+    QCOMPARE(valor(p, 0, "VRPRECITEM").toDouble(), 10.0);
+    QCOMPARE(valor(p, 1, "VRPRECITEM").toDouble(), 0.0);
+    QCOMPARE(valor(p, 2, "VRPRECITEM").toDouble(), 30.0);
+}
+
+void TstReadServices::textsCutToFieldWidths()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    if (db.engine() == TestDb::Engine::PostgreSQL) {
+        db.exec(QStringLiteral("ALTER TABLE PRODUTO ALTER COLUMN NMPRODUTO TYPE VARCHAR(80)"));
+        db.exec(QStringLiteral("ALTER TABLE PRODLOJA ALTER COLUMN CDPORIMPPROD TYPE VARCHAR(20)"));
+    }
+    ProdutoTeste p = produto(QStringLiteral("1"), QStringLiteral("1"));
+    p.nome = QString(60, QLatin1Char('N')) + QStringLiteral("çã");
+    p.porta = QStringLiteral("COM1-EXTRA");
+    insereProduto(db, p);
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    const TDataPacket pk = toDataPacket(out);
+    QCOMPARE(valor(pk, 0, "NMPRODUTO").toString(), QString(50, QLatin1Char('N')));
+    QCOMPARE(valor(pk, 0, "CDPORIMPPROD").toString(), QStringLiteral("COM1-"));
+}
+
+void TstReadServices::nonNumericReducedCodeFailsTheQuery()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("12")));
+    insereProduto(db, produto(QStringLiteral("2"), QStringLiteral("12A")));
+    Modulo m(db.connectionString());
+    QVariant out = QStringLiteral("lixo anterior");
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    QVERIFY(!isDataPacket(out));
+    QVERIFY(isFailureText(out));
+    QVERIFY2(!out.toString().isEmpty() && out.toString() != QLatin1String("lixo anterior"), qPrintable(out.toString()));
+    // The module keeps no error state: the next call works.
+    db.exec(QStringLiteral("UPDATE PRODUTO SET CDPRODINTE = '13' WHERE CDPRODUTO = '2'"));
+    QCOMPARE(getProduto(w(QStringLiteral("T")).c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 2);
+}
+
+void TstReadServices::outputEmptiedOnEntry()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    db.exec(QStringLiteral("DROP TABLE UNIDMEDIDA"));
+    QVariant out = fromDataPacket(TDataPacket{});
+    QCOMPARE(getUnidade(&out), 0);
+    QVERIFY(isFailureText(out));
+    // A null output reference is a failure status, not a crash.
+    QVERIFY(getUnidade(nullptr) < 0);
+    QVERIFY(getProduto(nullptr, nullptr) < 0);
+}
+
+void TstReadServices::taxesAndUnits()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('UN', 'Unidade')"));
+    db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('KG', 'Quilograma')"));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(getImposto(&out), 0);
+    TDataPacket p = toDataPacket(out);
+    QCOMPARE(p.fields.size(), 4);
+    QCOMPARE(p.fields[0].name, QStringLiteral("CDIMPOSTO"));
+    QCOMPARE(p.fields[3].name, QStringLiteral("IDTPIMPOSFIS"));
+    QStringList codes;
+    for (int r = 0; r < p.rows.size(); ++r)
+        codes << valor(p, r, "CDIMPOSTO").toString();
+    QCOMPARE(codes, (QStringList{"00", "01", "03", "II"}));
+    QCOMPARE(getUnidade(&out), 0);
+    p = toDataPacket(out);
+    QCOMPARE(p.rows.size(), 2);
+    QCOMPARE(valor(p, 0, "SGUNIDADE").toString(), QStringLiteral("KG"));
+    QCOMPARE(valor(p, 0, "DSUNIDADE").toString(), QStringLiteral("Quilograma"));
+}
+
+void TstReadServices::clashPacket()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    ProdutoTeste a = produto(QStringLiteral("1"), QStringLiteral("10"));
+    a.barras = QStringLiteral("7891000001011");
+    insereProduto(db, a);
+    ProdutoTeste b = produto(QStringLiteral("2"), QStringLiteral("20"));
+    b.barras = QStringLiteral("7891000001028");
+    insereProduto(db, b);
+    Modulo m(db.connectionString());
+    QVariant out;
+    // A new product whose reduced code and bar code both clash: two rows.
+    QCOMPARE(getVd_Produto(w("T").c_str(), w("7891000001028").c_str(), w("10").c_str(), &out), 0);
+    TDataPacket p = toDataPacket(out);
+    QCOMPARE(p.fields.size(), 2);
+    QCOMPARE(p.fields[0].name, QStringLiteral("CDPRODINTE"));
+    QCOMPARE(p.rows.size(), 2);
+    QSet<QString> rows;
+    for (int r = 0; r < 2; ++r)
+        rows << valor(p, r, "CDPRODINTE").toString() + QLatin1Char('|') + valor(p, r, "CDBARPRODUTO").toString();
+    QCOMPARE(rows, (QSet<QString>{"10|", "|7891000001028"}));
+    // The product's own codes are no clash with itself (every occurrence
+    // of the repeated parameter takes the value).
+    QCOMPARE(getVd_Produto(w("1").c_str(), w("7891000001011").c_str(), w("10").c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 0);
+    QCOMPARE(getVd_Produto(w("2").c_str(), w("7891000001011").c_str(), w("10").c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 2);
+    // No clash at all.
+    QCOMPARE(getVd_Produto(w("T").c_str(), w("123").c_str(), w("99").c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 0);
+}
+
+void TstReadServices::transactionMethods()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    TrdmCadProd *dm = rdmCadProd;
+    QVERIFY(!dm->adcCadProd->InTransaction());
+    dm->RollbackTrans();  // nothing open: nothing happens
+    dm->CommitTrans();
+    dm->StartTrans();
+    dm->StartTrans();  // no nesting
+    QVERIFY(dm->adcCadProd->InTransaction());
+    dm->acmDelProd->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = QStringLiteral("x");
+    dm->acmDelProd->Execute();
+    dm->CommitTrans();
+    QVERIFY(!dm->adcCadProd->InTransaction());
+    dm->CommitTrans();
+    dm->RollbackTrans();
+
+    // A rolled-back transaction leaves nothing.
+    dm->StartTrans();
+    QSqlQuery q(dm->adcCadProd->Database());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('ZZ', 'Teste')")));
+    dm->RollbackTrans();
+    QVERIFY(!dm->adcCadProd->InTransaction());
+    QCOMPARE(db.count(QStringLiteral("UNIDMEDIDA")), 0);
+
+    // An error inside a PostgreSQL transaction leaves it open (aborted)
+    // until rolled back; InTransaction still sees it.
+    dm->StartTrans();
+    QVERIFY(!q.exec(QStringLiteral("SELECT * FROM TABELA_QUE_NAO_EXISTE")));
+    QVERIFY(dm->adcCadProd->InTransaction());
+    dm->RollbackTrans();
+    QVERIFY(!dm->adcCadProd->InTransaction());
+}
+
+void TstReadServices::connectionStringFetchedAtEveryConnect()
+{
+    QUL_FRESH_DB(a, false);
+    insereImpostos(a);
+    {
+        Modulo m(a.connectionString());
+        QVariant out;
+        QCOMPARE(getImposto(&out), 0);
+        QCOMPARE(toDataPacket(out).rows.size(), 4);
+    }
+    // A second opening takes the string that holds at that moment.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("outra.db"));
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("outra"));
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        StoreDb::createSchema(other, StoreDb::Engine::SQLite);
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("outra"));
+    Modulo m(QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(path));
+    QVariant out;
+    QCOMPARE(getImposto(&out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TstReadServices)
+#include "tst_readservices.moc"
