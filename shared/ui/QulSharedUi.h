@@ -31,10 +31,15 @@ public:
     void setPenVisible(bool on);
     int shape() const;
     void setShape(int s);
+    // Corner radius of the round rectangle: a quarter of the smaller side,
+    // at most 20 pixels (the corner of the rounded screen window); 0 for
+    // stRectangle.
+    qreal cornerRadius() const;
 Q_SIGNALS:
     void clicked();
 protected:
     void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
 private:
     QColor m_brush = Qt::white;
@@ -87,8 +92,17 @@ public:
     void setSpacing(int s);
     int radius() const;
     void setRadius(int r);
+    // Colours the button paints with in its present state (normal,
+    // pressed or disabled).
+    QColor currentFaceColor() const;
+    QColor currentFontColor() const;
+    // Where the glyph and the caption block go inside `r` for this layout.
+    void layoutContent(const QRect &r, QRect *glyphRect, QRect *textRect) const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 protected:
     void paintEvent(QPaintEvent *) override;
+    bool event(QEvent *e) override;
 private:
     int m_tag = 0;
     QColor m_color = QColor(192, 192, 192), m_fontColor = Qt::black;
@@ -110,6 +124,13 @@ class TdxfColorButton : public TBlendedButton {
 public:
     explicit TdxfColorButton(QWidget *parent = nullptr);
 };
+
+// Glyphs drawn in code, by name: "seta_cima", "seta_baixo", "incluir",
+// "editar", "excluir", "pesquisar", "sair", "confirmar", "lupa", "tick"
+// (the 45 x 28 green mark picture), "limpar", "apagar", "info",
+// "pergunta", "aviso", "erro". An unknown name gives a null pixmap.
+QPixmap qulGlyph(const QString &name);
+QStringList qulGlyphNames();
 
 // The message catalogue: lines "KEY|Text".
 class TMessages : public QObject {

@@ -1,0 +1,528 @@
+// The write side of the product data service, on every engine from the
+// same code: saving (insert and update paths), deleting, the product code
+// generator, and what a failure leaves behind (nothing).
+
+#include "ModuleFixture.h"
+#include "TdtmQulProxCodigo.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// The one-row packet the screen sends, fields in the screen's order.
+TDataPacket pacote(const QVariantMap &v)
+{
+    TDataPacket p;
+    const QList<QPair<QString, int>> f{{"CDARVPROD", 20}, {"CDPRODINTE", 20}, {"NMPRODUTO", 50}, {"SGUNIDADE", 10},
+                                       {"VRPREUNIT", 0},  {"VRPRECITEM", 0},  {"CDIMPOSTO", 2},  {"CDPORIMPPROD", 5},
+                                       {"VRPEALIMPFIS", 0}, {"QTTARAPROD", 0}, {"CDBARPRODUTO", 30}, {"IDPESAPROD", 1},
+                                       {"SGIMPOSTO", 10}, {"CDPRODUTO", 10}, {"IDTPIMPOSFIS", 1}};
+    QVariantList row;
+    for (const auto &d : f) {
+        p.fields.append(TFieldDef{d.first, d.second ? TFieldType::ftString : TFieldType::ftFloat, d.second});
+        row.append(v.value(d.first));
+    }
+    p.rows.append(row);
+    return p;
+}
+
+QVariantMap novo()
+{
+    return {{"CDARVPROD", "X"},        {"CDPRODINTE", "321"},    {"NMPRODUTO", "Café Torrado 500g"},
+            {"SGUNIDADE", "UN"},       {"VRPRECITEM", 12.34},    {"CDIMPOSTO", "00"},
+            {"CDPORIMPPROD", "0"},     {"VRPEALIMPFIS", 17.5},   {"QTTARAPROD", 0.015},
+            {"CDBARPRODUTO", "7891000001011"}, {"IDPESAPROD", "S"}, {"SGIMPOSTO", "TRIB"},
+            {"CDPRODUTO", "IGNORADO"}, {"IDTPIMPOSFIS", "T"}};
+}
+
+int32_t salva(const TDataPacket &p, const QString &op, QVariant *out)
+{
+    const QVariant v = fromDataPacket(p);
+    return setProduto(&v, w(op).c_str(), out);
+}
+
+QDateTime lido(const QVariant &v)
+{
+    return v.metaType().id() == QMetaType::QDateTime ? v.toDateTime() : dateTimeFromText(v.toString());
+}
+
+// Makes the next statement of `table` / `when` fail inside the database.
+void falhaEm(const TestDb::Fresh &db, const QString &table, const QString &when)
+{
+    if (db.engine() == TestDb::Engine::SQLite) {
+        db.exec(QStringLiteral("CREATE TRIGGER qul_test_falha BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'falha forçada'); END")
+                    .arg(when, table));
+    } else {
+        db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION qul_test_falha() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$ BEGIN RAISE EXCEPTION 'falha forçada'; END $$"));
+        db.exec(QStringLiteral("CREATE TRIGGER qul_test_falha BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()")
+                    .arg(when, table));
+    }
+}
+
+int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo)
+{
+    const QString where = QStringLiteral("CDPRODUTO = '%1'").arg(codigo);
+    return db.count(QStringLiteral("PRODUTO"), where) + db.count(QStringLiteral("ITEMPRECO"), where)
+           + db.count(QStringLiteral("ALIQIMPFIS"), where) + db.count(QStringLiteral("PRODLOJA"), where);
+}
+
+int totalLinhas(const TestDb::Fresh &db)
+{
+    return db.count(QStringLiteral("PRODUTO")) + db.count(QStringLiteral("ITEMPRECO"))
+           + db.count(QStringLiteral("ALIQIMPFIS")) + db.count(QStringLiteral("PRODLOJA"));
+}
+
+}  // namespace
+
+class TstWriteServices : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+
+    void insertPathWritesEveryValue();
+    void updatePathForEveryOtherOperation_data();
+    void updatePathForEveryOtherOperation();
+    void updateTaxLookup();
+    void updateOfMissingProductWritesNothing();
+    void updateRecreatesMissingSideRows();
+    void severalRowsAndNoRows();
+    void failureInThirdStatementLeavesNothing();
+    void badPacketsAreRefusedWhole();
+    void hostileTextsStoredVerbatim();
+    void lostConnectionMidSave();
+    void deleteRemovesTheFourRows();
+    void deleteRefusals();
+    void failingThirdDeleteUndoesTheFirstTwo();
+    void codeGenerator();
+};
+
+void TstWriteServices::insertPathWritesEveryValue()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("7"), QStringLiteral("7")));
+    insereProduto(db, produto(QStringLiteral("A12"), QStringLiteral("8")));
+    Modulo m(db.connectionString());
+    QVariant out = QStringLiteral("sujo");
+    const QDateTime antes = QDateTime::currentDateTime().addSecs(-2);
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+    const QDateTime depois = QDateTime::currentDateTime().addSecs(2);
+
+    QSqlQuery q(db.db());
+    QVERIFY(q.exec(QStringLiteral("SELECT CDARVPROD, CDPRODINTE, NMPRODUTO, CDBARPRODUTO, SGUNIDADE, IDPESAPROD, QTTARAPROD, "
+                                  "DTULTATUPROD, IDPRODPROPTERC, CDNVPRODUTO, IDORIGPRODPR, VRPREUNIT FROM PRODUTO WHERE CDPRODUTO = '8'")));
+    QVERIFY2(q.next(), "the new product takes the highest numeric code plus one");
+    QCOMPARE(q.value(0).toString(), QStringLiteral("8"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("321"));
+    QCOMPARE(q.value(2).toString(), QStringLiteral("Café Torrado 500g"));
+    QCOMPARE(q.value(3).toString(), QStringLiteral("7891000001011"));
+    QCOMPARE(q.value(4).toString(), QStringLiteral("UN"));
+    QCOMPARE(q.value(5).toString(), QStringLiteral("S"));
+    QCOMPARE(q.value(6).toDouble(), 0.015);
+    const QDateTime stamp = lido(q.value(7));
+    QVERIFY2(stamp >= antes && stamp <= depois, qPrintable(q.value(7).toString()));
+    QCOMPARE(q.value(8).toString(), QStringLiteral("P"));
+    QCOMPARE(q.value(9).toString(), QStringLiteral("1"));
+    QCOMPARE(q.value(10).toString(), QStringLiteral("P"));
+    QVERIFY(q.value(11).isNull());
+    if (db.engine() == TestDb::Engine::SQLite) {
+        // Date-times are stored as the engine's own text, not Qt's ISO form.
+        static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
+        QVERIFY2(form.match(q.value(7).toString()).hasMatch(), qPrintable(q.value(7).toString()));
+    }
+
+    QVERIFY(q.exec(QStringLiteral("SELECT CDFILIAL, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, VRPRECITEM, DTULTATUITPR FROM ITEMPRECO WHERE CDPRODUTO = '8'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("9999"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("001"));
+    QCOMPARE(lido(q.value(2)), QDateTime(QDate(2011, 1, 1), QTime(0, 0)));
+    QCOMPARE(q.value(3).toString(), QStringLiteral("8"));
+    QCOMPARE(q.value(4).toDouble(), 12.34);
+    QVERIFY(lido(q.value(5)) >= antes);
+
+    QVERIFY(q.exec(QStringLiteral("SELECT CDFILIAL, CDIMPOSTO, VRPEALIMPFIS, IDTPIMPOSFIS, DTULTATUALIF FROM ALIQIMPFIS WHERE CDPRODUTO = '8'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("9999"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("00"));  // stored unchanged
+    QCOMPARE(q.value(2).toDouble(), 17.5);
+    QCOMPARE(q.value(3).toString(), QStringLiteral("T"));
+    QVERIFY(lido(q.value(4)) >= antes);
+
+    QVERIFY(q.exec(QStringLiteral("SELECT CDFILIAL, CDLOJA, CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '8'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("9999"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("01"));
+    QCOMPARE(q.value(2).toString(), QStringLiteral("0"));
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("IGNORADO")), 0);
+
+    // The new product reads back through the read service.
+    QVERIFY(getProduto(w("8").c_str(), &out) == 0);
+    const TDataPacket back = toDataPacket(out);
+    QCOMPARE(back.rows.size(), 1);
+    QCOMPARE(valor(back, 0, "SGIMPOSTO").toString(), QStringLiteral("TRIB"));
+}
+
+void TstWriteServices::updatePathForEveryOtherOperation_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::newRow("E") << "E";
+    QTest::newRow("i") << "i";
+    QTest::newRow("empty") << "";
+    QTest::newRow("I with blank") << "I ";
+}
+
+void TstWriteServices::updatePathForEveryOtherOperation()
+{
+    QFETCH(QString, op);
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    Modulo m(db.connectionString());
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "5";
+    v["SGIMPOSTO"] = "I";
+    v["CDIMPOSTO"] = "03";  // not read on this path
+    v["CDPORIMPPROD"] = "LPT2";
+    QVariant out;
+    const int before = totalLinhas(db);
+    QCOMPARE(salva(pacote(v), op, &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(totalLinhas(db), before);
+    QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '5'").toString(), QStringLiteral("Café Torrado 500g"));
+    QCOMPARE(db.scalar("SELECT CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '5'").toString(), QStringLiteral("321"));
+    QCOMPARE(db.scalar("SELECT QTTARAPROD FROM PRODUTO WHERE CDPRODUTO = '5'").toDouble(), 0.015);
+    QCOMPARE(db.scalar("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = '5'").toString(), QStringLiteral("5"));
+    QCOMPARE(db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5'").toDouble(), 12.34);
+    QCOMPARE(lido(db.scalar("SELECT DTINIVGPREC FROM ITEMPRECO WHERE CDPRODUTO = '5'")), QDateTime(QDate(2011, 1, 1), QTime(0, 0)));
+    QCOMPARE(db.scalar("SELECT CDIMPOSTO FROM ALIQIMPFIS WHERE CDPRODUTO = '5'").toString(), QStringLiteral("II"));
+    QCOMPARE(db.scalar("SELECT VRPEALIMPFIS FROM ALIQIMPFIS WHERE CDPRODUTO = '5'").toDouble(), 17.5);
+    QCOMPARE(db.scalar("SELECT IDTPIMPOSFIS FROM ALIQIMPFIS WHERE CDPRODUTO = '5'").toString(), QStringLiteral("T"));
+    QCOMPARE(db.scalar("SELECT CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '5'").toString(), QStringLiteral("LPT2"));
+    QVERIFY(lido(db.scalar("SELECT DTULTATUPROD FROM PRODUTO WHERE CDPRODUTO = '5'")).date() == QDate::currentDate());
+}
+
+void TstWriteServices::updateTaxLookup()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    db.exec(QStringLiteral("INSERT INTO IMPOSTO (CDIMPOSTO, NMIMPOSTO, SGIMPOSTO, IDTPIMPOSFIS) VALUES ('09', 'Outro 18', 'T18', 'T')"));
+    db.exec(QStringLiteral("INSERT INTO IMPOSTO (CDIMPOSTO, NMIMPOSTO, SGIMPOSTO, IDTPIMPOSFIS) VALUES ('02', 'Mais um 18', 'T18', 'T')"));
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    Modulo m(db.connectionString());
+    const auto taxaCom = [&](const QString &sg) {
+        QVariantMap v = novo();
+        v["CDPRODUTO"] = "5";
+        v["SGIMPOSTO"] = sg;
+        QVariant out;
+        if (salva(pacote(v), QStringLiteral("E"), &out) != 0 || out.isValid())
+            return QStringLiteral("falhou: ") + out.toString();
+        return db.scalar("SELECT CDIMPOSTO FROM ALIQIMPFIS WHERE CDPRODUTO = '5'").toString();
+    };
+    QCOMPARE(taxaCom(QStringLiteral("T18")), QStringLiteral("02"));  // lowest of three
+    QCOMPARE(taxaCom(QStringLiteral("NADA")), QString());            // no match: empty
+    QCOMPARE(taxaCom(QStringLiteral("T")), QStringLiteral("00"));    // wildcard: lowest of all
+}
+
+void TstWriteServices::updateOfMissingProductWritesNothing()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    // Side rows of a product whose PRODUTO row another terminal removed.
+    ProdutoTeste p = produto(QStringLiteral("5"), QStringLiteral("5"));
+    insereProduto(db, p);
+    db.exec(QStringLiteral("DELETE FROM PRODUTO WHERE CDPRODUTO = '5'"));
+    Modulo m(db.connectionString());
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "5";
+    QVariant out;
+    const double precoAntes = db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5'").toDouble();
+    QCOMPARE(salva(pacote(v), QStringLiteral("E"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QVERIFY2(out.toString().contains(QLatin1String("'5'")), qPrintable(out.toString()));
+    QCOMPARE(db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5'").toDouble(), precoAntes);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 0);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+
+    // An edit opened on an empty list sends an empty code: nothing is created.
+    v["CDPRODUTO"] = "";
+    QCOMPARE(salva(pacote(v), QStringLiteral("E"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QCOMPARE(linhasDoProduto(db, QString()), 0);
+}
+
+void TstWriteServices::updateRecreatesMissingSideRows()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    ProdutoTeste p = produto(QStringLiteral("5"), QStringLiteral("5"));
+    p.comPreco = p.comAliquota = p.comLoja = false;
+    insereProduto(db, p);
+    Modulo m(db.connectionString());
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "5";
+    v["SGIMPOSTO"] = "T07";
+    v["CDIMPOSTO"] = "99";
+    QVariant out;
+    QCOMPARE(salva(pacote(v), QStringLiteral("E"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 4);
+    QCOMPARE(db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5' AND CDPRPAITABPR = '5' AND CDTABEPREC = '001'").toDouble(), 12.34);
+    QCOMPARE(lido(db.scalar("SELECT DTINIVGPREC FROM ITEMPRECO WHERE CDPRODUTO = '5'")), QDateTime(QDate(2011, 1, 1), QTime(0, 0)));
+    QCOMPARE(db.scalar("SELECT CDIMPOSTO FROM ALIQIMPFIS WHERE CDPRODUTO = '5'").toString(), QStringLiteral("01"));
+    QCOMPARE(db.scalar("SELECT CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '5'").toString(), QStringLiteral("0"));
+    // The operator's values now read back.
+    QVERIFY(getProduto(w("5").c_str(), &out) == 0);
+    QCOMPARE(valor(toDataPacket(out), 0, "VRPRECITEM").toDouble(), 12.34);
+    QCOMPARE(valor(toDataPacket(out), 0, "SGIMPOSTO").toString(), QStringLiteral("T07"));
+}
+
+void TstWriteServices::severalRowsAndNoRows()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    Modulo m(db.connectionString());
+    TDataPacket p = pacote(novo());
+    p.rows.append(p.rows.first());
+    p.rows.append(p.rows.first());
+    QVariant out;
+    QCOMPARE(salva(p, QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 3);
+    for (const char *c : {"1", "2", "3"})
+        QCOMPARE(linhasDoProduto(db, QLatin1String(c)), 4);
+
+    TDataPacket vazio = pacote(novo());
+    vazio.rows.clear();
+    QCOMPARE(salva(vazio, QStringLiteral("I"), &out), 0);
+    QVERIFY(!out.isValid());
+    QCOMPARE(salva(vazio, QStringLiteral("E"), &out), 0);
+    QVERIFY(!out.isValid());
+    QCOMPARE(totalLinhas(db), 12);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+}
+
+void TstWriteServices::failureInThirdStatementLeavesNothing()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    falhaEm(db, QStringLiteral("ALIQIMPFIS"), QStringLiteral("INSERT"));
+    Modulo m(db.connectionString());
+    QVariant out;
+    const int before = totalLinhas(db);
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QVERIFY2(out.toString().contains(QStringLiteral("falha forçada")), qPrintable(out.toString()));
+    QCOMPARE(totalLinhas(db), before);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+
+    // A rolled-back insert does not use up a code.
+    db.exec(QStringLiteral("DROP TRIGGER qul_test_falha%1").arg(db.engine() == TestDb::Engine::PostgreSQL ? QStringLiteral(" ON ALIQIMPFIS") : QString()));
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("6")), 4);
+
+    // The update path fails the same way on its third statement (the rate).
+    falhaEm(db, QStringLiteral("ALIQIMPFIS"), QStringLiteral("UPDATE"));
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "5";
+    v["NMPRODUTO"] = "Nome Novo";
+    QCOMPARE(salva(pacote(v), QStringLiteral("E"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '5'").toString(), QStringLiteral("Produto 5"));
+    QCOMPARE(db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5'").toDouble(), 1.5);
+}
+
+void TstWriteServices::badPacketsAreRefusedWhole()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    Modulo m(db.connectionString());
+    QVariant out;
+    const QVariant texto = QStringLiteral("não é um pacote");
+    QCOMPARE(setProduto(&texto, w("I").c_str(), &out), 0);
+    QVERIFY(isFailureText(out));
+    QCOMPARE(setProduto(nullptr, w("I").c_str(), &out), 0);
+    QVERIFY(isFailureText(out));
+
+    TDataPacket semCampo = pacote(novo());
+    const int i = semCampo.fieldIndex(QStringLiteral("NMPRODUTO"));
+    semCampo.fields.removeAt(i);
+    semCampo.rows[0].removeAt(i);
+    QCOMPARE(salva(semCampo, QStringLiteral("I"), &out), 0);
+    QVERIFY2(out.toString().contains(QLatin1String("NMPRODUTO")), qPrintable(out.toString()));
+
+    TDataPacket tipoErrado = pacote(novo());
+    tipoErrado.fields[tipoErrado.fieldIndex(QStringLiteral("VRPRECITEM"))].type = TFieldType::ftDateTime;
+    tipoErrado.rows[0][tipoErrado.fieldIndex(QStringLiteral("VRPRECITEM"))] = QDateTime::currentDateTime();
+    QCOMPARE(salva(tipoErrado, QStringLiteral("I"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QCOMPARE(totalLinhas(db), 0);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+    QVERIFY(setProduto(nullptr, nullptr, nullptr) < 0);
+}
+
+void TstWriteServices::hostileTextsStoredVerbatim()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    Modulo m(db.connectionString());
+    QVariantMap v = novo();
+    const QString nome = QStringLiteral("O'Neil \"x\"; DROP TABLE PRODUTO; -- :P_NMPRODUTO /*");
+    v["NMPRODUTO"] = nome;
+    v["CDBARPRODUTO"] = QStringLiteral("';--");
+    QVariant out;
+    QCOMPARE(salva(pacote(v), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO").toString(), nome);
+    QCOMPARE(db.scalar("SELECT CDBARPRODUTO FROM PRODUTO").toString(), QStringLiteral("';--"));
+
+    // Texts longer than the packet's fields are cut to their width, whole
+    // rows or nothing.
+    v["NMPRODUTO"] = QString(70, QLatin1Char('x'));
+    v["CDPORIMPPROD"] = QStringLiteral("COM1234567");
+    QCOMPARE(salva(pacote(v), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(), QString(50, QLatin1Char('x')));
+    QCOMPARE(db.scalar("SELECT CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '2'").toString(), QStringLiteral("COM12"));
+}
+
+void TstWriteServices::lostConnectionMidSave()
+{
+    if (TestDb::currentEngine() != TestDb::Engine::PostgreSQL)
+        QSKIP("a server connection is needed to lose one");
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    // The server ends the saving session between its second and third
+    // statement, as an administrator or a network failure would.
+    db.exec(QStringLiteral("CREATE FUNCTION qul_test_falha() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$$ BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END $$"));
+    db.exec(QStringLiteral("CREATE TRIGGER qul_test_falha BEFORE INSERT ON ALIQIMPFIS FOR EACH ROW EXECUTE FUNCTION qul_test_falha()"));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QVERIFY2(!out.toString().trimmed().isEmpty(), "a clear failure text");
+    QCOMPARE(totalLinhas(db), 0);
+    // Further calls fail cleanly, never crash.
+    QCOMPARE(getProduto(w("T").c_str(), &out), 0);
+    QVERIFY(isFailureText(out));
+    QCOMPARE(setDelProduto(w("1").c_str(), &out), 0);
+    QVERIFY(isFailureText(out));
+}
+
+void TstWriteServices::deleteRemovesTheFourRows()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    insereProduto(db, produto(QStringLiteral("6"), QStringLiteral("6")));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(setDelProduto(w("5").c_str(), &out), 0);
+    QCOMPARE(out.metaType().id(), int(QMetaType::QVariantList));
+    QCOMPARE(out.toList().size(), 2);
+    QCOMPARE(out.toList()[0].toString(), QStringLiteral("OK"));
+    QVERIFY(!out.toList()[1].isValid());
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 0);
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("6")), 4);
+    // A code no product carries: "OK", nothing removed.
+    QCOMPARE(setDelProduto(w("404").c_str(), &out), 0);
+    QCOMPARE(out.toList()[0].toString(), QStringLiteral("OK"));
+    QCOMPARE(totalLinhas(db), 4);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+}
+
+void TstWriteServices::deleteRefusals()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    for (const char *c : {"1", "2", "3", "4"})
+        insereProduto(db, produto(QLatin1String(c), QLatin1String(c)));
+    db.exec(QStringLiteral("INSERT INTO ITEMVENDA (NRVENDA, NRITEM, CDPRODUTO, QTITEM, VRITEM) VALUES (1, 1, '1', 1, 2)"));
+    db.exec(QStringLiteral("INSERT INTO ITCOMANDAVEN (NRCOMANDA, NRITEM, CDPRODUTO, QTITEM) VALUES (1, 1, '2', 1)"));
+    db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON) VALUES ('G', '1', '1', 'Padaria')"));
+    db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON) VALUES ('G', '2', '1', 'Lanches')"));
+    for (const auto &[nr, grupo, prod] : {std::tuple{"11", "1", "3"}, std::tuple{"21", "2", "3"}, std::tuple{"12", "1", "1"}})
+        db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON, IDTPBUTONAUX, NRBUTTONAUX, "
+                               "NRPGCONFTAUX, CDIDENTBUTON) VALUES ('P', '%1', '1', 'Botão', 'G', '%2', '1', '%3')")
+                    .arg(QLatin1String(nr), QLatin1String(grupo), QLatin1String(prod)));
+    Modulo m(db.connectionString());
+    QVariant out;
+    const int before = totalLinhas(db);
+
+    QCOMPARE(setDelProduto(w("1").c_str(), &out), 0);  // sale and configuration: the sale wins
+    QCOMPARE(out.toList()[0].toString(), QStringLiteral("VENDA"));
+    QVERIFY(!out.toList()[1].isValid());
+    QCOMPARE(setDelProduto(w("2").c_str(), &out), 0);  // order pad only
+    QCOMPARE(out.toList()[0].toString(), QStringLiteral("VENDA"));
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+
+    QCOMPARE(setDelProduto(w("3").c_str(), &out), 0);  // a button in two groups
+    QCOMPARE(out.toList()[0].toString(), QStringLiteral("CONFTE"));
+    const TDataPacket grupos = toDataPacket(out.toList()[1]);
+    QCOMPARE(grupos.fields.size(), 2);
+    QCOMPARE(grupos.fields[0].name, QStringLiteral("IDTPBUTTON"));
+    QCOMPARE(grupos.fields[1].name, QStringLiteral("DSBUTTON"));
+    QCOMPARE(grupos.rows.size(), 2);
+    QSet<QString> nomes{valor(grupos, 0, "DSBUTTON").toString(), valor(grupos, 1, "DSBUTTON").toString()};
+    QCOMPARE(nomes, (QSet<QString>{"Padaria", "Lanches"}));
+    QCOMPARE(totalLinhas(db), before);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+
+    // After a refusal a save opens its own transaction and commits.
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 4);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+}
+
+void TstWriteServices::failingThirdDeleteUndoesTheFirstTwo()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    falhaEm(db, QStringLiteral("ALIQIMPFIS"), QStringLiteral("DELETE"));
+    Modulo m(db.connectionString());
+    QVariant out;
+    QCOMPARE(setDelProduto(w("5").c_str(), &out), 0);
+    QVERIFY(isFailureText(out));
+    QVERIFY(out.toString().contains(QStringLiteral("falha forçada")));
+    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 4);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+}
+
+void TstWriteServices::codeGenerator()
+{
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    Modulo m(db.connectionString());
+    TdtmQulProxCodigo gerador;
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, gerador.PrxProduto());  // only inside a transaction
+    rdmCadProd->StartTrans();
+    QCOMPARE(gerador.PrxProduto(), QStringLiteral("1"));  // empty table
+    rdmCadProd->RollbackTrans();
+
+    for (const char *c : {"A1", "00012", "9X", "12 ", "7"})
+        insereProduto(db, produto(QLatin1String(c), QStringLiteral("1")));
+    rdmCadProd->StartTrans();
+    QCOMPARE(gerador.PrxProduto(), QStringLiteral("13"));
+    rdmCadProd->RollbackTrans();
+
+    insereProduto(db, produto(QStringLiteral("9999999999"), QStringLiteral("2")));
+    QVariant out;
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY(isFailureText(out));
+    QVERIFY2(out.toString().contains(QLatin1String("10")), qPrintable(out.toString()));
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 6);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+}
+
+QTEST_GUILESS_MAIN(TstWriteServices)
+#include "tst_writeservices.moc"
