@@ -228,11 +228,21 @@ QColor TBlendedButton::currentFontColor() const
 
 namespace {
 
+// Caption lines: "\n" (or "\r\n") breaks the caption.
+QStringList captionLines(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &l : lines)
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+    return lines;
+}
+
 QSize textBlockSize(const QFontMetrics &fm, const QString &text)
 {
     if (text.isEmpty())
         return QSize(0, 0);
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QStringList lines = captionLines(text);
     int w = 0;
     for (const QString &l : lines)
         w = qMax(w, fm.horizontalAdvance(l));
@@ -346,7 +356,7 @@ void TBlendedButton::paintEvent(QPaintEvent *)
         p.setPen(currentFontColor());
         p.setFont(font());
         const QFontMetrics fm(font());
-        const QStringList lines = text().split(QLatin1Char('\n'));
+        const QStringList lines = captionLines(text());
         int y = t.top();
         for (const QString &line : lines) {
             const QRect lr(t.left(), y, t.width(), fm.height());

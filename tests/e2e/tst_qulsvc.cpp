@@ -1,0 +1,172 @@
+// End to end: the built module loaded by qulsvc as a host loads it, on
+// every engine, and the module's export list.
+
+#include "TestDb.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QJsonObject json;
+    QByteArray out, err;
+};
+
+Run qulsvc(const QStringList &args, const QByteArray &input = QByteArray())
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"), args);
+    p.waitForStarted();
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    Run r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.json = QJsonDocument::fromJson(r.out).object();
+    return r;
+}
+
+}  // namespace
+
+class TstQulsvc : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+    void readServices();
+    void writeServices();
+    void usageAndConnectionErrors();
+    void exportListMatchesPublicHeader();
+};
+
+void TstQulsvc::readServices()
+{
+    QUL_FRESH_DB(db, true);
+    const QStringList c{QStringLiteral("--connection"), db.connectionString()};
+    Run r = qulsvc(c + QStringList{QStringLiteral("getProduto"), QStringLiteral("T")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.startsWith("{\"status\":0,\"result\":{"), r.out.left(200).constData());
+    const QJsonObject packet = r.json.value("result").toObject();
+    const QJsonArray fields = packet.value("fields").toArray();
+    QCOMPARE(fields.size(), 15);
+    QCOMPARE(fields[0].toObject().value("name").toString(), QStringLiteral("CDPRODUTO"));
+    QCOMPARE(fields[0].toObject().value("size").toInt(), 10);
+    QCOMPARE(fields[5].toObject().value("type").toString(), QStringLiteral("float"));
+    QVERIFY(!fields[5].toObject().contains("size"));
+    const QJsonArray rows = packet.value("rows").toArray();
+    QCOMPARE(rows.size(), 40);
+    double last = -1;
+    for (const QJsonValue &row : rows) {
+        QVERIFY(row.toArray()[5].isNull());  // VRPREUNIT
+        const double red = row.toArray()[8].toString().toDouble();
+        QVERIFY(red > last);
+        last = red;
+    }
+    r = qulsvc(c + QStringList{QStringLiteral("getImposto")});
+    QCOMPARE(r.json.value("result").toObject().value("rows").toArray()[0].toArray()[0].toString(), QStringLiteral("00"));
+    r = qulsvc(c + QStringList{QStringLiteral("getUnidade")});
+    QVERIFY(r.json.value("result").toObject().value("rows").toArray().size() > 3);
+    const QString bar = rows[0].toArray()[2].toString(), red = rows[1].toArray()[8].toString();
+    r = qulsvc(c + QStringList{QStringLiteral("getVd_Produto"), QStringLiteral("T"), bar, red});
+    QCOMPARE(r.json.value("status").toInt(), 0);
+    QCOMPARE(r.json.value("result").toObject().value("rows").toArray().size(), 2);
+}
+
+void TstQulsvc::writeServices()
+{
+    QUL_FRESH_DB(db, true);
+    const QStringList c{QStringLiteral("--connection"), db.connectionString()};
+    const QByteArray novo = R"({"fields": [
+        {"name": "IDTPIMPOSFIS", "type": "string", "size": 1}, {"name": "CDPRODUTO", "type": "string", "size": 10},
+        {"name": "CDARVPROD", "type": "string", "size": 20}, {"name": "CDPRODINTE", "type": "string", "size": 20},
+        {"name": "NMPRODUTO", "type": "string", "size": 50}, {"name": "SGUNIDADE", "type": "string", "size": 10},
+        {"name": "VRPREUNIT", "type": "float"}, {"name": "VRPRECITEM", "type": "float"},
+        {"name": "CDIMPOSTO", "type": "string", "size": 2}, {"name": "CDPORIMPPROD", "type": "string", "size": 5},
+        {"name": "VRPEALIMPFIS", "type": "float"}, {"name": "QTTARAPROD", "type": "float"},
+        {"name": "CDBARPRODUTO", "type": "string", "size": 30}, {"name": "IDPESAPROD", "type": "string", "size": 1},
+        {"name": "SGIMPOSTO", "type": "string", "size": 10}],
+      "rows": [["T", null, null, "5001", "Goiabada Cascão 300g", "UN", null, 8.9, "03", "LPT1", 18, 0, "7891000050019", "N", "T18"]]})";
+    Run r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, novo);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":null}"));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString(),
+             QStringLiteral("Goiabada Cascão 300g"));
+
+    // The product of the demo's sale and the one the sales screen holds.
+    const QString vendido = db.scalar(QStringLiteral("SELECT CDPRODUTO FROM ITEMVENDA")).toString();
+    r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), vendido});
+    QCOMPARE(r.json.value("result").toArray().at(0).toString(), QStringLiteral("VENDA"));
+    QVERIFY(r.json.value("result").toArray().at(1).isNull());
+    const QString noMenu = db.scalar(QStringLiteral("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE CDIDENTBUTON IS NOT NULL AND CDIDENTBUTON NOT IN "
+                                                    "(SELECT CDPRODUTO FROM ITEMVENDA UNION SELECT CDPRODUTO FROM ITCOMANDAVEN)")).toString();
+    r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), noMenu});
+    QCOMPARE(r.json.value("result").toArray().at(0).toString(), QStringLiteral("CONFTE"));
+    QVERIFY(r.json.value("result").toArray().at(1).toObject().value("rows").toArray().size() >= 1);
+    const QString novoCodigo = db.scalar(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString();
+    r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), novoCodigo});
+    QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":[\"OK\",null]}"));
+    QCOMPARE(db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODINTE = '5001'")), 0);
+
+    // A packet that is not valid JSON is a usage error; nothing is written.
+    r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, "{\"fields\": [");
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+}
+
+void TstQulsvc::usageAndConnectionErrors()
+{
+    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+        QSKIP("engine-independent");
+    QCOMPARE(qulsvc({}).exitCode, 2);
+    QCOMPARE(qulsvc({QStringLiteral("getProduto")}).exitCode, 2);
+    QCOMPARE(qulsvc({QStringLiteral("semComando")}).exitCode, 2);
+    QCOMPARE(qulsvc({QStringLiteral("--connection")}).exitCode, 2);
+    Run r = qulsvc({QStringLiteral("--connection"),
+                    QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=1;Initial Catalog=x;User ID=u;Password=segredo123"),
+                    QStringLiteral("getUnidade")});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(!r.err.isEmpty());
+    QVERIFY(!r.err.contains("segredo123"));
+    QVERIFY(r.out.isEmpty());
+    r = qulsvc({QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=/nao/existe.db"), QStringLiteral("getUnidade")});
+    QCOMPARE(r.exitCode, 1);
+}
+
+void TstQulsvc::exportListMatchesPublicHeader()
+{
+    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+        QSKIP("engine-independent");
+    QFile header(QStringLiteral(QUL_PUBLIC_HEADER));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    QSet<QString> declared;
+    static const QRegularExpression decl(QStringLiteral("QUL_EXPORT[^;(]*?\\b(\\w+)\\s*\\("));
+    QString text;
+    for (const QByteArray &line : header.readAll().split('\n'))
+        if (!line.trimmed().startsWith('#'))
+            text += QString::fromUtf8(line) + QLatin1Char('\n');
+    for (auto it = decl.globalMatch(text); it.hasNext();)
+        declared.insert(it.next().captured(1));
+    QVERIFY(declared.contains(QStringLiteral("getProduto")));
+    QProcess nm;
+    nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
+                                     QCoreApplication::applicationDirPath() + QStringLiteral("/libqul00002.so")});
+    QVERIFY(nm.waitForFinished(30000));
+    QSet<QString> exported;
+    for (const QByteArray &line : nm.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() == 3 && parts[1] != "V" && parts[1] != "W" && parts[1] != "w" && parts[1] != "u")
+            exported.insert(QString::fromLatin1(parts[2]));
+    }
+    QCOMPARE(exported, declared);
+}
+
+QTEST_GUILESS_MAIN(TstQulsvc)
+#include "tst_qulsvc.moc"
