@@ -461,22 +461,25 @@ TADOStatement::~TADOStatement()
         m_attached->detach(this);
 }
 
-QString TADOStatement::effectiveText() const
+const QStringList &TADOStatement::effectiveLines() const
 {
     if (Connection) {
         const auto it = DialectSQL.constFind(Connection->Dialect());
         if (it != DialectSQL.constEnd() && !it->isEmpty())
-            return it->join(QLatin1Char('\n'));
+            return *it;
     }
-    return m_sql.join(QLatin1Char('\n'));
+    return m_sql;
 }
 
 QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
 {
     if (!Connection || !Connection->Connected())
         throw EADOError(QStringLiteral("%1: conexão com o banco de dados fechada.").arg(owner));
-    const QString text = effectiveText();
-    if (!m_prepared || text != m_preparedText || m_attached != Connection) {
+    const QStringList &lines = effectiveLines();
+    // Same lines as prepared: usually the very same shared list.
+    const bool sameText = lines.constData() == m_preparedLines.constData() || lines == m_preparedLines;
+    if (!m_prepared || !sameText || m_attached != Connection) {
+        const QString text = lines.join(QLatin1Char('\n'));
         if (m_attached && m_attached != Connection)
             m_attached->detach(this);
         m_prepared.reset();
@@ -490,7 +493,8 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
         if (!q->prepare(parsed.text))
             Connection->raise(QString(), q->lastError());
         m_prepared = std::move(q);
-        m_preparedText = text;
+        m_preparedLines = lines;
+        ++m_generation;
         m_occurrences = parsed.occurrences;
         m_attached = Connection;
         Connection->attach(this);
@@ -534,11 +538,12 @@ void TADOQuery::Open()
     if (Active())
         return;
     QSqlQuery &q = run(objectName(), true);
-    const QSqlRecord rec = q.record();
+    QSqlRecord rec;  // read only when the columns must be found
     QList<TFieldDef> defs;
     QVector<int> cols;
     const bool adopt = m_fields.empty();
     if (adopt) {
+        rec = q.record();
         for (int c = 0; c < rec.count(); ++c) {
             const QSqlField f = rec.field(c);
             TFieldDef d;
@@ -566,7 +571,10 @@ void TADOQuery::Open()
         m_fields.clear();
         for (const TFieldDef &d : defs)
             m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
+    } else if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size())) {
+        cols = m_cols;  // same prepared statement, same result columns
     } else {
+        rec = q.record();
         for (const auto &f : m_fields) {
             int col = -1;
             for (int c = 0; c < rec.count() && col < 0; ++c)
@@ -578,6 +586,8 @@ void TADOQuery::Open()
             }
             cols.append(col);
         }
+        m_cols = cols;
+        m_colsFor = m_generation;
     }
     std::vector<QVector<QVariant>> rows;
     const qsizetype nf = qsizetype(m_fields.size());

@@ -116,7 +116,8 @@ public:
 
     QStringList &sqlLines() { return m_sql; }
     // The text that runs on the connection's dialect.
-    QString effectiveText() const;
+    QString effectiveText() const { return effectiveLines().join(QLatin1Char('\n')); }
+    const QStringList &effectiveLines() const;
     QSqlQuery &run(const QString &owner, bool forwardOnly);  // prepares, binds, executes
     void reset() { m_prepared.reset(); }
     // The connection closed: the prepared statement is gone with it.
@@ -129,7 +130,8 @@ public:
 protected:
     QStringList m_sql;
     std::unique_ptr<QSqlQuery> m_prepared;
-    QString m_preparedText;
+    QStringList m_preparedLines;
+    quint64 m_generation = 0;  // bumped at every prepare
     QString m_preparedConn;
     QStringList m_occurrences;
     TADOConnection *m_attached = nullptr;  // connection the statement is prepared on
@@ -137,6 +139,8 @@ protected:
 
 class TADOQuery : public TDataSet, public TADOStatement {
     Q_OBJECT
+    quint64 m_colsFor = 0;   // statement generation the column map was made for
+    QVector<int> m_cols;     // result column of each declared field
 public:
     explicit TADOQuery(QObject *owner = nullptr) : TDataSet(owner) {}
     QStringList &SQL() { return m_sql; }

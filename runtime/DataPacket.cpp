@@ -138,9 +138,44 @@ QString dateTimeToText(const QDateTime &dt)
     return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+namespace {
+
+// Digits at t[pos, pos+n) as a number, or -1.
+int digitsAt(QStringView t, qsizetype pos, int n)
+{
+    if (pos + n > t.size())
+        return -1;
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = t[pos + i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+}  // namespace
+
 QDateTime dateTimeFromText(const QString &s)
 {
     const QString t = s.trimmed();
+    // The runtime's own form first, by hand: it is read for every date of
+    // every row an SQLite query returns.
+    const QStringView v(t);
+    if ((v.size() == 19 || v.size() == 10) && v[4] == u'-' && v[7] == u'-') {
+        const int y = digitsAt(v, 0, 4), mo = digitsAt(v, 5, 2), d = digitsAt(v, 8, 2);
+        const QDate date(y, mo, d);
+        if (y >= 0 && mo >= 0 && d >= 0 && date.isValid()) {
+            if (v.size() == 10)
+                return QDateTime(date, QTime(0, 0));
+            if ((v[10] == u' ' || v[10] == u'T') && v[13] == u':' && v[16] == u':') {
+                const QTime time(digitsAt(v, 11, 2), digitsAt(v, 14, 2), digitsAt(v, 17, 2));
+                if (time.isValid())
+                    return QDateTime(date, time);
+            }
+        }
+    }
     for (const char *fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz",
                             "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd"}) {
         QDateTime dt = QDateTime::fromString(t, QLatin1String(fmt));

@@ -351,6 +351,18 @@ extern "C" int32_t getProduto(const char16_t *code, QVariant *out)
             TParameter &precoCod = dm.adqItemPreco->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO"));
             TParameter &aliqCod = dm.adqAliqImpFis->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO"));
             TParameter &lojaCod = dm.adqProdLoja->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO"));
+            // Declared fields outlive Close/Open: look them up once.
+            const auto f = [](TDataSet *ds, const char *n) { return ds->FieldByName(QLatin1String(n)); };
+            TField *preco = f(dm.adqItemPreco, "VRPRECITEM");
+            TADOQuery *al = dm.adqAliqImpFis;
+            TField *alImposto = f(al, "CDIMPOSTO"), *alSigla = f(al, "SGIMPOSTO"), *alAliq = f(al, "VRPEALIMPFIS"),
+                   *alTipo = f(al, "IDTPIMPOSFIS");
+            TField *porta = f(dm.adqProdLoja, "CDPORIMPPROD");
+            TField *sCod = f(cds, "CDPRODUTO"), *sArv = f(cds, "CDARVPROD"), *sBar = f(cds, "CDBARPRODUTO"),
+                   *sNome = f(cds, "NMPRODUTO"), *sUni = f(cds, "SGUNIDADE"), *sPesa = f(cds, "IDPESAPROD"),
+                   *sTara = f(cds, "QTTARAPROD"), *sRed = f(cds, "CDPRODINTE"), *sPreco = f(cds, "VRPRECITEM"),
+                   *sImposto = f(cds, "CDIMPOSTO"), *sSigla = f(cds, "SGIMPOSTO"), *sAliq = f(cds, "VRPEALIMPFIS"),
+                   *sTipo = f(cds, "IDTPIMPOSFIS"), *sPorta = f(cds, "CDPORIMPPROD");
             if (!prod->IsEmpty()) {
                 prod->First();
                 while (!prod->Eof()) {
@@ -358,9 +370,9 @@ extern "C" int32_t getProduto(const char16_t *code, QVariant *out)
                     dm.adqItemPreco->Close();
                     precoCod.Value = cdProduto;
                     dm.adqItemPreco->Open();
-                    dm.adqAliqImpFis->Close();
+                    al->Close();
                     aliqCod.Value = cdProduto;
-                    dm.adqAliqImpFis->Open();
+                    al->Open();
                     dm.adqProdLoja->Close();
                     lojaCod.Value = cdProduto;
                     dm.adqProdLoja->Open();
@@ -368,23 +380,20 @@ extern "C" int32_t getProduto(const char16_t *code, QVariant *out)
                     // A sub-query without rows, or a null column, gives an
                     // empty text or 0; texts are cut to the field's width.
                     cds->Insert();
-                    cds->FieldByName(QStringLiteral("CDPRODUTO"))->SetAsString(cdProduto);
-                    cds->FieldByName(QStringLiteral("CDARVPROD"))->SetAsString(pArv->AsString());
-                    cds->FieldByName(QStringLiteral("CDBARPRODUTO"))->SetAsString(pBar->AsString());
-                    cds->FieldByName(QStringLiteral("NMPRODUTO"))->SetAsString(pNome->AsString());
-                    cds->FieldByName(QStringLiteral("SGUNIDADE"))->SetAsString(pUni->AsString());
-                    cds->FieldByName(QStringLiteral("IDPESAPROD"))->SetAsString(pPesa->AsString());
-                    cds->FieldByName(QStringLiteral("QTTARAPROD"))->SetAsFloat(pTara->AsFloat());
-                    cds->FieldByName(QStringLiteral("CDPRODINTE"))->SetAsString(pRed->AsString());
-                    cds->FieldByName(QStringLiteral("VRPRECITEM"))
-                        ->SetAsFloat(dm.adqItemPreco->FieldByName(QStringLiteral("VRPRECITEM"))->AsFloat());
-                    TADOQuery *al = dm.adqAliqImpFis;
-                    cds->FieldByName(QStringLiteral("CDIMPOSTO"))->SetAsString(al->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString());
-                    cds->FieldByName(QStringLiteral("SGIMPOSTO"))->SetAsString(al->FieldByName(QStringLiteral("SGIMPOSTO"))->AsString());
-                    cds->FieldByName(QStringLiteral("VRPEALIMPFIS"))->SetAsFloat(al->FieldByName(QStringLiteral("VRPEALIMPFIS"))->AsFloat());
-                    cds->FieldByName(QStringLiteral("IDTPIMPOSFIS"))->SetAsString(al->FieldByName(QStringLiteral("IDTPIMPOSFIS"))->AsString());
-                    cds->FieldByName(QStringLiteral("CDPORIMPPROD"))
-                        ->SetAsString(dm.adqProdLoja->FieldByName(QStringLiteral("CDPORIMPPROD"))->AsString());
+                    sCod->SetAsString(cdProduto);
+                    sArv->SetAsString(pArv->AsString());
+                    sBar->SetAsString(pBar->AsString());
+                    sNome->SetAsString(pNome->AsString());
+                    sUni->SetAsString(pUni->AsString());
+                    sPesa->SetAsString(pPesa->AsString());
+                    sTara->SetAsFloat(pTara->AsFloat());
+                    sRed->SetAsString(pRed->AsString());
+                    sPreco->SetAsFloat(preco->AsFloat());
+                    sImposto->SetAsString(alImposto->AsString());
+                    sSigla->SetAsString(alSigla->AsString());
+                    sAliq->SetAsFloat(alAliq->AsFloat());
+                    sTipo->SetAsString(alTipo->AsString());
+                    sPorta->SetAsString(porta->AsString());
                     cds->Post();
                     prod->Next();
                 }
