@@ -177,7 +177,6 @@ QVariant TDataSetTableModel::headerData(int section, Qt::Orientation orientation
         if (m_cols[section].titleColor.isValid())
             return m_cols[section].titleColor;
         return QVariant();
-    case Qt::SizeHintRole: return QSize(columnWidth(section), 0);
     case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
     default: return QVariant();
     }
