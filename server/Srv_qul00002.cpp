@@ -598,6 +598,10 @@ extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation,
             return 0;
         }
         const QString operacao = wide(operation);
+        // Outlives the transaction: its statements are freed only after the
+        // commit or the rollback (PostgreSQL refuses to free them inside an
+        // aborted transaction).
+        std::unique_ptr<TdtmQulProxCodigo> gerador;
         try {
             dm->StartTrans();
             if (!packet)
@@ -605,7 +609,7 @@ extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation,
             dm->cdsInsProd->SetData(toDataPacket(*packet));
             TClientDataSet *cds = dm->cdsInsProd;
             if (operacao == QLatin1String("I")) {
-                std::unique_ptr<TdtmQulProxCodigo> gerador(new TdtmQulProxCodigo(nullptr));
+                gerador.reset(new TdtmQulProxCodigo(nullptr));
                 QString codigo = gerador->PrxProduto();
                 bool primeira = true;
                 cds->First();
