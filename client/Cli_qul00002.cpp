@@ -69,8 +69,11 @@ void mostraMensagem(const QString &texto, int tipo)
 
 }  // namespace
 
-// The glyph factory of the shared user-interface package.
-QPixmap qulGlyph(const QString &name);
+// The form's stored design lives in this unit's resources.
+static void iniciaRecursosTela()
+{
+    Q_INIT_RESOURCE(client);
+}
 
 void SetTelaHook(std::function<QRect()> hook)
 {
@@ -90,6 +93,7 @@ QRect TelaAtual()
 
 TfrmCadProd::TfrmCadProd(QWidget *owner) : QDialog(owner), ui(new Ui::TfrmCadProd)
 {
+    iniciaRecursosTela();
     InstallProductLineFonts();
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

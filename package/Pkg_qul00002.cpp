@@ -2,3 +2,143 @@
 // entries themselves are defined by the data service unit and exported
 // through qul00002.h.
 #include "qul00002.h"
+
+#ifdef QUL_WITH_SCREEN
+
+#include "Cli_qul00002.h"
+#include "DataPacket.h"
+#include "QulShared.h"
+#include "QulSharedUi.h"
+#include "Srv_qul00002.h"
+
+#include <QApplication>
+#include <QString>
+
+namespace {
+
+QString g_ultimoErro;
+int g_inicializado = 0;
+
+QString texto(const char16_t *s)
+{
+    return s ? QString::fromUtf16(s) : QString();
+}
+
+// Shared component package: the packet type, the product line's fonts and
+// the touch message dialog (unless the host already put its own there).
+void iniciaCompartilhado()
+{
+    registerDataPacketType();
+    InstallProductLineFonts();
+    if (!MensagemHook())
+        InstallTouchMensagem();
+}
+
+// The host's hooks live in the host: drop them before it unloads us.
+void finalizaCompartilhado()
+{
+    SetMensagemHook({});
+    SetPesquisaHook({});
+    SetRelFiscaisHook({});
+    SetErrorReportHook({});
+}
+
+const TQulUnitInfo kUnidades[] = {
+    {"QulShared", &iniciaCompartilhado, &finalizaCompartilhado},
+    {"Srv_qul00002", nullptr, nullptr},
+    {"Pkg_Vrt00002", nullptr, nullptr},
+    {"Cli_qul00002", nullptr, nullptr},
+};
+
+const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades};
+
+}  // namespace
+
+extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *inout)
+{
+    g_ultimoErro.clear();
+    try {
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+            throw Exception(QStringLiteral("A tela de produtos precisa de uma aplicação gráfica (QApplication)."));
+        registerDataPacketType();
+        const QVariantList argumentos = args ? *args : QVariantList();
+        QVariant local;
+        return Cli_Qul00002::CriaTelaQul00002(argumentos, inout ? *inout : local);
+    } catch (const EAbort &) {
+        g_ultimoErro = QStringLiteral("A abertura da tela de produtos foi interrompida por um erro já informado ao operador.");
+    } catch (const std::exception &e) {
+        g_ultimoErro = exceptionMessage(e);
+    } catch (...) {
+        g_ultimoErro = QStringLiteral("Erro desconhecido na tela de produtos.");
+    }
+    if (g_ultimoErro.isEmpty())
+        g_ultimoErro = QStringLiteral("Erro sem mensagem na tela de produtos.");
+    return false;
+}
+
+// The same function under the name qualified by its unit.
+extern "C" QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *args, QVariant *inout)
+    __attribute__((alias("CriaTelaQul00002")));
+
+extern "C" QUL_EXPORT const char16_t *QulUltimoErro(void)
+{
+    return reinterpret_cast<const char16_t *>(g_ultimoErro.utf16());
+}
+
+extern "C" QUL_EXPORT void Initialize(void)
+{
+    if (g_inicializado++ > 0)
+        return;
+    for (const TQulUnitInfo &u : kUnidades)
+        if (u.initialize)
+            u.initialize();
+}
+
+extern "C" QUL_EXPORT void Finalize(void)
+{
+    if (g_inicializado == 0 || --g_inicializado > 0)
+        return;
+    for (int i = kPacote.unitCount - 1; i >= 0; --i)
+        if (kUnidades[i].finalize)
+            kUnidades[i].finalize();
+}
+
+extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)
+{
+    return &kPacote;
+}
+
+extern "C" QUL_EXPORT void QulSetMensagemHook(const TQulMensagemHook *hook)
+{
+    if (hook && *hook)
+        SetMensagemHook(*hook);
+    else
+        InstallTouchMensagem();
+}
+
+extern "C" QUL_EXPORT void QulSetPesquisaHook(const TQulPesquisaHook *hook)
+{
+    SetPesquisaHook(hook ? *hook : TQulPesquisaHook());
+}
+
+extern "C" QUL_EXPORT void QulSetRelFiscaisHook(const TQulRelFiscaisHook *hook)
+{
+    SetRelFiscaisHook(hook ? *hook : TQulRelFiscaisHook());
+}
+
+extern "C" QUL_EXPORT void QulSetErrorReportHook(const TQulErrorReportHook *hook)
+{
+    SetErrorReportHook(hook ? *hook : TQulErrorReportHook());
+}
+
+extern "C" QUL_EXPORT void QulSetStringConexQul(const char16_t *connectionString)
+{
+    SetStringConexQul(texto(connectionString));
+}
+
+extern "C" QUL_EXPORT void QulSetProgramDir(const char16_t *dir)
+{
+    SetProgramDir(texto(dir));
+}
+
+#endif  // QUL_WITH_SCREEN

@@ -1,0 +1,128 @@
+#pragma once
+// Shared pieces of the screen tests: a store database and a program
+// directory of the test's own, dialog hooks that fail the test unless a
+// test scripted them, and the opening of the screen through its modal loop.
+
+#include "Cli_qul00002.h"
+#include "DataSet.h"
+#include "ModuleFixture.h"
+#include "QulShared.h"
+#include "QulSharedUi.h"
+#include "Srv_qul00002.h"
+#include "TestDb.h"
+
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+// Dialog hooks that no test asked for: each call fails the current test
+// and answers at once, so an unanswered dialog never hangs a run.
+inline void instalaGanchosQueFalham()
+{
+    SetMensagemHook([](const QString &texto, const QString &, const QString &, const QString &, int tipo,
+                       const QString &, const QString &, int, TDataSet *) {
+        QTest::qFail(qPrintable(QStringLiteral("Mensagem inesperada (tipo %1): %2").arg(tipo).arg(texto)), __FILE__,
+                     __LINE__);
+        return false;
+    });
+    SetPesquisaHook([](TClientDataSet *ds, int, const QString &, quint32, quint32, quint32, quint32, int) {
+        QTest::qFail(qPrintable(QStringLiteral("Pesquisa inesperada em %1").arg(ds ? ds->objectName() : QString())),
+                     __FILE__, __LINE__);
+        return false;
+    });
+    SetErrorReportHook([](const QString &m) {
+        QTest::qFail(qPrintable(QStringLiteral("Relatório de erro inesperado: %1").arg(m)), __FILE__, __LINE__);
+    });
+    SetRelFiscaisHook([] { QTest::qFail("RelFiscais inesperado", __FILE__, __LINE__); });
+}
+
+// A store database and a program directory of this test's own.
+struct Ambiente {
+    explicit Ambiente(bool demo = false) : db(TestDb::Engine::SQLite, demo)
+    {
+        SetStringConexQul(db.connectionString());
+        SetProgramDir(dir.path());
+    }
+    ~Ambiente()
+    {
+        SetStringConexQul(QString());
+        SetProgramDir(QString());
+    }
+    QString arquivoCores() const { return dir.filePath(QLatin1String(kArquivoCores)); }
+
+    TestDb::Fresh db;
+    QTemporaryDir dir;
+};
+
+// A colour file whose records hold the given six colours each.
+inline void gravaArquivoCores(const QString &path, const QList<QList<qint64>> &registros,
+                              int campos = 6)
+{
+    TClientDataSet cds;
+    cds.AddField(QStringLiteral("CDPARAM"), TFieldType::ftString, 10);
+    for (int i = 1; i <= campos; ++i)
+        cds.AddField(QStringLiteral("INCOR%1").arg(i), TFieldType::ftInteger);
+    cds.CreateDataSet();
+    for (const QList<qint64> &r : registros) {
+        cds.Append();
+        cds.FieldByName(QStringLiteral("CDPARAM"))->SetAsString(QStringLiteral("QUL"));
+        for (int i = 1; i <= campos; ++i)
+            cds.FieldByName(QStringLiteral("INCOR%1").arg(i))->SetAsInteger(r.value(i - 1));
+        cds.Post();
+    }
+    cds.SaveToFile(path);
+}
+
+// Opens the screen with CriaTelaQul00002 and runs `passo` from inside its
+// modal loop; closes the screen afterwards if `passo` left it open (also
+// when a check in `passo` failed). Exceptions of the opening reach the
+// caller, as they reach a host.
+inline bool abreTela(const std::function<void(TfrmCadProd *)> &passo)
+{
+    QTimer t;
+    t.setSingleShot(true);
+    t.setInterval(0);
+    QObject::connect(&t, &QTimer::timeout, [&] {
+        TfrmCadProd *f = frmCadProd;
+        if (!f || !f->isVisible()) {
+            QTest::qFail("a tela não está aberta", __FILE__, __LINE__);
+            return;
+        }
+        passo(f);
+        if (frmCadProd && frmCadProd->isVisible())
+            frmCadProd->close();
+    });
+    t.start();
+    QVariant inout;
+    return Cli_Qul00002::CriaTelaQul00002(QVariantList(), inout);
+}
+
+// Frame colour of field n, as 0x00BBGGRR.
+inline quint32 corMoldura(TfrmCadProd *f, int n)
+{
+    auto *s = f->findChild<TBlendedShape *>(QStringLiteral("blsBorda%1").arg(n));
+    return s ? colorToBGR(s->brushColor()) : 0xFFFFFFFFu;
+}
+
+inline TBlendedButton *botao(TfrmCadProd *f, const char *nome)
+{
+    return f->findChild<TBlendedButton *>(QLatin1String(nome));
+}
+
+inline QString legenda(TfrmCadProd *f, const char *nome)
+{
+    TBlendedButton *b = botao(f, nome);
+    return b ? b->caption() : QStringLiteral("<sem %1>").arg(QLatin1String(nome));
+}
+
+// The ten entry fields' texts, in field order.
+inline QStringList textosCampos(TfrmCadProd *f)
+{
+    QStringList t;
+    for (const char *n : {"edtCodigo", "edtCodRed", "edtNomeProd", "edtUnidade", "edtPrecoUnit", "edtImposto",
+                          "edtAliq", "edtCodBarra", "edtPortaImp", "edtTara"})
+        t << legenda(f, n);
+    return t;
+}
