@@ -584,9 +584,11 @@ bool desfaz(TrdmCadProd &dm)
     }
 }
 
-}  // namespace
-
-extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out)
+// Runs a write service body inside the connection's transaction. A failure
+// rolls back and becomes its message in the result (status success); only
+// a rollback that leaves the transaction open is a failure status.
+template <typename Body>
+int32_t writeService(QVariant *out, Body body)
 {
     if (!out)
         return kFailure;
@@ -597,107 +599,11 @@ extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation,
             *out = QStringLiteral("O módulo de dados de produtos não está criado.");
             return 0;
         }
-        const QString operacao = wide(operation);
-        // Outlives the transaction: its statements are freed only after the
-        // commit or the rollback (PostgreSQL refuses to free them inside an
-        // aborted transaction).
-        std::unique_ptr<TdtmQulProxCodigo> gerador;
         try {
             dm->StartTrans();
-            if (!packet)
-                throw EDatabaseError(QStringLiteral("Nenhum pacote de produto recebido."));
-            dm->cdsInsProd->SetData(toDataPacket(*packet));
-            TClientDataSet *cds = dm->cdsInsProd;
-            if (operacao == QLatin1String("I")) {
-                gerador.reset(new TdtmQulProxCodigo(nullptr));
-                QString codigo = gerador->PrxProduto();
-                bool primeira = true;
-                cds->First();
-                while (!cds->Eof()) {
-                    // Each row its own product: a second row under the
-                    // same code would collide on the product key.
-                    if (!primeira)
-                        codigo = gerador->PrxProduto();
-                    primeira = false;
-                    insereProduto(*dm, codigo, lerLinha(cds));
-                    cds->Next();
-                }
-            } else {
-                cds->First();
-                while (!cds->Eof()) {
-                    alteraProduto(*dm, lerLinha(cds));
-                    cds->Next();
-                }
-            }
-            dm->CommitTrans();
+            body(*dm);
         } catch (const std::exception &e) {
-            const QString msg = ADOExceptionMessage(e, dm->adcCadProd, QString());
-            if (!desfaz(*dm)) {
-                *out = msg;
-                return kFailure;
-            }
-            *out = msg;
-        }
-        return 0;
-    } catch (...) {
-        return kFailure;
-    }
-}
-
-extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
-{
-    if (!out)
-        return kFailure;
-    try {
-        *out = QVariant();
-        TrdmCadProd *dm = rdmCadProd;
-        if (!dm) {
-            *out = QStringLiteral("O módulo de dados de produtos não está criado.");
-            return 0;
-        }
-        const QString codigo = wide(code);
-        try {
-            dm->StartTrans();
-            QVariantList resposta{QVariant(), QVariant()};
-
-            TADOQuery *venda = dm->adqVd_DelProd;
-            venda->Close();
-            setParam(venda, "P_CDPRODUTO", codigo);
-            venda->Open();
-            if (!venda->IsEmpty()) {
-                resposta[0] = QStringLiteral("VENDA");
-                dm->RollbackTrans();
-                *out = resposta;
-                return 0;
-            }
-
-            TADOQuery *conf = dm->adqVd_ProdConfTe;
-            conf->Close();
-            setParam(conf, "P_CDPRODUTO", codigo);
-            conf->Open();
-            if (!conf->IsEmpty()) {
-                resposta[0] = QStringLiteral("CONFTE");
-                resposta[1] = fromDataPacket(dm->dspVd_ProdConfTe->GetData());
-                dm->RollbackTrans();
-                *out = resposta;
-                return 0;
-            }
-
-            setParam(dm->acmDelItemPrec, "P_CDPRODUTO", codigo);
-            setParam(dm->acmDelItemPrec, "P_CDPRPAITABPR", codigo);
-            dm->acmDelItemPrec->Execute();
-            setParam(dm->acmDelProdLoja, "P_CDPRODUTO", codigo);
-            dm->acmDelProdLoja->Execute();
-            setParam(dm->acmDelAliq, "P_CDPRODUTO", codigo);
-            dm->acmDelAliq->Execute();
-            setParam(dm->acmDelProd, "P_CDPRODUTO", codigo);
-            dm->acmDelProd->Execute();
-            dm->CommitTrans();
-            resposta[0] = QStringLiteral("OK");
-            *out = resposta;
-        } catch (const std::exception &e) {
-            const QString msg = ADOExceptionMessage(e, dm->adcCadProd, QString());
-            *out = msg;
+            *out = ADOExceptionMessage(e, dm->adcCadProd, QString());
             if (!desfaz(*dm))
                 return kFailure;
         }
@@ -705,6 +611,84 @@ extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
     } catch (...) {
         return kFailure;
     }
+}
+
+}  // namespace
+
+extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out)
+{
+    const QString operacao = wide(operation);
+    // Outlives the transaction: its statements are freed only after the
+    // commit or the rollback (PostgreSQL refuses to free them inside an
+    // aborted transaction).
+    std::unique_ptr<TdtmQulProxCodigo> gerador;
+    return writeService(out, [&](TrdmCadProd &dm) {
+        if (!packet)
+            throw EDatabaseError(QStringLiteral("Nenhum pacote de produto recebido."));
+        TClientDataSet *cds = dm.cdsInsProd;
+        cds->SetData(toDataPacket(*packet));
+        if (operacao == QLatin1String("I")) {
+            gerador.reset(new TdtmQulProxCodigo(nullptr));
+            QString codigo = gerador->PrxProduto();
+            bool primeira = true;
+            for (cds->First(); !cds->Eof(); cds->Next()) {
+                // Each row its own product: a second row under the same
+                // code would collide on the product key.
+                if (!primeira)
+                    codigo = gerador->PrxProduto();
+                primeira = false;
+                insereProduto(dm, codigo, lerLinha(cds));
+            }
+        } else {
+            for (cds->First(); !cds->Eof(); cds->Next())
+                alteraProduto(dm, lerLinha(cds));
+        }
+        dm.CommitTrans();
+    });
+}
+
+extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
+{
+    const QString codigo = wide(code);
+    return writeService(out, [&](TrdmCadProd &dm) {
+        QVariantList resposta{QVariant(), QVariant()};
+
+        TADOQuery *venda = dm.adqVd_DelProd;
+        venda->Close();
+        setParam(venda, "P_CDPRODUTO", codigo);
+        venda->Open();
+        if (!venda->IsEmpty()) {
+            resposta[0] = QStringLiteral("VENDA");
+            dm.RollbackTrans();  // nothing was written
+            *out = resposta;
+            return;
+        }
+
+        TADOQuery *conf = dm.adqVd_ProdConfTe;
+        conf->Close();
+        setParam(conf, "P_CDPRODUTO", codigo);
+        conf->Open();
+        if (!conf->IsEmpty()) {
+            resposta[0] = QStringLiteral("CONFTE");
+            resposta[1] = fromDataPacket(dm.dspVd_ProdConfTe->GetData());
+            dm.RollbackTrans();
+            *out = resposta;
+            return;
+        }
+
+        setParam(dm.acmDelItemPrec, "P_CDPRODUTO", codigo);
+        setParam(dm.acmDelItemPrec, "P_CDPRPAITABPR", codigo);
+        dm.acmDelItemPrec->Execute();
+        setParam(dm.acmDelProdLoja, "P_CDPRODUTO", codigo);
+        dm.acmDelProdLoja->Execute();
+        setParam(dm.acmDelAliq, "P_CDPRODUTO", codigo);
+        dm.acmDelAliq->Execute();
+        setParam(dm.acmDelProd, "P_CDPRODUTO", codigo);
+        dm.acmDelProd->Execute();
+        dm.CommitTrans();
+        resposta[0] = QStringLiteral("OK");
+        *out = resposta;
+    });
 }
 
 // ---------------------------------------------------------------- data module for tools
