@@ -501,9 +501,9 @@ void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
     dm.acmInsProdLoja->Execute();
 }
 
-void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+// The product row's values; the insert and the update take the same ones.
+void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto &l)
 {
-    TADOCommand *c = dm.acmInsProd;
     setParam(c, "P_CDPRODUTO", codigo);
     setParam(c, "P_CDPRODINTE", l.cdProdInte);
     setParam(c, "P_NMPRODUTO", l.nmProduto);
@@ -512,7 +512,12 @@ void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l
     setParam(c, "P_IDPESAPROD", l.idPesaProd);
     setParam(c, "P_QTTARAPROD", l.qtTaraProd);
     setParam(c, "P_DTULTATUPROD", agora());
-    c->Execute();
+}
+
+void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+{
+    parametrosProduto(dm.acmInsProd, codigo, l);
+    dm.acmInsProd->Execute();
     inserePreco(dm, codigo, l.vrPrecItem);
     insereAliquota(dm, codigo, l.cdImposto, l);
     insereLoja(dm, codigo, l);
@@ -522,14 +527,7 @@ void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
 {
     const QString &codigo = l.cdProduto;
     TADOCommand *c = dm.acmUpdProd;
-    setParam(c, "P_CDPRODUTO", codigo);
-    setParam(c, "P_CDPRODINTE", l.cdProdInte);
-    setParam(c, "P_NMPRODUTO", l.nmProduto);
-    setParam(c, "P_CDBARPRODUTO", l.cdBarProduto);
-    setParam(c, "P_SGUNIDADE", l.sgUnidade);
-    setParam(c, "P_IDPESAPROD", l.idPesaProd);
-    setParam(c, "P_QTTARAPROD", l.qtTaraProd);
-    setParam(c, "P_DTULTATUPROD", agora());
+    parametrosProduto(c, codigo, l);
     if (c->Execute() == 0) {
         // Another terminal deleted it, or there was nothing to edit:
         // nothing of this save may be stored.
