@@ -207,12 +207,7 @@ void TADOConnection::Open()
         return;
     if (BeforeConnect)
         BeforeConnect(this);
-    TConnectionTarget t;
-    try {
-        t = resolveConnectionString(ConnectionString);
-    } catch (const EADOError &) {
-        throw;
-    }
+    const TConnectionTarget t = resolveConnectionString(ConnectionString);
     m_password = t.password;
     if (!QSqlDatabase::isDriverAvailable(t.driver))
         throw EADOError(QStringLiteral("O driver de banco de dados %1 não está instalado.").arg(t.driver));

@@ -482,7 +482,7 @@ TDataPacket TDataSet::Data() const
 {
     TDataPacket p;
     p.fields = fieldDefs();
-    p.rows.reserve(m_view.size());
+    p.rows.reserve(qsizetype(m_rows.size()));
     // The packet holds every row in storage order, whatever the filter.
     for (const auto &r : m_rows)
         p.rows.append(QVariantList(r.begin(), r.end()));
