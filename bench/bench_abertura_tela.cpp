@@ -9,9 +9,9 @@
 #include "Cli_qul00002.h"
 #include "QulShared.h"
 #include "QulSharedUi.h"
-#include "Srv_qul00002.h"
+#include "TrdmCadProd.h"
 #include "StoreDb.h"
-#include "qul00002.h"
+#include "Srv_qul00002.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,9 +8,10 @@
 
 #include "ConnectionString.h"
 #include "QulShared.h"
-#include "Srv_qul00002.h"
+#include "ProductPacket.h"
+#include "TrdmCadProd.h"
 #include "StoreDb.h"
-#include "qul00002.h"
+#include "Srv_qul00002.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -69,20 +70,18 @@ void generate(QSqlDatabase db, int n)
 
 TDataPacket packet(const QString &code, const QString &reduced)
 {
-    TDataPacket p;
-    for (const auto &[n, t, s] : {std::tuple{"CDPRODUTO", TFieldType::ftString, 10}, {"CDARVPROD", TFieldType::ftString, 20},
-                                  {"CDPRODINTE", TFieldType::ftString, 20}, {"NMPRODUTO", TFieldType::ftString, 50},
-                                  {"CDBARPRODUTO", TFieldType::ftString, 30}, {"SGUNIDADE", TFieldType::ftString, 10},
-                                  {"IDPESAPROD", TFieldType::ftString, 1}, {"QTTARAPROD", TFieldType::ftFloat, 0},
-                                  {"VRPREUNIT", TFieldType::ftFloat, 0}, {"VRPRECITEM", TFieldType::ftFloat, 0},
-                                  {"CDIMPOSTO", TFieldType::ftString, 2}, {"SGIMPOSTO", TFieldType::ftString, 10},
-                                  {"IDTPIMPOSFIS", TFieldType::ftString, 1}, {"VRPEALIMPFIS", TFieldType::ftFloat, 0},
-                                  {"CDPORIMPPROD", TFieldType::ftString, 5}})
-        p.fields.append(TFieldDef{QLatin1String(n), t, s});
-    p.rows = {QVariantList{code, QString(), reduced, QStringLiteral("Produto salvo ") + reduced, QString(), QStringLiteral("UN"),
-                           QStringLiteral("N"), 0.0, QVariant(), 9.9, QStringLiteral("03"), QStringLiteral("T18"),
-                           QStringLiteral("T"), 18.0, QStringLiteral("0")}};
-    return p;
+    return productPacket({{{"CDPRODUTO", code},
+                           {"CDPRODINTE", reduced},
+                           {"NMPRODUTO", QStringLiteral("Produto salvo ") + reduced},
+                           {"SGUNIDADE", "UN"},
+                           {"IDPESAPROD", "N"},
+                           {"QTTARAPROD", 0.0},
+                           {"VRPRECITEM", 9.9},
+                           {"CDIMPOSTO", "03"},
+                           {"SGIMPOSTO", "T18"},
+                           {"IDTPIMPOSFIS", "T"},
+                           {"VRPEALIMPFIS", 18.0},
+                           {"CDPORIMPPROD", "0"}}});
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include "QulShared.h"
 #include "QulSharedUi.h"
 #include "RuntimeUi.h"
+#include "TrdmCadProd.h"
 #include "Srv_qul00002.h"
-#include "qul00002.h"
 #include "ui_TfrmCadProd.h"
 
 #include <QApplication>

@@ -1,12 +1,13 @@
 #include "StoreDb.h"
 
+#include "Exceptions.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
-#include <stdexcept>
 
 // The scripts live in the library's resources; a static library must pull
 // its resource object in explicitly, or the linker leaves it out.
@@ -34,8 +35,8 @@ QString readScript(const QString &path)
     initStoreDbResources();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("cannot read script %1: %2")
-                                     .arg(path, f.errorString()).toStdString());
+        throw EDatabaseError(QStringLiteral("cannot read script %1: %2")
+                                     .arg(path, f.errorString()));
     return QString::fromUtf8(f.readAll());
 }
 
@@ -85,17 +86,17 @@ QString shortened(const QString &sql)
     const QString driverText = err.text().simplified();
     if (!driverText.isEmpty())
         msg += QLatin1String(": ") + driverText;
-    throw std::runtime_error(msg.toStdString());
+    throw EDatabaseError(msg);
 }
 
 void requireOpen(const QSqlDatabase &db)
 {
     if (!db.isValid())
-        throw std::runtime_error("store database: invalid connection");
+        throw EDatabaseError(QStringLiteral("store database: invalid connection"));
     if (!db.isOpen())
-        throw std::runtime_error(
+        throw EDatabaseError(
             QStringLiteral("store database: connection \"%1\" is not open")
-                .arg(db.connectionName()).toStdString());
+                .arg(db.connectionName()));
 }
 
 // Runs the statements in one transaction. SQLite begins with BEGIN

@@ -11,7 +11,7 @@ namespace StoreDb {
 enum class Engine { SQLite, PostgreSQL };
 
 // Run the engine's schema script on an open database; throws
-// std::runtime_error naming the failing statement and the driver's error.
+// EDatabaseError naming the failing statement and the driver's error.
 void createSchema(QSqlDatabase db, Engine engine);
 
 // Insert the demo store's rows.

@@ -5,6 +5,7 @@
 // renamed into place only when complete, so a half-made database never
 // appears under FILE.
 
+#include "Exceptions.h"
 #include "StoreDb.h"
 
 #include <QCoreApplication>
@@ -47,11 +48,11 @@ void buildDatabase(const QString &path)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
         if (!db.isValid())
-            throw std::runtime_error("the Qt SQLite driver (QSQLITE) is not available");
+            throw EDatabaseError(QStringLiteral("the Qt SQLite driver (QSQLITE) is not available"));
         db.setDatabaseName(path);
         if (!db.open())
-            throw std::runtime_error(
-                QStringLiteral("cannot create %1: %2").arg(path, db.lastError().text()).toStdString());
+            throw EDatabaseError(
+                QStringLiteral("cannot create %1: %2").arg(path, db.lastError().text()));
         try {
             StoreDb::createSchema(db, StoreDb::Engine::SQLite);
             StoreDb::loadDemoData(db, StoreDb::Engine::SQLite);

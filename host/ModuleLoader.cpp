@@ -2,13 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <dlfcn.h>
-
-ModuleLoader::~ModuleLoader()
-{
-    // The module stays mapped until the process ends: variants and Qt
-    // metatypes it registered may still point into it.
-}
 
 QString ModuleLoader::defaultPath()
 {
@@ -18,24 +11,23 @@ QString ModuleLoader::defaultPath()
 bool ModuleLoader::load(const QString &path)
 {
     const QString p = path.isEmpty() ? defaultPath() : path;
-    m_handle = dlopen(QFile::encodeName(p).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_handle) {
-        const char *e = dlerror();
-        m_error = QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(p, QString::fromLocal8Bit(e ? e : "?"));
+    m_library.setFileName(p);
+    m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    if (!m_library.load()) {
+        m_error = QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(p, m_library.errorString());
         return false;
     }
     return true;
 }
 
-void *ModuleLoader::resolve(const char *name)
+QFunctionPointer ModuleLoader::resolve(const char *name)
 {
-    if (!m_handle) {
+    if (!m_library.isLoaded()) {
         m_error = QStringLiteral("Módulo não carregado.");
         return nullptr;
     }
-    dlerror();
-    void *sym = dlsym(m_handle, name);
-    if (!sym)
+    const QFunctionPointer f = m_library.resolve(name);
+    if (!f)
         m_error = QStringLiteral("O módulo não exporta %1.").arg(QLatin1String(name));
-    return sym;
+    return f;
 }

@@ -1,23 +1,34 @@
 #pragma once
-// Loads libqul00002.so the way a host does and resolves its entries by name.
+// Loads libqul00002.so the way a host does and resolves its entries by
+// name, with the entry's type taken from the public header:
+//
+//   auto get = QUL_ENTRY(modulo, getProduto);   // decltype(getProduto) *
 
+#include <QLibrary>
 #include <QString>
 
 class ModuleLoader {
 public:
-    ModuleLoader() = default;
-    ~ModuleLoader();
-    ModuleLoader(const ModuleLoader &) = delete;
-    ModuleLoader &operator=(const ModuleLoader &) = delete;
-
     // Loads the module from `path`, or from beside the running program
     // when empty. Returns false and sets error() on failure.
     bool load(const QString &path = QString());
-    void *resolve(const char *name);  // nullptr and error() when missing
     const QString &error() const { return m_error; }
     static QString defaultPath();
 
+    // The entry `name` as a pointer to `Fn`; nullptr (and error()) when
+    // the module does not export it.
+    template <typename Fn>
+    Fn *entry(const char *name)
+    {
+        return reinterpret_cast<Fn *>(resolve(name));
+    }
+
 private:
-    void *m_handle = nullptr;
+    QFunctionPointer resolve(const char *name);
+    // The module stays loaded until the process ends: variants and Qt
+    // metatypes it registered may still point into it.
+    QLibrary m_library;
     QString m_error;
 };
+
+#define QUL_ENTRY(loader, name) (loader).entry<decltype(name)>(#name)

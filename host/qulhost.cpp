@@ -1,14 +1,8 @@
 // qulhost: the host that opens the product registration screen. It loads
 // libqul00002.so from beside itself, as the store's back office does, and
 // calls Initialize, CriaTelaQul00002 and Finalize.
-//
-//   qulhost [--connection STRING] [--demo]
-//
-// --connection  the store database's connection string (ADO style); else
-//               QUL_CONNECTION, qul.ini or the demo database beside qulhost
-// --demo        use the demo store database qul-demo.db beside qulhost,
-//               creating it (with qulmkdemo) when it is missing
 
+#include "HostCommand.h"
 #include "ModuleLoader.h"
 #include "qul00002.h"
 
@@ -17,20 +11,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
-#include <cstdio>
 #include <exception>
 
 namespace {
 
-const char *kUso =
-    "uso: qulhost [--connection CADEIA] [--demo]\n"
-    "  --connection CADEIA  cadeia de conexão do banco da loja\n"
-    "  --demo               usa (e cria, se faltar) o banco de demonstração qul-demo.db\n";
-
-void erro(const QString &texto)
-{
-    std::fprintf(stderr, "qulhost: %s\n", texto.toLocal8Bit().constData());
-}
+const char *const kProgram = "qulhost";
 
 // Creates the demo store database with qulmkdemo when it is missing.
 bool preparaDemo(const QString &banco)
@@ -39,100 +24,114 @@ bool preparaDemo(const QString &banco)
         return true;
     const QString mkdemo = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulmkdemo"));
     if (!QFileInfo(mkdemo).isExecutable()) {
-        erro(QStringLiteral("programa %1 não encontrado; não é possível criar o banco de demonstração.").arg(mkdemo));
+        HostCommand::printError(
+            kProgram,
+            QStringLiteral("programa %1 não encontrado; não é possível criar o banco de demonstração.").arg(mkdemo));
         return false;
     }
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedChannels);
     p.start(mkdemo, {banco});
     if (!p.waitForStarted(10000)) {
-        erro(QStringLiteral("não foi possível executar %1: %2").arg(mkdemo, p.errorString()));
+        HostCommand::printError(kProgram, QStringLiteral("não foi possível executar %1: %2").arg(mkdemo, p.errorString()));
         return false;
     }
     p.waitForFinished(-1);
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !QFileInfo(banco).isFile()) {
-        erro(QStringLiteral("qulmkdemo não criou o banco de demonstração %1.").arg(banco));
+        HostCommand::printError(kProgram, QStringLiteral("qulmkdemo não criou o banco de demonstração %1.").arg(banco));
         return false;
     }
     return true;
 }
 
-int executa(QApplication &app)
+const char16_t *utf16(const QString &s)
 {
-    QStringList args = app.arguments().mid(1);
+    return reinterpret_cast<const char16_t *>(s.utf16());
+}
+
+struct Opcoes {
     QString conexao;
     bool demo = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        if (a == QLatin1String("--connection") && i + 1 < args.size()) {
-            conexao = args.at(++i);
-        } else if (a.startsWith(QLatin1String("--connection="))) {
-            conexao = a.mid(13);
-        } else if (a == QLatin1String("--demo")) {
-            demo = true;
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUso, stdout);
-            return 0;
-        } else {
-            std::fputs(kUso, stderr);
-            return 2;
-        }
-    }
+};
 
-    if (demo && conexao.isEmpty()) {
-        const QString banco = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qul-demo.db"));
-        if (!preparaDemo(banco))
-            return 1;
-        QString caminho = banco;
-        caminho.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        conexao = QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(caminho);
-    }
+// The command line, read before any window is made, so that --help,
+// --version and usage errors work without a display. Returns -1 when the
+// screen is to be opened.
+int leOpcoes(int argc, char **argv, Opcoes *opcoes)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    HostCommand::setUp(parser, QStringLiteral("Abre a tela de cadastro de produtos (Dados do Produto)."));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Usa o banco de demonstração qul-demo.db ao lado do programa, "
+                                                 "criando-o se faltar (ignorado com --connection)."));
+    parser.addOption(demo);
+    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
+        return status;
+    if (!parser.positionalArguments().isEmpty())
+        return HostCommand::usageError(
+            parser, QStringLiteral("argumento inesperado: %1").arg(parser.positionalArguments().first()), kProgram);
+    opcoes->conexao = HostCommand::connection(parser);
+    opcoes->demo = parser.isSet(demo);
+    return -1;
+}
 
+int executa(const Opcoes &opcoes)
+{
     ModuleLoader modulo;
     if (!modulo.load()) {
-        erro(modulo.error());
-        return 1;
+        HostCommand::printError(kProgram, modulo.error());
+        return HostCommand::kExitModule;
     }
-    using VoidFn = void (*)();
-    using CriaFn = bool (*)(const QVariantList *, QVariant *);
-    using ErroFn = const char16_t *(*)();
-    using TextoFn = void (*)(const char16_t *);
-    auto initialize = reinterpret_cast<VoidFn>(modulo.resolve("Initialize"));
-    auto finalize = reinterpret_cast<VoidFn>(modulo.resolve("Finalize"));
-    auto criaTela = reinterpret_cast<CriaFn>(modulo.resolve("CriaTelaQul00002"));
-    auto ultimoErro = reinterpret_cast<ErroFn>(modulo.resolve("QulUltimoErro"));
-    auto setConexao = reinterpret_cast<TextoFn>(modulo.resolve("QulSetStringConexQul"));
-    if (!initialize || !finalize || !criaTela || !ultimoErro || !setConexao) {
-        erro(modulo.error());
-        return 1;
+    auto initialize = QUL_ENTRY(modulo, Initialize);
+    auto finalize = QUL_ENTRY(modulo, Finalize);
+    auto criaTela = QUL_ENTRY(modulo, CriaTelaQul00002);
+    auto ultimoErro = QUL_ENTRY(modulo, QulUltimoErro);
+    auto setConexao = QUL_ENTRY(modulo, QulSetStringConexQul);
+    auto caminhoDemo = QUL_ENTRY(modulo, QulCaminhoBancoDemo);
+    auto usaDemo = QUL_ENTRY(modulo, QulUsaBancoDemo);
+    if (!initialize || !finalize || !criaTela || !ultimoErro || !setConexao || !caminhoDemo || !usaDemo) {
+        HostCommand::printError(kProgram, modulo.error());
+        return HostCommand::kExitModule;
     }
+
+    const QString &conexao = opcoes.conexao;
+    const bool comDemo = opcoes.demo && conexao.isEmpty();
+    if (comDemo && !preparaDemo(QString::fromUtf16(caminhoDemo())))
+        return HostCommand::kExitModule;
 
     initialize();
     if (!conexao.isEmpty())
-        setConexao(reinterpret_cast<const char16_t *>(conexao.utf16()));
+        setConexao(utf16(conexao));
+    else if (comDemo)
+        usaDemo();
     const QVariantList argumentos;
     QVariant inout;
     const bool ok = criaTela(&argumentos, &inout);
     const QString mensagem = ok ? QString() : QString::fromUtf16(ultimoErro());
     finalize();
     if (!ok) {
-        erro(QStringLiteral("a tela de produtos não pôde ser aberta: %1").arg(mensagem));
-        return 1;
+        HostCommand::printError(kProgram, QStringLiteral("a tela de produtos não pôde ser aberta: %1").arg(mensagem));
+        return HostCommand::kExitModule;
     }
-    return 0;
+    return HostCommand::kExitOk;
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
+    Opcoes opcoes;
+    if (const int status = leOpcoes(argc, argv, &opcoes); status >= 0)
+        return status;
     QApplication app(argc, argv);
     try {
-        return executa(app);
+        return executa(opcoes);
     } catch (const std::exception &e) {
-        erro(QString::fromLocal8Bit(e.what()));
+        HostCommand::printError(kProgram, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        erro(QStringLiteral("erro desconhecido."));
+        HostCommand::printError(kProgram, QStringLiteral("erro desconhecido."));
     }
-    return 1;
+    return HostCommand::kExitModule;
 }

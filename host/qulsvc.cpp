@@ -1,35 +1,41 @@
 // qulsvc: the command-line front of the product data services. It loads the
 // module and calls its exported functions, as a host does, and prints one
 // JSON object: {"status": N, "result": R}.
+//
+// Exit status: 0 the service answered; 3 its answer is a failure text (the
+// JSON still says what failed); 4 it returned a failure status; 2 a usage
+// error; 1 the module or the connection could not be opened.
 
 #include "DataPacket.h"
+#include "Exceptions.h"
+#include "HostCommand.h"
 #include "ModuleLoader.h"
+#include "qul00002.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTextStream>
 #include <cstdio>
 
 namespace {
 
-using GetImpostoFn = int32_t (*)(QVariant *);
-using GetProdutoFn = int32_t (*)(const char16_t *, QVariant *);
-using GetVdProdutoFn = int32_t (*)(const char16_t *, const char16_t *, const char16_t *, QVariant *);
-using SetProdutoFn = int32_t (*)(const QVariant *, const char16_t *, QVariant *);
-using CriaFn = int32_t (*)(const char16_t *, QVariant *);
-using LiberaFn = int32_t (*)();
+const char *const kProgram = "qulsvc";
+constexpr int kExitFailureText = 3;
+constexpr int kExitFailureStatus = 4;
 
-const char *kUsage =
-    "uso: qulsvc [--connection CADEIA] COMANDO\n"
+const char *kCommands =
+    "Chama um serviço de dados de produtos e imprime {\"status\": N, \"result\": R}.\n"
+    "Comandos:\n"
     "  getImposto\n"
     "  getUnidade\n"
-    "  getProduto CODIGO            (T para todos)\n"
+    "  getProduto CODIGO                   (T para todos)\n"
     "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n"
-    "  setProduto OPERACAO ARQUIVO|-  (pacote JSON; - lê da entrada padrão)\n"
-    "  setDelProduto CODIGO\n";
+    "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão)\n"
+    "  setDelProduto CODIGO\n"
+    "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha; 4 o serviço\n"
+    "devolveu status de falha; 2 erro de uso; 1 módulo ou conexão indisponível.";
 
 QJsonValue resultToJson(const QVariant &v)
 {
@@ -46,12 +52,6 @@ QJsonValue resultToJson(const QVariant &v)
     return v.toString();
 }
 
-int usage()
-{
-    std::fputs(kUsage, stderr);
-    return 2;
-}
-
 void printResult(int32_t status, const QVariant &result)
 {
     // Written by hand so that "status" comes first.
@@ -61,89 +61,124 @@ void printResult(int32_t status, const QVariant &result)
     std::printf("{\"status\":%d,\"result\":%s}\n", int(status), r.constData());
 }
 
+// The packet of setProduto, from a JSON file or standard input.
+bool readPacket(const QString &source, QVariant *packet, QString *error)
+{
+    QFile f;
+    const bool opened = source == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
+                                                     : (f.setFileName(source), f.open(QIODevice::ReadOnly));
+    if (!opened) {
+        *error = QStringLiteral("não foi possível ler %1").arg(source);
+        return false;
+    }
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
+    if (!doc.isObject()) {
+        *error = QStringLiteral("pacote JSON inválido: %1")
+                     .arg(err.error == QJsonParseError::NoError ? QStringLiteral("não é um objeto") : err.errorString());
+        return false;
+    }
+    try {
+        *packet = fromDataPacket(TDataPacket::fromJson(doc.object()));
+    } catch (const std::exception &e) {
+        *error = exceptionMessage(e);
+        return false;
+    }
+    return true;
+}
+
+const char16_t *utf16(const QString &s)
+{
+    return reinterpret_cast<const char16_t *>(s.utf16());
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
     registerDataPacketType();
-    QStringList args = app.arguments().mid(1);
-    QString connection;
-    if (!args.isEmpty() && args.first() == QLatin1String("--connection")) {
-        if (args.size() < 2)
-            return usage();
-        connection = args.at(1);
-        args = args.mid(2);
-    } else if (!args.isEmpty() && args.first().startsWith(QLatin1String("--connection="))) {
-        connection = args.first().mid(13);
-        args = args.mid(1);
-    }
+
+    QCommandLineParser parser;
+    HostCommand::setUp(parser, QString::fromUtf8(kCommands));
+    parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
+                                 QStringLiteral("COMANDO [ARGUMENTOS...]"));
+    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
+        return status;
+
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
-        return usage();
+        return HostCommand::usageError(parser, QStringLiteral("falta o comando."), kProgram);
     const QString cmd = args.takeFirst();
     const QHash<QString, int> arity{{QStringLiteral("getImposto"), 0},   {QStringLiteral("getUnidade"), 0},
                                     {QStringLiteral("getProduto"), 1},   {QStringLiteral("getVd_Produto"), 3},
                                     {QStringLiteral("setProduto"), 2},   {QStringLiteral("setDelProduto"), 1}};
-    if (!arity.contains(cmd) || args.size() != arity.value(cmd))
-        return usage();
+    if (!arity.contains(cmd))
+        return HostCommand::usageError(parser, QStringLiteral("comando desconhecido: %1").arg(cmd), kProgram);
+    if (args.size() != arity.value(cmd))
+        return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(arity.value(cmd)),
+                                       kProgram);
 
-    // Read the packet before touching the database.
+    // The packet is read before the database is touched. Only the two
+    // operations the screen sends are accepted here.
     QVariant packet;
     if (cmd == QLatin1String("setProduto")) {
-        QFile f;
-        const QString src = args.at(1);
-        bool ok = src == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(src), f.open(QIODevice::ReadOnly));
-        if (!ok) {
-            std::fprintf(stderr, "qulsvc: não foi possível ler %s\n", src.toLocal8Bit().constData());
-            return 2;
-        }
-        QJsonParseError err;
-        const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
-        if (!doc.isObject()) {
-            std::fprintf(stderr, "qulsvc: pacote JSON inválido: %s\n",
-                         err.error == QJsonParseError::NoError ? "não é um objeto" : err.errorString().toLocal8Bit().constData());
-            return 2;
-        }
-        try {
-            packet = fromDataPacket(TDataPacket::fromJson(doc.object()));
-        } catch (const std::exception &e) {
-            std::fprintf(stderr, "qulsvc: %s\n", e.what());
-            return 2;
+        if (args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
+            return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
+                                           kProgram);
+        QString error;
+        if (!readPacket(args.at(1), &packet, &error)) {
+            HostCommand::printError(kProgram, error);
+            return HostCommand::kExitUsage;
         }
     }
 
     ModuleLoader mod;
     if (!mod.load()) {
-        std::fprintf(stderr, "qulsvc: %s\n", mod.error().toLocal8Bit().constData());
-        return 1;
+        HostCommand::printError(kProgram, mod.error());
+        return HostCommand::kExitModule;
     }
-    auto cria = reinterpret_cast<CriaFn>(mod.resolve("QulCriaModuloDados"));
-    auto libera = reinterpret_cast<LiberaFn>(mod.resolve("QulLiberaModuloDados"));
-    void *entry = mod.resolve(cmd.toLatin1().constData());
-    if (!cria || !libera || !entry) {
-        std::fprintf(stderr, "qulsvc: %s\n", mod.error().toLocal8Bit().constData());
-        return 1;
+    auto cria = QUL_ENTRY(mod, QulCriaModuloDados);
+    auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
+    auto getImpostoFn = QUL_ENTRY(mod, getImposto);
+    auto getUnidadeFn = QUL_ENTRY(mod, getUnidade);
+    auto getProdutoFn = QUL_ENTRY(mod, getProduto);
+    auto getVdProdutoFn = QUL_ENTRY(mod, getVd_Produto);
+    auto setProdutoFn = QUL_ENTRY(mod, setProduto);
+    auto setDelProdutoFn = QUL_ENTRY(mod, setDelProduto);
+    if (!cria || !libera || !getImpostoFn || !getUnidadeFn || !getProdutoFn || !getVdProdutoFn || !setProdutoFn
+        || !setDelProdutoFn) {
+        HostCommand::printError(kProgram, mod.error());
+        return HostCommand::kExitModule;
     }
+    const QString connection = HostCommand::connection(parser);
     QVariant error;
-    if (cria(connection.isEmpty() ? nullptr : reinterpret_cast<const char16_t *>(connection.utf16()), &error) != 0) {
-        std::fprintf(stderr, "qulsvc: %s\n", error.toString().toLocal8Bit().constData());
-        return 1;
+    if (cria(connection.isEmpty() ? nullptr : utf16(connection), &error) != 0) {
+        HostCommand::printError(kProgram, error.toString());
+        return HostCommand::kExitModule;
     }
 
-    const auto w = [&](int i) { return reinterpret_cast<const char16_t *>(args.at(i).utf16()); };
     QVariant result;
     int32_t status = -1;
-    if (cmd == QLatin1String("getImposto") || cmd == QLatin1String("getUnidade"))
-        status = reinterpret_cast<GetImpostoFn>(entry)(&result);
-    else if (cmd == QLatin1String("getProduto") || cmd == QLatin1String("setDelProduto"))
-        status = reinterpret_cast<GetProdutoFn>(entry)(w(0), &result);
+    if (cmd == QLatin1String("getImposto"))
+        status = getImpostoFn(&result);
+    else if (cmd == QLatin1String("getUnidade"))
+        status = getUnidadeFn(&result);
+    else if (cmd == QLatin1String("getProduto"))
+        status = getProdutoFn(utf16(args.at(0)), &result);
     else if (cmd == QLatin1String("getVd_Produto"))
-        status = reinterpret_cast<GetVdProdutoFn>(entry)(w(0), w(1), w(2), &result);
+        status = getVdProdutoFn(utf16(args.at(0)), utf16(args.at(1)), utf16(args.at(2)), &result);
     else if (cmd == QLatin1String("setProduto"))
-        status = reinterpret_cast<SetProdutoFn>(entry)(&packet, w(0), &result);
+        status = setProdutoFn(&packet, utf16(args.at(0)), &result);
+    else
+        status = setDelProdutoFn(utf16(args.at(0)), &result);
 
     printResult(status, result);
+    const bool failureText = result.isValid() && result.metaType().id() == QMetaType::QString;
     result = QVariant();
     libera();
-    return 0;
+    if (status != 0)
+        return kExitFailureStatus;
+    return failureText ? kExitFailureText : HostCommand::kExitOk;
 }

@@ -3,13 +3,11 @@
 // through qul00002.h.
 #include "qul00002.h"
 
-#ifdef QUL_WITH_SCREEN
-
 #include "Cli_qul00002.h"
 #include "DataPacket.h"
 #include "QulShared.h"
 #include "QulSharedUi.h"
-#include "Srv_qul00002.h"
+#include "ServiceCall.h"
 
 #include <QApplication>
 #include <QString>
@@ -17,12 +15,8 @@
 namespace {
 
 QString g_ultimoErro;
+QString g_caminhoDemo;
 int g_inicializado = 0;
-
-QString texto(const char16_t *s)
-{
-    return s ? QString::fromUtf16(s) : QString();
-}
 
 // Shared component package: the packet type, the product line's fonts and
 // the touch message dialog (unless the host already put its own there).
@@ -50,7 +44,8 @@ const TQulUnitInfo kUnidades[] = {
     {"Cli_qul00002", nullptr, nullptr},
 };
 
-const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades};
+const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades,
+                                 QUL_MODULE_VERSION};
 
 }  // namespace
 
@@ -108,7 +103,7 @@ extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)
     return &kPacote;
 }
 
-extern "C" QUL_EXPORT void QulSetMensagemHook(const TQulMensagemHook *hook)
+extern "C" QUL_EXPORT void QulSetMensagemHook(const TMensagemHook *hook)
 {
     if (hook && *hook)
         SetMensagemHook(*hook);
@@ -116,29 +111,38 @@ extern "C" QUL_EXPORT void QulSetMensagemHook(const TQulMensagemHook *hook)
         InstallTouchMensagem();
 }
 
-extern "C" QUL_EXPORT void QulSetPesquisaHook(const TQulPesquisaHook *hook)
+extern "C" QUL_EXPORT void QulSetPesquisaHook(const TPesquisaHook *hook)
 {
-    SetPesquisaHook(hook ? *hook : TQulPesquisaHook());
+    SetPesquisaHook(hook ? *hook : TPesquisaHook());
 }
 
-extern "C" QUL_EXPORT void QulSetRelFiscaisHook(const TQulRelFiscaisHook *hook)
+extern "C" QUL_EXPORT void QulSetRelFiscaisHook(const TRelFiscaisHook *hook)
 {
-    SetRelFiscaisHook(hook ? *hook : TQulRelFiscaisHook());
+    SetRelFiscaisHook(hook ? *hook : TRelFiscaisHook());
 }
 
-extern "C" QUL_EXPORT void QulSetErrorReportHook(const TQulErrorReportHook *hook)
+extern "C" QUL_EXPORT void QulSetErrorReportHook(const TErrorReportHook *hook)
 {
-    SetErrorReportHook(hook ? *hook : TQulErrorReportHook());
+    SetErrorReportHook(hook ? *hook : TErrorReportHook());
 }
 
 extern "C" QUL_EXPORT void QulSetStringConexQul(const char16_t *connectionString)
 {
-    SetStringConexQul(texto(connectionString));
+    SetStringConexQul(argText(connectionString));
 }
 
 extern "C" QUL_EXPORT void QulSetProgramDir(const char16_t *dir)
 {
-    SetProgramDir(texto(dir));
+    SetProgramDir(argText(dir));
 }
 
-#endif  // QUL_WITH_SCREEN
+extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
+{
+    g_caminhoDemo = DemoDatabasePath();
+    return reinterpret_cast<const char16_t *>(g_caminhoDemo.utf16());
+}
+
+extern "C" QUL_EXPORT void QulUsaBancoDemo(void)
+{
+    SetStringConexQul(DemoConnectionString());
+}

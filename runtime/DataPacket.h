@@ -4,13 +4,14 @@
 // services and their callers, is saved to files (the colour file) and has a
 // JSON form for tools and tests.
 
+#include "Exceptions.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QMetaType>
 #include <QString>
 #include <QVariant>
-#include <stdexcept>
 
 enum class TFieldType : quint8 {
     ftString = 1,
@@ -36,9 +37,9 @@ struct TFieldDef {
 
 // Raised when a packet cannot be decoded or does not fit the dataset that
 // receives it.
-class EPacketError : public std::runtime_error {
+class EPacketError : public Exception {
 public:
-    explicit EPacketError(const QString &msg) : std::runtime_error(msg.toStdString()) {}
+    using Exception::Exception;
 };
 
 class TDataPacket {

@@ -40,7 +40,7 @@ QVariant TField::convert(const QVariant &v) const
     try {
         c = TDataPacket::coerce(v, m_def.type);
     } catch (const EPacketError &e) {
-        throw EConvertError(QStringLiteral("%1 (campo %2)").arg(QString::fromUtf8(e.what()), m_def.name));
+        throw EConvertError(QStringLiteral("%1 (campo %2)").arg(e.Message(), m_def.name));
     }
     if (m_def.type == TFieldType::ftString && m_def.size > 0 && c.isValid()) {
         const QString s = c.toString();
@@ -97,7 +97,7 @@ qint64 TField::AsInteger() const
     try {
         return TDataPacket::coerce(v, TFieldType::ftInteger).toLongLong();
     } catch (const EPacketError &e) {
-        throw EConvertError(QString::fromUtf8(e.what()));
+        throw EConvertError(e.Message());
     }
 }
 
@@ -109,7 +109,7 @@ QDateTime TField::AsDateTime() const
     try {
         return TDataPacket::coerce(v, TFieldType::ftDateTime).toDateTime();
     } catch (const EPacketError &e) {
-        throw EConvertError(QString::fromUtf8(e.what()));
+        throw EConvertError(e.Message());
     }
 }
 
@@ -552,7 +552,7 @@ void TClientDataSet::LoadFromFile(const QString &path)
     try {
         SetData(TDataPacket::decode(bytes));
     } catch (const EPacketError &e) {
-        throw EDatabaseError(QStringLiteral("Arquivo %1 inválido: %2").arg(path, QString::fromUtf8(e.what())));
+        throw EDatabaseError(QStringLiteral("Arquivo %1 inválido: %2").arg(path, e.Message()));
     }
 }
 

@@ -1,71 +1,37 @@
 #pragma once
-// The product data service: the data module TrdmCadProd with its
-// connection, statement catalogue and transaction methods. The services
-// themselves are the exported functions of qul00002.h.
+// The product data services, exported by the module with C linkage.
+//
+// Every service returns a status word (0 success, negative failure) and
+// hands its data back through the variant `out`, which it empties on entry.
+// A variant then holds a data packet (type "TDataPacket", see
+// runtime/DataPacket.h), a failure text (QString), nothing, or, for
+// setDelProduto, a two-element list.
+//
+// Texts are null-terminated UTF-16; a null pointer reads as empty text.
 
-#include "ADO.h"
+#include <QVariant>
+#include <cstdint>
 
-#include <QObject>
+#define QUL_EXPORT __attribute__((visibility("default")))
 
-class TrdmCadProd : public QObject {
-    Q_OBJECT
-public:
-    // Loads every component from the stored design, then runs
-    // DataModuleCreate. The connection stays closed.
-    explicit TrdmCadProd(QObject *owner = nullptr);
-    ~TrdmCadProd() override;
+extern "C" {
 
-    void StartTrans();
-    void CommitTrans();
-    void RollbackTrans();
+// Read services.
+QUL_EXPORT int32_t getImposto(QVariant *out);
+QUL_EXPORT int32_t getUnidade(QVariant *out);
+QUL_EXPORT int32_t getProduto(const char16_t *code, QVariant *out);
+QUL_EXPORT int32_t getVd_Produto(const char16_t *code, const char16_t *barCode, const char16_t *reducedCode,
+                                 QVariant *out);
 
-    void adcCadProdBeforeConnect(TADOConnection *sender);
-    void adcCadProdAfterConnect(TADOConnection *sender);
-    void DataModuleCreate();
+// Write services.
+QUL_EXPORT int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out);
+QUL_EXPORT int32_t setDelProduto(const char16_t *code, QVariant *out);
 
-    // Component by name, as the stored design declares it (nullptr when absent).
-    QObject *component(const QString &name) const;
-    // Every statement of the catalogue, in declaration order.
-    QList<TADOStatement *> statements() const;
+// Data module for tools and hosts that call the services without the
+// screen: create it and connect it (connectionString null or empty: the
+// configured one), and free it. Both return 0 or a negative status; on
+// failure `error` (when not null) receives a readable message.
+QUL_EXPORT int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error);
+QUL_EXPORT int32_t QulLiberaModuloDados(void);
 
-    TADOConnection *adcCadProd = nullptr;
-    TADOQuery *adqImposto = nullptr;
-    TADOQuery *adqUnidade = nullptr;
-    TDataSetProvider *dspImposto = nullptr;
-    TDataSetProvider *dspUnidade = nullptr;
-    TADOQuery *adqProduto = nullptr;
-    TADOQuery *adqItemPreco = nullptr;
-    TADOQuery *adqAliqImpFis = nullptr;
-    TADOQuery *adqProdLoja = nullptr;
-    TClientDataSet *cdsProdutoServ = nullptr;
-    TADOSqlStorage *assItemPreco = nullptr;
-    TClientDataSet *cdsInsProd = nullptr;
-    TADOCommand *acmInsProd = nullptr;
-    TADOCommand *acmInsItemPrec = nullptr;
-    TADOCommand *acmInsAliq = nullptr;
-    TADOCommand *acmInsProdLoja = nullptr;
-    TADOCommand *acmUpdProd = nullptr;
-    TADOCommand *acmUpdItemPrec = nullptr;
-    TADOCommand *acmUpdAliq = nullptr;
-    TADOCommand *acmUpdProdLoja = nullptr;
-    TADOQuery *adqVd_Produto = nullptr;
-    TDataSetProvider *dspVd_Produto = nullptr;
-    TADOCommand *acmDelProd = nullptr;
-    TADOCommand *acmDelItemPrec = nullptr;
-    TADOCommand *acmDelAliq = nullptr;
-    TADOCommand *acmDelProdLoja = nullptr;
-    TADOQuery *adqVd_DelProd = nullptr;
-    TADOQuery *adqVd_ProdConfTe = nullptr;
-    TDataSetProvider *dspVd_ProdConfTe = nullptr;
-    TADOSqlStorage *assProduto = nullptr;
-
-private:
-    void loadDesign();
-    QList<QObject *> m_components;
-};
-
-// The one data module; empty while no screen (or tool) has it open.
-extern TrdmCadProd *rdmCadProd;
-
-// Path of the stored design inside the module.
-QString rdmCadProdDesignPath();
+}  // extern "C"

@@ -70,10 +70,16 @@ QString _GetStringConexQul(const QString &)
     const QString env = qEnvironmentVariable("QUL_CONNECTION").trimmed();
     if (!env.isEmpty())
         return env;
-    const QString ini = readIniValue(QDir(ProgramDir()).filePath(QStringLiteral("qul.ini")), QStringLiteral("Database"),
-                                     QStringLiteral("Connection"));
-    if (!ini.isEmpty())
-        return ini;
+    for (const QString &file : {QDir(ProgramDir()).filePath(QStringLiteral("qul.ini")), QStringLiteral("/etc/qul/qul.ini")}) {
+        const QString ini = readIniValue(file, QStringLiteral("Database"), QStringLiteral("Connection"));
+        if (!ini.isEmpty())
+            return ini;
+    }
+    return DemoConnectionString();
+}
+
+QString DemoConnectionString()
+{
     QString path = DemoDatabasePath();
     path.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(path);
@@ -119,11 +125,11 @@ TMensagemHook MensagemHook()
     return g_mensagemHook;
 }
 
-bool Mensagem(const QString &texto, const QString &titulo, const QString &p3, const QString &pergunta, int tipo,
-              const QString &p6, const QString &p7, int p8, TDataSet *dataSet)
+bool Mensagem(const QString &texto, const QString &titulo, const QString &layout, const QString &pergunta, int tipo,
+              const QString &detalhe, const QString &codigoTela, int numero, TDataSet *dataSet)
 {
     if (g_mensagemHook)
-        return g_mensagemHook(texto, titulo, p3, pergunta, tipo, p6, p7, p8, dataSet);
+        return g_mensagemHook(texto, titulo, layout, pergunta, tipo, detalhe, codigoTela, numero, dataSet);
     std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
     return false;
 }

@@ -5,6 +5,7 @@
 // that a service returns in its result.
 
 #include "ADO.h"
+#include "QulHooks.h"
 
 #include <QPointer>
 #include <QString>
@@ -16,12 +17,15 @@
 QString ProgramDir();
 void SetProgramDir(const QString &dir);  // empty: back to the executable's directory
 
-// Name of the demo store database beside the host executable.
+// Name of the demo store database beside the host executable, and the
+// connection string that names it.
 QString DemoDatabasePath();
+QString DemoConnectionString();
 
 // The store database's connection string: the environment variable
 // QUL_CONNECTION; else key Connection of section [Database] in qul.ini
-// beside the host executable; else the demo SQLite database there.
+// beside the host executable, then in /etc/qul/qul.ini; else the demo
+// SQLite database beside the host executable.
 QString _GetStringConexQul(const QString &unused);
 // A connection string chosen by the host itself (command line): when set,
 // it comes before every other source. Empty clears it.
@@ -43,23 +47,18 @@ QString ADOExceptionMessage(const std::exception &e, TADOConnection *connection,
 // True when the text holds nothing but blanks.
 bool EmptyString(const QString &s);
 
-// Message presenter: text, title, "N", "S" for a question, kind (0 info,
-// 1 question, 2 warning, 3 error), "", "002", 0, dataset. Returns the
-// answer of a question. The screen installs the touch dialog here; tests
-// install scripted answers.
-using TMensagemHook = std::function<bool(const QString &texto, const QString &titulo, const QString &p3,
-                                         const QString &pergunta, int tipo, const QString &p6,
-                                         const QString &p7, int p8, TDataSet *dataSet)>;
+// The message presenter (arguments in QulHooks.h). The screen installs the
+// touch dialog here; tests install scripted answers.
 void SetMensagemHook(TMensagemHook hook);
 TMensagemHook MensagemHook();
-bool Mensagem(const QString &texto, const QString &titulo, const QString &p3, const QString &pergunta, int tipo,
-              const QString &p6, const QString &p7, int p8, TDataSet *dataSet);
+bool Mensagem(const QString &texto, const QString &titulo, const QString &layout, const QString &pergunta, int tipo,
+              const QString &detalhe, const QString &codigoTela, int numero, TDataSet *dataSet);
 
 // Hands back a service's result. A failure text in it is reported through
 // Mensagem, naming the service and the calling unit, and the caller is
 // ended with EAbort; anything else is returned unchanged.
-QVariant MensagemMetodo(const QVariant &resultado, bool flag, int p3, const QString &servico,
-                        const QString &unidade, const QString &argumento, const QString &p7);
+QVariant MensagemMetodo(const QVariant &resultado, bool flag, int numero, const QString &servico,
+                        const QString &unidade, const QString &argumento, const QString &detalhe);
 
 // The failure text that a service result holds, if it holds one.
 bool isFailureText(const QVariant &v);

@@ -147,8 +147,8 @@ void InstallProductLineFonts()
 namespace {
 
 TPesquisaHook g_pesquisaHook;
-std::function<void()> g_relFiscaisHook;
-std::function<void(const QString &)> g_errorReportHook;
+TRelFiscaisHook g_relFiscaisHook;
+TErrorReportHook g_errorReportHook;
 
 }  // namespace
 
@@ -172,7 +172,7 @@ void RelFiscais()
              QStringLiteral("N"), 0, QString(), QStringLiteral("002"), 0, nullptr);
 }
 
-void SetRelFiscaisHook(std::function<void()> hook) { g_relFiscaisHook = std::move(hook); }
+void SetRelFiscaisHook(TRelFiscaisHook hook) { g_relFiscaisHook = std::move(hook); }
 
 void ShowErrorReport(const QString &message)
 {
@@ -189,4 +189,4 @@ void ShowErrorReport(const QString &message)
                   QString(), 0, nullptr);
 }
 
-void SetErrorReportHook(std::function<void(const QString &)> hook) { g_errorReportHook = std::move(hook); }
+void SetErrorReportHook(TErrorReportHook hook) { g_errorReportHook = std::move(hook); }

@@ -5,6 +5,7 @@
 // (the host or the tests may put their own presenters there).
 
 #include "DataSet.h"
+#include "QulHooks.h"
 
 #include <QAbstractButton>
 #include <QColor>
@@ -157,8 +158,6 @@ void InstallTouchMensagem();
 // display labels; typing (on-screen keyboard or physical keys) narrows the
 // rows; arrows move; ENTER or a touch picks; ESC leaves. True when a row
 // was picked, and the dataset is then positioned on it.
-using TPesquisaHook = std::function<bool(TClientDataSet *dataSet, int p2, const QString &p3, quint32 cor1,
-                                         quint32 cor2, quint32 cor3, quint32 cor5, int p8)>;
 bool Pesquisa(TClientDataSet *dataSet, int p2, const QString &p3, quint32 cor1, quint32 cor2, quint32 cor3,
               quint32 cor5, int p8);
 void SetPesquisaHook(TPesquisaHook hook);  // empty: back to the touch search dialog
@@ -168,12 +167,12 @@ bool PesquisaTouch(TClientDataSet *dataSet, int p2, const QString &p3, quint32 c
 // The fiscal reports entry. The default tells the operator that no fiscal
 // reports are installed.
 void RelFiscais();
-void SetRelFiscaisHook(std::function<void()> hook);  // empty: back to the default
+void SetRelFiscaisHook(TRelFiscaisHook hook);  // empty: back to the default
 
 // The platform error report shown for an exception that reached an event
 // handler. Replaceable for tests.
 void ShowErrorReport(const QString &message);
-void SetErrorReportHook(std::function<void(const QString &)> hook);  // empty: back to the default
+void SetErrorReportHook(TErrorReportHook hook);  // empty: back to the default
 
 // Paints the form's shapes, labels and buttons in the six theme colours
 // (mapping documented in the implementation).

@@ -144,14 +144,16 @@ void TstQulsvc::exportListMatchesPublicHeader()
 {
     if (TestDb::currentEngine() != TestDb::Engine::SQLite)
         QSKIP("engine-independent");
-    QFile header(QStringLiteral(QUL_PUBLIC_HEADER));
-    QVERIFY(header.open(QIODevice::ReadOnly));
     QSet<QString> declared;
     static const QRegularExpression decl(QStringLiteral("QUL_EXPORT[^;(]*?\\b(\\w+)\\s*\\("));
     QString text;
-    for (const QByteArray &line : header.readAll().split('\n'))
-        if (!line.trimmed().startsWith('#'))
-            text += QString::fromUtf8(line) + QLatin1Char('\n');
+    for (const QString &path : QStringLiteral(QUL_PUBLIC_HEADERS).split(QLatin1Char('|'))) {
+        QFile header(path);
+        QVERIFY2(header.open(QIODevice::ReadOnly), qPrintable(path));
+        for (const QByteArray &line : header.readAll().split('\n'))
+            if (!line.trimmed().startsWith('#'))
+                text += QString::fromUtf8(line) + QLatin1Char('\n');
+    }
     for (auto it = decl.globalMatch(text); it.hasNext();)
         declared.insert(it.next().captured(1));
     QVERIFY(declared.contains(QStringLiteral("getProduto")));

@@ -8,7 +8,7 @@
 #include "ModuleFixture.h"
 #include "QulShared.h"
 #include "QulSharedUi.h"
-#include "Srv_qul00002.h"
+#include "TrdmCadProd.h"
 #include "TestDb.h"
 
 #include <QTemporaryDir>

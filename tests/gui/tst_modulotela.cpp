@@ -25,9 +25,9 @@ using CriaFn = bool (*)(const QVariantList *, QVariant *);
 using ErroFn = const char16_t *(*)();
 using TextoFn = void (*)(const char16_t *);
 using InfoFn = const TQulPackageInfo *(*)();
-using MensagemFn = void (*)(const TQulMensagemHook *);
-using PesquisaFn = void (*)(const TQulPesquisaHook *);
-using RelatorioFn = void (*)(const TQulErrorReportHook *);
+using MensagemFn = void (*)(const TMensagemHook *);
+using PesquisaFn = void (*)(const TPesquisaHook *);
+using RelatorioFn = void (*)(const TErrorReportHook *);
 
 const char16_t *u16(const QString &s)
 {
@@ -67,19 +67,19 @@ class TstModuloTela : public QObject {
     // The module's dialogs fail the test unless a test scripted them.
     void ganchosQueFalham()
     {
-        const TQulMensagemHook m = [this](const QString &texto, const QString &, const QString &, const QString &,
+        const TMensagemHook m = [this](const QString &texto, const QString &, const QString &, const QString &,
                                           int, const QString &, const QString &, int, TDataSet *) {
             m_inesperados << texto;
             return false;
         };
         m_mensagem(&m);
-        const TQulPesquisaHook p = [this](TClientDataSet *, int, const QString &, quint32, quint32, quint32, quint32,
+        const TPesquisaHook p = [this](TClientDataSet *, int, const QString &, quint32, quint32, quint32, quint32,
                                           int) {
             m_inesperados << QStringLiteral("Pesquisa");
             return false;
         };
         m_pesquisa(&p);
-        const TQulErrorReportHook r = [this](const QString &msg) { m_inesperados << msg; };
+        const TErrorReportHook r = [this](const QString &msg) { m_inesperados << msg; };
         m_relatorio(&r);
     }
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
         m_conexao(u16(db.connectionString()));
         m_dir(u16(dir.path()));
         QString escolhido;
-        const TQulPesquisaHook p = [&](TClientDataSet *ds, int, const QString &p3, quint32, quint32, quint32, quint32,
+        const TPesquisaHook p = [&](TClientDataSet *ds, int, const QString &p3, quint32, quint32, quint32, quint32,
                                        int) {
             ds->Last();
             escolhido = ds->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();

@@ -2,6 +2,8 @@
 // translation of named parameters.
 
 #include "ADO.h"
+#include "ConnectionString.h"
+#include "NamedParameters.h"
 
 #include <QtTest>
 

@@ -5,8 +5,9 @@
 //   qulsaveworker CONNECTION COUNT BARRIER TAG
 
 #include "QulShared.h"
+#include "ProductPacket.h"
+#include "TrdmCadProd.h"
 #include "Srv_qul00002.h"
-#include "qul00002.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -36,24 +37,22 @@ int main(int argc, char **argv)
     for (int i = 0; i < 6000 && !QFileInfo::exists(a[3]); ++i)
         QThread::msleep(5);
 
-    TDataPacket p;
-    for (const auto &[n, t, s] : {std::tuple{"CDPRODUTO", TFieldType::ftString, 10}, {"CDARVPROD", TFieldType::ftString, 20},
-                                  {"CDPRODINTE", TFieldType::ftString, 20}, {"NMPRODUTO", TFieldType::ftString, 50},
-                                  {"CDBARPRODUTO", TFieldType::ftString, 30}, {"SGUNIDADE", TFieldType::ftString, 10},
-                                  {"IDPESAPROD", TFieldType::ftString, 1}, {"QTTARAPROD", TFieldType::ftFloat, 0},
-                                  {"VRPREUNIT", TFieldType::ftFloat, 0}, {"VRPRECITEM", TFieldType::ftFloat, 0},
-                                  {"CDIMPOSTO", TFieldType::ftString, 2}, {"SGIMPOSTO", TFieldType::ftString, 10},
-                                  {"IDTPIMPOSFIS", TFieldType::ftString, 1}, {"VRPEALIMPFIS", TFieldType::ftFloat, 0},
-                                  {"CDPORIMPPROD", TFieldType::ftString, 5}})
-        p.fields.append(TFieldDef{QLatin1String(n), t, s});
     int failures = 0;
     const std::u16string op = u"I";
     for (int i = 0; i < count; ++i) {
         const QString red = a[4] + QString::number(i);
-        p.rows = {QVariantList{QString(), QString(), red, QStringLiteral("Produto %1").arg(red), red, QStringLiteral("UN"),
-                               QStringLiteral("N"), 0.0, QVariant(), 1.0 + i, QStringLiteral("03"), QStringLiteral("T18"),
-                               QStringLiteral("T"), 18.0, QStringLiteral("0")}};
-        const QVariant v = fromDataPacket(p);
+        const QVariant v = fromDataPacket(productPacket({{{"CDPRODINTE", red},
+                                                          {"NMPRODUTO", QStringLiteral("Produto %1").arg(red)},
+                                                          {"CDBARPRODUTO", red},
+                                                          {"SGUNIDADE", "UN"},
+                                                          {"IDPESAPROD", "N"},
+                                                          {"QTTARAPROD", 0.0},
+                                                          {"VRPRECITEM", 1.0 + i},
+                                                          {"CDIMPOSTO", "03"},
+                                                          {"SGIMPOSTO", "T18"},
+                                                          {"IDTPIMPOSFIS", "T"},
+                                                          {"VRPEALIMPFIS", 18.0},
+                                                          {"CDPORIMPPROD", "0"}}}));
         QVariant out;
         if (setProduto(&v, op.c_str(), &out) != 0 || out.isValid()) {
             ++failures;

@@ -3,6 +3,8 @@
 // transaction methods.
 
 #include "ModuleFixture.h"
+#include "ProductPacket.h"
+#include "NamedParameters.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -111,7 +113,7 @@ void TstReadServices::productByCode()
 
     QCOMPARE(getProduto(w(QStringLiteral("99")).c_str(), &out), 0);
     QCOMPARE(toDataPacket(out).rows.size(), 0);
-    QCOMPARE(toDataPacket(out).fields.size(), 15);
+    QCOMPARE(toDataPacket(out).fields, productPacketFields());
 }
 
 void TstReadServices::numericOrderOfReducedCodes()

@@ -3,6 +3,7 @@
 // generator, and what a failure leaves behind (nothing).
 
 #include "ModuleFixture.h"
+#include "ProductPacket.h"
 #include "TdtmQulProxCodigo.h"
 
 #include <QRegularExpression>
@@ -14,18 +15,9 @@ namespace {
 // The one-row packet the screen sends, fields in the screen's order.
 TDataPacket pacote(const QVariantMap &v)
 {
-    TDataPacket p;
-    const QList<QPair<QString, int>> f{{"CDARVPROD", 20}, {"CDPRODINTE", 20}, {"NMPRODUTO", 50}, {"SGUNIDADE", 10},
-                                       {"VRPREUNIT", 0},  {"VRPRECITEM", 0},  {"CDIMPOSTO", 2},  {"CDPORIMPPROD", 5},
-                                       {"VRPEALIMPFIS", 0}, {"QTTARAPROD", 0}, {"CDBARPRODUTO", 30}, {"IDPESAPROD", 1},
-                                       {"SGIMPOSTO", 10}, {"CDPRODUTO", 10}, {"IDTPIMPOSFIS", 1}};
-    QVariantList row;
-    for (const auto &d : f) {
-        p.fields.append(TFieldDef{d.first, d.second ? TFieldType::ftString : TFieldType::ftFloat, d.second});
-        row.append(v.value(d.first));
-    }
-    p.rows.append(row);
-    return p;
+    return productPacket({v}, {"CDARVPROD", "CDPRODINTE", "NMPRODUTO", "SGUNIDADE", "VRPREUNIT", "VRPRECITEM",
+                               "CDIMPOSTO", "CDPORIMPPROD", "VRPEALIMPFIS", "QTTARAPROD", "CDBARPRODUTO", "IDPESAPROD",
+                               "SGIMPOSTO", "CDPRODUTO", "IDTPIMPOSFIS"});
 }
 
 QVariantMap novo()

@@ -5,9 +5,9 @@
 
 #include "DataPacket.h"
 #include "QulShared.h"
-#include "Srv_qul00002.h"
+#include "TrdmCadProd.h"
 #include "TestDb.h"
-#include "qul00002.h"
+#include "Srv_qul00002.h"
 
 #include <QtTest>
 

@@ -1,0 +1,33 @@
+#pragma once
+// What qulhost and qulsvc share on their command line: the options
+// --connection, --help and --version, the text on where the connection
+// string comes from, and the usage errors (exit status 2).
+
+#include "ModuleLoader.h"
+
+#include <QCommandLineParser>
+#include <QString>
+
+namespace HostCommand {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitModule = 1;  // module, connection or screen could not be opened
+inline constexpr int kExitUsage = 2;
+
+// Adds --connection, --help and --version; `description` heads --help.
+void setUp(QCommandLineParser &parser, const QString &description);
+QString connection(const QCommandLineParser &parser);
+
+// Parses the arguments. Returns -1 when the program goes on; otherwise
+// the exit status after --help, --version or a usage error (the error and
+// the usage are written to stderr).
+int parse(QCommandLineParser &parser, const QStringList &arguments, const char *program);
+// Exit status 2 after a usage error found later (wrong arguments).
+int usageError(const QCommandLineParser &parser, const QString &message, const char *program);
+
+// The version the loaded module gives in its description.
+QString moduleVersion(ModuleLoader &module);
+
+void printError(const char *program, const QString &message);
+
+}  // namespace HostCommand

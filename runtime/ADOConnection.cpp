@@ -1,0 +1,283 @@
+#include "ADOConnection.h"
+
+#include "ADOQuery.h"
+#include "Exceptions.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <libpq-fe.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+
+namespace {
+
+QAtomicInt g_connectionSerial;
+
+// The engine's own handle behind a Qt connection. Drivers name the type
+// differently ("sqlite3*", "pg_conn*", "SQLHANDLE"); the caller knows the
+// driver, so any pointer-typed handle is taken.
+template <typename T>
+T handleOf(const QSqlDatabase &db, const char *)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (!v.isValid() || !(v.metaType().flags() & QMetaType::IsPointer) || v.metaType().sizeOf() != sizeof(void *))
+        return nullptr;
+    return *static_cast<const T *>(v.constData());
+}
+
+// TO_NUMBER for SQLite: the numeric value of a text, or an error that ends
+// the statement when the text is not a number (as the server engines do).
+void sqliteToNumber(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (argc < 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int t = sqlite3_value_type(argv[0]);
+    if (t == SQLITE_INTEGER) {
+        sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        return;
+    }
+    if (t == SQLITE_FLOAT) {
+        sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
+        return;
+    }
+    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0]))).trimmed();
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?$"));
+    if (!number.match(s).hasMatch()) {
+        const QByteArray msg = QStringLiteral("TO_NUMBER: número inválido '%1'").arg(s.left(40)).toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
+        return;
+    }
+    bool isInt = false;
+    const qlonglong n = s.toLongLong(&isInt);
+    if (isInt)
+        sqlite3_result_int64(ctx, n);
+    else
+        sqlite3_result_double(ctx, s.toDouble());
+}
+
+QString errorText(const QSqlError &err)
+{
+    QString t = err.databaseText().trimmed();
+    if (t.isEmpty())
+        t = err.text().trimmed();
+    if (t.isEmpty())
+        t = err.driverText().trimmed();
+    return t;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TADOConnection
+
+TADOConnection::TADOConnection(QObject *owner)
+    : QObject(owner), m_name(QStringLiteral("qul_adc_%1").arg(g_connectionSerial.fetchAndAddRelaxed(1)))
+{
+}
+
+TADOConnection::~TADOConnection()
+{
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+QSqlDatabase TADOConnection::Database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+QString TADOConnection::redact(const QString &message) const
+{
+    QString m = message;
+    if (m_password.size() >= 1)
+        m.replace(m_password, QStringLiteral("***"));
+    return m;
+}
+
+void TADOConnection::raise(const QString &what, const QSqlError &err) const
+{
+    QString t = errorText(err);
+    throw EADOError(redact(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t)));
+}
+
+void TADOConnection::Open()
+{
+    if (m_open)
+        return;
+    if (BeforeConnect)
+        BeforeConnect(this);
+    const TConnectionTarget t = resolveConnectionString(ConnectionString);
+    m_password = t.password;
+    if (!QSqlDatabase::isDriverAvailable(t.driver))
+        throw EADOError(QStringLiteral("O driver de banco de dados %1 não está instalado.").arg(t.driver));
+    if (t.driver == QLatin1String("QSQLITE") && t.databaseName != QLatin1String(":memory:")
+        && !QFileInfo(t.databaseName).isFile())
+        throw EADOError(QStringLiteral("Banco de dados não encontrado: %1").arg(t.databaseName));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(t.driver, m_name);
+        db.setDatabaseName(t.databaseName);
+        if (!t.hostName.isEmpty())
+            db.setHostName(t.hostName);
+        if (t.port > 0)
+            db.setPort(t.port);
+        if (!t.userName.isEmpty())
+            db.setUserName(t.userName);
+        if (!t.password.isEmpty())
+            db.setPassword(t.password);
+        if (t.driver == QLatin1String("QSQLITE"))
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        else if (t.driver == QLatin1String("QPSQL"))
+            db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open()) {
+            const QSqlError err = db.lastError();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            raise(QStringLiteral("Não foi possível conectar ao banco de dados"), err);
+        }
+        m_dialect = t.dialect;
+        if (t.driver == QLatin1String("QSQLITE")) {
+            sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
+            if (!h || sqlite3_create_function(h, "TO_NUMBER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                              sqliteToNumber, nullptr, nullptr) != SQLITE_OK) {
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(m_name);
+                throw EADOError(QStringLiteral("Não foi possível preparar a conexão SQLite."));
+            }
+        } else if (t.dialectFromServer) {
+            SQLHANDLE h = handleOf<SQLHANDLE>(db, "SQLHANDLE");
+            SQLCHAR name[256] = {0};
+            SQLSMALLINT len = 0;
+            if (h && SQL_SUCCEEDED(SQLGetInfo(h, SQL_DBMS_NAME, name, sizeof name, &len))) {
+                const QString dbms = QString::fromLatin1(reinterpret_cast<const char *>(name)).toLower();
+                if (dbms.contains(QLatin1String("sql server")))
+                    m_dialect = TDialect::SQLServer;
+                else if (dbms.contains(QLatin1String("oracle")))
+                    m_dialect = TDialect::Oracle;
+                else if (dbms.contains(QLatin1String("postgres")))
+                    m_dialect = TDialect::PostgreSQL;
+                else if (dbms.contains(QLatin1String("sqlite")))
+                    m_dialect = TDialect::SQLite;
+            }
+        }
+    }
+    m_open = true;
+    m_odbcInTrans = false;
+    if (AfterConnect) {
+        try {
+            AfterConnect(this);
+        } catch (...) {
+            Close();
+            throw;
+        }
+    }
+}
+
+void TADOConnection::Close()
+{
+    if (!m_open)
+        return;
+    for (TADOStatement *s : std::as_const(m_users))
+        s->connectionClosed();
+    m_users.clear();
+    {
+        QSqlDatabase db = Database();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_open = false;
+    m_odbcInTrans = false;
+    m_dialect = TDialect::Unknown;
+}
+
+void TADOConnection::attach(TADOStatement *s)
+{
+    if (!m_users.contains(s))
+        m_users.append(s);
+}
+
+void TADOConnection::detach(TADOStatement *s)
+{
+    m_users.removeAll(s);
+}
+
+bool TADOConnection::InTransaction() const
+{
+    if (!m_open)
+        return false;
+    const QSqlDatabase db = Database();
+    if (db.driverName() == QLatin1String("QSQLITE")) {
+        sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
+        return h && sqlite3_get_autocommit(h) == 0;
+    }
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        PGconn *c = handleOf<PGconn *>(db, "PGconn*");
+        if (!c || PQstatus(c) != CONNECTION_OK)
+            return false;  // a lost connection has no transaction left on the server
+        const PGTransactionStatusType st = PQtransactionStatus(c);
+        return st == PQTRANS_INTRANS || st == PQTRANS_INERROR || st == PQTRANS_ACTIVE;
+    }
+    return m_odbcInTrans;
+}
+
+void TADOConnection::execControl(const char *sql)
+{
+    QSqlQuery q(Database());
+    ++StatementCount;
+    if (!q.exec(QString::fromLatin1(sql)))
+        raise(QString(), q.lastError());
+}
+
+void TADOConnection::BeginTrans()
+{
+    if (!m_open)
+        throw EADOError(QStringLiteral("Conexão com o banco de dados fechada."));
+    const QString drv = Database().driverName();
+    if (drv == QLatin1String("QSQLITE")) {
+        execControl("BEGIN IMMEDIATE");  // the write lock is taken now, not at the first write
+    } else if (drv == QLatin1String("QPSQL")) {
+        execControl("BEGIN");
+    } else {
+        QSqlDatabase db = Database();
+        ++StatementCount;
+        if (!db.transaction())
+            raise(QString(), db.lastError());
+        m_odbcInTrans = true;
+    }
+}
+
+void TADOConnection::CommitTrans()
+{
+    const QString drv = Database().driverName();
+    if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
+        execControl("COMMIT");
+    } else {
+        QSqlDatabase db = Database();
+        ++StatementCount;
+        m_odbcInTrans = false;
+        if (!db.commit())
+            raise(QString(), db.lastError());
+    }
+}
+
+void TADOConnection::RollbackTrans()
+{
+    const QString drv = Database().driverName();
+    if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
+        execControl("ROLLBACK");
+    } else {
+        QSqlDatabase db = Database();
+        ++StatementCount;
+        m_odbcInTrans = false;
+        if (!db.rollback())
+            raise(QString(), db.lastError());
+    }
+}

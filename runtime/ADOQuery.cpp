@@ -1,0 +1,234 @@
+#include "ADOQuery.h"
+
+#include "NamedParameters.h"
+
+#include <QSqlField>
+#include <QSqlRecord>
+
+// ---------------------------------------------------------------- parameters
+
+TParameter &TParameters::Add(const QString &name, TFieldType type, int size)
+{
+    if (TParameter *p = FindParam(name))
+        return *p;
+    m_items.append(TParameter{name, type, size, QVariant()});
+    return m_items.last();
+}
+
+TParameter *TParameters::FindParam(const QString &name)
+{
+    for (TParameter &p : m_items)
+        if (p.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return &p;
+    return nullptr;
+}
+
+TParameter &TParameters::ParamByName(const QString &name)
+{
+    if (TParameter *p = FindParam(name))
+        return *p;
+    throw EDatabaseError(QStringLiteral("Parâmetro '%1' não encontrado.").arg(name));
+}
+
+// ---------------------------------------------------------------- statements
+
+TADOStatement::~TADOStatement()
+{
+    if (m_attached)
+        m_attached->detach(this);
+}
+
+const QStringList &TADOStatement::effectiveLines() const
+{
+    if (Connection) {
+        const auto it = DialectSQL.constFind(Connection->Dialect());
+        if (it != DialectSQL.constEnd() && !it->isEmpty())
+            return *it;
+    }
+    return m_sql;
+}
+
+QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
+{
+    if (!Connection || !Connection->Connected())
+        throw EADOError(QStringLiteral("%1: conexão com o banco de dados fechada.").arg(owner));
+    const QStringList &lines = effectiveLines();
+    // Same lines as prepared: usually the very same shared list.
+    const bool sameText = lines.constData() == m_preparedLines.constData() || lines == m_preparedLines;
+    if (!m_prepared || !sameText || m_attached != Connection) {
+        const QString text = lines.join(QLatin1Char('\n'));
+        if (m_attached && m_attached != Connection)
+            m_attached->detach(this);
+        m_prepared.reset();
+        const TParsedSql parsed = parseNamedParameters(text);
+        for (const QString &name : parsed.occurrences)
+            if (!Parameters.FindParam(name))
+                throw EDatabaseError(QStringLiteral("%1: parâmetro '%2' não declarado.").arg(owner, name));
+        auto q = std::make_unique<QSqlQuery>(Connection->Database());
+        q->setForwardOnly(forwardOnly);
+        ++Connection->StatementCount;
+        if (!q->prepare(parsed.text))
+            Connection->raise(QString(), q->lastError());
+        m_prepared = std::move(q);
+        m_preparedLines = lines;
+        ++m_generation;
+        m_occurrences = parsed.occurrences;
+        m_attached = Connection;
+        Connection->attach(this);
+    }
+    QSqlQuery &q = *m_prepared;
+    const TDialect dialect = Connection->Dialect();
+    const bool textDates = dialect == TDialect::SQLite || dialect == TDialect::PostgreSQL;
+    for (int i = 0; i < m_occurrences.size(); ++i) {
+        const TParameter &p = Parameters.ParamByName(m_occurrences[i]);
+        QVariant v;
+        try {
+            v = TDataPacket::coerce(p.Value, p.DataType);
+        } catch (const EPacketError &e) {
+            throw EConvertError(QStringLiteral("%1: parâmetro %2: %3").arg(owner, p.Name, e.Message()));
+        }
+        if (!v.isValid()) {
+            switch (p.DataType) {
+            case TFieldType::ftFloat: v = QVariant(QMetaType::fromType<double>()); break;
+            case TFieldType::ftInteger: v = QVariant(QMetaType::fromType<qlonglong>()); break;
+            case TFieldType::ftDateTime:
+                v = textDates ? QVariant(QMetaType::fromType<QString>()) : QVariant(QMetaType::fromType<QDateTime>());
+                break;
+            case TFieldType::ftBoolean: v = QVariant(QMetaType::fromType<bool>()); break;
+            default: v = QVariant(QMetaType::fromType<QString>()); break;
+            }
+        } else if (p.DataType == TFieldType::ftDateTime && textDates) {
+            v = dateTimeToText(v.toDateTime());
+        }
+        q.bindValue(i, v);
+    }
+    ++Connection->StatementCount;
+    if (!q.exec())
+        Connection->raise(QString(), q.lastError());
+    return q;
+}
+
+// ---------------------------------------------------------------- TADOQuery
+
+void TADOQuery::Open()
+{
+    if (Active())
+        return;
+    QSqlQuery &q = run(objectName(), true);
+    QSqlRecord rec;  // read only when the columns must be found
+    QList<TFieldDef> defs;
+    QVector<int> cols;
+    const bool adopt = m_fields.empty();
+    if (adopt) {
+        rec = q.record();
+        for (int c = 0; c < rec.count(); ++c) {
+            const QSqlField f = rec.field(c);
+            TFieldDef d;
+            d.name = f.name().toUpper();
+            switch (f.metaType().id()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::ULongLong: d.type = TFieldType::ftInteger; break;
+            case QMetaType::Double:
+            case QMetaType::Float: d.type = TFieldType::ftFloat; break;
+            case QMetaType::QDateTime:
+            case QMetaType::QDate: d.type = TFieldType::ftDateTime; break;
+            case QMetaType::Bool: d.type = TFieldType::ftBoolean; break;
+            default: d.type = TFieldType::ftString; d.size = f.length() > 0 ? f.length() : 0; break;
+            }
+            bool dup = false;
+            for (const TFieldDef &e : defs)
+                dup = dup || e.name == d.name;
+            if (dup)
+                continue;
+            defs.append(d);
+            cols.append(c);
+        }
+        m_fields.clear();
+        for (const TFieldDef &d : defs)
+            m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
+    } else if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size())) {
+        cols = m_cols;  // same prepared statement, same result columns
+    } else {
+        rec = q.record();
+        for (const auto &f : m_fields) {
+            int col = -1;
+            for (int c = 0; c < rec.count() && col < 0; ++c)
+                if (rec.fieldName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
+                    col = c;
+            if (col < 0) {
+                q.finish();
+                throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
+            }
+            cols.append(col);
+        }
+        m_cols = cols;
+        m_colsFor = m_generation;
+    }
+    std::vector<QVector<QVariant>> rows;
+    const qsizetype nf = qsizetype(m_fields.size());
+    try {
+        while (q.next()) {
+            QVector<QVariant> row(nf);
+            for (qsizetype k = 0; k < nf; ++k)
+                row[k] = m_fields[size_t(k)]->convert(q.value(cols[k]));
+            rows.push_back(std::move(row));
+        }
+    } catch (...) {
+        q.finish();
+        throw;
+    }
+    if (q.lastError().isValid()) {
+        const QSqlError err = q.lastError();
+        q.finish();
+        Connection->raise(QString(), err);
+    }
+    q.finish();
+    loadRows({}, std::move(rows), false);
+}
+
+void TADOQuery::Close()
+{
+    TDataSet::Close();
+}
+
+int TADOQuery::ExecSQL()
+{
+    QSqlQuery &q = run(objectName(), true);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+int TADOCommand::Execute()
+{
+    QSqlQuery &q = run(objectName(), true);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+// ---------------------------------------------------------------- storage, provider
+
+void TADOSqlStorage::SetADOQuery(TADOQuery *q)
+{
+    m_query = q;
+    if (!q)
+        return;
+    for (TDialect d : {TDialect::Oracle, TDialect::SQLServer, TDialect::SQLite, TDialect::PostgreSQL})
+        q->DialectSQL.insert(d, textFor(d));
+    q->reset();
+}
+
+QStringList TADOSqlStorage::textFor(TDialect d) const
+{
+    switch (d) {
+    case TDialect::Oracle: return SQLORACLE;
+    case TDialect::SQLServer: return SQLMSSQL;
+    case TDialect::SQLite: return SQLSQLITE;
+    case TDialect::PostgreSQL: return SQLPOSTGRESQL;
+    case TDialect::Unknown: break;
+    }
+    return {};
+}

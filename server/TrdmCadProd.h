@@ -1,0 +1,71 @@
+#pragma once
+// The product data module TrdmCadProd: its connection, statement catalogue
+// and transaction methods. The services that run on it are declared in
+// Srv_qul00002.h.
+
+#include "ADO.h"
+
+#include <QObject>
+
+class TrdmCadProd : public QObject {
+    Q_OBJECT
+public:
+    // Loads every component from the stored design, then runs
+    // DataModuleCreate. The connection stays closed.
+    explicit TrdmCadProd(QObject *owner = nullptr);
+    ~TrdmCadProd() override;
+
+    void StartTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    void adcCadProdBeforeConnect(TADOConnection *sender);
+    void adcCadProdAfterConnect(TADOConnection *sender);
+    void DataModuleCreate();
+
+    // Component by name, as the stored design declares it (nullptr when absent).
+    QObject *component(const QString &name) const;
+    // Every statement of the catalogue, in declaration order.
+    QList<TADOStatement *> statements() const;
+
+    TADOConnection *adcCadProd = nullptr;
+    TADOQuery *adqImposto = nullptr;
+    TADOQuery *adqUnidade = nullptr;
+    TDataSetProvider *dspImposto = nullptr;
+    TDataSetProvider *dspUnidade = nullptr;
+    TADOQuery *adqProduto = nullptr;
+    TADOQuery *adqItemPreco = nullptr;
+    TADOQuery *adqAliqImpFis = nullptr;
+    TADOQuery *adqProdLoja = nullptr;
+    TClientDataSet *cdsProdutoServ = nullptr;
+    TADOSqlStorage *assItemPreco = nullptr;
+    TClientDataSet *cdsInsProd = nullptr;
+    TADOCommand *acmInsProd = nullptr;
+    TADOCommand *acmInsItemPrec = nullptr;
+    TADOCommand *acmInsAliq = nullptr;
+    TADOCommand *acmInsProdLoja = nullptr;
+    TADOCommand *acmUpdProd = nullptr;
+    TADOCommand *acmUpdItemPrec = nullptr;
+    TADOCommand *acmUpdAliq = nullptr;
+    TADOCommand *acmUpdProdLoja = nullptr;
+    TADOQuery *adqVd_Produto = nullptr;
+    TDataSetProvider *dspVd_Produto = nullptr;
+    TADOCommand *acmDelProd = nullptr;
+    TADOCommand *acmDelItemPrec = nullptr;
+    TADOCommand *acmDelAliq = nullptr;
+    TADOCommand *acmDelProdLoja = nullptr;
+    TADOQuery *adqVd_DelProd = nullptr;
+    TADOQuery *adqVd_ProdConfTe = nullptr;
+    TDataSetProvider *dspVd_ProdConfTe = nullptr;
+    TADOSqlStorage *assProduto = nullptr;
+
+private:
+    void loadDesign();
+    QList<QObject *> m_components;
+};
+
+// The one data module; empty while no screen (or tool) has it open.
+extern TrdmCadProd *rdmCadProd;
+
+// Path of the stored design inside the module.
+QString rdmCadProdDesignPath();
