@@ -2,7 +2,9 @@
 
 #include "QulShared.h"
 #include "QulSharedUi.h"
-#include "RuntimeUi.h"
+#include "Cp1252.h"
+#include "DataSetTableModel.h"
+#include "VirtualKeys.h"
 #include "TrdmCadProd.h"
 #include "Srv_qul00002.h"
 #include "ui_TfrmCadProd.h"

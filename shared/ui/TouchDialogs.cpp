@@ -5,7 +5,9 @@
 
 #include "QulSharedUi.h"
 #include "QulShared.h"
-#include "RuntimeUi.h"
+#include "Cp1252.h"
+#include "DataSetTableModel.h"
+#include "VirtualKeys.h"
 
 #include <QApplication>
 #include <QDialog>

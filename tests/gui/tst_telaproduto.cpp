@@ -3,7 +3,9 @@
 // release of the form and the data module on every way out.
 
 #include "GuiFixture.h"
-#include "RuntimeUi.h"
+#include "Cp1252.h"
+#include "DataSetTableModel.h"
+#include "VirtualKeys.h"
 
 #include <QFile>
 #include <QHeaderView>

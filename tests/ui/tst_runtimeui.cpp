@@ -1,6 +1,8 @@
 // Grid model and key translation of the runtime's widget side.
 
-#include "RuntimeUi.h"
+#include "Cp1252.h"
+#include "DataSetTableModel.h"
+#include "VirtualKeys.h"
 
 #include <QApplication>
 #include <QHeaderView>
