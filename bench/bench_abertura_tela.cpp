@@ -8,7 +8,15 @@
 
 #include "Cli_qul00002.h"
 #include "QulShared.h"
-#include "QulSharedUi.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "DesignLoader.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "Pkg_Vrt00002.h"
+#include "ScreenTheme.h"
+#include "TMessages.h"
+#include "TouchDialogs.h"
 #include "TrdmCadProd.h"
 #include "StoreDb.h"
 #include "Srv_qul00002.h"
@@ -96,7 +104,7 @@ protected:
             pintado = relogio.elapsed();
             QTimer::singleShot(0, frmCadProd, [] {
                 if (frmCadProd)
-                    frmCadProd->close();
+                    frmCadProd->sbtSairClick(nullptr);
             });
         }
         return false;

@@ -4,6 +4,20 @@
 // the controls, TfrmCadProd.json for the client datasets and the grid's
 // columns, msgPadrao.txt for the message catalogue) and talks to the
 // product data service through the module's exported services.
+//
+// The class is one; its code lives in files by concern:
+//   TfrmCadProd.cpp     building from the stored design, event plumbing,
+//                       pages, showing and closing
+//   FormOpening.cpp     CriaTelaQul00002, InicializaForm, placement,
+//                       colours, field highlight, print-port list
+//   ListPage.cpp        the list page's commands
+//   EntryPage.cpp       field cycle, typing, clearing, PostText, touch
+//   OnScreenKeyboard.cpp the keyboard keys, Shift and Caps Lock
+//   Pickers.cpp         unit, tax and print-port pickers
+//   CommandKeys.cpp     the key-down table FormKeyDown
+//   Confirm.cpp         checking and saving a product
+//   Delete.cpp          deleting a product
+//   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
 
 #include "DataSet.h"
 
@@ -51,28 +65,59 @@ public:
     // List page commands.
     void sbtIncluirClick(QObject *Sender);
     void sbtEditarClick(QObject *Sender);
+    void sbtExcluirClick(QObject *Sender);
     void sbtLocalizaClick(QObject *Sender);
     void sbtAntDestClick(QObject *Sender);
     void sbtProxDestClick(QObject *Sender);
     void sbtSairClick(QObject *Sender);
 
-    // Entry page: the "Produto Pesado" choice, the on-screen Shift and
-    // Caps Lock, leaving the page.
+    // Entry page: touching a field makes it current.
+    void edtCodigoClick(QObject *Sender);
+    void edtCodRedClick(QObject *Sender);
+    void edtNomeProdClick(QObject *Sender);
+    void edtUnidadeClick(QObject *Sender);
+    void edtPrecoUnitClick(QObject *Sender);
+    void edtImpostoClick(QObject *Sender);
+    void edtAliqClick(QObject *Sender);
+    void edtCodBarraClick(QObject *Sender);
+    void edtPortaImpClick(QObject *Sender);
+    void edtTaraClick(QObject *Sender);
+    // The "Produto Pesado" choice.
     void imgSimClick(QObject *Sender);
     void imgNaoClick(QObject *Sender);
+
+    // The on-screen keyboard.
+    void sbt1Click(QObject *Sender);  // the 40 character keys, by their Tag
+    void sbtCCdilClick(QObject *Sender);
+    void sbtBackSpaceClick(QObject *Sender);
+    void sbtLimparClick(QObject *Sender);
     void sbtShiftClick(QObject *Sender);
     void sbtCapsLockClick(QObject *Sender);
     void sbtSair2Click(QObject *Sender);
 
+    // Pickers.
+    void dxfUnidadeClick(QObject *Sender);
+    void dxfImpostoClick(QObject *Sender);
+    void dxfPortaImpClick(QObject *Sender);
+
+    // Saving the product on the entry page.
+    void sbtConfirmarClick(QObject *Sender);
+
     // Key-down of the form (every key of the form's window reaches it
-    // first while the form is shown). Key is a virtual-key code and may be
+    // first while the form is shown): Key is a virtual-key code and may be
     // set to 0; Shift is a set of TShiftFlag bits.
     void FormKeyDown(QObject *Sender, int &Key, int Shift);
+    // A typed code page 1252 character; may be set to 0 (swallowed).
+    void FormKeyPress(QObject *Sender, char &Key);
+    // Sends each character of Text to the form's own window, synchronously:
+    // as a typed character (AsChar) or as a key-down with that code; then,
+    // with SendEnter, a key-down of ENTER.
+    void PostText(const QString &Text, bool SendEnter, bool AsChar);
 
     // Runs an event handler: an exception never leaves it. EAbort ends the
     // handler silently; any other exception is shown with the platform's
-    // error report.
-    static void Guarda(const std::function<void()> &handler);
+    // error report. Returns false when the handler ended by an exception.
+    static bool Guarda(const std::function<void()> &handler);
 
     // Name of the active page of nbkProduto ("Pagina1" or "Pagina2").
     QString PaginaAtiva() const;
@@ -80,6 +125,8 @@ public:
 
     // The weighed-product choice stands at Sim (imgSim shows the mark).
     bool ProdutoPesado() const;
+    // Entry field number n (1 to 10); nullptr outside that range.
+    TBlendedButton *Campo(int numero) const;
 
     // "#,##0.00" in the user's locale (QLocale()).
     static QString FormataValor(double valor);
@@ -126,24 +173,44 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
 
 private:
     void carregaDesenho();
     void carregaDadosDesenho();
-    void aplicaDesenho(QWidget *w);
-    void ajustaAlinhamentoCliente(QWidget *w);
     void ligaEventos();
     void leCores();
-    void coresPadraoGrade();
+    QString arquivoCores() const;
     void redesenhaLetras(bool maiusculas);
-    bool trataTecla(QKeyEvent *event);
-    TBlendedButton *campo(int numero) const;
+    void trataTecla(QKeyEvent *event);
+    void selecionaCampo(int numero);
+    // Rows of the key-down table that work on the entry fields.
+    void moveCampo(int Shift);
+    void limpaCampoAtual();
+    void apagaUltimoCaractere();
+    // Loads the product list from getProduto("T"); the list stands on its
+    // first row afterwards.
+    void carregaProdutos();
+    // A catalogue message shown with Mensagem (kind TMensagemTipo); with
+    // `codigoTela` false the screen code is left empty.
+    void mostraMensagem(const QString &texto, int tipo, bool codigoTela = true);
+    void mostraCatalogo(const char *chave, int tipo);
+    bool pergunta(const char *chave);
+    // A service's answer: a failure status raises; a failure text in the
+    // result is reported by MensagemMetodo, which then ends the command.
+    QVariant resultadoServico(int status, const QVariant &resultado, const QString &servico,
+                              const QString &argumento, bool flag = true);
+    // A text of the message catalogue.
+    QString msg(const char *chave) const;
 
     Ui::TfrmCadProd *ui;
     bool m_filtroInstalado = false;
+    bool m_podeFechar = false;  // set by sbtSairClick: the only way out
 };
 
 // The one form; empty while no screen is open.
@@ -154,7 +221,8 @@ extern TfrmCadProd *frmCadProd;
 void SetTelaHook(std::function<QRect()> hook);
 QRect TelaAtual();
 
-// Name of the colour file beside the host executable.
+// Name of the colour file beside the host executable (found whatever the
+// letter case of the name on disk).
 extern const char *const kArquivoCores;
 
 namespace Cli_Qul00002 {

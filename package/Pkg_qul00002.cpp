@@ -6,7 +6,15 @@
 #include "Cli_qul00002.h"
 #include "DataPacket.h"
 #include "QulShared.h"
-#include "QulSharedUi.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "DesignLoader.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "Pkg_Vrt00002.h"
+#include "ScreenTheme.h"
+#include "TMessages.h"
+#include "TouchDialogs.h"
 #include "ServiceCall.h"
 
 #include <QApplication>

@@ -34,10 +34,11 @@ public:
     using Exception::Exception;
 };
 
-// Ends an operation silently: whoever raised it has already told the user.
+// Ends an operation after whoever raised it has already told the user; a
+// handler that shows every exception shows this text.
 class EAbort : public Exception {
 public:
-    EAbort() : Exception(QStringLiteral("Operation aborted")) {}
+    EAbort() : Exception(QStringLiteral("Operação interrompida.")) {}
 };
 
 // The message of any exception, for reports.

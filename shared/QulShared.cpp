@@ -145,6 +145,6 @@ QVariant MensagemMetodo(const QVariant &resultado, bool, int, const QString &ser
     if (!isFailureText(resultado))
         return resultado;
     const QString texto = QStringLiteral("Erro no método %1 (%2):\n%3").arg(servico, unidade, resultado.toString());
-    Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0, nullptr);
+    Mensagem(texto, QString(), MensagemArg::Nao, MensagemArg::Nao, mtErro, QString(), MensagemArg::CodigoTela, 0, nullptr);
     throw EAbort();
 }

@@ -49,6 +49,15 @@ bool EmptyString(const QString &s);
 
 // The message presenter (arguments in QulHooks.h). The screen installs the
 // touch dialog here; tests install scripted answers.
+//
+// The fixed arguments as the screens pass them: the layout flag, the
+// question flag, the screen code, and the message kinds.
+namespace MensagemArg {
+inline const QString Nao = QStringLiteral("N");
+inline const QString Sim = QStringLiteral("S");
+inline const QString CodigoTela = QStringLiteral("002");
+}  // namespace MensagemArg
+enum TMensagemTipo { mtInformacao = 0, mtPergunta = 1, mtAviso = 2, mtErro = 3 };
 void SetMensagemHook(TMensagemHook hook);
 TMensagemHook MensagemHook();
 bool Mensagem(const QString &texto, const QString &titulo, const QString &layout, const QString &pergunta, int tipo,

@@ -100,6 +100,43 @@ int qtModifiersToShift(Qt::KeyboardModifiers modifiers)
     return s;
 }
 
+namespace {
+
+// Function, lock, modifier and movement keys type nothing, whatever text the
+// window system attaches to them.
+bool typesNothing(int key)
+{
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
+        return true;
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Menu:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Pause:
+    case Qt::Key_Print:
+    case Qt::Key_Insert:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 bool keyEventToCp1252Char(const QKeyEvent *event, char *out)
 {
     if (!event)
@@ -120,6 +157,8 @@ bool keyEventToCp1252Char(const QKeyEvent *event, char *out)
     case Qt::Key_Delete: return false;  // X sends "\x7f": DELETE types nothing
     default: break;
     }
+    if (!have && typesNothing(key))
+        return false;
     if (!have) {
         // Alt combinations are menu keys, not typing (AltGr arrives as Ctrl+Alt
         // on some systems and still types).
@@ -151,4 +190,16 @@ bool keyEventToCp1252Char(const QKeyEvent *event, char *out)
     if (out)
         *out = c;
     return have;
+}
+
+QEvent::Type TKeyMessage::keyDownType()
+{
+    static const QEvent::Type t = QEvent::Type(QEvent::registerEventType());
+    return t;
+}
+
+QEvent::Type TKeyMessage::charType()
+{
+    static const QEvent::Type t = QEvent::Type(QEvent::registerEventType());
+    return t;
 }

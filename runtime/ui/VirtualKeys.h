@@ -2,6 +2,7 @@
 // Qt key events as the screens' key handlers see them: Windows virtual-key
 // codes with a modifier set, and the code page 1252 character a key types.
 
+#include <QEvent>
 #include <Qt>
 
 class QKeyEvent;
@@ -61,3 +62,16 @@ int qtModifiersToShift(Qt::KeyboardModifiers modifiers);
 // False when the key types nothing (DELETE, function keys, arrows,
 // Alt combinations, characters outside code page 1252).
 bool keyEventToCp1252Char(const QKeyEvent *event, char *out);
+
+// A key message sent straight to a window, as a program sends one to its
+// own window: a key-down with a virtual-key code and a modifier set, or a
+// typed code page 1252 character. No character follows a key-down sent this
+// way (only a physical key produces both).
+class TKeyMessage : public QEvent {
+public:
+    static QEvent::Type keyDownType();
+    static QEvent::Type charType();
+    TKeyMessage(QEvent::Type type, int code, int shift = 0) : QEvent(type), code(code), shift(shift) {}
+    int code;   // virtual-key code, or the character's code page 1252 value
+    int shift;  // TShiftFlag bits of a key-down
+};

@@ -1,7 +1,7 @@
 // Button pictures of the product line, drawn in code so that no image file
 // has to travel with the module.
 
-#include "QulSharedUi.h"
+#include "Glyphs.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -3,7 +3,11 @@
 // rounded, modal windows built from the touch controls; every key is
 // handled by the dialog itself (its buttons never take the focus).
 
-#include "QulSharedUi.h"
+#include "TouchDialogs.h"
+
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "Glyphs.h"
 #include "QulShared.h"
 #include "Cp1252.h"
 #include "DataSetTableModel.h"
@@ -15,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
@@ -79,6 +84,18 @@ TBlendedButton *addButton(QWidget *parent, const QString &name, const QRect &geo
     b->setDownColor(Qt::black);
     b->setDownFontColor(Qt::white);
     return b;
+}
+
+// Runs a touch dialog modally and hands the keyboard back to the window
+// that was active when it opened: with no window manager, X would leave the
+// focus on the root window and every later key would be lost.
+int execTouch(QDialog *d)
+{
+    const QPointer<QWidget> opener = QApplication::activeWindow();
+    const int result = d->exec();
+    if (opener && opener != d && opener->isVisible())
+        opener->activateWindow();
+    return result;
 }
 
 // ---------------------------------------------------------------- message
@@ -467,9 +484,9 @@ bool MensagemTouch(const QString &texto, const QString &titulo, const QString &,
     if (!haveWidgets())
         return false;
     // Kind 1 is the question; "S" in the fourth argument asks one as well.
-    const int kind = pergunta == QLatin1String("S") && tipo != 1 ? 1 : tipo;
+    const int kind = pergunta == MensagemArg::Sim && tipo != mtPergunta ? int(mtPergunta) : tipo;
     TfrmMensagemTouch dlg(texto, titulo, kind);
-    return dlg.exec() == QDialog::Accepted;
+    return execTouch(&dlg) == QDialog::Accepted;
 }
 
 void InstallTouchMensagem()
@@ -483,5 +500,5 @@ bool PesquisaTouch(TClientDataSet *dataSet, int, const QString &, quint32 cor1, 
     if (!dataSet || !dataSet->Active() || dataSet->IsEmpty() || dataSet->FieldCount() == 0 || !haveWidgets())
         return false;
     TfrmPesquisaTouch dlg(dataSet, colorFromBGR(cor1), colorFromBGR(cor2), colorFromBGR(cor3), colorFromBGR(cor5));
-    return dlg.exec() == QDialog::Accepted;
+    return execTouch(&dlg) == QDialog::Accepted;
 }

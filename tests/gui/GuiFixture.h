@@ -7,7 +7,15 @@
 #include "DataSet.h"
 #include "ModuleFixture.h"
 #include "QulShared.h"
-#include "QulSharedUi.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "DesignLoader.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "Pkg_Vrt00002.h"
+#include "ScreenTheme.h"
+#include "TMessages.h"
+#include "TouchDialogs.h"
 #include "TrdmCadProd.h"
 #include "TestDb.h"
 
@@ -40,7 +48,7 @@ inline void instalaGanchosQueFalham()
 
 // A store database and a program directory of this test's own.
 struct Ambiente {
-    explicit Ambiente(bool demo = false) : db(TestDb::Engine::SQLite, demo)
+    explicit Ambiente(bool demo = false, TestDb::Engine engine = TestDb::Engine::SQLite) : db(engine, demo)
     {
         SetStringConexQul(db.connectionString());
         SetProgramDir(dir.path());
@@ -54,6 +62,52 @@ struct Ambiente {
 
     TestDb::Fresh db;
     QTemporaryDir dir;
+};
+
+// An environment on the current engine's database, or the end of the test.
+#define QUL_AMBIENTE(var, demo)                                                                  \
+    Ambiente var(demo, TestDb::currentEngine());                                                 \
+    do {                                                                                         \
+        if (!var.db.ok()) {                                                                      \
+            if (TestDb::currentEngine() == TestDb::Engine::PostgreSQL && !TestDb::pgRequired()) \
+                QSKIP(qPrintable(var.db.error()));                                               \
+            QFAIL(qPrintable(var.db.error()));                                                   \
+        }                                                                                        \
+    } while (0)
+
+// Every Mensagem as "texto|tipo|pergunta|codigoTela"; questions are
+// answered with `resposta`, and `aoMostrar` runs while the message shows.
+struct Mensagens {
+    QStringList vistas;
+    bool resposta = false;
+    std::function<void(const QString &texto)> aoMostrar;
+    Mensagens()
+    {
+        SetMensagemHook([this](const QString &texto, const QString &, const QString &, const QString &pergunta,
+                               int tipo, const QString &, const QString &codigoTela, int, TDataSet *) {
+            vistas << QStringLiteral("%1|%2|%3|%4").arg(texto).arg(tipo).arg(pergunta, codigoTela);
+            if (aoMostrar)
+                aoMostrar(texto);
+            return resposta;
+        });
+    }
+    ~Mensagens() { instalaGanchosQueFalham(); }
+    QString ultima() const { return vistas.isEmpty() ? QString() : vistas.last(); }
+};
+
+// Every Pesquisa as "dataset|busca|linhas"; `escolhe` answers (it may move
+// the dataset to the row it picks); no function: left without a pick.
+struct Pesquisas {
+    QStringList vistas;
+    std::function<bool(TClientDataSet *)> escolhe;
+    Pesquisas()
+    {
+        SetPesquisaHook([this](TClientDataSet *ds, int, const QString &busca, quint32, quint32, quint32, quint32, int) {
+            vistas << QStringLiteral("%1|%2|%3").arg(ds->objectName(), busca).arg(ds->RecordCount());
+            return escolhe ? escolhe(ds) : false;
+        });
+    }
+    ~Pesquisas() { instalaGanchosQueFalham(); }
 };
 
 // A colour file whose records hold the given six colours each.
@@ -92,7 +146,7 @@ inline bool abreTela(const std::function<void(TfrmCadProd *)> &passo)
         }
         passo(f);
         if (frmCadProd && frmCadProd->isVisible())
-            frmCadProd->close();
+            frmCadProd->sbtSairClick(nullptr);
     });
     t.start();
     QVariant inout;

@@ -94,8 +94,9 @@ class TstModuloTela : public QObject {
                 return;
             }
             passo(w);
+            // Only its own "Sair" closes the screen.
             if (QWidget *aberta = janelaDaTela())
-                aberta->close();
+                aberta->findChild<QAbstractButton *>(QStringLiteral("sbtSair"))->click();
         });
         t.start(0);
         const QVariantList args{1, QStringLiteral("x")};

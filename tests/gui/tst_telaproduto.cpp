@@ -136,6 +136,7 @@ private Q_SLOTS:
         QTest::newRow("800x599") << QRect(0, 0, 800, 599) << QPoint(0, 0);
         QTest::newRow("800x600") << QRect(0, 0, 800, 600) << QPoint(0, 0);
         QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << QPoint(112, 84);
+        QTest::newRow("segunda tela") << QRect(1024, 100, 640, 480) << QPoint(944, 40);
         QTest::newRow("segunda tela") << QRect(1024, 0, 640, 480) << QPoint(944, -60);
     }
 
@@ -237,14 +238,20 @@ private Q_SLOTS:
     void inicioComArquivoCores()
     {
         Ambiente amb(true);
-        gravaArquivoCores(amb.arquivoCores(), {{0x010203, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555},
-                                               {1, 2, 3, 4, 5, 6}});
+        // Named in lower case, as files copied from the stores' platform may
+        // be; the button face colour stored as a system colour (0xFF00000F).
+        const QString arquivo = amb.dir.filePath(QStringLiteral("parametrosqul.cds"));
+        gravaArquivoCores(arquivo, {{0x010203, 0x111111, 0x222222, 0x333333, 0x444444, -16777201},
+                                    {1, 2, 3, 4, 5, 6}});
         QVERIFY(abreTela([&](TfrmCadProd *f) {
-            QCOMPARE(cores(f), (QList<quint32>{0x010203, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555}));
+            QCOMPARE(cores(f), (QList<quint32>{0x010203, 0x111111, 0x222222, 0x333333, 0x444444, 0xFF00000Fu}));
             QCOMPARE(corMoldura(f, 2), 255u);
             for (int n : {1, 3, 4, 5, 6, 7, 8, 9, 10})
                 QCOMPARE(corMoldura(f, n), 0x111111u);
             QCOMPARE(f->nbkProduto->palette().color(QPalette::Window), QColor(Qt::white));
+            // Buttons in colour 5 with captions in colour 6.
+            QCOMPARE(botao(f, "sbtIncluir")->color(), colorFromBGR(0x444444));
+            QCOMPARE(botao(f, "sbtIncluir")->fontColor(), QColor(192, 192, 192));
         }));
     }
 
@@ -336,6 +343,7 @@ private Q_SLOTS:
         QTest::newRow("799x600") << QRect(0, 0, 799, 600) << QPoint(0, 0);
         QTest::newRow("800x600") << QRect(0, 0, 800, 600) << QPoint(0, 0);
         QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << QPoint(112, 84);
+        QTest::newRow("segunda tela") << QRect(1024, 100, 640, 480) << QPoint(944, 40);
     }
 
     void posicionamento()
@@ -776,6 +784,9 @@ private Q_SLOTS:
     void altF4NaoFecha()
     {
         Ambiente amb(false);
+        // On the list page F4 with any modifier is the delete command first.
+        SetMensagemHook([](const QString &, const QString &, const QString &, const QString &, int, const QString &,
+                           const QString &, int, TDataSet *) { return false; });
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             int tecla = VK_F4;
             f->FormKeyDown(f, tecla, ssAlt);

@@ -2,13 +2,22 @@
 // of the shared user-interface package.
 
 #include "QulShared.h"
-#include "QulSharedUi.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "DesignLoader.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "Pkg_Vrt00002.h"
+#include "ScreenTheme.h"
+#include "TMessages.h"
+#include "TouchDialogs.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -90,6 +99,9 @@ private Q_SLOTS:
     void fonts_substitutionsAndRepeatCall();
     void relFiscais_defaultAndHook();
     void errorReport_hook();
+
+    // ---- stored designs
+    void designLoader_extraProperties();
 };
 
 void TstSharedUi::init()
@@ -125,6 +137,7 @@ void TstSharedUi::colours_bgrToQColorAndBack()
 void TstSharedUi::colours_systemColours()
 {
     QCOMPARE(colorFromBGR(0x8000000F), QColor(192, 192, 192));  // clBtnFace
+    QCOMPARE(colorFromBGR(quint32(-16777201)), QColor(192, 192, 192));  // the same, as newer files store it
     QCOMPARE(colorFromBGR(0x80000005), QColor(Qt::white));      // clWindow
     QCOMPARE(colorFromBGR(0x80000003), QColor(128, 128, 128));  // clInactiveCaption
     QVERIFY(colorFromBGR(0x800000FF).isValid());                // unknown index: still a colour
@@ -581,6 +594,43 @@ void TstSharedUi::errorReport_hook()
     SetErrorReportHook([&](const QString &m) { reports << m; });
     ShowErrorReport(QStringLiteral("Falha na conexão"));
     QCOMPARE(reports, QStringList{QStringLiteral("Falha na conexão")});
+}
+
+// What a stored design carries beyond Designer's own properties, applied to
+// any widget tree; a hidden notebook that fills its parent sizes its pages
+// too, so that what fills a page fills the right size before it is shown.
+void TstSharedUi::designLoader_extraProperties()
+{
+    QWidget raiz;
+    raiz.resize(300, 200);
+    auto *rotulo = new QLabel(QStringLiteral("Texto bem mais comprido"), &raiz);
+    rotulo->setGeometry(0, 0, 5, 5);
+    rotulo->setProperty("fontHeight", -13);
+    rotulo->setProperty("autoSize", true);
+    auto *imagem = new QLabel(&raiz);
+    imagem->setProperty("glyphName", QStringLiteral("tick"));
+    auto *botao = new TBlendedButton(&raiz);
+    botao->setProperty("glyphName", QStringLiteral("sair"));
+    auto *caderno = new QStackedWidget(&raiz);
+    caderno->setProperty("alignClient", true);
+    auto *pagina = new QWidget;
+    caderno->addWidget(pagina);
+    auto *fundo = new QWidget(pagina);
+    fundo->setProperty("alignClient", true);
+
+    ApplyDesignProperties(&raiz);
+    QCOMPARE(rotulo->font().pixelSize(), 13);
+    QVERIFY(rotulo->width() > 5);  // sized after its font
+    QCOMPARE(imagem->pixmap().size(), QSize(45, 28));
+    QVERIFY(!botao->glyph().isNull());
+
+    AlignClientControls(&raiz);
+    QCOMPARE(caderno->geometry(), QRect(0, 0, 300, 200));
+    QCOMPARE(pagina->size(), QSize(300, 200));
+    QCOMPARE(fundo->geometry(), QRect(0, 0, 300, 200));
+    raiz.resize(320, 240);
+    AlignClientControls(&raiz);
+    QCOMPARE(fundo->size(), QSize(320, 240));
 }
 
 QTEST_MAIN(TstSharedUi)

@@ -3,7 +3,15 @@
 // that closes any dialog left open so that no test can hang.
 
 #include "QulShared.h"
-#include "QulSharedUi.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
+#include "DesignLoader.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "Pkg_Vrt00002.h"
+#include "ScreenTheme.h"
+#include "TMessages.h"
+#include "TouchDialogs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -143,6 +151,7 @@ private Q_SLOTS:
     void mensagem_otherKindsHaveOk();
     void mensagem_installedBehindMensagem();
     void mensagem_errorReportDefault();
+    void mensagem_handsTheKeyboardBack();
 
     // ---- search dialog: bad input
     void pesquisa_nullClosedOrEmptyDataSet();
@@ -270,6 +279,27 @@ void TstTouchDialogs::mensagem_errorReportDefault()
 }
 
 // ---------------------------------------------------------------- search: bad input
+
+// With no window manager X would leave the focus on the root window when a
+// dialog closes: the window that opened it gets the keyboard back.
+void TstTouchDialogs::mensagem_handsTheKeyboardBack()
+{
+    QWidget janela;
+    janela.setObjectName(QStringLiteral("janela"));
+    janela.show();
+    janela.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&janela));
+    DialogDriver d([](QDialog *dlg) {
+        QWidget outra;  // the focus wanders off while the dialog is up
+        outra.show();
+        outra.activateWindow();
+        dlg->accept();
+    });
+    MensagemTouch(QStringLiteral("Aviso"), QString(), MensagemArg::Nao, MensagemArg::Nao, mtAviso, QString(),
+                  MensagemArg::CodigoTela, 0, nullptr);
+    QVERIFY(d.acted());
+    QTRY_COMPARE(QApplication::activeWindow(), &janela);
+}
 
 void TstTouchDialogs::pesquisa_nullClosedOrEmptyDataSet()
 {

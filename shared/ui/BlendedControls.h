@@ -1,22 +1,11 @@
 #pragma once
-// The product line's shared user-interface package: touch controls, the
-// message dialog, the search dialog, the screen theming helpers, the footer
-// text and the fiscal-reports entry. Dialogs go through replaceable hooks
-// (the host or the tests may put their own presenters there).
-
-#include "DataSet.h"
-#include "QulHooks.h"
+// The touch controls of the shared package: the drawn shape, the rounded
+// touch buttons and the picker button.
 
 #include <QAbstractButton>
 #include <QColor>
 #include <QPixmap>
-#include <QStringList>
 #include <QWidget>
-#include <functional>
-
-// Colours are kept as the product line stores them: 0x00BBGGRR.
-QColor colorFromBGR(quint32 bgr);
-quint32 colorToBGR(const QColor &c);
 
 // A drawn shape (rounded rectangle); clicking it emits clicked().
 class TBlendedShape : public QWidget {
@@ -125,62 +114,3 @@ class TdxfColorButton : public TBlendedButton {
 public:
     explicit TdxfColorButton(QWidget *parent = nullptr);
 };
-
-// Glyphs drawn in code, by name: "seta_cima", "seta_baixo", "incluir",
-// "editar", "excluir", "pesquisar", "sair", "confirmar", "lupa", "tick"
-// (the 45 x 28 green mark picture), "limpar", "apagar", "info",
-// "pergunta", "aviso", "erro". An unknown name gives a null pixmap.
-QPixmap qulGlyph(const QString &name);
-QStringList qulGlyphNames();
-
-// The message catalogue: lines "KEY|Text".
-class TMessages : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(QStringList messages READ messages WRITE setMessages)
-public:
-    explicit TMessages(QObject *parent = nullptr);
-    QStringList messages() const;
-    void setMessages(const QStringList &lines);
-    bool loadFromFile(const QString &path);  // lines KEY|Text, UTF-8
-    // The text after the bar in the first line whose key is `key`; empty when none.
-    QString Msg(const QString &key) const;
-private:
-    QStringList m_lines;
-};
-
-// The touch message dialog (large buttons; ENTER confirms, ESC cancels).
-// InstallTouchMensagem() makes it the presenter behind Mensagem().
-bool MensagemTouch(const QString &texto, const QString &titulo, const QString &p3, const QString &pergunta, int tipo,
-                   const QString &p6, const QString &p7, int p8, TDataSet *dataSet);
-void InstallTouchMensagem();
-
-// The search dialog: shows the visible fields of `dataSet` under their
-// display labels; typing (on-screen keyboard or physical keys) narrows the
-// rows; arrows move; ENTER or a touch picks; ESC leaves. True when a row
-// was picked, and the dataset is then positioned on it.
-bool Pesquisa(TClientDataSet *dataSet, int p2, const QString &p3, quint32 cor1, quint32 cor2, quint32 cor3,
-              quint32 cor5, int p8);
-void SetPesquisaHook(TPesquisaHook hook);  // empty: back to the touch search dialog
-bool PesquisaTouch(TClientDataSet *dataSet, int p2, const QString &p3, quint32 cor1, quint32 cor2, quint32 cor3,
-                   quint32 cor5, int p8);
-
-// The fiscal reports entry. The default tells the operator that no fiscal
-// reports are installed.
-void RelFiscais();
-void SetRelFiscaisHook(TRelFiscaisHook hook);  // empty: back to the default
-
-// The platform error report shown for an exception that reached an event
-// handler. Replaceable for tests.
-void ShowErrorReport(const QString &message);
-void SetErrorReportHook(TErrorReportHook hook);  // empty: back to the default
-
-// Paints the form's shapes, labels and buttons in the six theme colours
-// (mapping documented in the implementation).
-void ColoreTela(QWidget *form, quint32 cor1, quint32 cor2, quint32 cor3, quint32 cor4, quint32 cor5, quint32 cor6);
-
-// The footer text that identifies a screen, e.g. for ("QUL00002").
-QString MontaRodapeGeral(bool flag, const QString &codigoTela, const QString &p3);
-
-// Loads Tahoma from fonts-wine and maps the bitmap fonts the layouts name
-// ("MS Sans Serif", "Small Fonts") onto scalable ones. Safe to call twice.
-void InstallProductLineFonts();

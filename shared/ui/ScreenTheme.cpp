@@ -1,59 +1,13 @@
-// The shared package's screen helpers: message catalogue, theming, footer
-// text, fonts and the replaceable entries (search, fiscal reports, error
-// report).
+#include "ScreenTheme.h"
 
-#include "QulSharedUi.h"
-#include "QulShared.h"
+#include "BgrColor.h"
+#include "BlendedControls.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QStringDecoder>
-#include <QTextStream>
-#include <cstdio>
-
-// ---------------------------------------------------------------- TMessages
-
-TMessages::TMessages(QObject *parent) : QObject(parent) {}
-
-QStringList TMessages::messages() const { return m_lines; }
-
-void TMessages::setMessages(const QStringList &lines) { m_lines = lines; }
-
-bool TMessages::loadFromFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    QString text = QString::fromUtf8(f.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    QStringList lines;
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (!line.isEmpty())
-            lines.append(line);
-    }
-    m_lines = lines;
-    return true;
-}
-
-QString TMessages::Msg(const QString &key) const
-{
-    for (const QString &line : m_lines) {
-        const qsizetype bar = line.indexOf(QLatin1Char('|'));
-        if (bar < 0)
-            continue;
-        if (QStringView(line).left(bar) == key)
-            return line.mid(bar + 1);
-    }
-    return QString();
-}
-
-// ---------------------------------------------------------------- ColoreTela
 
 // Theme mapping (the six colours come from the screen's colour file):
 //
@@ -111,8 +65,6 @@ void ColoreTela(QWidget *form, quint32 cor1, quint32 cor2, quint32 cor3, quint32
     form->update();
 }
 
-// ---------------------------------------------------------------- footer
-
 // "<CODE> v1.0": the screen code (upper case) and the product line's
 // version. With the flag off only the code.
 QString MontaRodapeGeral(bool flag, const QString &codigoTela, const QString &)
@@ -122,8 +74,6 @@ QString MontaRodapeGeral(bool flag, const QString &codigoTela, const QString &)
         return code;
     return QStringLiteral("%1 v1.0").arg(code);
 }
-
-// ---------------------------------------------------------------- fonts
 
 void InstallProductLineFonts()
 {
@@ -141,52 +91,3 @@ void InstallProductLineFonts()
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Small Fonts"), QStringLiteral("Liberation Sans"));
 }
-
-// ---------------------------------------------------------------- hooks
-
-namespace {
-
-TPesquisaHook g_pesquisaHook;
-TRelFiscaisHook g_relFiscaisHook;
-TErrorReportHook g_errorReportHook;
-
-}  // namespace
-
-bool Pesquisa(TClientDataSet *dataSet, int p2, const QString &p3, quint32 cor1, quint32 cor2, quint32 cor3,
-              quint32 cor5, int p8)
-{
-    if (g_pesquisaHook)
-        return g_pesquisaHook(dataSet, p2, p3, cor1, cor2, cor3, cor5, p8);
-    return PesquisaTouch(dataSet, p2, p3, cor1, cor2, cor3, cor5, p8);
-}
-
-void SetPesquisaHook(TPesquisaHook hook) { g_pesquisaHook = std::move(hook); }
-
-void RelFiscais()
-{
-    if (g_relFiscaisHook) {
-        g_relFiscaisHook();
-        return;
-    }
-    Mensagem(QStringLiteral("Nenhum relatório fiscal instalado."), QString(), QStringLiteral("N"),
-             QStringLiteral("N"), 0, QString(), QStringLiteral("002"), 0, nullptr);
-}
-
-void SetRelFiscaisHook(TRelFiscaisHook hook) { g_relFiscaisHook = std::move(hook); }
-
-void ShowErrorReport(const QString &message)
-{
-    if (g_errorReportHook) {
-        g_errorReportHook(message);
-        return;
-    }
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        // No screen to show it on (a console program): standard error.
-        std::fprintf(stderr, "Erro: %s\n", message.toLocal8Bit().constData());
-        return;
-    }
-    MensagemTouch(message, QStringLiteral("Erro"), QStringLiteral("N"), QStringLiteral("N"), 3, QString(),
-                  QString(), 0, nullptr);
-}
-
-void SetErrorReportHook(TErrorReportHook hook) { g_errorReportHook = std::move(hook); }

@@ -1,0 +1,138 @@
+// Confirm: the entry page's checks in their fixed order, the one-row product
+// packet, the duplicate check of reduced code and bar code, the save, and
+// the list reloaded with the edited product current.
+
+#include "Cli_qul00002.h"
+
+#include "BlendedControls.h"
+#include "CodeClash.h"
+#include "QulShared.h"
+#include "Srv_qul00002.h"
+
+#include <QLocale>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QString kImpostoDigitado = QStringLiteral("00");  // the tax whose rate the operator types
+
+// A number as the operator writes it: the decimal separator of the
+// operator's locale and no thousands separator.
+bool converteNumero(const QString &texto, double *valor)
+{
+    QLocale local;
+    local.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double v = local.toDouble(texto, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *valor = v;
+    return true;
+}
+
+struct TVerificacao {
+    int campo;             // the field marked when the check fails
+    const char *chave;     // the catalogue text shown
+    std::function<bool()> falha;
+};
+
+}  // namespace
+
+void TfrmCadProd::sbtConfirmarClick(QObject *)
+{
+    FShift = false;
+
+    const bool pesado = ProdutoPesado();
+    const bool comAliquota = FCdImposto == kImpostoDigitado;
+    double preco = 0, aliquota = 0, tara = 0;
+    const auto vazio = [](TBlendedButton *e) { return EmptyString(e->caption()); };
+    const auto invalido = [](TBlendedButton *e, double *v) { return !converteNumero(e->caption(), v); };
+
+    // The first failing check marks its field, shows its text and ends Confirm.
+    const TVerificacao verificacoes[] = {
+        {2, "CODRED_NAO", [&] { return vazio(edtCodRed); }},
+        {3, "NOMEPROD_NAO", [&] { return vazio(edtNomeProd); }},
+        {4, "UNIDADE_NCAD", [&] { return vazio(edtUnidade); }},
+        {5, "PRECOUNI_NAO", [&] { return vazio(edtPrecoUnit); }},
+        {5, "VALOR_INV", [&] { return invalido(edtPrecoUnit, &preco); }},
+        {6, "IMPOSTO_NCAD", [&] { return vazio(edtImposto); }},
+        {7, "ALIQ_NAO", [&] { return comAliquota && vazio(edtAliq); }},
+        {7, "VALOR_INV", [&] { return comAliquota && invalido(edtAliq, &aliquota); }},
+        {10, "TARA_NAO", [&] { return pesado && vazio(edtTara); }},
+        {10, "VALOR_INV", [&] { return pesado && invalido(edtTara, &tara); }},
+    };
+    for (const TVerificacao &v : verificacoes) {
+        if (v.falha()) {
+            selecionaCampo(v.campo);
+            mostraCatalogo(v.chave, mtAviso);
+            return;
+        }
+    }
+    // A tare typed for a product that is not weighed is not checked above,
+    // but it is stored: one that is not a number saves nothing.
+    if (!pesado && !edtTara->caption().isEmpty() && !converteNumero(edtTara->caption(), &tara))
+        throw Exception(QStringLiteral("Tara \"%1\" não é um número válido; o produto não foi gravado.")
+                            .arg(edtTara->caption()));
+
+    // The one-row packet.
+    cdsInsProd->Close();
+    cdsInsProd->CreateDataSet();
+    cdsInsProd->Append();
+    const auto poe = [this](const char *campo, const QVariant &valor) {
+        cdsInsProd->FieldByName(QLatin1String(campo))->SetValue(valor);
+    };
+    const QString porta = edtPortaImp->caption();
+    poe("CDARVPROD", edtCodigo->caption());
+    poe("CDPRODUTO", edtCodigo->caption());
+    poe("CDPRODINTE", edtCodRed->caption());
+    poe("NMPRODUTO", edtNomeProd->caption());
+    poe("SGUNIDADE", FSgUnidade);
+    poe("VRPRECITEM", preco);
+    poe("SGIMPOSTO", edtImposto->caption());
+    poe("CDIMPOSTO", FCdImposto);
+    poe("IDTPIMPOSFIS", FIdTpImposFis);
+    poe("CDPORIMPPROD", porta == msg("NENHUMA") ? QStringLiteral("0") : porta);
+    poe("VRPEALIMPFIS", comAliquota ? aliquota : 0.0);
+    poe("QTTARAPROD", tara);
+    poe("CDBARPRODUTO", edtCodBarra->caption());
+    poe("IDPESAPROD", pesado ? QStringLiteral("S") : QStringLiteral("N"));
+    cdsInsProd->Post();
+
+    // Duplicate check: another product with this reduced code or bar code.
+    const QString codigo = cdsInsProd->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+    const QString codigoCheque = FOperacao == QLatin1String("I") ? QStringLiteral("T") : codigo;
+    const QString barras = cdsInsProd->FieldByName(QStringLiteral("CDBARPRODUTO"))->AsString();
+    const QString reduzido = cdsInsProd->FieldByName(QStringLiteral("CDPRODINTE"))->AsString();
+    QVariant resultado;
+    int status = getVd_Produto(reinterpret_cast<const char16_t *>(codigoCheque.utf16()),
+                               reinterpret_cast<const char16_t *>(barras.utf16()),
+                               reinterpret_cast<const char16_t *>(reduzido.utf16()), &resultado);
+    cdsVd_Produto->SetData(toDataPacket(
+        resultadoServico(status, resultado, QStringLiteral("getVd_Produto"), QStringLiteral("cdsInsProd.data"))));
+    const TConflito conflito = conflitoDeCodigos(cdsVd_Produto);
+    if (conflito != TConflito::Nenhum) {
+        // Here the message comes first and the field marking second.
+        const bool reduzidoEmUso = conflito == TConflito::Reduzido;
+        mostraCatalogo(reduzidoEmUso ? "CODRED_JCAD" : "CODBAR_JCAD", mtErro);
+        selecionaCampo(reduzidoEmUso ? 2 : 8);
+        return;
+    }
+
+    // The save; a failure it reports ends Confirm here with the page as it is.
+    const QVariant pacote = fromDataPacket(cdsInsProd->Data());
+    resultado = QVariant();
+    status = setProduto(&pacote, reinterpret_cast<const char16_t *>(FOperacao.utf16()), &resultado);
+    resultadoServico(status, resultado, QStringLiteral("setProduto"), QStringLiteral("cdsInsProd.data") + FOperacao);
+
+    // The list has not moved since Editar took its current row: when editing,
+    // that is the product just saved.
+    const QString atual = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+    carregaProdutos();
+    if (FOperacao == QLatin1String("E"))
+        cdsProduto->Locate(QStringLiteral("CDPRODUTO"), atual, true);
+    LimpaCampos();
+    repaint();
+    mostraCatalogo("OPERACAO_OK", mtInformacao);
+    MostraPagina(QStringLiteral("Pagina1"));
+}

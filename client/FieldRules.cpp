@@ -1,0 +1,70 @@
+#include "FieldRules.h"
+
+#include "Cp1252.h"
+
+namespace {
+
+// Field 8 takes as many digits as the bar-code column holds (30): EAN-13 and
+// longer codes must reach the database whole.
+const TRegraCampo kRegras[10] = {
+    {1, "edtCodigo", TAceitos::Digitos, 10, false, true},
+    {2, "edtCodRed", TAceitos::Digitos, 10, false, true},
+    {3, "edtNomeProd", TAceitos::Nome, 50, true, true},
+    {4, "edtUnidade", TAceitos::Nada, 0, false, false},
+    {5, "edtPrecoUnit", TAceitos::Numero, 10, true, true},
+    {6, "edtImposto", TAceitos::Nada, 0, false, false},
+    {7, "edtAliq", TAceitos::Numero, 10, false, true},
+    {8, "edtCodBarra", TAceitos::Digitos, 30, false, true},
+    {9, "edtPortaImp", TAceitos::Nada, 0, false, false},
+    {10, "edtTara", TAceitos::Numero, 10, false, true},
+};
+
+bool aceita(TAceitos aceitos, unsigned char c)
+{
+    const bool digito = c >= '0' && c <= '9';
+    switch (aceitos) {
+    case TAceitos::Nada: return false;
+    case TAceitos::Digitos: return digito;
+    case TAceitos::Numero: return digito || c == ',' || c == '.';
+    case TAceitos::Nome:
+        return digito || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' || c == ',' || c == '.'
+               || c == '/' || c == 199 || c == 231;  // Ç, ç
+    }
+    return false;
+}
+
+}  // namespace
+
+const TRegraCampo *regraCampo(int numero)
+{
+    return numero >= 1 && numero <= 10 ? &kRegras[numero - 1] : nullptr;
+}
+
+QChar aplicaCaso(QChar c, bool maiuscula)
+{
+    const char16_t u = c.unicode();
+    if (maiuscula && u >= 'a' && u <= 'z')
+        return QChar(char16_t(u - 'a' + 'A'));
+    if (!maiuscula && u >= 'A' && u <= 'Z')
+        return QChar(char16_t(u - 'A' + 'a'));
+    return c;
+}
+
+TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift)
+{
+    TDigitacao d;
+    const TRegraCampo *r = regraCampo(numero);
+    if (!r || !aceita(r->aceitos, static_cast<unsigned char>(ch)))
+        return d;
+    if (texto.size() >= r->limite) {
+        d.acao = TDigitacao::Engolido;
+        return d;
+    }
+    d.acao = TDigitacao::Anexado;
+    d.anexo = cp1252ToUnicode(ch);
+    if (r->regraCaso) {
+        d.anexo = aplicaCaso(d.anexo, capsLock != shift);
+        d.usouShift = shift;
+    }
+    return d;
+}

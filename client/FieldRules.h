@@ -1,0 +1,45 @@
+#pragma once
+// The entry fields' typing rules as a table, and what typing a character
+// into a field does, without any widget: the form applies the outcome.
+
+#include <QString>
+
+// What a field takes from the keyboard.
+enum class TAceitos {
+    Nada,     // picker fields: no typing
+    Digitos,  // "0" to "9"
+    Nome,     // the 68 name characters: space , . / 0-9 A-Z a-z Ç ç
+    Numero,   // "0" to "9", "," and "."
+};
+
+struct TRegraCampo {
+    int numero;            // 1 to 10
+    const char *controle;  // the entry control's name
+    TAceitos aceitos;
+    int limite;            // most characters the field takes by typing
+    bool regraCaso;        // typed letters follow Caps Lock and Shift
+    bool apagaUltimo;      // BACKSPACE erases the last character
+};
+
+// The rule of field `numero`; nullptr outside 1 to 10.
+const TRegraCampo *regraCampo(int numero);
+
+// Outcome of typing one character into a field.
+struct TDigitacao {
+    enum Acao {
+        Ignorado,  // not accepted: the character goes on unchanged
+        Engolido,  // accepted but the field is full: the character becomes 0
+        Anexado,   // `anexo` is appended to the field's text
+    } acao = Ignorado;
+    QChar anexo;
+    bool usouShift = false;  // the case rule consumed the pending shift
+};
+
+// `ch` (a code page 1252 character) typed into field `numero` whose text is
+// `texto`, with the on-screen Caps Lock and pending Shift as given.
+TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
+
+// The case rule: letters "a" to "z" and "A" to "Z" in upper case when
+// exactly one of Caps Lock and Shift is on, lower case otherwise; every
+// other character (Ç and ç included) unchanged.
+QChar aplicaCaso(QChar c, bool maiuscula);

@@ -1,0 +1,115 @@
+// The list page: moving through the products, searching, leaving the
+// screen, and opening the entry page for a new product or the current one.
+
+#include "Cli_qul00002.h"
+
+#include "BlendedControls.h"
+#include "Pkg_Vrt00002.h"
+#include "QulShared.h"
+#include "TMessages.h"
+
+#include <QLabel>
+#include <QLocale>
+
+namespace {
+const QString kPagina2 = QStringLiteral("Pagina2");
+}  // namespace
+
+void TfrmCadProd::sbtProxDestClick(QObject *)
+{
+    cdsProduto->Next();
+}
+
+void TfrmCadProd::sbtAntDestClick(QObject *)
+{
+    cdsProduto->Prior();
+}
+
+// Closes the screen; no question is asked.
+void TfrmCadProd::sbtSairClick(QObject *)
+{
+    m_podeFechar = true;
+    close();
+}
+
+void TfrmCadProd::LimpaCampos()
+{
+    for (TBlendedButton *e : {edtCodigo, edtCodRed, edtNomeProd, edtUnidade, edtPrecoUnit, edtImposto, edtPortaImp,
+                              edtAliq, edtTara, edtCodBarra})
+        e->setCaption(QString());
+}
+
+// A new product: empty fields, Não, no print port, a one-shot shift so the
+// first letter typed is a capital.
+void TfrmCadProd::sbtIncluirClick(QObject *)
+{
+    FCapsLock = false;
+    FShift = false;
+    sbtShiftClick(sbtShift);
+    FOperacao = QStringLiteral("I");
+    FCampoAtual = 2;
+    MudaCor();
+    MostraPagina(kPagina2);
+    LimpaCampos();
+    imgNaoClick(imgNao);
+    edtPortaImp->setCaption(msg("NENHUMA"));
+}
+
+// The current product on the entry page. An empty list opens it all the
+// same, with empty texts and zeros.
+void TfrmCadProd::sbtEditarClick(QObject *)
+{
+    FCapsLock = false;
+    FShift = false;
+    sbtShiftClick(sbtShift);
+    FOperacao = QStringLiteral("E");
+    FCampoAtual = 2;
+    MudaCor();
+
+    TClientDataSet *p = cdsProduto;
+    const auto texto = [p](const char *campo) { return p->FieldByName(QLatin1String(campo))->AsString(); };
+    const auto numero = [p](const char *campo) { return FormataValor(p->FieldByName(QLatin1String(campo))->AsFloat()); };
+    edtCodigo->setCaption(texto("CDARVPROD"));
+    edtCodRed->setCaption(texto("CDPRODINTE"));
+    edtNomeProd->setCaption(texto("NMPRODUTO"));
+    edtUnidade->setCaption(texto("SGUNIDADE"));
+    edtPrecoUnit->setCaption(numero("VRPRECITEM"));
+    edtImposto->setCaption(texto("SGIMPOSTO"));
+    const QString porta = texto("CDPORIMPPROD");
+    edtPortaImp->setCaption(porta == QLatin1String("0") ? msg("NENHUMA") : porta);
+    edtAliq->setCaption(numero("VRPEALIMPFIS"));
+    edtTara->setCaption(numero("QTTARAPROD"));
+    edtCodBarra->setCaption(texto("CDBARPRODUTO"));
+
+    FCdImposto = texto("CDIMPOSTO");
+    FIdTpImposFis = texto("IDTPIMPOSFIS");
+    FSgUnidade = texto("SGUNIDADE");
+
+    if (texto("IDPESAPROD") == QLatin1String("S"))
+        imgSimClick(imgSim);
+    else
+        imgNaoClick(imgNao);
+    MostraPagina(kPagina2);
+}
+
+// Searches a copy of the list and makes the picked product current.
+void TfrmCadProd::sbtLocalizaClick(QObject *)
+{
+    cdsPesqProd->SetData(cdsProduto->Data());
+    cdsPesqProd->First();
+    if (cdsPesqProd->IsEmpty()) {
+        mostraCatalogo("PROD_NCAD", mtErro);
+        return;
+    }
+    if (Pesquisa(cdsPesqProd, 0, PesquisaArg::Sim, FCor1, FCor2, FCor3, FCor5, 0)) {
+        const QString codigo = cdsPesqProd->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+        cdsProduto->Locate(QStringLiteral("CDPRODUTO"), codigo, true);
+    }
+}
+
+QString TfrmCadProd::FormataValor(double valor)
+{
+    QLocale local;
+    local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return local.toString(valor, 'f', 2);
+}

@@ -1,0 +1,63 @@
+// The pickers of the three fields that take no typing: unit and tax from
+// the data service, print port from the list built at start.
+
+#include "Cli_qul00002.h"
+
+#include "BlendedControls.h"
+#include "Pkg_Vrt00002.h"
+#include "QulShared.h"
+#include "Srv_qul00002.h"
+
+namespace {
+const QString kImpostoDigitado = QStringLiteral("00");  // the tax whose rate the operator types
+}  // namespace
+
+void TfrmCadProd::dxfUnidadeClick(QObject *)
+{
+    QVariant resultado;
+    const int status = getUnidade(&resultado);
+    cdsUnidade->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getUnidade"), QString())));
+    // A filter left by an earlier search must hide no unit.
+    cdsUnidade->SetFiltered(false);
+    if (cdsUnidade->IsEmpty()) {
+        mostraCatalogo("UNIDADE_NCAD", mtErro);
+        return;
+    }
+    if (!Pesquisa(cdsUnidade, 0, PesquisaArg::Sim, FCor1, FCor2, FCor3, FCor5, 0))
+        return;
+    // The field shows the unit's name; its code is what is saved.
+    edtUnidade->setCaption(cdsUnidade->FieldByName(QStringLiteral("DSUNIDADE"))->AsString());
+    FSgUnidade = cdsUnidade->FieldByName(QStringLiteral("SGUNIDADE"))->AsString();
+}
+
+void TfrmCadProd::dxfImpostoClick(QObject *)
+{
+    QVariant resultado;
+    const int status = getImposto(&resultado);
+    cdsImposto->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getImposto"), QString())));
+    cdsImposto->SetFiltered(false);
+    if (cdsImposto->IsEmpty()) {
+        mostraCatalogo("IMPOSTO_NCAD", mtErro);
+        return;
+    }
+    if (!Pesquisa(cdsImposto, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
+        return;
+    edtImposto->setCaption(cdsImposto->FieldByName(QStringLiteral("SGIMPOSTO"))->AsString());
+    FCdImposto = cdsImposto->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString();
+    FIdTpImposFis = cdsImposto->FieldByName(QStringLiteral("IDTPIMPOSFIS"))->AsString();
+    // Only the tax "00" has a rate of its own, typed by the operator.
+    if (FCdImposto != kImpostoDigitado)
+        edtAliq->setCaption(QStringLiteral("0.00"));
+}
+
+void TfrmCadProd::dxfPortaImpClick(QObject *)
+{
+    cdsPortaImp->SetFiltered(false);
+    if (cdsPortaImp->IsEmpty()) {
+        mostraCatalogo("PORTA_NCAD", mtErro);
+        return;
+    }
+    if (!Pesquisa(cdsPortaImp, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
+        return;
+    edtPortaImp->setCaption(cdsPortaImp->FieldByName(QStringLiteral("CDPORTAIMPNF"))->AsString());
+}

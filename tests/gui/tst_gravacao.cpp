@@ -1,0 +1,344 @@
+// Adding, editing and deleting on the real screen, on every engine: the
+// checks of Confirm in their order, what reaches the database, the duplicate
+// check, the list after a save, and every answer of the delete command.
+
+#include "CodeClash.h"
+#include "GuiFixture.h"
+
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+
+namespace {
+
+// An entry page filled as a valid new product, then changed by `mudancas`
+// (field control name or "pesado"/"imposto" -> value).
+void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
+{
+    QVariantMap v{{"edtCodRed", "501"},   {"edtNomeProd", "Café Solúvel"}, {"edtUnidade", "Unidade"},
+                  {"edtPrecoUnit", "12,5"}, {"edtImposto", "T18"},          {"edtAliq", "0.00"},
+                  {"edtCodBarra", "7891000055512"}, {"edtPortaImp", "Nenhuma"}, {"edtTara", ""},
+                  {"imposto", "03"},      {"pesado", false}};
+    for (auto it = mudancas.begin(); it != mudancas.end(); ++it)
+        v[it.key()] = it.value();
+    f->sbtIncluirClick(nullptr);
+    f->FSgUnidade = QStringLiteral("UN");
+    f->FCdImposto = v.value("imposto").toString();
+    f->FIdTpImposFis = QStringLiteral("T");
+    for (auto it = v.begin(); it != v.end(); ++it)
+        if (it.key().startsWith(QLatin1String("edt")))
+            f->componente<TBlendedButton>(it.key())->setCaption(it.value().toString());
+    if (v.value("pesado").toBool())
+        f->imgSimClick(nullptr);
+}
+
+QVariantMap linha(const TestDb::Fresh &db, const QString &reduzido)
+{
+    QSqlQuery q(db.db());
+    q.prepare(QStringLiteral(
+        "SELECT P.NMPRODUTO, P.CDBARPRODUTO, P.SGUNIDADE, P.IDPESAPROD, P.QTTARAPROD, I.VRPRECITEM, A.CDIMPOSTO, "
+        "A.VRPEALIMPFIS, A.IDTPIMPOSFIS, L.CDPORIMPPROD FROM PRODUTO P JOIN ITEMPRECO I ON I.CDPRODUTO = P.CDPRODUTO "
+        "JOIN ALIQIMPFIS A ON A.CDPRODUTO = P.CDPRODUTO JOIN PRODLOJA L ON L.CDPRODUTO = P.CDPRODUTO "
+        "WHERE P.CDPRODINTE = ?"));
+    q.addBindValue(reduzido);
+    if (!q.exec() || !q.next())
+        return {{"erro", q.lastError().text()}};
+    static const QStringList numeros{QStringLiteral("QTTARAPROD"), QStringLiteral("VRPRECITEM"),
+                                     QStringLiteral("VRPEALIMPFIS")};
+    QVariantMap m;
+    for (int i = 0; i < q.record().count(); ++i) {
+        const QString nome = q.record().fieldName(i).toUpper();
+        m[nome] = numeros.contains(nome) ? QVariant(q.value(i).toDouble()) : QVariant(q.value(i).toString().trimmed());
+    }
+    return m;
+}
+
+}  // namespace
+
+class TstGravacao : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        registerDataPacketType();
+    }
+    void init() { instalaGanchosQueFalham(); }
+    void cleanup()
+    {
+        QVERIFY(frmCadProd == nullptr);
+        instalaGanchosQueFalham();
+    }
+
+    void verificacoes_data()
+    {
+        QTest::addColumn<QVariantMap>("mudancas");
+        QTest::addColumn<QString>("mensagem");
+        QTest::addColumn<int>("campo");
+        QVariantMap vazio;
+        for (const char *c : {"edtCodRed", "edtNomeProd", "edtUnidade", "edtPrecoUnit", "edtImposto", "edtAliq",
+                              "edtCodBarra", "edtPortaImp", "edtTara"})
+            vazio[c] = QString();
+        QTest::newRow("tudo vazio") << vazio << "Código Reduzido deve ser informado." << 2;
+        QTest::newRow("sem nome") << QVariantMap{{"edtNomeProd", " "}} << "Nome do Produto deve ser informado." << 3;
+        QTest::newRow("sem unidade") << QVariantMap{{"edtUnidade", ""}} << "Unidade deve ser informada." << 4;
+        QTest::newRow("sem preço") << QVariantMap{{"edtPrecoUnit", ""}} << "Preço Unitário deve ser informado." << 5;
+        QTest::newRow("preço com milhar") << QVariantMap{{"edtPrecoUnit", "1.234,50"}} << "Valor digitado é inválido." << 5;
+        QTest::newRow("preço 1,2.3") << QVariantMap{{"edtPrecoUnit", "1,2.3"}} << "Valor digitado é inválido." << 5;
+        QTest::newRow("sem imposto") << QVariantMap{{"edtImposto", ""}} << "Imposto deve ser informado." << 6;
+        QTest::newRow("00 sem alíquota") << QVariantMap{{"imposto", "00"}, {"edtAliq", ""}}
+                                         << "Alíquota deve ser informada." << 7;
+        QTest::newRow("00 alíquota inválida") << QVariantMap{{"imposto", "00"}, {"edtAliq", "1,2,3"}}
+                                              << "Valor digitado é inválido." << 7;
+        QTest::newRow("pesado sem tara") << QVariantMap{{"pesado", true}} << "Tara deve ser informada." << 10;
+        QTest::newRow("pesado tara inválida") << QVariantMap{{"pesado", true}, {"edtTara", ",,"}}
+                                              << "Valor digitado é inválido." << 10;
+    }
+
+    // The first failing check marks its field and shows its text (kind 2);
+    // nothing is saved and the page keeps its values.
+    void verificacoes()
+    {
+        if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+            QSKIP("the checks run before any service");
+        QFETCH(QVariantMap, mudancas);
+        QFETCH(QString, mensagem);
+        QFETCH(int, campo);
+        QUL_AMBIENTE(amb, false);
+        Mensagens msgs;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            preenche(f, mudancas);
+            f->FCampoAtual = 9;
+            const QStringList antes = textosCampos(f);
+            QTest::keyClick(f, Qt::Key_Return, Qt::ControlModifier);
+            QCOMPARE(msgs.vistas, QStringList{mensagem + QStringLiteral("|2|N|002")});
+            QCOMPARE(f->FCampoAtual, campo);
+            QCOMPARE(corMoldura(f, campo), 255u);
+            QCOMPARE(textosCampos(f), antes);
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
+        }));
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), 0);
+    }
+
+    void gravaNovo_data()
+    {
+        QTest::addColumn<QVariantMap>("mudancas");
+        QTest::addColumn<QVariantMap>("gravado");
+        QTest::newRow("Nenhuma, imposto 03")
+            << QVariantMap{}
+            << QVariantMap{{"NMPRODUTO", "Café Solúvel"}, {"CDBARPRODUTO", "7891000055512"}, {"SGUNIDADE", "UN"},
+                           {"IDPESAPROD", "N"}, {"QTTARAPROD", 0.0}, {"VRPRECITEM", 12.5}, {"CDIMPOSTO", "03"},
+                           {"VRPEALIMPFIS", 0.0}, {"IDTPIMPOSFIS", "T"}, {"CDPORIMPPROD", "0"}};
+        QTest::newRow("COM1, imposto 00, pesado")
+            << QVariantMap{{"edtPortaImp", "COM1"}, {"imposto", "00"}, {"edtImposto", "TRIB"}, {"edtAliq", "7,5"},
+                           {"pesado", true}, {"edtTara", "0,25"}}
+            << QVariantMap{{"IDPESAPROD", "S"}, {"QTTARAPROD", 0.25}, {"CDIMPOSTO", "00"}, {"VRPEALIMPFIS", 7.5},
+                           {"CDPORIMPPROD", "COM1"}};
+        QTest::newRow("porta apagada, tara sem pesar")
+            << QVariantMap{{"edtPortaImp", ""}, {"edtTara", "1,5"}, {"edtCodBarra", ""}}
+            << QVariantMap{{"IDPESAPROD", "N"}, {"QTTARAPROD", 1.5}, {"CDPORIMPPROD", ""}, {"CDBARPRODUTO", ""}};
+    }
+
+    // A new product lands with its four rows as the page showed it; the
+    // success message comes after the fields are emptied and before the
+    // list page; the list stands on its first row.
+    void gravaNovo()
+    {
+        QFETCH(QVariantMap, mudancas);
+        QFETCH(QVariantMap, gravado);
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        insereProduto(amb.db, produto(QStringLiteral("7"), QStringLiteral("900")));
+        insereProduto(amb.db, produto(QStringLiteral("8"), QStringLiteral("1")));
+        Mensagens msgs;
+        QString aoMostrar;
+        msgs.aoMostrar = [&](const QString &) {
+            aoMostrar = frmCadProd->PaginaAtiva() + textosCampos(frmCadProd).join(QString());
+        };
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            f->sbtProxDestClick(nullptr);
+            preenche(f, mudancas);
+            QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
+            QCOMPARE(f->cdsProduto->RecordCount(), 3);
+            QCOMPARE(f->cdsProduto->RecNo(), 1);
+        }));
+        QCOMPARE(msgs.vistas, QStringList{QStringLiteral("Operação realizada com sucesso.|0|N|002")});
+        QCOMPARE(aoMostrar, QStringLiteral("Pagina2"));
+        const QVariantMap visto = linha(amb.db, QStringLiteral("501"));
+        for (auto it = gravado.begin(); it != gravado.end(); ++it)
+            QCOMPARE(visto.value(it.key()), it.value());
+        QCOMPARE(amb.db.scalar(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE = '501'")).toString(),
+                 QStringLiteral("9"));
+    }
+
+    void duplicados_data()
+    {
+        QTest::addColumn<QString>("operacao");
+        QTest::addColumn<QString>("reduzido");
+        QTest::addColumn<QString>("barras");
+        QTest::addColumn<QString>("mensagem");
+        QTest::addColumn<int>("campo");
+        QTest::newRow("reduzido de outro") << "I" << "1" << "999" << "Código Reduzido já cadastrado.|3|N|002" << 2;
+        QTest::newRow("barras de outro") << "I" << "55" << "7891000000001" << "Código de Barras já cadastrado.|3|N|002" << 8;
+        QTest::newRow("os dois") << "I" << "2" << "7891000000001" << "Código Reduzido já cadastrado.|3|N|002" << 2;
+        QTest::newRow("barras vazio") << "I" << "55" << "" << "Operação realizada com sucesso.|0|N|002" << 0;
+        QTest::newRow("edição com os próprios") << "E" << "2" << "7891000000002" << "Operação realizada com sucesso.|0|N|002" << 0;
+    }
+
+    void duplicados()
+    {
+        QFETCH(QString, operacao);
+        QFETCH(QString, reduzido);
+        QFETCH(QString, barras);
+        QFETCH(QString, mensagem);
+        QFETCH(int, campo);
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        for (auto [c, r, b] : {std::tuple{"1", "1", "7891000000001"}, {"2", "2", "7891000000002"}, {"3", "3", ""},
+                               {"4", "4", ""}}) {
+            ProdutoTeste p = produto(QLatin1String(c), QLatin1String(r));
+            p.barras = QLatin1String(b);
+            insereProduto(amb.db, p);
+        }
+        Mensagens msgs;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            if (operacao == QLatin1String("E")) {
+                f->sbtProxDestClick(nullptr);  // product 2
+                f->sbtEditarClick(nullptr);
+                f->edtPrecoUnit->setCaption(QStringLiteral("3,5"));
+            } else {
+                preenche(f, {{"edtCodRed", reduzido}, {"edtCodBarra", barras}});
+            }
+            f->sbtConfirmarClick(nullptr);
+            QCOMPARE(msgs.vistas, QStringList{mensagem});
+            if (campo) {
+                QCOMPARE(f->FCampoAtual, campo);
+                QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
+            } else if (operacao == QLatin1String("E")) {
+                QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString(), QStringLiteral("2"));
+                QCOMPARE(f->dbgProduto->currentIndex().row(), 1);
+            }
+        }));
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), campo || operacao == QLatin1String("E") ? 4 : 5);
+        if (operacao == QLatin1String("E"))
+            QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '2'")).toDouble(), 3.5);
+    }
+
+    void conflito_data()
+    {
+        QTest::addColumn<QStringList>("linhas");  // "reduzido|barras" per row, in the order returned
+        QTest::addColumn<int>("esperado");
+        QTest::newRow("nenhuma") << QStringList{} << int(TConflito::Nenhum);
+        QTest::newRow("só vazias") << QStringList{"|", "|"} << int(TConflito::Nenhum);
+        QTest::newRow("vazia antes do reduzido") << QStringList{"|", "12|"} << int(TConflito::Reduzido);
+        QTest::newRow("barras antes do reduzido") << QStringList{"|789", "12|"} << int(TConflito::Reduzido);
+        QTest::newRow("vazia antes das barras") << QStringList{"|", "|789"} << int(TConflito::Barras);
+    }
+
+    // Rows of the duplicate check come in no particular order: every row counts.
+    void conflito()
+    {
+        if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+            QSKIP("no database");
+        QFETCH(QStringList, linhas);
+        QFETCH(int, esperado);
+        TClientDataSet cds;
+        cds.AddField(QStringLiteral("CDPRODINTE"), TFieldType::ftString, 10);
+        cds.AddField(QStringLiteral("CDBARPRODUTO"), TFieldType::ftString, 10);
+        cds.CreateDataSet();
+        for (const QString &l : linhas) {
+            cds.Append();
+            cds.Fields(0)->SetAsString(l.section(QLatin1Char('|'), 0, 0));
+            cds.Fields(1)->SetAsString(l.section(QLatin1Char('|'), 1, 1));
+            cds.Post();
+        }
+        QCOMPARE(int(conflitoDeCodigos(&cds)), esperado);
+    }
+
+    // A tare that is no number, on a product that is not weighed, is reported
+    // with a clear text and nothing is saved.
+    void taraInvalidaSemPesar()
+    {
+        if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+            QSKIP("the check runs before any service");
+        QUL_AMBIENTE(amb, false);
+        QStringList erros;
+        SetErrorReportHook([&](const QString &m) { erros << m; });
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            preenche(f, {{"edtTara", "1,2,3"}});
+            QTest::keyClick(f, Qt::Key_Return, Qt::ControlModifier);
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
+        }));
+        QCOMPARE(erros, QStringList{QStringLiteral("Tara \"1,2,3\" não é um número válido; o produto não foi gravado.")});
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), 0);
+    }
+
+    void excluir_data()
+    {
+        QTest::addColumn<QString>("caso");
+        QTest::addColumn<QStringList>("mensagens");
+        QTest::addColumn<bool>("excluido");
+        QTest::addColumn<int>("linhaDepois");  // 1: reloaded; 2: not
+        const QString pergunta = QStringLiteral("Deseja excluir o Produto?|1|S|002");
+        QTest::newRow("recusado") << "livre" << QStringList{pergunta} << false << 2;
+        QTest::newRow("OK") << "livre" << QStringList{pergunta, "Operação realizada com sucesso.|0|N|002"} << true << 1;
+        QTest::newRow("VENDA") << "venda"
+                               << QStringList{pergunta, "Produto não pode ser excluído pois está cadastrado em uma venda.|3|N|002"}
+                               << false << 1;
+        QTest::newRow("CONFTE") << "menu" << QStringList{pergunta, "CONFTE"} << false << 1;
+        QTest::newRow("falha") << "falha" << QStringList{pergunta, "setDelProduto", "Operação interrompida.|3|N|002"}
+                               << false << 2;
+    }
+
+    void excluir()
+    {
+        QFETCH(QString, caso);
+        QFETCH(QStringList, mensagens);
+        QFETCH(bool, excluido);
+        QFETCH(int, linhaDepois);
+        QUL_AMBIENTE(amb, true);
+        const QString livres = QStringLiteral(
+            "SELECT MAX(CDPRODUTO) FROM PRODUTO WHERE CDPRODUTO NOT IN (SELECT CDPRODUTO FROM ITEMVENDA UNION SELECT "
+            "CDPRODUTO FROM ITCOMANDAVEN) AND CDPRODUTO NOT IN (SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE "
+            "CDIDENTBUTON IS NOT NULL)");
+        const QString codigo =
+            caso == QLatin1String("venda") ? amb.db.scalar(QStringLiteral("SELECT CDPRODUTO FROM ITEMVENDA")).toString()
+            : caso == QLatin1String("menu") ? QStringLiteral("2")
+                                            : amb.db.scalar(livres).toString();
+        QVERIFY(!codigo.isEmpty());
+        if (caso == QLatin1String("falha"))
+            amb.db.exec(QStringLiteral("DROP TABLE ITCOMANDAVEN"));
+        Mensagens msgs;
+        msgs.resposta = caso != QLatin1String("livre") || excluido;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), codigo));
+            const int antes = f->cdsProduto->RecNo();
+            QVERIFY(antes > 1 || linhaDepois == 1);  // else a reload could not be told apart
+            QTest::keyClick(f, Qt::Key_F4);
+            QCOMPARE(f->cdsProduto->RecNo(), linhaDepois == 1 ? 1 : antes);
+            QCOMPARE(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), codigo), !excluido);
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
+        }));
+        QCOMPARE(msgs.vistas.size(), mensagens.size());
+        for (int i = 0; i < mensagens.size(); ++i) {
+            if (mensagens[i] == QLatin1String("CONFTE")) {
+                // The group of the first row the service returned, then a full stop.
+                QVERIFY2(msgs.vistas[i].contains(QRegularExpression(QStringLiteral(
+                             "^Produto está incluso em uma configuração de tela\\. .*então o exclua do grupo "
+                             "(Padaria|Lanches)\\.\\|2\\|N\\|$"))),
+                         qPrintable(msgs.vistas[i]));
+            } else {
+                QVERIFY2(msgs.vistas[i].contains(mensagens[i]), qPrintable(msgs.vistas[i]));
+            }
+        }
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = '%1'").arg(codigo)), excluido ? 0 : 1);
+    }
+};
+
+QTEST_MAIN(TstGravacao)
+#include "tst_gravacao.moc"
