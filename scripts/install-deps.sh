@@ -11,7 +11,7 @@ PKGS=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc tdsodbc
   postgresql-15 postgresql-client-15
   libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick openbox wmctrl sqlite3
   fonts-wine fonts-liberation
   binutils python3
 )

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End to end on a real X server: qulhost on Xvfb, driven by the keyboard
+# alone through xdotool (XTEST, as a physical keyboard or a bar-code scanner
+# types), with the store database checked after each step.
+#
+#   1. No window manager: add a product (Shift+letter, "ç", a 13-digit bar
+#      code followed by ENTER, DELETE, F9 on the picker fields), edit it and
+#      delete it. The pointer stays off the form, so every key after a dialog
+#      closes reaches the form only if the dialog handed the keyboard back.
+#   2. Under openbox: Alt+F4 and the manager's close request on each page
+#      leave the screen open; only ESC on the list page closes it.
+#
+#   xvfb_teclado.sh BIN_DIR
+set -euo pipefail
+
+bin=${1:?uso: xvfb_teclado.sh PASTA_DOS_PROGRAMAS}
+for t in Xvfb xdotool openbox wmctrl sqlite3; do
+  command -v "$t" >/dev/null || { echo "xvfb_teclado: falta o programa $t" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "xvfb_teclado: FALHOU: $*" >&2
+  [ -f "$work/host.log" ] && sed 's/^/  qulhost: /' "$work/host.log" >&2
+  exit 1
+}
+
+# Xvfb picks a free display itself and tells which.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "o Xvfb não subiu"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+db=$work/loja.db
+"$bin/qulmkdemo" "$db" >/dev/null
+sql() { sqlite3 -batch -noheader -separator '|' "$db" "$1"; }
+expect() {  # expect DESCRIPTION ACTUAL EXPECTED
+  [ "$2" = "$3" ] || fail "$1: obtido '$2', esperado '$3'"
+}
+
+host_pid=
+win=
+start_host() {
+  QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$bin/qulhost" --connection "Provider=SQLite;Data Source=$db" \
+    >"$work/host.log" 2>&1 &
+  host_pid=$!
+  pids+=("$host_pid")
+  win=
+  for _ in $(seq 150); do
+    win=$(xdotool search --onlyvisible --name "Travela - Dados do Produto" 2>/dev/null | head -n1 || true)
+    [ -n "$win" ] && break
+    kill -0 "$host_pid" 2>/dev/null || fail "qulhost terminou antes de mostrar a tela"
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "a janela da tela não apareceu"
+  sleep 0.5
+}
+k() { xdotool key --delay 40 "$@"; sleep 0.4; }
+t() { xdotool type --delay 40 "$1"; sleep 0.4; }
+still_open() {
+  kill -0 "$host_pid" 2>/dev/null || fail "$1: a tela fechou"
+  xdotool search --onlyvisible --name "Travela - Dados do Produto" >/dev/null 2>&1 || fail "$1: a janela sumiu"
+}
+wait_exit() {
+  for _ in $(seq 100); do kill -0 "$host_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$host_pid" 2>/dev/null && fail "$1: a tela não fechou"
+  wait "$host_pid" || fail "$1: qulhost saiu com erro"
+}
+
+# ---------------------------------------------------------------- 1. keyboard alone
+
+start_host
+xdotool windowfocus --sync "$win"
+xdotool mousemove 0 0   # off the form: no focus by pointer
+sleep 0.3
+
+k F2                            # new product: field 2, a pending shift
+t 501
+k Return                        # name
+k shift+p                       # the physical Shift, then a shifted letter
+t "açoca doce"
+k Return                        # unit
+k F9; t "Unid"; k Return        # the unit picker, through the search dialog
+k Return                        # price
+t "12.5"
+k Return                        # tax
+k F9; t "T18"; k Return
+k Return; k Return              # rate, bar code
+t 7891000100103; k Return       # as a scanner sends it: the digits, then ENTER
+k F9; t "COM2"; k Return        # print port (field 9)
+k Return                        # tare
+t 3; k Delete                   # DELETE empties it
+k ctrl+Return                   # confirm
+k Return                        # "Operação realizada com sucesso."
+still_open "depois de incluir"
+expect "produto incluído" "$(sql "SELECT NMPRODUTO, CDBARPRODUTO, SGUNIDADE, IDPESAPROD, QTTARAPROD FROM PRODUTO WHERE CDPRODINTE = '501'")" \
+  "Paçoca doce|7891000100103|UN|N|0.0"
+codigo=$(sql "SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE = '501'")
+expect "preço" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "12.5"
+expect "imposto" "$(sql "SELECT CDIMPOSTO, VRPEALIMPFIS FROM ALIQIMPFIS WHERE CDPRODUTO = '$codigo'")" "03|0.0"
+expect "porta" "$(sql "SELECT CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '$codigo'")" "COM2"
+
+k F5; t "pacoca"; k Return      # search the list (case and accents ignored)
+k F3                            # edit it
+k Return; k Delete              # the name, emptied
+k shift+b; t "ala de coco"
+k ctrl+Return; k Return
+still_open "depois de alterar"
+expect "produto alterado" "$(sql "SELECT NMPRODUTO, CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '$codigo'")" "Bala de coco|501"
+expect "preço mantido" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "12.5"
+
+k F4; k Return                  # delete the edited product (still the current row): yes
+k Return                        # "Operação realizada com sucesso."
+still_open "depois de excluir"
+expect "produto excluído" "$(sql "SELECT COUNT(*) FROM PRODUTO WHERE CDPRODUTO = '$codigo'") $(sql "SELECT COUNT(*) FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "0 0"
+
+k Escape
+wait_exit "ESC na lista"
+
+# ---------------------------------------------------------------- 2. under a window manager
+
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+wmctrl -m >/dev/null 2>&1 || fail "o openbox não subiu"
+
+start_host
+wmctrl -i -a "$win"; sleep 0.3
+k alt+F4
+still_open "Alt+F4 na lista"
+wmctrl -i -c "$win"; sleep 0.5
+still_open "pedido de fechamento na lista"
+k F2
+k alt+F4
+still_open "Alt+F4 na entrada"
+wmctrl -i -c "$win"; sleep 0.5
+still_open "pedido de fechamento na entrada"
+k Escape; k Return              # "Deseja cancelar a operação?": yes
+still_open "ESC na entrada"
+k Escape
+wait_exit "ESC na lista, com gerenciador"
+echo "xvfb_teclado: ok"
