@@ -91,21 +91,15 @@ void TstInstall::initTestCase()
 
 void TstInstall::layout_data()
 {
+    // What the other steps do not already use: the programs, headers, CMake
+    // package and pkg-config file are exercised below.
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("linkTo");  // empty: a regular file
-    const QString lib = QStringLiteral("usr/") + kLibDir + QLatin1Char('/');
-    const QString so = QStringLiteral("libqul00002.so");
-    for (const char *p : {"usr/bin/qulhost", "usr/bin/qulsvc", "usr/bin/qulmkdemo"})
-        QTest::newRow(p) << QString::fromLatin1(p) << QString();
-    QTest::newRow("module") << lib + so + QStringLiteral(".") + QStringLiteral(QUL_VERSION) << QString();
-    QTest::newRow("soname") << lib + so + QStringLiteral(".") + QStringLiteral(QUL_SOVERSION)
-                            << so + QStringLiteral(".") + QStringLiteral(QUL_VERSION);
-    QTest::newRow("link") << lib + so << so + QStringLiteral(".") + QStringLiteral(QUL_SOVERSION);
-    for (const char *h : {"qul00002.h", "Srv_qul00002.h", "QulHooks.h"})
-        QTest::newRow(h) << QStringLiteral("usr/include/qul00002/") + QLatin1String(h) << QString();
-    for (const char *c : {"qul00002Config.cmake", "qul00002ConfigVersion.cmake", "qul00002Targets.cmake"})
-        QTest::newRow(c) << lib + QStringLiteral("cmake/qul00002/") + QLatin1String(c) << QString();
-    QTest::newRow("pkg-config") << lib + QStringLiteral("pkgconfig/qul00002.pc") << QString();
+    const QString lib = QStringLiteral("usr/") + kLibDir + QStringLiteral("/libqul00002.so");
+    const QString real = QStringLiteral("libqul00002.so." QUL_VERSION), soname = QStringLiteral("libqul00002.so." QUL_SOVERSION);
+    QTest::newRow("module") << lib + QStringLiteral("." QUL_VERSION) << QString();
+    QTest::newRow("soname") << lib + QStringLiteral("." QUL_SOVERSION) << real;
+    QTest::newRow("link") << lib << soname;
     QTest::newRow("configuration") << QStringLiteral("etc/qul/qul.ini") << QString();
     QTest::newRow("pristine configuration") << QStringLiteral("usr/share/qul00002/qul.ini") << QString();
     QTest::newRow("copyright") << QStringLiteral("usr/share/doc/qul00002/copyright") << QString();
