@@ -171,6 +171,14 @@ void TstInstall::installedProgramsOnDemoStore()
         QVERIFY2(v.code == 0, describe(v).constData());
         QCOMPARE(v.out, QByteArray(program) + " " QUL_VERSION "\n");
     }
+    // A program copied away from its installation finds no module, and says
+    // where it looked.
+    const QString alone = m_tmp.filePath(QStringLiteral("alone/qulsvc"));
+    QVERIFY(QDir().mkpath(QFileInfo(alone).absolutePath()) && QFile::copy(bin("qulsvc"), alone));
+    const Run lost = run(alone, {QStringLiteral("getUnidade")}, m_env);
+    QVERIFY2(lost.code == 1 && lost.err.contains("libqul00002.so." QUL_SOVERSION " não encontrado"),
+             describe(lost).constData());
+
     const Run r = run(bin("qulsvc"), {QStringLiteral("--connection"), demoConnection(), QStringLiteral("getProduto"),
                                       QStringLiteral("T")},
                       m_env);
