@@ -2,20 +2,57 @@
 
 #include "qul00002.h"
 
+#include <QCoreApplication>
+#include <QHash>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
 
+// The texts of QCommandLineParser itself (usage line, headings, its own
+// options and errors) in Portuguese, like the rest of the help.
+class ParserTexts : public QTranslator {
+public:
+    QString translate(const char *, const char *sourceText, const char *, int) const override
+    {
+        static const QHash<QByteArray, const char *> texts{
+            {"Usage: %1", "Uso: %1"},
+            {"[options]", "[opções]"},
+            {"Options:", "Opções:"},
+            {"Arguments:", "Argumentos:"},
+            {"Displays help on commandline options.", "Mostra esta ajuda."},
+            {"Displays help including Qt specific options.", "Mostra esta ajuda e as opções próprias do Qt."},
+            {"Displays version information.", "Mostra a versão do módulo."},
+            {"Unknown option '%1'.", "Opção desconhecida: '%1'."},
+            {"Unknown options: %1.", "Opções desconhecidas: %1."},
+            {"Missing value after '%1'.", "Falta o valor depois de '%1'."},
+            {"Unexpected value after '%1'.", "Valor inesperado depois de '%1'."},
+        };
+        const char *text = texts.value(QByteArray(sourceText));
+        return text ? QString::fromUtf8(text) : QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
 const char *kConnectionSources =
-    "\nCadeia de conexão, na ordem:\n"
+    "\n\nCadeia de conexão, da primeira fonte que a der:\n"
     "  1. --connection CADEIA\n"
     "  2. a variável de ambiente QUL_CONNECTION\n"
     "  3. a chave Connection da seção [Database] de qul.ini ao lado do programa\n"
-    "  4. a mesma chave em /etc/qul/qul.ini\n"
-    "  5. o banco de demonstração qul-demo.db ao lado do programa\n"
-    "Formato ADO, por exemplo:\n"
+    "  4. a mesma chave em " QUL_SYSTEM_CONFIG_FILE "\n"
+    "  5. o banco de demonstração qul-demo.db: ao lado do programa quando o módulo\n"
+    "     está ao lado dele; instalado, na pasta de dados do usuário\n"
+    "     ($XDG_DATA_HOME/qul00002, por padrão ~/.local/share/qul00002)\n"
+    "Um qul.ini ausente, sem a chave ou com valor vazio passa à fonte seguinte; um\n"
+    "qul.ini que não se pode ler ou interpretar é um erro que nomeia o arquivo.\n"
+    "\nFormato ADO, por exemplo:\n"
     "  Provider=SQLite;Data Source=/var/lib/loja/loja.db\n"
-    "  Provider=PostgreSQL;Data Source=host;Port=5432;Initial Catalog=loja;User ID=u;Password=p\n";
+    "  Provider=PostgreSQL;Data Source=host;Port=5432;Initial Catalog=loja;User ID=u;Password=p\n"
+    "\nEm qul.ini:\n"
+    "  [Database]\n"
+    "  Connection=Provider=SQLite;Data Source=/var/lib/loja/loja.db\n"
+    "\nMódulo: " QUL_MODULE_SONAME " ao lado do programa, senão em " QUL_BIN_TO_LIBDIR "\n"
+    "a partir da pasta do programa (a pasta de bibliotecas da instalação).";
 
 }  // namespace
 
@@ -23,6 +60,9 @@ namespace HostCommand {
 
 void setUp(QCommandLineParser &parser, const QString &description)
 {
+    static ParserTexts texts;
+    if (QCoreApplication::instance())
+        QCoreApplication::installTranslator(&texts);
     parser.setApplicationDescription(description + QString::fromUtf8(kConnectionSources));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringLiteral("connection"),

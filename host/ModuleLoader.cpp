@@ -2,15 +2,32 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
-QString ModuleLoader::defaultPath()
+QStringList ModuleLoader::searchPaths()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libqul00002.so"));
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral(QUL_MODULE_SONAME);
+    return {program.filePath(name), QDir::cleanPath(program.filePath(QStringLiteral(QUL_BIN_TO_LIBDIR "/") + name))};
 }
 
 bool ModuleLoader::load(const QString &path)
 {
-    const QString p = path.isEmpty() ? defaultPath() : path;
+    QString p = path;
+    if (p.isEmpty()) {
+        const QStringList candidates = searchPaths();
+        for (const QString &c : candidates) {
+            if (QFileInfo(c).isFile()) {
+                p = c;
+                break;
+            }
+        }
+        if (p.isEmpty()) {
+            m_error = QStringLiteral("Módulo %1 não encontrado; procurado em: %2.")
+                          .arg(QStringLiteral(QUL_MODULE_SONAME), candidates.join(QStringLiteral(", ")));
+            return false;
+        }
+    }
     m_library.setFileName(p);
     m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!m_library.load()) {

@@ -6,14 +6,22 @@
 
 #include <QLibrary>
 #include <QString>
+#include <QStringList>
 
 class ModuleLoader {
 public:
-    // Loads the module from `path`, or from beside the running program
-    // when empty. Returns false and sets error() on failure.
+    // Loads the module from `path`, or, when empty, from the first of
+    // searchPaths() that exists. Returns false and sets error() on failure.
     bool load(const QString &path = QString());
     const QString &error() const { return m_error; }
-    static QString defaultPath();
+
+    // Where the module (its soname, libqul00002.so.1) is looked for, in
+    // this order: beside the running program (the build tree, a
+    // self-contained folder), then the library folder of the installation
+    // the program belongs to (../lib/x86_64-linux-gnu from /usr/bin). The
+    // loader's own search path is never used, so that a program never
+    // picks up the module of another installation.
+    static QStringList searchPaths();
 
     // The entry `name` as a pointer to `Fn`; nullptr (and error()) when
     // the module does not export it.

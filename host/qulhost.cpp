@@ -1,6 +1,7 @@
 // qulhost: the host that opens the product registration screen. It loads
-// libqul00002.so from beside itself, as the store's back office does, and
-// calls Initialize, CriaTelaQul00002 and Finalize.
+// libqul00002.so.1 (beside itself, else from the installation's library
+// folder), as the store's back office does, and calls Initialize,
+// CriaTelaQul00002 and Finalize.
 
 #include "HostCommand.h"
 #include "ModuleLoader.h"
@@ -22,6 +23,12 @@ bool preparaDemo(const QString &banco)
 {
     if (QFileInfo(banco).isFile())
         return true;
+    const QString pasta = QFileInfo(banco).absolutePath();
+    if (!QDir().mkpath(pasta)) {
+        HostCommand::printError(
+            kProgram, QStringLiteral("não foi possível criar a pasta %1 do banco de demonstração.").arg(pasta));
+        return false;
+    }
     const QString mkdemo = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulmkdemo"));
     if (!QFileInfo(mkdemo).isExecutable()) {
         HostCommand::printError(
@@ -63,7 +70,7 @@ int leOpcoes(int argc, char **argv, Opcoes *opcoes)
     QCommandLineParser parser;
     HostCommand::setUp(parser, QStringLiteral("Abre a tela de cadastro de produtos (Dados do Produto)."));
     const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Usa o banco de demonstração qul-demo.db ao lado do programa, "
+                                  QStringLiteral("Usa o banco de demonstração qul-demo.db (fonte 5 acima), "
                                                  "criando-o se faltar (ignorado com --connection)."));
     parser.addOption(demo);
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)

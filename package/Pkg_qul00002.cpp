@@ -18,9 +18,22 @@
 #include "ServiceCall.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 
+#include <dlfcn.h>
+
 namespace {
+
+// Tells the shared services where this library was loaded from (the demo
+// database's place depends on it), as soon as it is loaded.
+[[maybe_unused]] const bool g_pastaModulo = [] {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<const void *>(&GetPackageInfoTable), &info) && info.dli_fname && *info.dli_fname)
+        SetModuleDir(QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath());
+    return true;
+}();
 
 QString g_ultimoErro;
 QString g_caminhoDemo;

@@ -65,7 +65,9 @@ QUL_EXPORT void QulSetErrorReportHook(const TErrorReportHook *hook);
 // Connection string chosen by the host (null or empty: the configured one).
 QUL_EXPORT void QulSetStringConexQul(const char16_t *connectionString);
 // Directory where the module looks for qul.ini, the demo database and the
-// colour file (null or empty: the directory of the running program).
+// colour file (null or empty: the directory of the running program, except
+// for the demo database of an installed module, which then lives in the
+// user's data folder, ~/.local/share/qul00002).
 QUL_EXPORT void QulSetProgramDir(const char16_t *dir);
 // The demo store database: where the module looks for it (null-terminated
 // UTF-16, valid until the next call), and making the module use it whatever

@@ -14,6 +14,7 @@ PKGS=(
   xvfb xauth xdotool imagemagick openbox wmctrl sqlite3
   fonts-wine fonts-liberation
   binutils python3
+  dpkg-dev file lintian
 )
 
 missing=()

@@ -1,16 +1,33 @@
 #include "QulShared.h"
 
+#include "IniFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QTextStream>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <cstdio>
 
 namespace {
 QString g_programDir;
 QString g_connectionOverride;
+QString g_systemConfigPath = QStringLiteral(QUL_SYSTEM_CONFIG_FILE);
 QPointer<TADOConnection> g_session;
 TMensagemHook g_mensagemHook;
+
+// Set while the module's library is loaded; a function's own static so
+// that the module may set it from its load-time initialisation.
+QString &moduleDir()
+{
+    static QString dir;
+    return dir;
+}
+
+bool sameDir(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
 }  // namespace
 
 QString ProgramDir()
@@ -27,35 +44,36 @@ void SetProgramDir(const QString &dir)
     g_programDir = dir;
 }
 
-QString DemoDatabasePath()
+void SetModuleDir(const QString &dir)
 {
-    return QDir(ProgramDir()).filePath(QStringLiteral("qul-demo.db"));
+    moduleDir() = dir;
 }
 
-QString readIniValue(const QString &path, const QString &section, const QString &key)
+QString SystemConfigPath()
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    QTextStream in(&f);
-    bool inSection = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inSection = line.mid(1, line.size() - 2).trimmed().compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            continue;
-        if (line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1).trimmed();
-    }
-    return QString();
+    return g_systemConfigPath;
+}
+
+void SetSystemConfigPath(const QString &path)
+{
+    g_systemConfigPath = path.isEmpty() ? QStringLiteral(QUL_SYSTEM_CONFIG_FILE) : path;
+}
+
+QString DemoDatabasePath()
+{
+    const QString name = QStringLiteral("qul-demo.db");
+    // Beside the program: a folder chosen by the host or a test, the build
+    // tree, a self-contained folder with the module beside the programs.
+    const QString program = ProgramDir();
+    if (!g_programDir.isEmpty() || moduleDir().isEmpty() || sameDir(moduleDir(), program))
+        return QDir(program).filePath(name);
+    // Installed: the programs sit in a system folder (/usr/bin), which is no
+    // place for a database, and the module in the library folder. Each user
+    // gets a demo store of their own.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return QDir(program).filePath(name);
+    return QDir(data).filePath(QStringLiteral("qul00002/") + name);
 }
 
 void SetStringConexQul(const QString &connectionString)
@@ -70,7 +88,10 @@ QString _GetStringConexQul(const QString &)
     const QString env = qEnvironmentVariable("QUL_CONNECTION").trimmed();
     if (!env.isEmpty())
         return env;
-    for (const QString &file : {QDir(ProgramDir()).filePath(QStringLiteral("qul.ini")), QStringLiteral("/etc/qul/qul.ini")}) {
+    // A file that is missing, or lacks the key, or leaves it empty, passes
+    // on to the next source; one that exists but cannot be used ends the
+    // search with an EConfigError naming it.
+    for (const QString &file : {QDir(ProgramDir()).filePath(QStringLiteral("qul.ini")), g_systemConfigPath}) {
         const QString ini = readIniValue(file, QStringLiteral("Database"), QStringLiteral("Connection"));
         if (!ini.isEmpty())
             return ini;

@@ -5,6 +5,7 @@
 // that a service returns in its result.
 
 #include "ADO.h"
+#include "IniFile.h"
 #include "QulHooks.h"
 
 #include <QPointer>
@@ -12,29 +13,39 @@
 #include <QVariant>
 #include <functional>
 
-// Directory of the host executable (where qul.ini, the demo database and
-// the colour file live). Tests and tools may point it elsewhere.
+// Directory of the host executable (where the first qul.ini and the colour
+// file live). Tests and tools may point it elsewhere.
 QString ProgramDir();
 void SetProgramDir(const QString &dir);  // empty: back to the executable's directory
 
-// Name of the demo store database beside the host executable, and the
-// connection string that names it.
+// Folder of the module's library file, set by the module when it is
+// loaded; empty in a program that links these services in.
+void SetModuleDir(const QString &dir);
+
+// The system-wide configuration file, /etc/qul/qul.ini. Tests point it
+// elsewhere; empty puts the default back.
+QString SystemConfigPath();
+void SetSystemConfigPath(const QString &path);
+
+// The demo store database "qul-demo.db", and the connection string that
+// names it. It lives beside the host executable when the module is there
+// too (the build tree, a self-contained folder) or when ProgramDir was
+// set; an installed module (library folder apart from the programs) keeps
+// it in the user's data folder, $XDG_DATA_HOME/qul00002 (by default
+// ~/.local/share/qul00002), since /usr/bin is no place for a database.
 QString DemoDatabasePath();
 QString DemoConnectionString();
 
 // The store database's connection string: the environment variable
 // QUL_CONNECTION; else key Connection of section [Database] in qul.ini
 // beside the host executable, then in /etc/qul/qul.ini; else the demo
-// SQLite database beside the host executable.
+// database. A file that is missing, lacks the key or leaves it empty
+// passes on to the next source; one that cannot be read or parsed raises
+// EConfigError naming it.
 QString _GetStringConexQul(const QString &unused);
 // A connection string chosen by the host itself (command line): when set,
 // it comes before every other source. Empty clears it.
 void SetStringConexQul(const QString &connectionString);
-
-// Reads key `key` of section `section` of an INI file as raw text (values
-// keep their ';', '=' and quotes). Empty when the file, section or key is
-// missing.
-QString readIniValue(const QString &path, const QString &section, const QString &key);
 
 // The connection that the shared services (the code generator) work on.
 void SetADODBSession(TADOConnection *connection);
