@@ -231,9 +231,11 @@ TConnectionTarget resolveConnectionString(const QString &connectionString)
     } else if (p.isEmpty()) {
         throw EADOError(QStringLiteral("Cadeia de conexão sem 'Provider'."));
     } else {
-        throw EADOError(QStringLiteral("Provedor '%1' não suportado (são aceitos SQLite, PostgreSQL, SQLOLEDB, MSOLEDBSQL, "
+        // A provider's name is short and plain; anything else is not repeated.
+        static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9._ -]{1,40}$"));
+        throw EADOError(QStringLiteral("Provedor %1 não suportado (são aceitos SQLite, PostgreSQL, SQLOLEDB, MSOLEDBSQL, "
                                        "SQLNCLI, MSDAORA, OraOLEDB.Oracle e MSDASQL).")
-                            .arg(provider));
+                            .arg(name.match(provider).hasMatch() ? QStringLiteral("'%1'").arg(provider) : QStringLiteral("indicado")));
     }
     return t;
 }

@@ -179,6 +179,7 @@ void TstConnectionStrings::badStringsAreRefusedClearly_data()
     QTest::addColumn<QString>("named");  // the parts at fault, named in the message ('|' between them)
 
     QTest::newRow("unknown provider") << "Provider=Jet.OLEDB.4.0;Data Source=x.mdb;Password=%S%" << "Jet.OLEDB.4.0";
+    QTest::newRow("provider that is not a name") << "Provider=\"MSDASQL;Password=%S%\";Data Source=x" << "Provedor indicado";
     QTest::newRow("Windows login") << "Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=srv;Password=%S%"
                                    << "Integrated Security";
     QTest::newRow("Extended Properties: open quote") << "Provider=MSDASQL.1;Extended Properties=\"DSN=loja;PWD=%S%"
