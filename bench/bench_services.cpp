@@ -2,9 +2,12 @@
 // getProduto("T") over the whole list, and inserts, updates and deletes
 // through setProduto / setDelProduto, with statements per call and memory.
 //
-//   bench_services [--engine sqlite|postgresql] [--products N] [--saves K]
+//   bench_services [--engine sqlite|postgresql|odbc] [--products N] [--saves K] [--odbc-keys "K=V;..."]
 // PostgreSQL is reached through QUL_PG_TEST (as the tests do); the
-// benchmark creates and drops a database of its own there.
+// benchmark creates and drops a database of its own there. odbc reaches
+// that same database through QODBC and the PostgreSQL ODBC driver, from a
+// DSN in an odbc.ini of its own; --odbc-keys adds keys for the ODBC
+// driver to the connection string.
 
 #include "ConnectionString.h"
 #include "QulShared.h"
@@ -15,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -92,18 +96,20 @@ int main(int argc, char **argv)
     registerDataPacketType();
     QString engine = QStringLiteral("sqlite");
     int products = 10000, saves = 500;
+    QString odbcKeys;
     const QStringList a = app.arguments();
     for (int k = 1; k + 1 < a.size(); k += 2) {
         if (a[k] == QLatin1String("--engine")) engine = a[k + 1];
         else if (a[k] == QLatin1String("--products")) products = a[k + 1].toInt();
         else if (a[k] == QLatin1String("--saves")) saves = a[k + 1].toInt();
+        else if (a[k] == QLatin1String("--odbc-keys")) odbcKeys = a[k + 1];
     }
 
     QTemporaryDir dir;
     QString cs, pgDb;
     QSqlDatabase db;
     StoreDb::Engine se;
-    if (engine == QLatin1String("postgresql")) {
+    if (engine == QLatin1String("postgresql") || engine == QLatin1String("odbc")) {
         const TConnectionString pg = TConnectionString::parse(qEnvironmentVariable("QUL_PG_TEST"));
         if (pg.value(QStringLiteral("Port")).isEmpty()) {
             std::fputs("QUL_PG_TEST não definido\n", stderr);
@@ -122,6 +128,20 @@ int main(int argc, char **argv)
         }
         cs = QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4")
                  .arg(pg.value(QStringLiteral("Data Source")), pg.value(QStringLiteral("Port")), pgDb, pg.value(QStringLiteral("User ID")));
+        if (engine == QLatin1String("odbc")) {
+            QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
+            if (!ini.open(QIODevice::WriteOnly)
+                || ini.write(QStringLiteral("[qul_bench]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=%3\nUsername=%4\n")
+                                 .arg(pg.value(QStringLiteral("Data Source")), pg.value(QStringLiteral("Port")), pgDb,
+                                      pg.value(QStringLiteral("User ID")))
+                                 .toUtf8()) < 0) {
+                std::fputs("odbc.ini não pôde ser escrito\n", stderr);
+                return 1;
+            }
+            ini.close();
+            qputenv("ODBCINI", QFile::encodeName(ini.fileName()));  // the driver comes from the system's odbcinst.ini
+            cs = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=qul_bench;") + odbcKeys;
+        }
         db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("gen"));
         db.setHostName(pg.value(QStringLiteral("Data Source")));
         db.setPort(pg.value(QStringLiteral("Port")).toInt());
@@ -143,7 +163,7 @@ int main(int argc, char **argv)
     rdmCadProd = new TrdmCadProd(nullptr);
     rdmCadProd->adcCadProd->Open();
     TADOConnection *con = rdmCadProd->adcCadProd;
-    std::printf("engine %s, %d products\n", qPrintable(engine), products);
+    std::printf("engine %s%s%s, %d products\n", qPrintable(engine), odbcKeys.isEmpty() ? "" : " ", qPrintable(odbcKeys), products);
 
     QElapsedTimer t;
     QVariant out;

@@ -2,6 +2,7 @@
 
 #include "ADOQuery.h"
 #include "Exceptions.h"
+#include "OdbcString.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -10,8 +11,6 @@
 #include <QSqlQuery>
 
 #include <libpq-fe.h>
-#include <sql.h>
-#include <sqlext.h>
 #include <sqlite3.h>
 
 namespace {
@@ -108,6 +107,45 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
     throw EADOError(redact(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t)));
 }
 
+namespace {
+
+// The dialect of the server a connection reached, as Qt's driver names it;
+// Unknown when the driver cannot tell.
+TDialect dialectOfServer(const QSqlDatabase &db)
+{
+    switch (db.driver() ? db.driver()->dbmsType() : QSqlDriver::UnknownDbms) {
+    case QSqlDriver::MSSqlServer: return TDialect::SQLServer;
+    case QSqlDriver::Oracle: return TDialect::Oracle;
+    case QSqlDriver::PostgreSQL: return TDialect::PostgreSQL;
+    case QSqlDriver::SQLite: return TDialect::SQLite;
+    default: return TDialect::Unknown;
+    }
+}
+
+QString connectOptions(const TConnectionTarget &t)
+{
+    QStringList o;
+    if (t.driver == QLatin1String("QSQLITE")) {
+        o.append(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    } else if (t.driver == QLatin1String("QPSQL")) {
+        o.append(QStringLiteral("connect_timeout=%1").arg(t.connectTimeout >= 0 ? t.connectTimeout : 10));
+        if (!t.applicationName.isEmpty()) {
+            // Qt's driver turns ';' into spaces; the value goes in quotes.
+            QString name = t.applicationName;
+            name.replace(QLatin1Char(';'), QLatin1Char(','));
+            name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+            name.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+            o.append(QStringLiteral("application_name='%1'").arg(name));
+        }
+    } else if (t.driver == QLatin1String("QODBC")) {
+        // ADO waits 15 seconds for a connection unless told otherwise.
+        o.append(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1").arg(t.connectTimeout >= 0 ? t.connectTimeout : 15));
+    }
+    return o.join(QLatin1Char(';'));
+}
+
+}  // namespace
+
 void TADOConnection::Open()
 {
     if (m_open)
@@ -121,51 +159,48 @@ void TADOConnection::Open()
     if (t.driver == QLatin1String("QSQLITE") && t.databaseName != QLatin1String(":memory:")
         && !QFileInfo(t.databaseName).isFile())
         throw EADOError(QStringLiteral("Banco de dados não encontrado: %1").arg(t.databaseName));
+    const bool odbc = t.driver == QLatin1String("QODBC");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(t.driver, m_name);
+        const auto drop = [&] {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+        };
         db.setDatabaseName(t.databaseName);
         if (!t.hostName.isEmpty())
             db.setHostName(t.hostName);
         if (t.port > 0)
             db.setPort(t.port);
+        // Qt's ODBC driver appends ";UID=...;PWD=..." as given: values that
+        // need braces get them here.
         if (!t.userName.isEmpty())
-            db.setUserName(t.userName);
+            db.setUserName(odbc ? odbcValue(t.userName) : t.userName);
         if (!t.password.isEmpty())
-            db.setPassword(t.password);
-        if (t.driver == QLatin1String("QSQLITE"))
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-        else if (t.driver == QLatin1String("QPSQL"))
-            db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+            db.setPassword(odbc ? odbcValue(t.password) : t.password);
+        db.setConnectOptions(connectOptions(t));
         if (!db.open()) {
             const QSqlError err = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_name);
-            raise(QStringLiteral("Não foi possível conectar ao banco de dados"), err);
+            drop();
+            raise(QStringLiteral("Não foi possível conectar ao banco de dados (%1)").arg(t.place), err);
         }
         m_dialect = t.dialect;
+        if (const TDialect server = dialectOfServer(db); server != TDialect::Unknown)
+            m_dialect = server;
+        if (m_dialect == TDialect::Unknown) {
+            drop();
+            throw EADOError(QStringLiteral("O banco de dados alcançado por %1 não é Oracle, SQL Server nem PostgreSQL: "
+                                           "este sistema não conhece o seu SQL.")
+                                .arg(t.place));
+        }
         if (t.driver == QLatin1String("QSQLITE")) {
+            // Qt has no way to add an SQL function to a connection: the
+            // SQLite handle does it.
             sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
             if (!h || sqlite3_create_function(h, "TO_NUMBER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                               sqliteToNumber, nullptr, nullptr) != SQLITE_OK) {
-                db.close();
-                db = QSqlDatabase();
-                QSqlDatabase::removeDatabase(m_name);
+                drop();
                 throw EADOError(QStringLiteral("Não foi possível preparar a conexão SQLite."));
-            }
-        } else if (t.dialectFromServer) {
-            SQLHANDLE h = handleOf<SQLHANDLE>(db, "SQLHANDLE");
-            SQLCHAR name[256] = {0};
-            SQLSMALLINT len = 0;
-            if (h && SQL_SUCCEEDED(SQLGetInfo(h, SQL_DBMS_NAME, name, sizeof name, &len))) {
-                const QString dbms = QString::fromLatin1(reinterpret_cast<const char *>(name)).toLower();
-                if (dbms.contains(QLatin1String("sql server")))
-                    m_dialect = TDialect::SQLServer;
-                else if (dbms.contains(QLatin1String("oracle")))
-                    m_dialect = TDialect::Oracle;
-                else if (dbms.contains(QLatin1String("postgres")))
-                    m_dialect = TDialect::PostgreSQL;
-                else if (dbms.contains(QLatin1String("sqlite")))
-                    m_dialect = TDialect::SQLite;
             }
         }
     }
@@ -214,6 +249,9 @@ bool TADOConnection::InTransaction() const
     if (!m_open)
         return false;
     const QSqlDatabase db = Database();
+    // Qt cannot tell whether a transaction is open, nor see one that the
+    // server aborted: SQLite's and libpq's handles can. Through ODBC the
+    // transaction is the one this connection began (ODBC has no such query).
     if (db.driverName() == QLatin1String("QSQLITE")) {
         sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
         return h && sqlite3_get_autocommit(h) == 0;

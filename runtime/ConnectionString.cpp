@@ -8,7 +8,18 @@ bool isPasswordKey(const QString &key)
     return k == QLatin1String("password") || k == QLatin1String("pwd");
 }
 
-TConnectionString TConnectionString::parse(const QString &text)
+namespace {
+
+[[noreturn]] void malformed(const QString &where, const QString &what)
+{
+    if (where.isEmpty())
+        throw EADOError(QStringLiteral("Cadeia de conexão inválida: %1.").arg(what));
+    throw EADOError(QStringLiteral("Cadeia de conexão inválida em '%1': %2.").arg(where, what));
+}
+
+}  // namespace
+
+TConnectionString TConnectionString::parse(const QString &text, Syntax syntax, const QString &where)
 {
     TConnectionString cs;
     const qsizetype n = text.size();
@@ -25,15 +36,16 @@ TConnectionString TConnectionString::parse(const QString &text)
         while (i < n && text[i] != QLatin1Char('=') && text[i] != QLatin1Char(';'))
             ++i;
         if (i >= n || text[i] != QLatin1Char('='))
-            throw EADOError(QStringLiteral("Cadeia de conexão inválida: o item %1 não tem '='.").arg(pairNo));
+            malformed(where, QStringLiteral("o item %1 não tem '='").arg(pairNo));
         const QString key = text.mid(keyStart, i - keyStart).trimmed();
         if (key.isEmpty())
-            throw EADOError(QStringLiteral("Cadeia de conexão inválida: o item %1 não tem nome.").arg(pairNo));
+            malformed(where, QStringLiteral("o item %1 não tem nome").arg(pairNo));
         ++i;  // '='
         while (i < n && text[i].isSpace() && text[i] != QLatin1Char(';'))
             ++i;
         QString value;
-        if (i < n && (text[i] == QLatin1Char('"') || text[i] == QLatin1Char('\''))) {
+        const QChar first = i < n ? text[i] : QChar();
+        if (syntax == Syntax::ADO && (first == QLatin1Char('"') || first == QLatin1Char('\''))) {
             const QChar q = text[i++];
             bool closed = false;
             while (i < n) {
@@ -50,22 +62,77 @@ TConnectionString TConnectionString::parse(const QString &text)
                 value.append(text[i++]);
             }
             if (!closed)
-                throw EADOError(QStringLiteral("Cadeia de conexão inválida: aspas sem fechamento no item %1 (%2).")
-                                    .arg(pairNo).arg(key));
-            while (i < n && text[i].isSpace())
+                malformed(where, QStringLiteral("aspas sem fechamento no item %1 (%2)").arg(pairNo).arg(key));
+        } else if (first == QLatin1Char('{')) {
+            const qsizetype vs = i++;
+            bool closed = false;
+            while (i < n) {
+                if (text[i] == QLatin1Char('}')) {
+                    if (i + 1 < n && text[i + 1] == QLatin1Char('}')) {
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
                 ++i;
-            if (i < n && text[i] != QLatin1Char(';'))
-                throw EADOError(QStringLiteral("Cadeia de conexão inválida: texto após as aspas no item %1 (%2).")
-                                    .arg(pairNo).arg(key));
+            }
+            if (!closed)
+                malformed(where, QStringLiteral("chaves sem fechamento no item %1 (%2)").arg(pairNo).arg(key));
+            value = text.mid(vs, i - vs);
         } else {
             const qsizetype vs = i;
             while (i < n && text[i] != QLatin1Char(';'))
                 ++i;
             value = text.mid(vs, i - vs).trimmed();
         }
+        if (first == QLatin1Char('{') || (syntax == Syntax::ADO && (first == QLatin1Char('"') || first == QLatin1Char('\'')))) {
+            while (i < n && text[i].isSpace())
+                ++i;
+            if (i < n && text[i] != QLatin1Char(';'))
+                malformed(where, QStringLiteral("texto após %1 no item %2 (%3)")
+                                     .arg(first == QLatin1Char('{') ? QStringLiteral("as chaves") : QStringLiteral("as aspas"))
+                                     .arg(pairNo)
+                                     .arg(key));
+        }
         cs.m_pairs.append({key, value});
     }
     return cs;
+}
+
+void TConnectionString::set(const QString &key, const QString &value)
+{
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < m_pairs.size();) {
+        if (m_pairs[i].first.compare(key, Qt::CaseInsensitive) == 0) {
+            if (at < 0) {
+                at = i;
+                m_pairs[i].second = value;
+                ++i;
+            } else {
+                m_pairs.removeAt(i);
+            }
+        } else {
+            ++i;
+        }
+    }
+    if (at < 0)
+        m_pairs.append({key, value});
+}
+
+void TConnectionString::remove(const QString &key)
+{
+    m_pairs.removeIf([&](const QPair<QString, QString> &p) { return p.first.compare(key, Qt::CaseInsensitive) == 0; });
+}
+
+QString TConnectionString::unbraced(const QString &value)
+{
+    if (value.size() < 2 || !value.startsWith(QLatin1Char('{')) || !value.endsWith(QLatin1Char('}')))
+        return value;
+    QString v = value.mid(1, value.size() - 2);
+    v.replace(QStringLiteral("}}"), QStringLiteral("}"));
+    return v;
 }
 
 QString TConnectionString::value(const QString &key, const QString &fallback) const

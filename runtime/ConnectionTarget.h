@@ -13,8 +13,18 @@ struct TConnectionTarget {
     QString driver;  // QSQLITE, QPSQL, QODBC, QOCI
     TDialect dialect = TDialect::Unknown;
     bool dialectFromServer = false;  // ODBC as given: asked after connecting
-    QString databaseName, hostName, userName, password, options;
+    // For QODBC the database name is the ODBC string without user and
+    // password, in the form Qt's driver expects; user and password are the
+    // plain values.
+    QString databaseName, hostName, userName, password;
     int port = -1;
+    int connectTimeout = -1;  // seconds, 0 for no limit, -1 for the default
+    QString applicationName;
+    // Where the string leads, for messages: never holds the password.
+    QString place;
 };
-// Raises EADOError for an unknown provider or missing keys.
+
+// Raises EADOError for an unknown provider, missing or malformed keys, a
+// data link file that cannot be read, or a Windows login. The message names
+// the key or the part at fault and never quotes a password.
 TConnectionTarget resolveConnectionString(const QString &connectionString);

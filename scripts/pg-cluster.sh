@@ -7,7 +7,7 @@
 # start creates a fresh cluster in a new /tmp/qulpg.XXXXXX folder owned by the
 # postgres user (the server refuses to run as root), listening on 127.0.0.1 at
 # the first free port from 55432 up, its unix socket inside that folder, trust
-# authentication. Only the export lines go to stdout; progress and errors go
+# authentication (a password only for the role qul_senha). Only the export lines go to stdout; progress and errors go
 # to stderr. stop shuts the cluster down and removes the folder.
 set -euo pipefail
 
@@ -81,6 +81,10 @@ start_cluster() {
   out=$(as_pg "$PG_BIN/initdb" -D "$dir/data" -U postgres --auth=trust \
           --locale=C.UTF-8 -E UTF8 2>&1) \
     || { printf '%s\n' "$out" >&2; die "initdb failed"; }
+
+  # Every user gets in without a password, except qul_senha: the tests log in
+  # as that one to see a password reach the server intact.
+  as_pg sed -i '1i host all qul_senha 127.0.0.1/32 scram-sha-256' "$dir/data/pg_hba.conf"
 
   # Settings for a disposable test server: no durability, many connections.
   as_pg tee -a "$dir/data/postgresql.conf" >/dev/null <<CONF

@@ -194,7 +194,7 @@ void TstReadServices::textsCutToFieldWidths()
 {
     QUL_FRESH_DB(db, false);
     insereImpostos(db);
-    if (db.engine() == TestDb::Engine::PostgreSQL) {
+    if (db.onPostgreSQL()) {
         db.exec(QStringLiteral("ALTER TABLE PRODUTO ALTER COLUMN NMPRODUTO TYPE VARCHAR(80)"));
         db.exec(QStringLiteral("ALTER TABLE PRODLOJA ALTER COLUMN CDPORIMPPROD TYPE VARCHAR(20)"));
     }

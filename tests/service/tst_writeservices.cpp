@@ -315,7 +315,7 @@ void TstWriteServices::failureInThirdStatementLeavesNothing()
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
 
     // A rolled-back insert does not use up a code.
-    db.exec(QStringLiteral("DROP TRIGGER qul_test_falha%1").arg(db.engine() == TestDb::Engine::PostgreSQL ? QStringLiteral(" ON ALIQIMPFIS") : QString()));
+    db.exec(QStringLiteral("DROP TRIGGER qul_test_falha%1").arg(db.onPostgreSQL() ? QStringLiteral(" ON ALIQIMPFIS") : QString()));
     QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
     QVERIFY2(!out.isValid(), qPrintable(out.toString()));
     QCOMPARE(linhasDoProduto(db, QStringLiteral("6")), 4);
@@ -387,7 +387,7 @@ void TstWriteServices::hostileTextsStoredVerbatim()
 
 void TstWriteServices::lostConnectionMidSave()
 {
-    if (TestDb::currentEngine() != TestDb::Engine::PostgreSQL)
+    if (!TestDb::onPostgreSQL(TestDb::currentEngine()))
         QSKIP("a server connection is needed to lose one");
     QUL_FRESH_DB(db, false);
     insereImpostos(db);
