@@ -8,7 +8,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libxkbcommon-dev
   libsqlite3-dev libpq-dev
-  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc tdsodbc
+  unixodbc odbc-postgresql libsqliteodbc tdsodbc
   postgresql-15 postgresql-client-15
   libbenchmark-dev
   xvfb xauth xdotool imagemagick openbox wmctrl sqlite3
