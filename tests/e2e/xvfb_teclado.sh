@@ -66,6 +66,21 @@ start_host() {
   sleep 0.5
 }
 k() { xdotool key --delay 40 "$@"; sleep 0.4; }
+# Which window has the keyboard: a dialog after the key that opens it, the
+# screen again once the dialog has closed.
+focused() { xdotool getwindowfocus 2>/dev/null || true; }
+dialog() {  # dialog DESCRIPTION KEYS...: the keys open a dialog
+  local what=$1; shift
+  k "$@"
+  for _ in $(seq 50); do [ "$(focused)" != "$win" ] && return 0; sleep 0.1; done
+  fail "$what: o diálogo não recebeu o teclado"
+}
+back() {  # back DESCRIPTION KEYS...: the keys close a dialog
+  local what=$1; shift
+  k "$@"
+  for _ in $(seq 50); do [ "$(focused)" = "$win" ] && return 0; sleep 0.1; done
+  fail "$what: o teclado não voltou à tela"
+}
 t() { xdotool type --delay 40 "$1"; sleep 0.4; }
 still_open() {
   kill -0 "$host_pid" 2>/dev/null || fail "$1: a tela fechou"
@@ -90,18 +105,18 @@ k Return                        # name
 k shift+p                       # the physical Shift, then a shifted letter
 t "açoca doce"
 k Return                        # unit
-k F9; t "Unid"; k Return        # the unit picker, through the search dialog
+dialog unidade F9; t "Unid"; back unidade Return   # the unit picker, through the search dialog
 k Return                        # price
 t "12.5"
 k Return                        # tax
-k F9; t "T18"; k Return
+dialog imposto F9; t "T18"; back imposto Return
 k Return; k Return              # rate, bar code
 t 7891000100103; k Return       # as a scanner sends it: the digits, then ENTER
-k F9; t "COM2"; k Return        # print port (field 9)
+dialog porta F9; t "COM2"; back porta Return   # print port (field 9)
 k Return                        # tare
 t 3; k Delete                   # DELETE empties it
-k ctrl+Return                   # confirm
-k Return                        # "Operação realizada com sucesso."
+dialog confirmar ctrl+Return    # confirm: "Operação realizada com sucesso."
+back confirmar Return
 still_open "depois de incluir"
 expect "produto incluído" "$(sql "SELECT NMPRODUTO, CDBARPRODUTO, SGUNIDADE, IDPESAPROD, QTTARAPROD FROM PRODUTO WHERE CDPRODINTE = '501'")" \
   "Paçoca doce|7891000100103|UN|N|0.0"
@@ -110,17 +125,18 @@ expect "preço" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$cod
 expect "imposto" "$(sql "SELECT CDIMPOSTO, VRPEALIMPFIS FROM ALIQIMPFIS WHERE CDPRODUTO = '$codigo'")" "03|0.0"
 expect "porta" "$(sql "SELECT CDPORIMPPROD FROM PRODLOJA WHERE CDPRODUTO = '$codigo'")" "COM2"
 
-k F5; t "pacoca"; k Return      # search the list (case and accents ignored)
+dialog pesquisa F5; t "pacoca"; back pesquisa Return   # search the list (case and accents ignored)
 k F3                            # edit it
 k Return; k Delete              # the name, emptied
 k shift+b; t "ala de coco"
-k ctrl+Return; k Return
+dialog alterar ctrl+Return; back alterar Return
 still_open "depois de alterar"
 expect "produto alterado" "$(sql "SELECT NMPRODUTO, CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '$codigo'")" "Bala de coco|501"
 expect "preço mantido" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "12.5"
 
-k F4; k Return                  # delete the edited product (still the current row): yes
-k Return                        # "Operação realizada com sucesso."
+dialog excluir F4                # delete the edited product (still the current row)
+k Return                        # yes: "Operação realizada com sucesso." follows
+back excluir Return
 still_open "depois de excluir"
 expect "produto excluído" "$(sql "SELECT COUNT(*) FROM PRODUTO WHERE CDPRODUTO = '$codigo'") $(sql "SELECT COUNT(*) FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "0 0"
 
