@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages this project needs to build, test and run.
+# Installs the Debian 12 packages this project needs to build, test and run;
+# with --fuzz also clang and libFuzzer (scripts/fuzz.sh).
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
 
@@ -15,6 +16,9 @@ PKGS=(
   fonts-wine fonts-liberation
   binutils python3
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  PKGS+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PKGS[@]}"; do
