@@ -22,8 +22,9 @@
 // A file of this process holding `bytes`, rewritten at every call.
 inline QString fuzzScratchFile(const char *name, const QByteArray &bytes)
 {
-    const QString path = QDir(QDir::tempPath())
-                             .filePath(QStringLiteral("qul-fuzz-%1-%2").arg(QCoreApplication::applicationPid()).arg(QLatin1String(name)));
+    static const QString dir = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    const QString path = QDir(dir).filePath(
+        QStringLiteral("qul-fuzz-%1-%2").arg(QCoreApplication::applicationPid()).arg(QLatin1String(name)));
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));

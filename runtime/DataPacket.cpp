@@ -115,6 +115,14 @@ QDateTime dateTimeFromParts(qint64 julianDay, quint32 ms)
     return QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
+// Integers both forms carry exactly: a JSON number holds 53 bits.
+const qint64 kMaxExactInteger = Q_INT64_C(1) << 53;
+
+bool exactInJson(double d)
+{
+    return std::fabs(d) <= double(kMaxExactInteger);
+}
+
 bool inDateRange(const QDateTime &dt)
 {
     return dt.isValid() && dt.date().year() >= 1 && dt.date().year() <= 9999;
@@ -411,7 +419,13 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
                 break;
             }
             case TFieldType::ftFloat: row.append(r.f64("número")); break;
-            case TFieldType::ftInteger: row.append(r.i64("inteiro")); break;
+            case TFieldType::ftInteger: {
+                const qint64 n = r.i64("inteiro");
+                if (n < -kMaxExactInteger || n > kMaxExactInteger)
+                    throw EPacketError(QStringLiteral("Pacote de dados com inteiro fora do intervalo."));
+                row.append(n);
+                break;
+            }
             case TFieldType::ftDateTime: {
                 const qint64 jd = r.i64("data");
                 const quint32 ms = r.u32("hora");
@@ -534,6 +548,8 @@ TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
                 vals.append(jsonText(v, f.name));
                 continue;
             }
+            if (f.type == TFieldType::ftInteger && !exactInJson(v.toDouble()))
+                throw EPacketError(QStringLiteral("Pacote JSON com inteiro fora do intervalo no campo %1.").arg(f.name));
             const QVariant c = coerce(v.toVariant(), f.type);
             if (f.type == TFieldType::ftDateTime && !inDateRange(c.toDateTime()))
                 throw EPacketError(QStringLiteral("Pacote JSON com data inválida no campo %1.").arg(f.name));

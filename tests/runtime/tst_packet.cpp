@@ -144,6 +144,7 @@ void TstPacket::lyingLengthsRefused_data()
     QTest::newRow("year 10000") << umaData + le64(QDate(10000, 1, 1).toJulianDay()) + le32(0);
     QTest::newRow("year 0 and before") << umaData + le64(QDate(-1, 12, 31).toJulianDay()) + le32(0);
     QTest::newRow("huge day") << umaData + le64(Q_INT64_C(0x7fffffffffff)) + le32(0);
+    QTest::newRow("integer beyond 2^53") << head + QByteArray("\x01\x00\x01\x00", 4) + "N" + char(3) + le32(0) + le32(1) + char(1) + le64((Q_INT64_C(1) << 53) + 1);
     QTest::newRow("NUL in text") << head + QByteArray("\x01\x00\x01\x00", 4) + "A" + char(1) + le32(5) + le32(1) + char(1) + le32(3) + QByteArray("a\0b", 3);
     QTest::newRow("bad time of day") << head + QByteArray("\x01\x00\x01\x00", 4) + "D" + char(4) + le32(0) + le32(1) + char(1) + QByteArray("\x00\x00\x25\x00\x00\x00\x00\x00", 8) + le32(90000000);
 }
@@ -190,6 +191,7 @@ void TstPacket::badJsonRefused_data()
     QTest::newRow("swapped pair") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 5}], "rows": [["\udc00\ud800"]]})");
     QTest::newRow("NUL") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 5}], "rows": [["a\u0000b"]]})");
     QTest::newRow("surrogate in name") << QByteArray(R"({"fields": [{"name": "A\udfff", "type": "float"}]})");
+    QTest::newRow("integer beyond 2^53") << QByteArray(R"({"fields": [{"name": "N", "type": "integer"}], "rows": [[9007199254740994]]})");
     QTest::newRow("rows without fields") << QByteArray(R"({"fields": [], "rows": [[]]})");
     QTest::newRow("year 0") << QByteArray(R"({"fields": [{"name": "D", "type": "datetime"}], "rows": [["0000-01-01T00:00:00"]]})");
 }
