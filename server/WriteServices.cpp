@@ -190,7 +190,8 @@ void validaPacote(const TDataPacket &p, const TDataSet &cds, bool insercao)
         }
         for (const int i : numeros) {
             const QVariant v = linha.value(i);
-            if (v.isValid() && v.metaType().id() == QMetaType::Double && !std::isfinite(v.toDouble()))
+            const int tipo = v.metaType().id();
+            if ((tipo == QMetaType::Double || tipo == QMetaType::Float) && !std::isfinite(v.toDouble()))
                 throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
                                          .arg(p.fields[i].name, v.toString()));
         }
