@@ -93,18 +93,12 @@ QSqlDatabase TADOConnection::Database() const
     return QSqlDatabase::database(m_name, false);
 }
 
-QString TADOConnection::redact(const QString &message) const
-{
-    QString m = message;
-    if (m_password.size() >= 1)
-        m.replace(m_password, QStringLiteral("***"));
-    return m;
-}
-
 void TADOConnection::raise(const QString &what, const QSqlError &err) const
 {
+    // The driver's own text, unchanged: no message is built from the
+    // connection string, so there is no password in it to take out.
     QString t = errorText(err);
-    throw EADOError(redact(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t)));
+    throw EADOError(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t));
 }
 
 namespace {
@@ -153,7 +147,6 @@ void TADOConnection::Open()
     if (BeforeConnect)
         BeforeConnect(this);
     const TConnectionTarget t = resolveConnectionString(ConnectionString);
-    m_password = t.password;
     if (!QSqlDatabase::isDriverAvailable(t.driver))
         throw EADOError(QStringLiteral("O driver de banco de dados %1 não está instalado.").arg(t.driver));
     if (t.driver == QLatin1String("QSQLITE") && t.databaseName != QLatin1String(":memory:")

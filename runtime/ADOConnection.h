@@ -41,9 +41,6 @@ public:
     // Statements executed on this connection, for benchmarks.
     quint64 StatementCount = 0;
 
-    // The password of the current string, so messages can leave it out.
-    QString redact(const QString &message) const;
-
     // Raises EADOError with the driver's text of a failed operation.
     [[noreturn]] void raise(const QString &what, const QSqlError &err) const;
 
@@ -56,6 +53,5 @@ private:
     QString m_name;
     bool m_open = false;
     TDialect m_dialect = TDialect::Unknown;
-    QString m_password;
     bool m_odbcInTrans = false;
 };

@@ -54,7 +54,7 @@ public:
     void need(qsizetype n, const char *what)
     {
         if (n < 0 || remaining() < n)
-            throw EPacketError(QStringLiteral("Pacote de dados truncado (%1).").arg(QLatin1String(what)));
+            throw EPacketError(QStringLiteral("Pacote de dados truncado (%1).").arg(QString::fromUtf8(what)));
     }
     quint8 u8(const char *what)
     {
@@ -95,13 +95,48 @@ public:
         QByteArray raw = data.mid(pos, n);
         pos += n;
         QString s = QString::fromUtf8(raw);
-        if (s.toUtf8() != raw)
-            throw EPacketError(QStringLiteral("Pacote de dados com texto inválido (%1).").arg(QLatin1String(what)));
+        if (s.toUtf8() != raw || !isStorableText(s))
+            throw EPacketError(QStringLiteral("Pacote de dados com texto inválido (%1).").arg(QString::fromUtf8(what)));
         return s;
     }
 };
 
 bool validType(quint8 t) { return t >= 1 && t <= 5; }
+
+// A date-time of the binary form: a day (Julian day number) and the
+// milliseconds since its midnight. Only days of years 1 to 9999, which the
+// text form "YYYY-MM-DD HH:MM:SS" can write, and times before 24:00 are
+// date-times; anything else gives an invalid value.
+QDateTime dateTimeFromParts(qint64 julianDay, quint32 ms)
+{
+    static const qint64 first = QDate(1, 1, 1).toJulianDay(), last = QDate(9999, 12, 31).toJulianDay();
+    if (julianDay < first || julianDay > last || ms >= 86400000u)
+        return QDateTime();
+    return QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+// Integers both forms carry exactly: a JSON number holds 53 bits.
+const qint64 kMaxExactInteger = Q_INT64_C(1) << 53;
+
+bool exactInJson(double d)
+{
+    return std::fabs(d) <= double(kMaxExactInteger);
+}
+
+bool inDateRange(const QDateTime &dt)
+{
+    return dt.isValid() && dt.date().year() >= 1 && dt.date().year() <= 9999;
+}
+
+// A text of the JSON form, refused when no database could store it as sent.
+QString jsonText(const QJsonValue &v, const QString &field)
+{
+    const QString s = v.toString();
+    if (!isStorableText(s))
+        throw EPacketError(
+            QStringLiteral("Pacote JSON com texto inválido no campo %1 (caractere nulo ou substituto isolado).").arg(field));
+    return s;
+}
 
 }  // namespace
 
@@ -183,6 +218,22 @@ QDateTime dateTimeFromText(const QString &s)
             return dt;
     }
     return QDateTime();
+}
+
+bool isStorableText(QStringView s)
+{
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.unicode() == 0)
+            return false;
+        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return false;
+    }
+    return true;
 }
 
 int TDataPacket::fieldIndex(const QString &name) const
@@ -368,14 +419,20 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
                 break;
             }
             case TFieldType::ftFloat: row.append(r.f64("número")); break;
-            case TFieldType::ftInteger: row.append(r.i64("inteiro")); break;
+            case TFieldType::ftInteger: {
+                const qint64 n = r.i64("inteiro");
+                if (n < -kMaxExactInteger || n > kMaxExactInteger)
+                    throw EPacketError(QStringLiteral("Pacote de dados com inteiro fora do intervalo."));
+                row.append(n);
+                break;
+            }
             case TFieldType::ftDateTime: {
                 const qint64 jd = r.i64("data");
                 const quint32 ms = r.u32("hora");
-                const QDate d = QDate::fromJulianDay(jd);
-                if (!d.isValid() || ms >= 86400000u)
+                const QDateTime dt = dateTimeFromParts(jd, ms);
+                if (!dt.isValid())
                     throw EPacketError(QStringLiteral("Pacote de dados com data inválida."));
-                row.append(QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms))));
+                row.append(dt);
                 break;
             }
             case TFieldType::ftBoolean: {
@@ -442,7 +499,7 @@ TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
             throw EPacketError(QStringLiteral("Pacote JSON com definição de campo inválida."));
         const QJsonObject fo = fv.toObject();
         TFieldDef f;
-        f.name = fo.value(QStringLiteral("name")).toString();
+        f.name = jsonText(fo.value(QStringLiteral("name")), QStringLiteral("sem nome"));
         if (f.name.isEmpty())
             throw EPacketError(QStringLiteral("Pacote JSON com campo sem nome."));
         if (p.fieldIndex(f.name) >= 0)
@@ -461,6 +518,9 @@ TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
     const QJsonValue rv = obj.value(QStringLiteral("rows"));
     if (!rv.isUndefined() && !rv.isArray())
         throw EPacketError(QStringLiteral("Pacote JSON com \"rows\" inválido."));
+    // As in the binary form: a row needs at least one field.
+    if (p.fields.isEmpty() && !rv.toArray().isEmpty())
+        throw EPacketError(QStringLiteral("Pacote JSON com linhas sem campos."));
     for (const QJsonValue &row : rv.toArray()) {
         if (!row.isArray() || row.toArray().size() != p.fields.size())
             throw EPacketError(QStringLiteral("Pacote JSON com linha de tamanho diferente dos campos."));
@@ -484,7 +544,16 @@ TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
             }
             if (!typeOk)
                 throw EPacketError(QStringLiteral("Pacote JSON com valor de tipo errado no campo %1.").arg(f.name));
-            vals.append(coerce(v.toVariant(), f.type));
+            if (f.type == TFieldType::ftString) {
+                vals.append(jsonText(v, f.name));
+                continue;
+            }
+            if (f.type == TFieldType::ftInteger && !exactInJson(v.toDouble()))
+                throw EPacketError(QStringLiteral("Pacote JSON com inteiro fora do intervalo no campo %1.").arg(f.name));
+            const QVariant c = coerce(v.toVariant(), f.type);
+            if (f.type == TFieldType::ftDateTime && !inDateRange(c.toDateTime()))
+                throw EPacketError(QStringLiteral("Pacote JSON com data inválida no campo %1.").arg(f.name));
+            vals.append(c);
         }
         p.rows.append(vals);
     }

@@ -77,6 +77,10 @@ bool isDataPacket(const QVariant &v);
 TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
 QVariant fromDataPacket(const TDataPacket &p);
 
+// False when the text holds a NUL character or half of a surrogate pair:
+// text that no database stores as sent. The packet readers refuse it.
+bool isStorableText(QStringView s);
+
 // Date-time text as the runtime writes and reads it: "YYYY-MM-DD HH:MM:SS".
 QString dateTimeToText(const QDateTime &dt);
 QDateTime dateTimeFromText(const QString &s);  // invalid when the text is not a date-time

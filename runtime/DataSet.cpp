@@ -553,6 +553,8 @@ void TClientDataSet::LoadFromFile(const QString &path)
         SetData(TDataPacket::decode(bytes));
     } catch (const EPacketError &e) {
         throw EDatabaseError(QStringLiteral("Arquivo %1 inválido: %2").arg(path, e.Message()));
+    } catch (const EConvertError &e) {
+        throw EDatabaseError(QStringLiteral("Arquivo %1 inválido: %2").arg(path, e.Message()));
     }
 }
 

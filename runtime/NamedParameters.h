@@ -9,5 +9,8 @@ struct TParsedSql {
     QString text;            // with '?' in place of every :NAME
     QStringList occurrences; // names in order of occurrence
 };
-// Literals, quoted names, "::" casts and "--" comments are left as they stand.
+// Left as they stand: literals ('...', E'...' with backslash escapes),
+// quoted names ("..." and [...], which also covers array slices a[1:n]),
+// dollar-quoted bodies ($$...$$, $tag$...$tag$), "--" and "/* */" comments
+// and "::" casts.
 TParsedSql parseNamedParameters(const QString &sql);

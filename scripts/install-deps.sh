@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages this project needs to build, test and run.
+# Installs the Debian 12 packages this project needs to build, test and run;
+# with --fuzz also clang and libFuzzer (scripts/fuzz.sh).
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
 
@@ -16,6 +17,9 @@ PKGS=(
   binutils python3
   dpkg-dev file lintian
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  PKGS+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PKGS[@]}"; do

@@ -4,6 +4,8 @@
 #include "Srv_qul00002.h"
 #include "TdtmQulProxCodigo.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -150,8 +152,56 @@ void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
         insereLoja(dm, codigo, l);
 }
 
-// Ends a failed write: rolls back and tells whether the transaction is
-// really over. A connection that is gone has nothing left to undo.
+// The most rows one insert packet may carry; the screen sends one.
+constexpr int kMaxLinhasInclusao = 1000;
+
+// A packet is checked whole before anything is written. Key and code
+// fields are never cut to their width (a longer value would name another
+// product); numbers must be numbers; texts must be storable.
+void validaPacote(const TDataPacket &p, const TDataSet &cds, bool insercao)
+{
+    if (insercao && p.rows.size() > kMaxLinhasInclusao)
+        throw EDatabaseError(QStringLiteral("Pacote com %1 produtos; uma inclusão aceita no máximo %2. Nada foi gravado.")
+                                 .arg(p.rows.size())
+                                 .arg(kMaxLinhasInclusao));
+    QList<QPair<int, int>> codigos;  // packet field, width
+    for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
+        if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
+            continue;  // not read by an insert
+        const TField *f = cds.FindField(QLatin1String(nome));
+        const int i = p.fieldIndex(QLatin1String(nome));
+        if (f && i >= 0 && f->Size() > 0)
+            codigos.append({i, f->Size()});
+    }
+    QList<int> numeros;
+    for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"})
+        if (const int i = p.fieldIndex(QLatin1String(nome)); i >= 0)
+            numeros.append(i);
+
+    for (const QVariantList &linha : p.rows) {
+        for (const auto &[i, largura] : codigos) {
+            const QString v = linha.value(i).toString();
+            if (v.size() > largura)
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 tem %2 caracteres; o máximo é %3. Nada foi gravado.")
+                        .arg(p.fields[i].name)
+                        .arg(v.size())
+                        .arg(largura));
+        }
+        for (const int i : numeros) {
+            const QVariant v = linha.value(i);
+            const int tipo = v.metaType().id();
+            if ((tipo == QMetaType::Double || tipo == QMetaType::Float) && !std::isfinite(v.toDouble()))
+                throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
+                                         .arg(p.fields[i].name, v.toString()));
+        }
+        for (int i = 0; i < p.fields.size() && i < linha.size(); ++i)
+            if (p.fields[i].type == TFieldType::ftString && !isStorableText(linha[i].toString()))
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 tem caractere nulo ou substituto isolado. Nada foi gravado.")
+                        .arg(p.fields[i].name));
+    }
+}
 
 }  // namespace
 
@@ -166,19 +216,18 @@ extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation,
         if (!packet)
             throw EDatabaseError(QStringLiteral("Nenhum pacote de produto recebido."));
         TClientDataSet *cds = dm.cdsInsProd;
-        cds->SetData(toDataPacket(*packet));
-        if (operacao == QLatin1String("I")) {
+        const bool insercao = operacao == QLatin1String("I");
+        const TDataPacket pacote = toDataPacket(*packet);
+        validaPacote(pacote, *cds, insercao);
+        cds->SetData(pacote);
+        if (insercao) {
+            // Each row its own product (a second row under the same code
+            // would collide on the product key); the codes are read once.
             gerador.reset(new TdtmQulProxCodigo(nullptr));
-            QString codigo = gerador->PrxProduto();
-            bool primeira = true;
-            for (cds->First(); !cds->Eof(); cds->Next()) {
-                // Each row its own product: a second row under the same
-                // code would collide on the product key.
-                if (!primeira)
-                    codigo = gerador->PrxProduto();
-                primeira = false;
-                insereProduto(dm, codigo, lerLinha(cds));
-            }
+            const QStringList codigos = gerador->PrxProdutos(std::max(1, cds->RecordCount()));
+            int n = 0;
+            for (cds->First(); !cds->Eof(); cds->Next())
+                insereProduto(dm, codigos.at(n++), lerLinha(cds));
         } else {
             for (cds->First(); !cds->Eof(); cds->Next())
                 alteraProduto(dm, lerLinha(cds));

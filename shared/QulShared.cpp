@@ -121,11 +121,8 @@ QString ADOExceptionMessage(const std::exception &e, TADOConnection *connection,
     QString msg = exceptionMessage(e).trimmed();
     if (msg.isEmpty())
         msg = QStringLiteral("Erro desconhecido no banco de dados.");
-    if (connection) {
-        msg = connection->redact(msg);
-        if (!connection->Connected())
-            msg = QStringLiteral("Conexão com o banco de dados fechada. ") + msg;
-    }
+    if (connection && !connection->Connected())
+        msg = QStringLiteral("Conexão com o banco de dados fechada. ") + msg;
     if (!context.isEmpty())
         msg = context + QStringLiteral(": ") + msg;
     return msg;

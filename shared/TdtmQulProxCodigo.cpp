@@ -38,8 +38,36 @@ TdtmQulProxCodigo::TdtmQulProxCodigo(QObject *owner) : QObject(owner)
 
 TdtmQulProxCodigo::~TdtmQulProxCodigo() = default;
 
+namespace {
+
+// The decimal text plus one; "9" gives "10".
+QString maisUm(QString digits)
+{
+    int i = int(digits.size()) - 1;
+    for (; i >= 0; --i) {
+        if (digits[i] == QLatin1Char('9')) {
+            digits[i] = QLatin1Char('0');
+        } else {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            break;
+        }
+    }
+    if (i < 0)
+        digits.prepend(QLatin1Char('1'));
+    return digits;
+}
+
+}  // namespace
+
 QString TdtmQulProxCodigo::PrxProduto()
 {
+    return PrxProdutos(1).constFirst();
+}
+
+QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
+{
+    if (quantidade < 1)
+        throw EDatabaseError(QStringLiteral("Gerador de códigos: quantidade de códigos inválida (%1).").arg(quantidade));
     TADOConnection *conn = ADODBSession();
     if (!conn || !conn->Connected())
         throw EDatabaseError(QStringLiteral("Gerador de códigos: nenhuma conexão com o banco de dados registrada."));
@@ -63,20 +91,15 @@ QString TdtmQulProxCodigo::PrxProduto()
     QString digits = max.isEmpty() ? QStringLiteral("0") : max;
     while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
         digits.remove(0, 1);
-    int i = int(digits.size()) - 1;
-    for (; i >= 0; --i) {
-        if (digits[i] == QLatin1Char('9')) {
-            digits[i] = QLatin1Char('0');
-        } else {
-            digits[i] = QChar(digits[i].unicode() + 1);
-            break;
-        }
+    QStringList codigos;
+    codigos.reserve(quantidade);
+    for (int k = 0; k < quantidade; ++k) {
+        digits = maisUm(digits);
+        if (digits.size() > 10)
+            throw EDatabaseError(
+                QStringLiteral("Gerador de códigos: não há código de produto livre com até 10 caracteres (maior código: %1).")
+                    .arg(max));
+        codigos.append(digits);
     }
-    if (i < 0)
-        digits.prepend(QLatin1Char('1'));
-    if (digits.size() > 10)
-        throw EDatabaseError(
-            QStringLiteral("Gerador de códigos: não há código de produto livre com até 10 caracteres (maior código: %1).")
-                .arg(max));
-    return digits;
+    return codigos;
 }

@@ -5,6 +5,7 @@
 #include "ADO.h"
 
 #include <QObject>
+#include <QStringList>
 
 class TdtmQulProxCodigo : public QObject {
     Q_OBJECT
@@ -18,6 +19,9 @@ public:
     // open, when the session is missing or when the codes run past ten
     // characters.
     QString PrxProduto();
+    // The next `quantidade` free codes in order, from one reading of the
+    // highest code (an insert of several products asks once).
+    QStringList PrxProdutos(int quantidade);
 
 private:
     TADOQuery *adqLock;

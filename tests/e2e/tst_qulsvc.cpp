@@ -119,6 +119,18 @@ void TstQulsvc::writeServices()
     r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, "{\"fields\": [");
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+
+    // A save the service refuses: the JSON says why, the exit status that
+    // it failed. Operations other than I and E are usage errors.
+    QByteArray longo = novo;
+    longo.replace("\"5001\"", "\"123456789012345678901\"");
+    r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, longo);
+    QCOMPARE(r.exitCode, 3);
+    QCOMPARE(r.json.value("status").toInt(), 0);
+    QVERIFY2(r.json.value("result").toString().contains(QLatin1String("CDPRODINTE")), r.out.constData());
+    r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("i"), QStringLiteral("-")}, novo);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
 }
 
 void TstQulsvc::usageAndConnectionErrors()

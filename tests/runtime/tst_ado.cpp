@@ -17,6 +17,8 @@ private Q_SLOTS:
     void providerChoosesDriverAndDialect_data();
     void providerChoosesDriverAndDialect();
     void namedParameters();
+    void namedParametersOnlyInPlainText_data();
+    void namedParametersOnlyInPlainText();
     void sqliteConnectionFailuresAreClear();
 };
 
@@ -112,6 +114,32 @@ void TstAdo::namedParameters()
     QVERIFY(p.text.contains(QLatin1String("x::text")));
     QVERIFY(p.text.contains(QLatin1String("(C = ? or ? = 'T') AND D = ?")));
     QCOMPARE(parseNamedParameters(QStringLiteral("SELECT 'it''s :X'")).occurrences.size(), 0);
+}
+
+void TstAdo::namedParametersOnlyInPlainText_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("block comment") << "SELECT /* :P_X\n :P_Y */ :P_Z" << "SELECT /* :P_X\n :P_Y */ ?" << QStringList{"P_Z"};
+    QTest::newRow("open block comment") << "SELECT :A /* :B" << "SELECT ? /* :B" << QStringList{"A"};
+    QTest::newRow("dollar quote") << "DO $$ BEGIN x := :P_X; END $$; SELECT :P_Y" << "DO $$ BEGIN x := :P_X; END $$; SELECT ?" << QStringList{"P_Y"};
+    QTest::newRow("tagged dollar quote") << "SELECT $f$ :A $$ :B $f$, :C" << "SELECT $f$ :A $$ :B $f$, ?" << QStringList{"C"};
+    QTest::newRow("positional $1 is no quote") << "SELECT $1, :A, $2" << "SELECT $1, ?, $2" << QStringList{"A"};
+    QTest::newRow("escape string") << "SELECT E'it\\'s :X', :Y" << "SELECT E'it\\'s :X', ?" << QStringList{"Y"};
+    QTest::newRow("E ending a name") << "SELECT NOME':X'" << "SELECT NOME':X'" << QStringList{};
+    QTest::newRow("array slice") << "SELECT a[1:n], a[lo:hi] FROM t WHERE b = :B" << "SELECT a[1:n], a[lo:hi] FROM t WHERE b = ?" << QStringList{"B"};
+    QTest::newRow("bracket name") << "SELECT [A:B] FROM t WHERE c = :C" << "SELECT [A:B] FROM t WHERE c = ?" << QStringList{"C"};
+}
+
+void TstAdo::namedParametersOnlyInPlainText()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, text);
+    QFETCH(QStringList, names);
+    const TParsedSql p = parseNamedParameters(sql);
+    QCOMPARE(p.text, text);
+    QCOMPARE(p.occurrences, names);
 }
 
 void TstAdo::sqliteConnectionFailuresAreClear()

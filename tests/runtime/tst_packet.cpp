@@ -28,6 +28,8 @@ class TstPacket : public QObject {
 private Q_SLOTS:
     void binaryRoundTrip();
     void jsonRoundTrip();
+    void bothFormsRoundTrip_data();
+    void bothFormsRoundTrip();
     void variantTellsPacketFromText();
     void truncatedInputAlwaysRefused();
     void lyingLengthsRefused_data();
@@ -73,6 +75,27 @@ void TstPacket::jsonRoundTrip()
     QCOMPARE(back.encode(), p.encode());
 }
 
+void TstPacket::bothFormsRoundTrip_data()
+{
+    QTest::addColumn<TDataPacket>("packet");
+    TDataPacket vazio = amostra();
+    vazio.rows.clear();
+    TDataPacket nulos = amostra();
+    nulos.rows = {nulos.rows[1]};
+    QTest::newRow("sample") << amostra();
+    QTest::newRow("no rows") << vazio;
+    QTest::newRow("one row of nulls") << nulos;
+    QTest::newRow("no fields") << TDataPacket();
+}
+
+void TstPacket::bothFormsRoundTrip()
+{
+    QFETCH(TDataPacket, packet);
+    QCOMPARE(TDataPacket::decode(packet.encode()), packet);
+    const QByteArray json = QJsonDocument(packet.toJson()).toJson();
+    QCOMPARE(TDataPacket::fromJson(QJsonDocument::fromJson(json).object()), packet);
+}
+
 void TstPacket::variantTellsPacketFromText()
 {
     registerDataPacketType();
@@ -90,6 +113,12 @@ void TstPacket::truncatedInputAlwaysRefused()
     for (int n = 0; n < full.size(); ++n)
         QVERIFY_THROWS_EXCEPTION(EPacketError, TDataPacket::decode(full.left(n)));
     QVERIFY_THROWS_EXCEPTION(EPacketError, TDataPacket::decode(full + char(0)));
+    try {
+        TDataPacket::decode("QU");
+        QFAIL("a two-byte packet decoded");
+    } catch (const EPacketError &e) {
+        QVERIFY2(e.Message().contains(QStringLiteral("(cabeçalho)")), qPrintable(e.Message()));
+    }
 }
 
 void TstPacket::lyingLengthsRefused_data()
@@ -109,6 +138,14 @@ void TstPacket::lyingLengthsRefused_data()
     QTest::newRow("bad utf8") << head + QByteArray("\x01\x00\x02\x00", 4) + "\xc3\x28" + char(1) + le32(5) + le32(0);
     QTest::newRow("duplicate field") << head + QByteArray("\x02\x00", 2) + QByteArray("\x01\x00", 2) + "A" + char(2) + le32(0) + QByteArray("\x01\x00", 2) + "a" + char(2) + le32(0) + le32(0);
     QTest::newRow("bad boolean") << head + QByteArray("\x01\x00\x01\x00", 4) + "B" + char(5) + le32(0) + le32(1) + char(1) + char(2);
+    const auto le64 = [](qint64 v) { QByteArray b(8, 0); qToLittleEndian(v, b.data()); return b; };
+    const QByteArray umaData = head + QByteArray("\x01\x00\x01\x00", 4) + "D" + char(4) + le32(0) + le32(1) + char(1);
+    QTest::newRow("24:00:00.000") << umaData + le64(QDate(2011, 1, 1).toJulianDay()) + le32(86400000);
+    QTest::newRow("year 10000") << umaData + le64(QDate(10000, 1, 1).toJulianDay()) + le32(0);
+    QTest::newRow("year 0 and before") << umaData + le64(QDate(-1, 12, 31).toJulianDay()) + le32(0);
+    QTest::newRow("huge day") << umaData + le64(Q_INT64_C(0x7fffffffffff)) + le32(0);
+    QTest::newRow("integer beyond 2^53") << head + QByteArray("\x01\x00\x01\x00", 4) + "N" + char(3) + le32(0) + le32(1) + char(1) + le64((Q_INT64_C(1) << 53) + 1);
+    QTest::newRow("NUL in text") << head + QByteArray("\x01\x00\x01\x00", 4) + "A" + char(1) + le32(5) + le32(1) + char(1) + le32(3) + QByteArray("a\0b", 3);
     QTest::newRow("bad time of day") << head + QByteArray("\x01\x00\x01\x00", 4) + "D" + char(4) + le32(0) + le32(1) + char(1) + QByteArray("\x00\x00\x25\x00\x00\x00\x00\x00", 8) + le32(90000000);
 }
 
@@ -150,6 +187,13 @@ void TstPacket::badJsonRefused_data()
     QTest::newRow("number in text") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 2}], "rows": [[1]]})");
     QTest::newRow("bad date") << QByteArray(R"({"fields": [{"name": "A", "type": "datetime"}], "rows": [["ontem"]]})");
     QTest::newRow("duplicate") << QByteArray(R"({"fields": [{"name": "A", "type": "float"}, {"name": "a", "type": "float"}]})");
+    QTest::newRow("lone surrogate") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 5}], "rows": [["a\ud800b"]]})");
+    QTest::newRow("swapped pair") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 5}], "rows": [["\udc00\ud800"]]})");
+    QTest::newRow("NUL") << QByteArray(R"({"fields": [{"name": "A", "type": "string", "size": 5}], "rows": [["a\u0000b"]]})");
+    QTest::newRow("surrogate in name") << QByteArray(R"({"fields": [{"name": "A\udfff", "type": "float"}]})");
+    QTest::newRow("integer beyond 2^53") << QByteArray(R"({"fields": [{"name": "N", "type": "integer"}], "rows": [[9007199254740994]]})");
+    QTest::newRow("rows without fields") << QByteArray(R"({"fields": [], "rows": [[]]})");
+    QTest::newRow("year 0") << QByteArray(R"({"fields": [{"name": "D", "type": "datetime"}], "rows": [["0000-01-01T00:00:00"]]})");
 }
 
 void TstPacket::badJsonRefused()
@@ -307,6 +351,15 @@ void TstPacket::colourFileOnDisk()
     f.close();
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, back.LoadFromFile(path));
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, back.LoadFromFile(dir.filePath(QStringLiteral("missing.cds"))));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("QU");
+    f.close();
+    try {
+        back.LoadFromFile(path);
+        QFAIL("a two-byte colour file loaded");
+    } catch (const EDatabaseError &e) {
+        QVERIFY2(e.Message().contains(QStringLiteral("(cabeçalho)")), qPrintable(e.Message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstPacket)

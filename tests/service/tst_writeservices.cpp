@@ -2,13 +2,17 @@
 // same code: saving (insert and update paths), deleting, the product code
 // generator, and what a failure leaves behind (nothing).
 
+#include "ConnectionString.h"
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
 #include "TdtmQulProxCodigo.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <limits>
+#include <sqlite3.h>
 
 namespace {
 
@@ -84,6 +88,9 @@ private Q_SLOTS:
     void severalRowsAndNoRows();
     void failureInThirdStatementLeavesNothing();
     void badPacketsAreRefusedWhole();
+    void refusedPacketsWriteNothing_data();
+    void refusedPacketsWriteNothing();
+    void sqliteSaveHoldsTheWriteLockFromItsStart();
     void hostileTextsStoredVerbatim();
     void lostConnectionMidSave();
     void deleteRemovesTheFourRows();
@@ -280,13 +287,21 @@ void TstWriteServices::severalRowsAndNoRows()
     insereImpostos(db);
     Modulo m(db.connectionString());
     TDataPacket p = pacote(novo());
-    p.rows.append(p.rows.first());
-    p.rows.append(p.rows.first());
     QVariant out;
+    const quint64 &executados = rdmCadProd->adcCadProd->StatementCount;
+    QCOMPARE(salva(p, QStringLiteral("I"), &out), 0);  // statements prepared
+    quint64 antes = executados;
+    QCOMPARE(salva(p, QStringLiteral("I"), &out), 0);
+    const quint64 umaLinha = executados - antes;
+    p.rows.append(p.rows.first());
+    p.rows.append(p.rows.first());
+    antes = executados;
     QCOMPARE(salva(p, QStringLiteral("I"), &out), 0);
     QVERIFY2(!out.isValid(), qPrintable(out.toString()));
-    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 3);
-    for (const char *c : {"1", "2", "3"})
+    // Two more rows cost their eight statements: the codes are read once.
+    QCOMPARE(executados - antes, umaLinha + 8);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
+    for (const char *c : {"1", "2", "3", "4", "5"})
         QCOMPARE(linhasDoProduto(db, QLatin1String(c)), 4);
 
     TDataPacket vazio = pacote(novo());
@@ -295,7 +310,7 @@ void TstWriteServices::severalRowsAndNoRows()
     QVERIFY(!out.isValid());
     QCOMPARE(salva(vazio, QStringLiteral("E"), &out), 0);
     QVERIFY(!out.isValid());
-    QCOMPARE(totalLinhas(db), 12);
+    QCOMPARE(totalLinhas(db), 20);
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
 }
 
@@ -305,7 +320,10 @@ void TstWriteServices::failureInThirdStatementLeavesNothing()
     insereImpostos(db);
     insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
     falhaEm(db, QStringLiteral("ALIQIMPFIS"), QStringLiteral("INSERT"));
-    Modulo m(db.connectionString());
+    // A password that is also a letter of the message leaves the message
+    // alone (SQLite ignores the password).
+    Modulo m(db.connectionString()
+             + (db.engine() == TestDb::Engine::SQLite ? QStringLiteral(";Password=o") : QString()));
     QVariant out;
     const int before = totalLinhas(db);
     QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
@@ -358,6 +376,113 @@ void TstWriteServices::badPacketsAreRefusedWhole()
     QCOMPARE(totalLinhas(db), 0);
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
     QVERIFY(setProduto(nullptr, nullptr, nullptr) < 0);
+}
+
+void TstWriteServices::refusedPacketsWriteNothing_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("message");
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("code of 11 on update") << "E" << "CDPRODUTO" << QVariant("12345678901") << 1 << "CDPRODUTO tem 11 caracteres";
+    QTest::newRow("reduced code of 21") << "E" << "CDPRODINTE" << QVariant(QString(21, '7')) << 1 << "CDPRODINTE tem 21 caracteres";
+    QTest::newRow("bar code of 31") << "I" << "CDBARPRODUTO" << QVariant(QString(31, '7')) << 1 << "CDBARPRODUTO tem 31";
+    QTest::newRow("NaN price") << "I" << "VRPRECITEM" << QVariant(std::numeric_limits<double>::quiet_NaN()) << 1 << "VRPRECITEM não tem um valor numérico";
+    QTest::newRow("infinite tare") << "I" << "QTTARAPROD" << QVariant(inf) << 1 << "QTTARAPROD não tem um valor numérico";
+    QTest::newRow("minus infinite rate") << "E" << "VRPEALIMPFIS" << QVariant(-inf) << 1 << "VRPEALIMPFIS não tem um valor numérico";
+    QTest::newRow("NUL in name") << "I" << "NMPRODUTO" << QVariant(QString::fromUtf16(u"a\u0000b", 3)) << 1 << "NMPRODUTO tem caractere nulo";
+    QTest::newRow("lone surrogate") << "E" << "NMPRODUTO" << QVariant(QString(QChar(0xD800))) << 1 << "NMPRODUTO tem caractere nulo ou substituto";
+    QTest::newRow("1001 products") << "I" << "NMPRODUTO" << QVariant("Lote") << 1001 << "no máximo 1000";
+    QTest::newRow("1000 products pass") << "I" << "NMPRODUTO" << QVariant("Lote") << 1000 << "";
+}
+
+void TstWriteServices::refusedPacketsWriteNothing()
+{
+    QFETCH(QString, op);
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(int, rows);
+    QFETCH(QString, message);
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("1234567890"), QStringLiteral("1")));
+    Modulo m(db.connectionString());
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "1234567890";
+    v[field] = value;
+    TDataPacket p = pacote(v);
+    while (p.rows.size() < rows)
+        p.rows.append(p.rows.first());
+    const int before = totalLinhas(db);
+    QVariant out;
+    QCOMPARE(salva(p, op, &out), 0);
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+    if (message.isEmpty()) {
+        QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+        QCOMPARE(totalLinhas(db), before + 4 * rows);
+        return;
+    }
+    QVERIFY(isFailureText(out));
+    QVERIFY2(out.toString().contains(message) && out.toString().contains(QLatin1String("Nada foi gravado")),
+             qPrintable(out.toString()));
+    QCOMPARE(totalLinhas(db), before);
+    QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '1234567890'").toString(),
+             QStringLiteral("Produto 1234567890"));
+}
+
+namespace {
+
+// Whether a second connection, with no busy timeout, can begin a write at
+// each statement of the module's SQLite connection.
+struct SondaTrava {
+    sqlite3 *outra = nullptr;
+    QStringList livres;  // statements during which the write lock was free
+    int vistas = 0;
+
+    static int aoExecutar(unsigned, void *ctx, void *, void *sql)
+    {
+        auto *s = static_cast<SondaTrava *>(ctx);
+        const QString texto = QString::fromUtf8(static_cast<const char *>(sql));
+        if (texto.startsWith(QLatin1String("BEGIN")))
+            return 0;
+        ++s->vistas;
+        if (sqlite3_exec(s->outra, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            s->livres.append(texto.simplified().left(60));
+            sqlite3_exec(s->outra, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+void TstWriteServices::sqliteSaveHoldsTheWriteLockFromItsStart()
+{
+    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+        QSKIP("the write lock of a file database");
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
+    Modulo m(db.connectionString());
+    const QVariant h = rdmCadProd->adcCadProd->Database().driver()->handle();
+    sqlite3 *modulo = *static_cast<sqlite3 *const *>(h.constData());
+    SondaTrava sonda;
+    const QString arquivo = TConnectionString::parse(db.connectionString()).value(QStringLiteral("Data Source"));
+    QCOMPARE(sqlite3_open_v2(arquivo.toUtf8().constData(), &sonda.outra, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_trace_v2(modulo, SQLITE_TRACE_STMT, &SondaTrava::aoExecutar, &sonda);
+    QVariant out;
+    QVariantMap v = novo();
+    v["CDPRODUTO"] = "5";
+    const int32_t inclui = salva(pacote(novo()), QStringLiteral("I"), &out);
+    const int32_t altera = salva(pacote(v), QStringLiteral("E"), &out);
+    const int32_t exclui = setDelProduto(w("5").c_str(), &out);
+    sqlite3_trace_v2(modulo, 0, nullptr, nullptr);
+    sqlite3_close(sonda.outra);
+    QCOMPARE(inclui + altera + exclui, 0);
+    QVERIFY(sonda.vistas >= 12);
+    QVERIFY2(sonda.livres.isEmpty(), qPrintable(sonda.livres.join(QLatin1String(" | "))));
 }
 
 void TstWriteServices::hostileTextsStoredVerbatim()
@@ -507,12 +632,18 @@ void TstWriteServices::codeGenerator()
     QCOMPARE(gerador.PrxProduto(), QStringLiteral("13"));
     rdmCadProd->RollbackTrans();
 
+    insereProduto(db, produto(QStringLiteral("999999999"), QStringLiteral("2")));
+    rdmCadProd->StartTrans();
+    QCOMPARE(gerador.PrxProduto(), QStringLiteral("1000000000"));  // ten digits still fit
+    QCOMPARE(gerador.PrxProdutos(3), (QStringList{"1000000000", "1000000001", "1000000002"}));
+    rdmCadProd->RollbackTrans();
+
     insereProduto(db, produto(QStringLiteral("9999999999"), QStringLiteral("2")));
     QVariant out;
     QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
     QVERIFY(isFailureText(out));
     QVERIFY2(out.toString().contains(QLatin1String("10")), qPrintable(out.toString()));
-    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 6);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 7);
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
 }
 

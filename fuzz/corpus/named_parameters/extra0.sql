@@ -1,0 +1,2 @@
+SELECT ':P_NAO', "A:B", x::text -- :P_COMENTARIO
+FROM T WHERE (C = :P_CDPRODUTO or :P_CDPRODUTO = 'T')

@@ -1,0 +1,1 @@
+SELECT /* :P_X */ a[1:n], E'it\'s :Y', $$ :Z $$, $f$ :W $f$, [A:B], $1 FROM t WHERE c = :P_C
