@@ -18,7 +18,8 @@ QString setUp(const QString &text, QString *password)
         const TConnectionTarget t = resolveConnectionString(text);
         *password = t.password;
         return QStringList{t.driver, QString::number(int(t.dialect)), QString::number(t.dialectFromServer),
-                           t.databaseName, t.hostName, t.userName, t.options, QString::number(t.port)}
+                           t.databaseName, t.hostName, t.userName, QString::number(t.port),
+                           QString::number(t.connectTimeout), t.applicationName, t.place}
             .join(QChar(0x1f));
     } catch (const EADOError &e) {
         password->clear();
