@@ -151,10 +151,13 @@ bool TConnectionString::contains(const QString &key) const
     return false;
 }
 
+// A value as it must be written to read back the same: quoted when it holds
+// a separator or a quote, has blanks at either end, or starts with a brace
+// (which would otherwise open an ODBC-style braced value).
 static QString quoted(const QString &v)
 {
     if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('"')) && !v.contains(QLatin1Char('\''))
-        && v.trimmed() == v)
+        && v.trimmed() == v && !v.startsWith(QLatin1Char('{')))
         return v;
     QString q = v;
     q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
