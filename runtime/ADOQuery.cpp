@@ -110,17 +110,13 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
 
 // ---------------------------------------------------------------- TADOQuery
 
-void TADOQuery::Open()
+QVector<int> TADOQuery::resultColumns(QSqlQuery &q)
 {
-    if (Active())
-        return;
-    QSqlQuery &q = run(objectName(), true);
-    QSqlRecord rec;  // read only when the columns must be found
-    QList<TFieldDef> defs;
-    QVector<int> cols;
-    const bool adopt = m_fields.empty();
-    if (adopt) {
-        rec = q.record();
+    if (m_fields.empty()) {
+        // No declared fields: the result's own columns become the fields.
+        const QSqlRecord rec = q.record();
+        QList<TFieldDef> defs;
+        QVector<int> cols;
         for (int c = 0; c < rec.count(); ++c) {
             const QSqlField f = rec.field(c);
             TFieldDef d;
@@ -148,32 +144,41 @@ void TADOQuery::Open()
         m_fields.clear();
         for (const TFieldDef &d : defs)
             m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
-    } else if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size())) {
-        cols = m_cols;  // same prepared statement, same result columns
-    } else {
-        rec = q.record();
-        for (const auto &f : m_fields) {
-            int col = -1;
-            for (int c = 0; c < rec.count() && col < 0; ++c)
-                if (rec.fieldName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
-                    col = c;
-            if (col < 0) {
-                q.finish();
-                throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
-            }
-            cols.append(col);
-        }
-        m_cols = cols;
-        m_colsFor = m_generation;
+        return cols;
     }
-    std::vector<QVector<QVariant>> rows;
+    if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size()))
+        return m_cols;  // same prepared statement, same result columns
+    const QSqlRecord rec = q.record();
+    QVector<int> cols;
+    for (const auto &f : m_fields) {
+        int col = -1;
+        for (int c = 0; c < rec.count() && col < 0; ++c)
+            if (rec.fieldName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
+                col = c;
+        if (col < 0) {
+            q.finish();
+            throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
+        }
+        cols.append(col);
+    }
+    m_cols = cols;
+    m_colsFor = m_generation;
+    return cols;
+}
+
+void TADOQuery::readRows(QSqlQuery &q, const std::function<void(QVector<QVariant> &&)> &sink)
+{
+    const QVector<int> cols = resultColumns(q);
     const qsizetype nf = qsizetype(m_fields.size());
+    std::vector<const TField *> fields;
+    for (const auto &f : m_fields)
+        fields.push_back(f.get());
     try {
         while (q.next()) {
             QVector<QVariant> row(nf);
             for (qsizetype k = 0; k < nf; ++k)
-                row[k] = m_fields[size_t(k)]->convert(q.value(cols[k]));
-            rows.push_back(std::move(row));
+                row[k] = fields[size_t(k)]->convert(q.value(cols[k]));
+            sink(std::move(row));
         }
     } catch (...) {
         q.finish();
@@ -185,7 +190,22 @@ void TADOQuery::Open()
         Connection->raise(QString(), err);
     }
     q.finish();
+}
+
+void TADOQuery::Open()
+{
+    if (Active())
+        return;
+    QSqlQuery &q = run(objectName(), true);
+    std::vector<QVector<QVariant>> rows;
+    readRows(q, [&rows](QVector<QVariant> &&row) { rows.push_back(std::move(row)); });
     loadRows({}, std::move(rows), false);
+}
+
+void TADOQuery::Stream(const std::function<void(QVector<QVariant> &&)> &sink)
+{
+    Close();
+    readRows(run(objectName(), true), sink);
 }
 
 void TADOQuery::Close()

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSqlQuery>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 struct TParameter {
@@ -69,8 +70,18 @@ public:
     QStringList &SQL() { return m_sql; }
     // Runs the statement and reads the whole result into memory.
     void Open();
+    // Runs the statement and hands every result row, in the declared
+    // fields' order, types and widths, to `sink` instead of keeping it:
+    // for a result that goes straight into a packet. The query stays closed.
+    void Stream(const std::function<void(QVector<QVariant> &&row)> &sink);
     void Close() override;
     int ExecSQL();
+
+private:
+    // Result column of each field (declaring the fields from the result
+    // when none are declared).
+    QVector<int> resultColumns(QSqlQuery &q);
+    void readRows(QSqlQuery &q, const std::function<void(QVector<QVariant> &&)> &sink);
 };
 
 class TADOCommand : public QObject, public TADOStatement {

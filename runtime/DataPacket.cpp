@@ -263,6 +263,24 @@ QVariant TDataPacket::coerce(const QVariant &v, TFieldType type)
     return QVariant();
 }
 
+bool TDataPacket::isCoerced(const QVariant &v, TFieldType type)
+{
+    if (!v.isValid())
+        return true;
+    if (v.isNull())
+        return false;  // a typed null: coerce makes it a plain null
+    switch (type) {
+    case TFieldType::ftString: return v.metaType().id() == QMetaType::QString;
+    case TFieldType::ftFloat: return v.metaType().id() == QMetaType::Double;
+    case TFieldType::ftInteger: return v.metaType().id() == QMetaType::LongLong;
+    case TFieldType::ftDateTime:
+        return v.metaType().id() == QMetaType::QDateTime
+               && static_cast<const QDateTime *>(v.constData())->timeSpec() == Qt::LocalTime;
+    case TFieldType::ftBoolean: return v.metaType().id() == QMetaType::Bool;
+    }
+    return false;
+}
+
 QByteArray TDataPacket::encode() const
 {
     Writer w;

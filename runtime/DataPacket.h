@@ -63,6 +63,9 @@ public:
     // double, qint64, QDateTime, bool) or an invalid QVariant for null.
     // Throws EPacketError when the value cannot be converted.
     static QVariant coerce(const QVariant &v, TFieldType type);
+    // Whether `v` is null or already the canonical value coerce() makes for
+    // `type` (so coerce would give it back unchanged).
+    static bool isCoerced(const QVariant &v, TFieldType type);
 };
 
 Q_DECLARE_METATYPE(TDataPacket)

@@ -34,8 +34,20 @@ int compareValues(const QVariant &a, const QVariant &b, TFieldType type)
 
 // ---------------------------------------------------------------- TField
 
+bool TField::holds(const QVariant &v) const
+{
+    if (!TDataPacket::isCoerced(v, m_def.type))
+        return false;
+    if (m_def.type != TFieldType::ftString || m_def.size <= 0 || !v.isValid())
+        return true;
+    return static_cast<const QString *>(v.constData())->size() <= m_def.size;
+}
+
 QVariant TField::convert(const QVariant &v) const
 {
+    // Most values arrive in the field's own type and width already.
+    if (holds(v))
+        return v;
     QVariant c;
     try {
         c = TDataPacket::coerce(v, m_def.type);
@@ -171,13 +183,14 @@ QList<TFieldDef> TDataSet::fieldDefs() const
 
 void TDataSet::Close()
 {
-    m_rows.clear();
-    m_view.clear();
-    m_cur = -1;
-    m_eof = m_bof = true;
-    m_buffer.clear();
-    m_state = TDataSetState::dsInactive;
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_view.clear();
+        m_cur = -1;
+        m_eof = m_bof = true;
+        m_buffer.clear();
+        m_state = TDataSetState::dsInactive;
+    });
 }
 
 void TDataSet::requireActive() const
@@ -188,30 +201,35 @@ void TDataSet::requireActive() const
 
 void TDataSet::openEmpty()
 {
-    m_rows.clear();
-    m_state = TDataSetState::dsBrowse;
-    rebuildView();
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_state = TDataSetState::dsBrowse;
+        rebuildView(kFirstRow);
+    });
 }
 
 void TDataSet::loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields)
 {
-    if (adoptFields) {
-        m_fields.clear();
-        for (const TFieldDef &d : defs)
-            m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
-    }
-    m_rows = std::move(rows);
-    m_buffer.clear();
-    m_state = TDataSetState::dsBrowse;
-    rebuildView();
-    Q_EMIT rowsReset();
+    resetRows([&] {
+        if (adoptFields) {
+            m_fields.clear();
+            for (const TFieldDef &d : defs)
+                m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
+        }
+        m_rows = std::move(rows);
+        m_buffer.clear();
+        m_state = TDataSetState::dsBrowse;
+        // A new content starts on its first row, whatever row the old one
+        // stood on.
+        rebuildView(kFirstRow);
+    });
 }
 
 void TDataSet::rebuildView(int keepStorageRow)
 {
-    const int keep = keepStorageRow >= 0 ? keepStorageRow
-                                         : (m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1);
+    int keep = keepStorageRow;
+    if (keep == kKeepCurrent)
+        keep = m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1;
     m_view.clear();
     m_view.reserve(qsizetype(m_rows.size()));
     for (int i = 0; i < int(m_rows.size()); ++i)
@@ -341,31 +359,49 @@ void TDataSet::Post()
     requireActive();
     if (m_state == TDataSetState::dsInsert) {
         const int at = std::clamp(m_insertAt, 0, int(m_rows.size()));
-        m_rows.insert(m_rows.begin() + at, m_buffer);
-        m_state = TDataSetState::dsBrowse;
-        m_buffer.clear();
-        if (m_indexFieldNames.isEmpty() && !m_filtered) {
+        const auto insert = [&] {
+            m_rows.insert(m_rows.begin() + at, std::move(m_buffer));
+            m_state = TDataSetState::dsBrowse;
+            m_buffer.clear();
+        };
+        if (plainView()) {
             // Unordered and unfiltered, the view is the storage order
             // 0..n-1: it grows by one index and the new row is at `at`.
+            Q_EMIT rowAboutToBeInserted(at);
+            insert();
             m_view.append(int(m_rows.size()) - 1);
             m_bof = m_eof = false;
             m_cur = at;
+            Q_EMIT rowInserted(at);
         } else {
-            for (int &i : m_view)
-                if (i >= at)
-                    ++i;
-            rebuildView(at);
+            // Where the row shows (or whether it shows at all) is known
+            // only once the order and the filter have seen it.
+            resetRows([&] {
+                insert();
+                for (int &i : m_view)
+                    if (i >= at)
+                        ++i;
+                rebuildView(at);
+            });
         }
-        Q_EMIT rowsReset();
         Q_EMIT currentChanged(RecNo());
     } else if (m_state == TDataSetState::dsEdit) {
         const int at = m_view[m_cur];
-        m_rows[size_t(at)] = m_buffer;
-        m_state = TDataSetState::dsBrowse;
-        m_buffer.clear();
-        if (!m_indexFieldNames.isEmpty() || m_filtered)
-            rebuildView(at);
-        Q_EMIT rowsReset();
+        const auto store = [&] {
+            m_rows[size_t(at)] = std::move(m_buffer);
+            m_state = TDataSetState::dsBrowse;
+            m_buffer.clear();
+        };
+        if (plainView()) {
+            store();
+            Q_EMIT rowChanged(m_cur);
+        } else {
+            // The edit may move the row in the order or out of the filter.
+            resetRows([&] {
+                store();
+                rebuildView(at);
+            });
+        }
         Q_EMIT currentChanged(RecNo());
     }
 }
@@ -385,9 +421,10 @@ void TDataSet::Delete()
     if (m_cur < 0)
         return;
     const int at = m_view[m_cur];
-    m_rows.erase(m_rows.begin() + at);
     const int keepView = m_cur;
-    m_view.removeAt(m_cur);
+    Q_EMIT rowAboutToBeRemoved(keepView);
+    m_rows.erase(m_rows.begin() + at);
+    m_view.removeAt(keepView);
     for (int &i : m_view)
         if (i > at)
             --i;
@@ -397,7 +434,7 @@ void TDataSet::Delete()
     } else {
         m_cur = std::min(keepView, int(m_view.size()) - 1);
     }
-    Q_EMIT rowsReset();
+    Q_EMIT rowRemoved(keepView);
     Q_EMIT currentChanged(RecNo());
 }
 
@@ -405,11 +442,12 @@ void TDataSet::EmptyDataSet()
 {
     requireActive();
     Cancel();
-    m_rows.clear();
-    m_view.clear();
-    m_cur = -1;
-    m_bof = m_eof = true;
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_view.clear();
+        m_cur = -1;
+        m_bof = m_eof = true;
+    });
 }
 
 bool TDataSet::Locate(const QString &fieldName, const QVariant &value, bool caseInsensitive)
@@ -446,29 +484,38 @@ void TDataSet::SetIndexFieldNames(const QString &names)
 {
     for (const QString &n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
         FieldByName(n.trimmed());  // raises for an unknown field
-    m_indexFieldNames = names;
-    if (Active()) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active()) {
+        m_indexFieldNames = names;
+        return;
     }
+    resetRows([&] {
+        m_indexFieldNames = names;
+        rebuildView();
+    });
 }
 
 void TDataSet::SetFilter(FilterFn fn)
 {
-    m_filter = std::move(fn);
-    if (Active() && m_filtered) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active() || !m_filtered) {
+        m_filter = std::move(fn);
+        return;
     }
+    resetRows([&] {
+        m_filter = std::move(fn);
+        rebuildView();
+    });
 }
 
 void TDataSet::SetFiltered(bool on)
 {
-    m_filtered = on;
-    if (Active()) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active()) {
+        m_filtered = on;
+        return;
     }
+    resetRows([&] {
+        m_filtered = on;
+        rebuildView();
+    });
 }
 
 QVariant TDataSet::valueAt(int visibleRow, int field) const
@@ -484,20 +531,30 @@ TDataPacket TDataSet::Data() const
     p.fields = fieldDefs();
     p.rows.reserve(qsizetype(m_rows.size()));
     // The packet holds every row in storage order, whatever the filter.
+    // Rows are shared with the dataset until either side changes them.
     for (const auto &r : m_rows)
-        p.rows.append(QVariantList(r.begin(), r.end()));
+        p.rows.append(r);
     return p;
 }
 
 void TDataSet::SetData(const TDataPacket &packet)
 {
     Cancel();
+    const qsizetype np = packet.fields.size();
     if (m_fields.empty()) {
         std::vector<QVector<QVariant>> rows;
         rows.reserve(size_t(packet.rows.size()));
         for (const QVariantList &r : packet.rows) {
-            QVector<QVariant> row(packet.fields.size());
-            for (int i = 0; i < packet.fields.size(); ++i)
+            // A row already in the fields' own types is shared, not copied.
+            bool same = r.size() == np;
+            for (qsizetype i = 0; same && i < np; ++i)
+                same = TDataPacket::isCoerced(r[i], packet.fields[i].type);
+            if (same) {
+                rows.push_back(r);
+                continue;
+            }
+            QVector<QVariant> row(np);
+            for (qsizetype i = 0; i < np; ++i)
                 row[i] = TDataPacket::coerce(r.value(i), packet.fields[i].type);
             rows.push_back(std::move(row));
         }
@@ -517,10 +574,23 @@ void TDataSet::SetData(const TDataPacket &packet)
                                      .arg(objectName(), f->FieldName(), fieldTypeName(ft), fieldTypeName(pt)));
         src[f->Index()] = i;
     }
+    // The packet's fields in the declared order: rows whose values are
+    // already what the fields hold are shared with the packet.
+    const qsizetype nf = qsizetype(m_fields.size());
+    bool sameOrder = np == nf;
+    for (qsizetype i = 0; sameOrder && i < nf; ++i)
+        sameOrder = src[i] == i && packet.fields[i].type == m_fields[size_t(i)]->DataType();
     std::vector<QVector<QVariant>> rows;
     rows.reserve(size_t(packet.rows.size()));
     for (const QVariantList &r : packet.rows) {
-        QVector<QVariant> row(qsizetype(m_fields.size()));
+        bool share = sameOrder && r.size() == nf;
+        for (qsizetype i = 0; share && i < nf; ++i)
+            share = m_fields[size_t(i)]->holds(r[i]);
+        if (share) {
+            rows.push_back(r);
+            continue;
+        }
+        QVector<QVariant> row(nf);
         for (const auto &f : m_fields)
             row[f->Index()] = f->convert(r.value(src[f->Index()]));
         rows.push_back(std::move(row));

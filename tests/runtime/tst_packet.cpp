@@ -39,6 +39,7 @@ private Q_SLOTS:
     void datasetRefusesMissingOrIncompatibleFields();
     void datasetCursorAndEditing();
     void insertPlacesRowAfterCurrent();
+    void loadStartsOnFirstRow();
     void locateIndexAndFilter();
     void colourFileOnDisk();
 };
@@ -253,6 +254,28 @@ void TstPacket::insertPlacesRowAfterCurrent()
     cds.Post();
     QCOMPARE(cds.RecNo(), 3);
     QCOMPARE(cds.Data().rows[2][0].toLongLong(), 9);
+}
+
+void TstPacket::loadStartsOnFirstRow()
+{
+    // A new content puts the cursor on its first row, wherever the old
+    // one stood (the list reloaded after a save relies on it).
+    TClientDataSet cds;
+    cds.AddField(QStringLiteral("N"), TFieldType::ftInteger);
+    cds.CreateDataSet();
+    for (int i = 1; i <= 4; ++i) {
+        cds.Append();
+        cds.FieldByName(QStringLiteral("N"))->SetAsInteger(i);
+        cds.Post();
+    }
+    cds.SetRecNo(3);
+    TDataPacket p = cds.Data();
+    p.rows.prepend({qint64(0)});
+    cds.SetData(p);
+    QCOMPARE(cds.RecNo(), 1);
+    QVERIFY(cds.Bof());
+    QVERIFY(!cds.Eof());
+    QCOMPARE(cds.FieldByName(QStringLiteral("N"))->AsInteger(), 0);
 }
 
 void TstPacket::locateIndexAndFilter()
