@@ -14,6 +14,7 @@ PKGS=(
   xvfb xauth xdotool imagemagick
   fonts-wine fonts-liberation
   binutils python3
+  sqlfluff linux-perf
 )
 
 missing=()
