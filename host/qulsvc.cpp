@@ -54,11 +54,19 @@ QJsonValue resultToJson(const QVariant &v)
 
 void printResult(int32_t status, const QVariant &result)
 {
-    // Written by hand so that "status" comes first.
-    QJsonArray holder{resultToJson(result)};
-    QByteArray r = QJsonDocument(holder).toJson(QJsonDocument::Compact);
-    r = r.mid(1, r.size() - 2);  // strip the holder's brackets
-    std::printf("{\"status\":%d,\"result\":%s}\n", int(status), r.constData());
+    // Written by hand so that "status" comes first. A packet (the whole
+    // product list, say) is written straight from its rows.
+    QByteArray r;
+    if (isDataPacket(result)) {
+        r = toDataPacket(result).toJsonText();
+    } else {
+        QJsonArray holder{resultToJson(result)};
+        r = QJsonDocument(holder).toJson(QJsonDocument::Compact);
+        r = r.mid(1, r.size() - 2);  // strip the holder's brackets
+    }
+    std::printf("{\"status\":%d,\"result\":", int(status));
+    std::fwrite(r.constData(), 1, size_t(r.size()), stdout);
+    std::fputs("}\n", stdout);
 }
 
 // The packet of setProduto, from a JSON file or standard input.

@@ -1,6 +1,5 @@
 #include "DataPacket.h"
 
-#include <QJsonArray>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -11,7 +10,6 @@ const char kMagic[4] = {'Q', 'U', 'L', 'P'};
 const quint8 kVersion = 1;
 const int kMaxFields = 4096;
 const int kMaxNameBytes = 1024;
-const quint32 kMaxFieldSize = 1u << 20;
 
 class Writer {
 public:
@@ -351,7 +349,7 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
             throw EPacketError(QStringLiteral("Pacote de dados com tipo de campo %1 desconhecido.").arg(t));
         f.type = TFieldType(t);
         const quint32 size = r.u32("tamanho do campo");
-        if (size > kMaxFieldSize)
+        if (size > TDataPacket::MaxFieldSize)
             throw EPacketError(QStringLiteral("Pacote de dados com tamanho de campo inválido."));
         f.size = int(size);
         if (p.fieldIndex(f.name) >= 0)
@@ -409,103 +407,6 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
     }
     if (r.remaining() != 0)
         throw EPacketError(QStringLiteral("Pacote de dados com bytes sobrando no fim."));
-    return p;
-}
-
-QJsonObject TDataPacket::toJson() const
-{
-    QJsonArray jf;
-    for (const TFieldDef &f : fields) {
-        QJsonObject o;
-        o.insert(QStringLiteral("name"), f.name);
-        o.insert(QStringLiteral("type"), fieldTypeName(f.type));
-        if (f.type == TFieldType::ftString)
-            o.insert(QStringLiteral("size"), f.size);
-        jf.append(o);
-    }
-    QJsonArray jr;
-    for (const QVariantList &row : rows) {
-        QJsonArray a;
-        for (int i = 0; i < fields.size(); ++i) {
-            const QVariant v = i < row.size() ? coerce(row[i], fields[i].type) : QVariant();
-            if (!v.isValid()) {
-                a.append(QJsonValue::Null);
-                continue;
-            }
-            switch (fields[i].type) {
-            case TFieldType::ftString: a.append(v.toString()); break;
-            case TFieldType::ftFloat: a.append(v.toDouble()); break;
-            case TFieldType::ftInteger: a.append(double(v.toLongLong())); break;
-            case TFieldType::ftDateTime:
-                a.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-                break;
-            case TFieldType::ftBoolean: a.append(v.toBool()); break;
-            }
-        }
-        jr.append(a);
-    }
-    QJsonObject o;
-    o.insert(QStringLiteral("fields"), jf);
-    o.insert(QStringLiteral("rows"), jr);
-    return o;
-}
-
-TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
-{
-    if (!obj.value(QStringLiteral("fields")).isArray())
-        throw EPacketError(QStringLiteral("Pacote JSON sem a lista \"fields\"."));
-    TDataPacket p;
-    for (const QJsonValue &fv : obj.value(QStringLiteral("fields")).toArray()) {
-        if (!fv.isObject())
-            throw EPacketError(QStringLiteral("Pacote JSON com definição de campo inválida."));
-        const QJsonObject fo = fv.toObject();
-        TFieldDef f;
-        f.name = fo.value(QStringLiteral("name")).toString();
-        if (f.name.isEmpty())
-            throw EPacketError(QStringLiteral("Pacote JSON com campo sem nome."));
-        if (p.fieldIndex(f.name) >= 0)
-            throw EPacketError(QStringLiteral("Pacote JSON com o campo %1 repetido.").arg(f.name));
-        if (!fieldTypeFromName(fo.value(QStringLiteral("type")).toString(), &f.type))
-            throw EPacketError(QStringLiteral("Pacote JSON com tipo de campo desconhecido em %1.").arg(f.name));
-        if (f.type == TFieldType::ftString) {
-            const QJsonValue sv = fo.value(QStringLiteral("size"));
-            const double size = sv.toDouble(-1);
-            if (!sv.isDouble() || size < 0 || size > kMaxFieldSize || size != std::floor(size))
-                throw EPacketError(QStringLiteral("Pacote JSON com tamanho inválido no campo %1.").arg(f.name));
-            f.size = int(size);
-        }
-        p.fields.append(f);
-    }
-    const QJsonValue rv = obj.value(QStringLiteral("rows"));
-    if (!rv.isUndefined() && !rv.isArray())
-        throw EPacketError(QStringLiteral("Pacote JSON com \"rows\" inválido."));
-    for (const QJsonValue &row : rv.toArray()) {
-        if (!row.isArray() || row.toArray().size() != p.fields.size())
-            throw EPacketError(QStringLiteral("Pacote JSON com linha de tamanho diferente dos campos."));
-        const QJsonArray a = row.toArray();
-        QVariantList vals;
-        vals.reserve(a.size());
-        for (int i = 0; i < a.size(); ++i) {
-            const QJsonValue v = a[i];
-            if (v.isNull()) {
-                vals.append(QVariant());
-                continue;
-            }
-            const TFieldDef &f = p.fields[i];
-            bool typeOk = false;
-            switch (f.type) {
-            case TFieldType::ftString: typeOk = v.isString(); break;
-            case TFieldType::ftFloat:
-            case TFieldType::ftInteger: typeOk = v.isDouble(); break;
-            case TFieldType::ftDateTime: typeOk = v.isString(); break;
-            case TFieldType::ftBoolean: typeOk = v.isBool(); break;
-            }
-            if (!typeOk)
-                throw EPacketError(QStringLiteral("Pacote JSON com valor de tipo errado no campo %1.").arg(f.name));
-            vals.append(coerce(v.toVariant(), f.type));
-        }
-        p.rows.append(vals);
-    }
     return p;
 }
 

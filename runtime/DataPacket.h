@@ -47,6 +47,8 @@ public:
     QList<TFieldDef> fields;
     QList<QVariantList> rows;  // one value per field; an invalid QVariant is null
 
+    static constexpr quint32 MaxFieldSize = 1u << 20;  // widest text field either form accepts
+
     int fieldIndex(const QString &name) const;  // ignores letter case; -1 when absent
     bool operator==(const TDataPacket &o) const { return fields == o.fields && rows == o.rows; }
 
@@ -58,6 +60,9 @@ public:
     // JSON form: {"fields": [{"name", "type", "size"}], "rows": [[...]]}.
     QJsonObject toJson() const;
     static TDataPacket fromJson(const QJsonObject &obj);
+    // The same as compact text, the bytes QJsonDocument(toJson()) writes,
+    // made straight from the rows (no JSON objects in between).
+    QByteArray toJsonText() const;
 
     // A value converted to the field type's canonical QVariant (QString,
     // double, qint64, QDateTime, bool) or an invalid QVariant for null.

@@ -4,6 +4,7 @@
 #include "DataSet.h"
 
 #include <QJsonDocument>
+#include <cmath>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -72,6 +73,14 @@ void TstPacket::jsonRoundTrip()
     QVERIFY(o.value("rows").toArray()[1].toArray()[0].isNull());
     const TDataPacket back = TDataPacket::fromJson(QJsonDocument::fromJson(QJsonDocument(o).toJson()).object());
     QCOMPARE(back.encode(), p.encode());
+
+    // The text written straight from the rows is the document's text,
+    // escapes, non-ASCII text and numbers included.
+    TDataPacket t = p;
+    t.rows.append({QStringLiteral("a\"b\\c\n\t\x01\x7f é \U0001F600 ") + QChar(0xd800), 1e21, qint64(1) << 60,
+                   QDateTime(QDate(2024, 2, 29), QTime(0, 0)), false});
+    t.rows.append({QStringLiteral("x"), std::nan(""), qint64(3), QVariant(), QVariant()});
+    QCOMPARE(t.toJsonText(), QJsonDocument(t.toJson()).toJson(QJsonDocument::Compact));
 }
 
 void TstPacket::variantTellsPacketFromText()

@@ -1,0 +1,226 @@
+// The JSON form of the data packet: {"fields": [{"name", "size", "type"}],
+// "rows": [[...]]}, for tools and tests. toJsonText() writes the compact
+// text straight from the rows, as QJsonDocument would write toJson(), for
+// packets of any size.
+#include "DataPacket.h"
+
+#include <QJsonArray>
+#include <cmath>
+
+QJsonObject TDataPacket::toJson() const
+{
+    QJsonArray jf;
+    for (const TFieldDef &f : fields) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), f.name);
+        o.insert(QStringLiteral("type"), fieldTypeName(f.type));
+        if (f.type == TFieldType::ftString)
+            o.insert(QStringLiteral("size"), f.size);
+        jf.append(o);
+    }
+    QJsonArray jr;
+    for (const QVariantList &row : rows) {
+        QJsonArray a;
+        for (int i = 0; i < fields.size(); ++i) {
+            const QVariant v = i < row.size() ? coerce(row[i], fields[i].type) : QVariant();
+            if (!v.isValid()) {
+                a.append(QJsonValue::Null);
+                continue;
+            }
+            switch (fields[i].type) {
+            case TFieldType::ftString: a.append(v.toString()); break;
+            case TFieldType::ftFloat: a.append(v.toDouble()); break;
+            case TFieldType::ftInteger: a.append(double(v.toLongLong())); break;
+            case TFieldType::ftDateTime:
+                a.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+                break;
+            case TFieldType::ftBoolean: a.append(v.toBool()); break;
+            }
+        }
+        jr.append(a);
+    }
+    QJsonObject o;
+    o.insert(QStringLiteral("fields"), jf);
+    o.insert(QStringLiteral("rows"), jr);
+    return o;
+}
+
+TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
+{
+    if (!obj.value(QStringLiteral("fields")).isArray())
+        throw EPacketError(QStringLiteral("Pacote JSON sem a lista \"fields\"."));
+    TDataPacket p;
+    for (const QJsonValue &fv : obj.value(QStringLiteral("fields")).toArray()) {
+        if (!fv.isObject())
+            throw EPacketError(QStringLiteral("Pacote JSON com definição de campo inválida."));
+        const QJsonObject fo = fv.toObject();
+        TFieldDef f;
+        f.name = fo.value(QStringLiteral("name")).toString();
+        if (f.name.isEmpty())
+            throw EPacketError(QStringLiteral("Pacote JSON com campo sem nome."));
+        if (p.fieldIndex(f.name) >= 0)
+            throw EPacketError(QStringLiteral("Pacote JSON com o campo %1 repetido.").arg(f.name));
+        if (!fieldTypeFromName(fo.value(QStringLiteral("type")).toString(), &f.type))
+            throw EPacketError(QStringLiteral("Pacote JSON com tipo de campo desconhecido em %1.").arg(f.name));
+        if (f.type == TFieldType::ftString) {
+            const QJsonValue sv = fo.value(QStringLiteral("size"));
+            const double size = sv.toDouble(-1);
+            if (!sv.isDouble() || size < 0 || size > TDataPacket::MaxFieldSize || size != std::floor(size))
+                throw EPacketError(QStringLiteral("Pacote JSON com tamanho inválido no campo %1.").arg(f.name));
+            f.size = int(size);
+        }
+        p.fields.append(f);
+    }
+    const QJsonValue rv = obj.value(QStringLiteral("rows"));
+    if (!rv.isUndefined() && !rv.isArray())
+        throw EPacketError(QStringLiteral("Pacote JSON com \"rows\" inválido."));
+    for (const QJsonValue &row : rv.toArray()) {
+        if (!row.isArray() || row.toArray().size() != p.fields.size())
+            throw EPacketError(QStringLiteral("Pacote JSON com linha de tamanho diferente dos campos."));
+        const QJsonArray a = row.toArray();
+        QVariantList vals;
+        vals.reserve(a.size());
+        for (int i = 0; i < a.size(); ++i) {
+            const QJsonValue v = a[i];
+            if (v.isNull()) {
+                vals.append(QVariant());
+                continue;
+            }
+            const TFieldDef &f = p.fields[i];
+            bool typeOk = false;
+            switch (f.type) {
+            case TFieldType::ftString: typeOk = v.isString(); break;
+            case TFieldType::ftFloat:
+            case TFieldType::ftInteger: typeOk = v.isDouble(); break;
+            case TFieldType::ftDateTime: typeOk = v.isString(); break;
+            case TFieldType::ftBoolean: typeOk = v.isBool(); break;
+            }
+            if (!typeOk)
+                throw EPacketError(QStringLiteral("Pacote JSON com valor de tipo errado no campo %1.").arg(f.name));
+            vals.append(coerce(v.toVariant(), f.type));
+        }
+        p.rows.append(vals);
+    }
+    return p;
+}
+
+namespace {
+
+char hexDigit(unsigned v)
+{
+    return char(v < 10 ? '0' + v : 'a' + v - 10);
+}
+
+void escapeUnit(QByteArray &out, char16_t u)
+{
+    out.append("\\u", 2);
+    out.append(hexDigit((u >> 12) & 0xf));
+    out.append(hexDigit((u >> 8) & 0xf));
+    out.append(hexDigit((u >> 4) & 0xf));
+    out.append(hexDigit(u & 0xf));
+}
+
+// A JSON string: quotes, backslashes and control characters escaped, the
+// rest in UTF-8; a surrogate without its pair as an escape.
+void appendString(QByteArray &out, QStringView s)
+{
+    out.append('"');
+    const char16_t *p = s.utf16(), *const end = p + s.size();
+    while (p < end) {
+        const char16_t u = *p++;
+        if (u < 0x80) {
+            if (u >= 0x20 && u != '"' && u != '\\') {
+                out.append(char(u));
+                continue;
+            }
+            out.append('\\');
+            switch (u) {
+            case '"': out.append('"'); break;
+            case '\\': out.append('\\'); break;
+            case 0x8: out.append('b'); break;
+            case 0xc: out.append('f'); break;
+            case 0xa: out.append('n'); break;
+            case 0xd: out.append('r'); break;
+            case 0x9: out.append('t'); break;
+            default:
+                out.append("u00", 3);
+                out.append(hexDigit(u >> 4));
+                out.append(hexDigit(u & 0xf));
+            }
+        } else if (u < 0x800) {
+            out.append(char(0xc0 | (u >> 6)));
+            out.append(char(0x80 | (u & 0x3f)));
+        } else if (u >= 0xd800 && u <= 0xdfff) {
+            if (u <= 0xdbff && p < end && *p >= 0xdc00 && *p <= 0xdfff) {
+                const char32_t c = 0x10000 + ((char32_t(u) - 0xd800) << 10) + (char32_t(*p++) - 0xdc00);
+                out.append(char(0xf0 | (c >> 18)));
+                out.append(char(0x80 | ((c >> 12) & 0x3f)));
+                out.append(char(0x80 | ((c >> 6) & 0x3f)));
+                out.append(char(0x80 | (c & 0x3f)));
+            } else {
+                escapeUnit(out, u);
+            }
+        } else {
+            out.append(char(0xe0 | (u >> 12)));
+            out.append(char(0x80 | ((u >> 6) & 0x3f)));
+            out.append(char(0x80 | (u & 0x3f)));
+        }
+    }
+    out.append('"');
+}
+
+void appendNumber(QByteArray &out, double d)
+{
+    if (std::isfinite(d))
+        out.append(QByteArray::number(d, 'g', QLocale::FloatingPointShortest));
+    else
+        out.append("null", 4);
+}
+
+}  // namespace
+
+QByteArray TDataPacket::toJsonText() const
+{
+    QByteArray out;
+    out.reserve(64 + fields.size() * 48 + rows.size() * (2 + fields.size() * 12));
+    out.append("{\"fields\":[", 11);
+    for (int i = 0; i < fields.size(); ++i) {
+        const TFieldDef &f = fields[i];
+        out.append(i ? ",{\"name\":" : "{\"name\":");
+        appendString(out, f.name);
+        if (f.type == TFieldType::ftString) {
+            out.append(",\"size\":", 8);
+            out.append(QByteArray::number(f.size));
+        }
+        out.append(",\"type\":", 8);
+        appendString(out, fieldTypeName(f.type));
+        out.append('}');
+    }
+    out.append("],\"rows\":[", 10);
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QVariantList &row = rows[r];
+        out.append(r ? ",[" : "[");
+        for (int i = 0; i < fields.size(); ++i) {
+            if (i)
+                out.append(',');
+            const QVariant &raw = i < row.size() ? row[i] : QVariant();
+            const QVariant v = isCoerced(raw, fields[i].type) ? raw : coerce(raw, fields[i].type);
+            if (!v.isValid()) {
+                out.append("null", 4);
+                continue;
+            }
+            switch (fields[i].type) {
+            case TFieldType::ftString: appendString(out, *static_cast<const QString *>(v.constData())); break;
+            case TFieldType::ftFloat: appendNumber(out, v.toDouble()); break;
+            case TFieldType::ftInteger: appendNumber(out, double(v.toLongLong())); break;
+            case TFieldType::ftDateTime:
+                appendString(out, v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+                break;
+            case TFieldType::ftBoolean: out.append(v.toBool() ? "true" : "false"); break;
+            }
+        }
+        out.append(']');
+    }
+    out.append("]}", 2);
+    return out;
+}
