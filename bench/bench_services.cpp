@@ -31,7 +31,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -302,12 +301,12 @@ int main(int argc, char **argv)
             QByteArray bytes;
             codifica.push_back(mede([&] { bytes = pk.encode(); }));
             decodifica.push_back(mede([&] { TDataPacket::decode(bytes); }));
-            json.push_back(mede([&] { QJsonDocument(pk.toJson()).toJson(QJsonDocument::Compact); }));
+            json.push_back(mede([&] { pk.toJsonText(); }));
         }
         linha(n, "  comando e leitura do resultado", mediana(leitura), p);
         linha(n, "  pacote: codificar", mediana(codifica), p);
         linha(n, "  pacote: decodificar", mediana(decodifica), p);
-        linha(n, "  pacote: forma JSON", mediana(json), p);
+        linha(n, "  pacote: texto JSON (qulsvc)", mediana(json), p);
         std::printf("%-8d pico de memória do processo até aqui: %ld KiB\n", n, picoMemoriaKb());
 
         if (n == sizes.last() && saves > 0) {

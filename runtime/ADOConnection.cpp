@@ -233,6 +233,7 @@ void TADOConnection::Open()
                 QSqlDatabase::removeDatabase(m_name);
                 throw EADOError(QStringLiteral("Não foi possível preparar a conexão SQLite."));
             }
+            m_sqlite = h;
         } else if (t.dialectFromServer) {
             SQLHANDLE h = handleOf<SQLHANDLE>(db, "SQLHANDLE");
             SQLCHAR name[256] = {0};
@@ -277,6 +278,7 @@ void TADOConnection::Close()
     m_open = false;
     m_odbcInTrans = false;
     m_dialect = TDialect::Unknown;
+    m_sqlite = nullptr;
 }
 
 void TADOConnection::attach(TADOStatement *s)

@@ -5,6 +5,7 @@
 #include "DataPacket.h"
 
 #include <QJsonArray>
+#include <charconv>
 #include <cmath>
 
 QJsonObject TDataPacket::toJson() const
@@ -111,70 +112,91 @@ char hexDigit(unsigned v)
     return char(v < 10 ? '0' + v : 'a' + v - 10);
 }
 
-void escapeUnit(QByteArray &out, char16_t u)
+char *escapeUnit(char *w, char16_t u)
 {
-    out.append("\\u", 2);
-    out.append(hexDigit((u >> 12) & 0xf));
-    out.append(hexDigit((u >> 8) & 0xf));
-    out.append(hexDigit((u >> 4) & 0xf));
-    out.append(hexDigit(u & 0xf));
+    *w++ = '\\';
+    *w++ = 'u';
+    *w++ = hexDigit((u >> 12) & 0xf);
+    *w++ = hexDigit((u >> 8) & 0xf);
+    *w++ = hexDigit((u >> 4) & 0xf);
+    *w++ = hexDigit(u & 0xf);
+    return w;
 }
 
 // A JSON string: quotes, backslashes and control characters escaped, the
-// rest in UTF-8; a surrogate without its pair as an escape.
+// rest in UTF-8; a surrogate without its pair as an escape. Written into
+// room made at the end of `out` (at most 6 bytes per unit), then trimmed.
 void appendString(QByteArray &out, QStringView s)
 {
-    out.append('"');
+    const qsizetype start = out.size();
+    out.resize(start + 6 * s.size() + 2);
+    char *w = out.data() + start;
+    *w++ = '"';
     const char16_t *p = s.utf16(), *const end = p + s.size();
     while (p < end) {
         const char16_t u = *p++;
         if (u < 0x80) {
             if (u >= 0x20 && u != '"' && u != '\\') {
-                out.append(char(u));
+                *w++ = char(u);
                 continue;
             }
-            out.append('\\');
+            *w++ = '\\';
             switch (u) {
-            case '"': out.append('"'); break;
-            case '\\': out.append('\\'); break;
-            case 0x8: out.append('b'); break;
-            case 0xc: out.append('f'); break;
-            case 0xa: out.append('n'); break;
-            case 0xd: out.append('r'); break;
-            case 0x9: out.append('t'); break;
+            case '"': *w++ = '"'; break;
+            case '\\': *w++ = '\\'; break;
+            case 0x8: *w++ = 'b'; break;
+            case 0xc: *w++ = 'f'; break;
+            case 0xa: *w++ = 'n'; break;
+            case 0xd: *w++ = 'r'; break;
+            case 0x9: *w++ = 't'; break;
             default:
-                out.append("u00", 3);
-                out.append(hexDigit(u >> 4));
-                out.append(hexDigit(u & 0xf));
+                *w++ = 'u';
+                *w++ = '0';
+                *w++ = '0';
+                *w++ = hexDigit(u >> 4);
+                *w++ = hexDigit(u & 0xf);
             }
         } else if (u < 0x800) {
-            out.append(char(0xc0 | (u >> 6)));
-            out.append(char(0x80 | (u & 0x3f)));
+            *w++ = char(0xc0 | (u >> 6));
+            *w++ = char(0x80 | (u & 0x3f));
         } else if (u >= 0xd800 && u <= 0xdfff) {
             if (u <= 0xdbff && p < end && *p >= 0xdc00 && *p <= 0xdfff) {
                 const char32_t c = 0x10000 + ((char32_t(u) - 0xd800) << 10) + (char32_t(*p++) - 0xdc00);
-                out.append(char(0xf0 | (c >> 18)));
-                out.append(char(0x80 | ((c >> 12) & 0x3f)));
-                out.append(char(0x80 | ((c >> 6) & 0x3f)));
-                out.append(char(0x80 | (c & 0x3f)));
+                *w++ = char(0xf0 | (c >> 18));
+                *w++ = char(0x80 | ((c >> 12) & 0x3f));
+                *w++ = char(0x80 | ((c >> 6) & 0x3f));
+                *w++ = char(0x80 | (c & 0x3f));
             } else {
-                escapeUnit(out, u);
+                w = escapeUnit(w, u);
             }
         } else {
-            out.append(char(0xe0 | (u >> 12)));
-            out.append(char(0x80 | ((u >> 6) & 0x3f)));
-            out.append(char(0x80 | (u & 0x3f)));
+            *w++ = char(0xe0 | (u >> 12));
+            *w++ = char(0x80 | ((u >> 6) & 0x3f));
+            *w++ = char(0x80 | (u & 0x3f));
         }
     }
-    out.append('"');
+    *w++ = '"';
+    out.truncate(w - out.constData());
 }
 
+// Numbers as QJsonDocument writes them: whole numbers that a double holds
+// exactly as integers, others in the shortest form that reads back the
+// same. Below 1e15 the standard library's shortest form is that text and
+// much cheaper; larger fractions go through Qt's own.
 void appendNumber(QByteArray &out, double d)
 {
-    if (std::isfinite(d))
-        out.append(QByteArray::number(d, 'g', QLocale::FloatingPointShortest));
-    else
+    char buf[32];
+    if (!std::isfinite(d)) {
         out.append("null", 4);
+    } else if (d == std::trunc(d) && std::fabs(d) <= 9007199254740992.0) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, qint64(d));
+        out.append(buf, r.ptr - buf);
+    } else if (std::fabs(d) < 1e15) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, d);
+        out.append(buf, r.ptr - buf);
+    } else {
+        out.append(QByteArray::number(d, 'g', QLocale::FloatingPointShortest));
+    }
 }
 
 }  // namespace

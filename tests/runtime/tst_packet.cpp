@@ -80,6 +80,10 @@ void TstPacket::jsonRoundTrip()
     t.rows.append({QStringLiteral("a\"b\\c\n\t\x01\x7f é \U0001F600 ") + QChar(0xd800), 1e21, qint64(1) << 60,
                    QDateTime(QDate(2024, 2, 29), QTime(0, 0)), false});
     t.rows.append({QStringLiteral("x"), std::nan(""), qint64(3), QVariant(), QVariant()});
+    for (double d : {0.0, -0.0, 120.0, 1e8, 123456789.0, 1e-5, 1e-7, 5e-324, 592.75, 0.1, 1e15, 9.999999999999998e14,
+                     9007199254740992.0, 9007199254740994.0, -9007199254740992.0, 4503599627370495.5,
+                     12345678901234567890.0, -1.7976931348623157e308})
+        t.rows.append({QStringLiteral("n"), d, qint64(d > -9e18 && d < 9e18 ? qint64(d) : 0), QVariant(), true});
     QCOMPARE(t.toJsonText(), QJsonDocument(t.toJson()).toJson(QJsonDocument::Compact));
 }
 
