@@ -12,6 +12,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 enum class TFieldType : quint8 {
     ftString = 1,
@@ -61,8 +62,10 @@ public:
     QJsonObject toJson() const;
     static TDataPacket fromJson(const QJsonObject &obj);
     // The same as compact text, the bytes QJsonDocument(toJson()) writes,
-    // made straight from the rows (no JSON objects in between).
+    // made straight from the rows (no JSON objects in between); the second
+    // form hands the text to `write` piece by piece as it is made.
     QByteArray toJsonText() const;
+    void writeJsonText(const std::function<void(const char *bytes, qsizetype size)> &write) const;
 
     // A value converted to the field type's canonical QVariant (QString,
     // double, qint64, QDateTime, bool) or an invalid QVariant for null.

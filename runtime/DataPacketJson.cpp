@@ -1,7 +1,7 @@
 // The JSON form of the data packet: {"fields": [{"name", "size", "type"}],
 // "rows": [[...]]}, for tools and tests. toJsonText() writes the compact
 // text straight from the rows, as QJsonDocument would write toJson(), for
-// packets of any size.
+// packets of any size (writeJsonText hands it over in pieces).
 #include "DataPacket.h"
 
 #include <QJsonArray>
@@ -203,8 +203,22 @@ void appendNumber(QByteArray &out, double d)
 
 QByteArray TDataPacket::toJsonText() const
 {
+    QByteArray all;
+    writeJsonText([&all](const char *bytes, qsizetype size) { all.append(bytes, size); });
+    return all;
+}
+
+void TDataPacket::writeJsonText(const std::function<void(const char *, qsizetype)> &write) const
+{
+    // Written in pieces of about this size, so that a large packet never
+    // becomes one large text in memory.
+    constexpr qsizetype kPiece = 64 * 1024;
     QByteArray out;
-    out.reserve(64 + fields.size() * 48 + rows.size() * (2 + fields.size() * 12));
+    out.reserve(kPiece + 4096);
+    const auto flush = [&] {
+        write(out.constData(), out.size());
+        out.truncate(0);
+    };
     out.append("{\"fields\":[", 11);
     for (int i = 0; i < fields.size(); ++i) {
         const TFieldDef &f = fields[i];
@@ -220,6 +234,8 @@ QByteArray TDataPacket::toJsonText() const
     }
     out.append("],\"rows\":[", 10);
     for (qsizetype r = 0; r < rows.size(); ++r) {
+        if (out.size() >= kPiece)
+            flush();
         const QVariantList &row = rows[r];
         out.append(r ? ",[" : "[");
         for (int i = 0; i < fields.size(); ++i) {
@@ -244,5 +260,5 @@ QByteArray TDataPacket::toJsonText() const
         out.append(']');
     }
     out.append("]}", 2);
-    return out;
+    flush();
 }

@@ -98,12 +98,16 @@ QVariant TSqliteStatement::value(int column, TextCache *cache) const
     }
     const char *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
     const int bytes = sqlite3_column_bytes(m_stmt, column);
-    if (!cache || bytes > 24)
+    if (!cache || bytes > 24 || (cache->looked >= 256 && cache->found * 8 < cache->looked))
         return QString::fromUtf8(text, bytes);
+    ++cache->looked;
     const QUtf8StringView view(text, bytes);
-    for (int i = 0; i < cache->used; ++i)
-        if (QAnyStringView::equal(view, cache->recent[size_t(i)]))
+    for (int i = 0; i < cache->used; ++i) {
+        if (QAnyStringView::equal(view, cache->recent[size_t(i)])) {
+            ++cache->found;
             return cache->recent[size_t(i)];
+        }
+    }
     const int n = int(cache->recent.size());
     QString &slot = cache->recent[size_t(cache->next)];
     cache->next = (cache->next + 1) % n;

@@ -34,9 +34,12 @@ public:
     QString columnName(int column) const;
 
     // Recent short texts of one column, shared by the rows that repeat them.
+    // A column whose texts hardly repeat (codes, names) stops being looked
+    // up after a while.
     struct TextCache {
         std::array<QString, 4> recent;
         int used = 0, next = 0;
+        int looked = 0, found = 0;
     };
     // The value of a column of the current row: an invalid QVariant for
     // null, qlonglong, double, QString or QByteArray.
