@@ -14,7 +14,7 @@ PKGS=(
   xvfb xauth xdotool imagemagick
   fonts-wine fonts-liberation
   binutils python3
-  sqlfluff linux-perf
+  sqlfluff sqlite3
 )
 
 missing=()
