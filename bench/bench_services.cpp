@@ -241,6 +241,8 @@ int main(int argc, char **argv)
                 qPrintable(engine), reps);
     std::printf("%-8s %-34s %9s %9s %8s %8s %7s %7s\n", "produtos", "caminho", "parede", "cpu", "us/prod", "cpu/prod",
                 "x piso", "x cpu");
+    if (postgres)
+        std::printf("(cpu counts the client process only: the server's work is in the wall time alone)\n");
     for (int n : sizes) {
         const Loja loja = criaLoja(postgres, pg, dir, n);
         SetStringConexQul(loja.cs);
