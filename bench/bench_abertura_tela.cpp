@@ -1,12 +1,19 @@
 // Time from CriaTelaQul00002 to the product list painted on the screen,
-// on SQLite store databases of a given number of products. Also the time
-// of getProduto alone, which the opening runs once.
+// on SQLite store databases of a given number of products; then, on the
+// open screen, a save followed by the reloaded list (the screen reloads
+// the whole list after a save) until the grid is painted again, split into
+// the save, getProduto and the load into cdsProduto; getProduto alone on a
+// connected data module; and the peak memory of the process.
 //
 //   bench_abertura_tela [N ...] [--reps R]     (default: 1000 10000, 3 reps)
 //
+// The peak memory is the process's so far: run one size alone
+// (bench_abertura_tela 50000) for the screen's peak at that size.
 // Runs under any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 
+#include "BenchClock.h"
 #include "Cli_qul00002.h"
+#include "ProductPacket.h"
 #include "QulShared.h"
 #include "BgrColor.h"
 #include "BlendedControls.h"
@@ -91,23 +98,59 @@ QString criaLoja(const QString &dir, int n)
     return QStringLiteral("Provider=SQLite;Data Source=%1").arg(path);
 }
 
-// Watches for the first paint of the grid's viewport.
+// Watches the grid's viewport: the first paint ends the opening; then a
+// save and the reloaded list run on the open screen, and the next paint
+// ends them.
 class Observador : public QObject {
 public:
     QElapsedTimer relogio;
     qint64 pintado = -1;
+    double gravacao = -1, servico = -1, carga = -1, recarga = -1;
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (pintado < 0 && e->type() == QEvent::Paint && frmCadProd && o == frmCadProd->dbgProduto->viewport()) {
+        if (e->type() != QEvent::Paint || !frmCadProd || o != frmCadProd->dbgProduto->viewport())
+            return false;
+        if (pintado < 0) {
             pintado = relogio.elapsed();
+            QTimer::singleShot(0, frmCadProd, [this] { gravaERecarrega(); });
+        } else if (carga >= 0 && recarga < 0) {
+            recarga = double(m_recarga.nsecsElapsed()) / 1e6;
             QTimer::singleShot(0, frmCadProd, [] {
                 if (frmCadProd)
                     frmCadProd->sbtSairClick(nullptr);
             });
         }
         return false;
+    }
+
+private:
+    QElapsedTimer m_recarga;
+
+    // What the screen does after confirming an edit: setProduto, then the
+    // whole list again through getProduto into cdsProduto, first row current.
+    void gravaERecarrega()
+    {
+        TClientDataSet *cds = frmCadProd->cdsProduto;
+        cds->SetRecNo(cds->RecordCount() / 2);
+        QVariantMap valores;
+        for (int i = 0; i < cds->FieldCount(); ++i)
+            valores.insert(cds->Fields(i)->FieldName(), cds->Fields(i)->Value());
+        valores.insert(QStringLiteral("NMPRODUTO"), QStringLiteral("Produto alterado"));
+        const QVariant pacote = fromDataPacket(productPacket({valores}));
+        m_recarga.start();
+        QVariant out;
+        if (setProduto(&pacote, u"E", &out) != 0 || out.isValid())
+            throw std::runtime_error("setProduto falhou: " + out.toString().toStdString());
+        gravacao = double(m_recarga.nsecsElapsed()) / 1e6;
+        QVariant resultado;
+        if (getProduto(u"T", &resultado) != 0 || !isDataPacket(resultado))
+            throw std::runtime_error("getProduto falhou");
+        servico = double(m_recarga.nsecsElapsed()) / 1e6 - gravacao;
+        cds->SetData(toDataPacket(resultado));
+        cds->First();
+        carga = double(m_recarga.nsecsElapsed()) / 1e6 - gravacao - servico;
     }
 };
 
@@ -144,11 +187,13 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     SetProgramDir(dir.path());
-    std::printf("%-10s %28s %18s\n", "produtos", "CriaTela->lista pintada (ms)", "getProduto (ms)");
+    std::printf("%-9s %11s %11s %11s %11s %11s %11s %12s %10s\n", "produtos", "abertura", "gravar+lista",
+                "  gravar", "  getProduto", "  carga", "  pintura", "getProduto*", "pico KiB");
+    std::printf("%-9s %11s %11s %11s %11s %11s %11s %12s\n", "", "ms", "ms", "ms", "ms", "ms", "ms", "ms");
     try {
         for (int n : tamanhos) {
             SetStringConexQul(criaLoja(dir.path(), n));
-            std::vector<double> abertura, servico;
+            std::vector<double> abertura, recarga, gravacao, servicoTela, carga, pintura, servico;
             for (int r = 0; r < reps; ++r) {
                 Observador obs;
                 app.installEventFilter(&obs);
@@ -156,9 +201,14 @@ int main(int argc, char **argv)
                 QVariant io;
                 Cli_Qul00002::CriaTelaQul00002({}, io);
                 app.removeEventFilter(&obs);
-                if (obs.pintado < 0)
+                if (obs.pintado < 0 || obs.recarga < 0)
                     throw std::runtime_error("a lista não foi pintada");
                 abertura.push_back(double(obs.pintado));
+                recarga.push_back(obs.recarga);
+                gravacao.push_back(obs.gravacao);
+                servicoTela.push_back(obs.servico);
+                carga.push_back(obs.carga);
+                pintura.push_back(obs.recarga - obs.gravacao - obs.servico - obs.carga);
 
                 // The read service alone, on a connected data module.
                 rdmCadProd = new TrdmCadProd(nullptr);
@@ -171,12 +221,16 @@ int main(int argc, char **argv)
                 delete rdmCadProd;
                 rdmCadProd = nullptr;
             }
-            std::printf("%-10d %28.1f %18.1f\n", n, mediana(abertura), mediana(servico));
+            std::printf("%-9d %11.1f %11.1f %11.1f %11.1f %11.1f %11.1f %12.1f %10ld\n", n, mediana(abertura),
+                        mediana(recarga), mediana(gravacao), mediana(servicoTela), mediana(carga), mediana(pintura),
+                        mediana(servico), picoMemoriaKb());
             std::fflush(stdout);
         }
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench_abertura_tela: %s\n", e.what());
         return 1;
     }
+    std::printf("gravar+lista = gravar + getProduto + carga (SetData e First no cdsProduto) + pintura;\n"
+                "getProduto* = o serviço sozinho num módulo de dados conectado; medianas de %d aberturas\n", reps);
     return 0;
 }

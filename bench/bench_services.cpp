@@ -1,38 +1,42 @@
-// Throughput of the product data services on a generated catalogue:
-// getProduto("T") over the whole list, and inserts, updates and deletes
-// through setProduto / setDelProduto, with statements per call and memory.
+// The product data services on generated stores of several sizes.
 //
-//   bench_services [--engine sqlite|postgresql|odbc] [--products N] [--saves K] [--odbc-keys "K=V;..."]
+// For each size: getProduto("T") in this process, through qulsvc end to end
+// (start, call, JSON printed) and, once, the row-by-row merge it replaced;
+// beside them the floor, the engine's own shell (sqlite3 or psql) running
+// the same statement on the same store and printing every row, in the same
+// run so that the ratios hold on a busy machine. Then where the time of a
+// call goes (statement and result reading, packet encode and decode, JSON
+// form), and at the largest size inserts, updates and deletes through
+// setProduto / setDelProduto.
+//
+//   bench_services [--engine sqlite|postgresql] [--products 1000,10000,50000]
+//                  [--reps 5] [--saves 200] [--perfil]
+//
+// --perfil runs getProduto alone, reps times per size, for a profiler
+// (perf record -g bench_services --perfil ...).
+//
 // PostgreSQL is reached through QUL_PG_TEST (as the tests do); the
-// benchmark creates and drops a database of its own there. odbc reaches
-// that same database through QODBC and the PostgreSQL ODBC driver, from a
-// DSN in an odbc.ini of its own; --odbc-keys adds keys for the ODBC
-// driver to the connection string.
+// benchmark creates and drops databases of its own there. For SQLite the
+// floor's statement orders by CAST(... AS NUMERIC): the shell lacks the
+// connection's TO_NUMBER.
 
+#include "BenchClock.h"
 #include "ConnectionString.h"
-#include "QulShared.h"
+#include "ProductList.h"
 #include "ProductPacket.h"
-#include "TrdmCadProd.h"
-#include "StoreDb.h"
+#include "QulShared.h"
 #include "Srv_qul00002.h"
+#include "StoreDb.h"
+#include "TrdmCadProd.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-long peakRssKb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void must(QSqlQuery &q, const QString &sql)
 {
@@ -70,6 +74,8 @@ void generate(QSqlDatabase db, int n)
         }
     }
     db.commit();
+    if (db.driverName() == QLatin1String("QPSQL"))
+        must(q, QStringLiteral("ANALYZE"));
 }
 
 TDataPacket packet(const QString &code, const QString &reduced)
@@ -88,6 +94,111 @@ TDataPacket packet(const QString &code, const QString &reduced)
                            {"CDPORIMPPROD", "0"}}});
 }
 
+// A store of one size on the chosen engine.
+struct Loja {
+    QString cs;           // ADO connection string for the module
+    QStringList shell;    // the engine's shell; it reads the script from its standard input
+    QStringList shellEnv;
+    QString pgDb;
+    bool postgres = false;
+};
+
+struct Pg {
+    QString host, port, user, password;
+};
+
+Loja criaLoja(bool postgres, const Pg &pg, const QTemporaryDir &dir, int n)
+{
+    Loja loja;
+    loja.postgres = postgres;
+    const QString conn = QStringLiteral("gen%1").arg(n);
+    {
+        QSqlDatabase db;
+        if (postgres) {
+            loja.pgDb = QStringLiteral("qul_bench_%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
+            {
+                QSqlDatabase admin = QSqlDatabase::database(QStringLiteral("admin"));
+                QSqlQuery q(admin);
+                must(q, QStringLiteral("CREATE DATABASE %1").arg(loja.pgDb));
+            }
+            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), conn);
+            db.setHostName(pg.host);
+            db.setPort(pg.port.toInt());
+            db.setUserName(pg.user);
+            db.setPassword(pg.password);
+            db.setDatabaseName(loja.pgDb);
+            loja.cs = QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4;Password=\"%5\"")
+                          .arg(pg.host, pg.port, loja.pgDb, pg.user, pg.password);
+            loja.shell = {QStringLiteral("psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
+                          QStringLiteral("-t"), QStringLiteral("-h"), pg.host, QStringLiteral("-p"), pg.port,
+                          QStringLiteral("-U"), pg.user, QStringLiteral("-d"), loja.pgDb};
+            loja.shellEnv = {QStringLiteral("PGPASSWORD=") + pg.password};
+        } else {
+            const QString path = dir.filePath(QStringLiteral("loja%1.db").arg(n));
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), conn);
+            db.setDatabaseName(path);
+            loja.cs = QStringLiteral("Provider=SQLite;Data Source=%1").arg(path);
+            loja.shell = {QStringLiteral("sqlite3"), QStringLiteral("-batch"), path};
+        }
+        if (!db.open()) {
+            std::fprintf(stderr, "%s\n", qPrintable(db.lastError().text()));
+            std::exit(1);
+        }
+        StoreDb::createSchema(db, postgres ? StoreDb::Engine::PostgreSQL : StoreDb::Engine::SQLite);
+        generate(db, n);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(conn);
+    return loja;
+}
+
+void apagaLoja(const Loja &loja)
+{
+    if (loja.pgDb.isEmpty())
+        return;
+    QSqlQuery q(QSqlDatabase::database(QStringLiteral("admin")));
+    must(q, QStringLiteral("DROP DATABASE %1").arg(loja.pgDb));
+}
+
+// The floor's script: the statement getProduto runs, with "T" bound, for
+// the engine's shell.
+QString scriptDoPiso(const Loja &loja, const QString &dir)
+{
+    QString sql = rdmCadProd->adqProdutoLista->effectiveText();
+    QString script;
+    if (loja.postgres) {
+        sql.replace(QLatin1String(":P_CDPRODUTO"), QLatin1String("$1"));
+        script = QStringLiteral("PREPARE lista(varchar) AS\n%1;\nEXECUTE lista('T');\n").arg(sql);
+    } else {
+        sql.replace(QLatin1String("TO_NUMBER(P.CDPRODINTE)"), QLatin1String("CAST(P.CDPRODINTE AS NUMERIC)"));
+        script = QStringLiteral(".parameter set :P_CDPRODUTO 'T'\n%1;\n").arg(sql);
+    }
+    const QString path = QDir(dir).filePath(QStringLiteral("piso.sql"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(script.toUtf8()) < 0) {
+        std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    return path;
+}
+
+void linha(int n, const char *caminho, const Tempo &t, const Tempo &piso, const QString &extra = QString())
+{
+    std::printf("%-8d %-34s %9.1f %9.1f %8.2f %8.2f %7.2f %7.2f  %s\n", n, caminho, t.parede, t.processo,
+                1000.0 * t.parede / n, 1000.0 * t.processo / n, piso.parede > 0 ? t.parede / piso.parede : 0.0,
+                piso.processo > 0 ? t.processo / piso.processo : 0.0, qPrintable(extra));
+    std::fflush(stdout);
+}
+
+QList<int> tamanhos(const QString &s)
+{
+    QList<int> out;
+    for (const QString &p : s.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (p.toInt() > 0)
+            out.append(p.toInt());
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -95,123 +206,145 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     registerDataPacketType();
     QString engine = QStringLiteral("sqlite");
-    int products = 10000, saves = 500;
-    QString odbcKeys;
+    QList<int> sizes{1000, 10000, 50000};
+    int saves = 200, reps = 5;
     const QStringList a = app.arguments();
+    const bool perfil = a.contains(QStringLiteral("--perfil"));
     for (int k = 1; k + 1 < a.size(); k += 2) {
         if (a[k] == QLatin1String("--engine")) engine = a[k + 1];
-        else if (a[k] == QLatin1String("--products")) products = a[k + 1].toInt();
+        else if (a[k] == QLatin1String("--products")) sizes = tamanhos(a[k + 1]);
         else if (a[k] == QLatin1String("--saves")) saves = a[k + 1].toInt();
-        else if (a[k] == QLatin1String("--odbc-keys")) odbcKeys = a[k + 1];
+        else if (a[k] == QLatin1String("--reps")) reps = std::max(1, a[k + 1].toInt());
     }
-
-    QTemporaryDir dir;
-    QString cs, pgDb;
-    QSqlDatabase db;
-    StoreDb::Engine se;
-    if (engine == QLatin1String("postgresql") || engine == QLatin1String("odbc")) {
-        const TConnectionString pg = TConnectionString::parse(qEnvironmentVariable("QUL_PG_TEST"));
-        if (pg.value(QStringLiteral("Port")).isEmpty()) {
+    const bool postgres = engine == QLatin1String("postgresql");
+    Pg pg;
+    if (postgres) {
+        const TConnectionString cs = TConnectionString::parse(qEnvironmentVariable("QUL_PG_TEST"));
+        pg = {cs.value(QStringLiteral("Data Source"), QStringLiteral("127.0.0.1")), cs.value(QStringLiteral("Port")),
+              cs.value(QStringLiteral("User ID"), QStringLiteral("postgres")), cs.value(QStringLiteral("Password"))};
+        if (pg.port.isEmpty()) {
             std::fputs("QUL_PG_TEST não definido\n", stderr);
             return 1;
         }
-        pgDb = QStringLiteral("qul_bench_%1").arg(QCoreApplication::applicationPid());
-        {
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
-            admin.setHostName(pg.value(QStringLiteral("Data Source")));
-            admin.setPort(pg.value(QStringLiteral("Port")).toInt());
-            admin.setUserName(pg.value(QStringLiteral("User ID")));
-            admin.setDatabaseName(QStringLiteral("postgres"));
-            if (!admin.open()) { std::fprintf(stderr, "%s\n", qPrintable(admin.lastError().text())); return 1; }
-            QSqlQuery q(admin);
-            must(q, QStringLiteral("CREATE DATABASE %1").arg(pgDb));
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+        admin.setHostName(pg.host);
+        admin.setPort(pg.port.toInt());
+        admin.setUserName(pg.user);
+        admin.setPassword(pg.password);
+        admin.setDatabaseName(QStringLiteral("postgres"));
+        if (!admin.open()) { std::fprintf(stderr, "%s\n", qPrintable(admin.lastError().text())); return 1; }
+    }
+    const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
+
+    QTemporaryDir dir;
+    std::printf("engine %s, medians of %d runs; times in ms, per product in us; x piso = ratio to the floor\n",
+                qPrintable(engine), reps);
+    std::printf("%-8s %-34s %9s %9s %8s %8s %7s %7s\n", "produtos", "caminho", "parede", "cpu", "us/prod", "cpu/prod",
+                "x piso", "x cpu");
+    if (postgres)
+        std::printf("(cpu counts the client process only: the server's work is in the wall time alone)\n");
+    for (int n : sizes) {
+        const Loja loja = criaLoja(postgres, pg, dir, n);
+        SetStringConexQul(loja.cs);
+        rdmCadProd = new TrdmCadProd(nullptr);
+        rdmCadProd->adcCadProd->Open();
+        TADOConnection *con = rdmCadProd->adcCadProd;
+        if (perfil) {
+            for (int r = 0; r < reps; ++r) {
+                QVariant out;
+                linha(n, "getProduto(T) em processo", mede([&] { getProduto(u"T", &out); }), Tempo());
+            }
+            delete rdmCadProd;
+            rdmCadProd = nullptr;
+            apagaLoja(loja);
+            continue;
         }
-        cs = QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4")
-                 .arg(pg.value(QStringLiteral("Data Source")), pg.value(QStringLiteral("Port")), pgDb, pg.value(QStringLiteral("User ID")));
-        if (engine == QLatin1String("odbc")) {
-            QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
-            if (!ini.open(QIODevice::WriteOnly)
-                || ini.write(QStringLiteral("[qul_bench]\nDriver=PostgreSQL Unicode\nServername=%1\nPort=%2\nDatabase=%3\nUsername=%4\n")
-                                 .arg(pg.value(QStringLiteral("Data Source")), pg.value(QStringLiteral("Port")), pgDb,
-                                      pg.value(QStringLiteral("User ID")))
-                                 .toUtf8()) < 0) {
-                std::fputs("odbc.ini não pôde ser escrito\n", stderr);
+        const QStringList &shell = loja.shell;
+        const QString script = scriptDoPiso(loja, dir.path());
+
+        // The three paths in turn, so that a busy moment hits them alike.
+        std::vector<Tempo> piso, servico, svc;
+        quint64 comandos = 0;
+        for (int r = 0; r < reps; ++r) {
+            const Tempo p = executa(shell, script, loja.shellEnv);
+            if (p.parede < 0) { std::fprintf(stderr, "a linha de comando do banco falhou: %s\n", qPrintable(shell.join(' '))); return 1; }
+            piso.push_back(p);
+            QVariant out;
+            const quint64 s0 = con->StatementCount;
+            servico.push_back(mede([&] { getProduto(u"T", &out); }));
+            comandos = con->StatementCount - s0;
+            if (!isDataPacket(out) || toDataPacket(out).rows.size() != n) {
+                std::fprintf(stderr, "getProduto falhou: %s\n", qPrintable(out.toString()));
                 return 1;
             }
-            ini.close();
-            qputenv("ODBCINI", QFile::encodeName(ini.fileName()));  // the driver comes from the system's odbcinst.ini
-            cs = QStringLiteral("Provider=MSDASQL.1;Persist Security Info=False;Data Source=qul_bench;") + odbcKeys;
+            const Tempo s = executa({qulsvc, QStringLiteral("getProduto"), QStringLiteral("T")}, QString(),
+                                    {QStringLiteral("QUL_CONNECTION=") + loja.cs});
+            if (s.parede < 0) { std::fprintf(stderr, "qulsvc falhou\n"); return 1; }
+            svc.push_back(s);
         }
-        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("gen"));
-        db.setHostName(pg.value(QStringLiteral("Data Source")));
-        db.setPort(pg.value(QStringLiteral("Port")).toInt());
-        db.setUserName(pg.value(QStringLiteral("User ID")));
-        db.setDatabaseName(pgDb);
-        se = StoreDb::Engine::PostgreSQL;
-    } else {
-        const QString path = dir.filePath(QStringLiteral("bench.db"));
-        cs = QStringLiteral("Provider=SQLite;Data Source=%1").arg(path);
-        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
-        db.setDatabaseName(path);
-        se = StoreDb::Engine::SQLite;
-    }
-    if (!db.open()) { std::fprintf(stderr, "%s\n", qPrintable(db.lastError().text())); return 1; }
-    StoreDb::createSchema(db, se);
-    generate(db, products);
+        const Tempo p = mediana(piso);
+        linha(n, postgres ? "piso: psql, mesmo comando" : "piso: sqlite3, mesmo comando", p, p);
+        linha(n, "getProduto(T) em processo", mediana(servico), p,
+              QStringLiteral("%1 comandos por chamada").arg(comandos));
+        linha(n, "qulsvc getProduto T (ponta a ponta)", mediana(svc), p);
 
-    SetStringConexQul(cs);
-    rdmCadProd = new TrdmCadProd(nullptr);
-    rdmCadProd->adcCadProd->Open();
-    TADOConnection *con = rdmCadProd->adcCadProd;
-    std::printf("engine %s%s%s, %d products\n", qPrintable(engine), odbcKeys.isEmpty() ? "" : " ", qPrintable(odbcKeys), products);
+        // The row-by-row merge it replaced, once.
+        quint64 s0 = con->StatementCount;
+        const Tempo ref = mede([&] { readProductListRowByRow(*rdmCadProd, QStringLiteral("T")); });
+        linha(n, "linha a linha (referência, 1 vez)", ref, p,
+              QStringLiteral("%1 comandos").arg(con->StatementCount - s0));
+        rdmCadProd->cdsProdutoServ->EmptyDataSet();
 
-    QElapsedTimer t;
-    QVariant out;
-    quint64 s0 = con->StatementCount;
-    t.start();
-    if (getProduto(u"T", &out) != 0 || !isDataPacket(out) || toDataPacket(out).rows.size() != products) {
-        std::fprintf(stderr, "getProduto falhou: %s\n", qPrintable(out.toString()));
-        return 1;
-    }
-    std::printf("getProduto(T): %lld ms, %llu statements, peak RSS %ld KiB\n", (long long)t.elapsed(),
-                (unsigned long long)(con->StatementCount - s0), peakRssKb());
-
-    s0 = con->StatementCount;
-    t.restart();
-    for (int k = 0; k < saves; ++k) {
-        const QVariant v = fromDataPacket(packet(QString(), QStringLiteral("9%1").arg(k)));
-        if (setProduto(&v, u"I", &out) != 0 || out.isValid()) { std::fprintf(stderr, "insert: %s\n", qPrintable(out.toString())); return 1; }
-    }
-    qint64 ms = qMax<qint64>(1, t.elapsed());
-    std::printf("setProduto I: %d saves in %lld ms = %.0f saves/s, %.1f statements per save\n", saves, (long long)ms,
-                saves * 1000.0 / ms, double(con->StatementCount - s0) / saves);
-
-    s0 = con->StatementCount;
-    t.restart();
-    for (int k = 0; k < saves; ++k) {
-        const QVariant v = fromDataPacket(packet(QString::number(1 + k % products), QStringLiteral("8%1").arg(k)));
-        if (setProduto(&v, u"E", &out) != 0 || out.isValid()) { std::fprintf(stderr, "update: %s\n", qPrintable(out.toString())); return 1; }
-    }
-    ms = qMax<qint64>(1, t.elapsed());
-    std::printf("setProduto E: %d saves in %lld ms = %.0f saves/s, %.1f statements per save\n", saves, (long long)ms,
-                saves * 1000.0 / ms, double(con->StatementCount - s0) / saves);
-
-    t.restart();
-    for (int k = 0; k < saves; ++k)
-        if (setDelProduto(reinterpret_cast<const char16_t *>(QString::number(products + 1 + k).utf16()), &out) != 0 || !out.toList().value(0).toString().startsWith(QLatin1String("OK"))) {
-            std::fprintf(stderr, "delete: %s\n", qPrintable(out.toString()));
-            return 1;
+        // Where a call's time goes.
+        std::vector<Tempo> leitura, codifica, decodifica, json;
+        for (int r = 0; r < reps; ++r) {
+            TDataPacket pk;
+            leitura.push_back(mede([&] { pk = readProductList(*rdmCadProd, QStringLiteral("T")); }));
+            QByteArray bytes;
+            codifica.push_back(mede([&] { bytes = pk.encode(); }));
+            decodifica.push_back(mede([&] { TDataPacket::decode(bytes); }));
+            json.push_back(mede([&] { pk.toJsonText(); }));
         }
-    ms = qMax<qint64>(1, t.elapsed());
-    std::printf("setDelProduto: %d deletes in %lld ms = %.0f deletes/s\n", saves, (long long)ms, saves * 1000.0 / ms);
+        linha(n, "  comando e leitura do resultado", mediana(leitura), p);
+        linha(n, "  pacote: codificar", mediana(codifica), p);
+        linha(n, "  pacote: decodificar", mediana(decodifica), p);
+        linha(n, "  pacote: texto JSON (qulsvc)", mediana(json), p);
+        std::printf("%-8d pico de memória do processo até aqui: %ld KiB\n", n, picoMemoriaKb());
 
-    delete rdmCadProd;
-    rdmCadProd = nullptr;
-    db.close();
-    if (!pgDb.isEmpty()) {
-        QSqlDatabase admin = QSqlDatabase::database(QStringLiteral("admin"));
-        QSqlQuery q(admin);
-        must(q, QStringLiteral("DROP DATABASE %1").arg(pgDb));
+        if (n == sizes.last() && saves > 0) {
+            QVariant out;
+            s0 = con->StatementCount;
+            Tempo t = mede([&] {
+                for (int k = 0; k < saves; ++k) {
+                    const QVariant v = fromDataPacket(packet(QString(), QStringLiteral("9%1").arg(k)));
+                    if (setProduto(&v, u"I", &out) != 0 || out.isValid()) { std::fprintf(stderr, "insert: %s\n", qPrintable(out.toString())); std::exit(1); }
+                }
+            });
+            std::printf("setProduto I: %d saves in %.0f ms = %.0f saves/s, %.1f statements per save\n", saves, t.parede,
+                        saves * 1000.0 / std::max(1.0, t.parede), double(con->StatementCount - s0) / saves);
+            s0 = con->StatementCount;
+            t = mede([&] {
+                for (int k = 0; k < saves; ++k) {
+                    const QVariant v = fromDataPacket(packet(QString::number(1 + k % n), QStringLiteral("8%1").arg(k)));
+                    if (setProduto(&v, u"E", &out) != 0 || out.isValid()) { std::fprintf(stderr, "update: %s\n", qPrintable(out.toString())); std::exit(1); }
+                }
+            });
+            std::printf("setProduto E: %d saves in %.0f ms = %.0f saves/s, %.1f statements per save\n", saves, t.parede,
+                        saves * 1000.0 / std::max(1.0, t.parede), double(con->StatementCount - s0) / saves);
+            t = mede([&] {
+                for (int k = 0; k < saves; ++k)
+                    if (setDelProduto(reinterpret_cast<const char16_t *>(QString::number(n + 1 + k).utf16()), &out) != 0
+                        || !out.toList().value(0).toString().startsWith(QLatin1String("OK"))) {
+                        std::fprintf(stderr, "delete: %s\n", qPrintable(out.toString()));
+                        std::exit(1);
+                    }
+            });
+            std::printf("setDelProduto: %d deletes in %.0f ms = %.0f deletes/s\n", saves, t.parede,
+                        saves * 1000.0 / std::max(1.0, t.parede));
+        }
+        delete rdmCadProd;
+        rdmCadProd = nullptr;
+        apagaLoja(loja);
     }
     return 0;
 }

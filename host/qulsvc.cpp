@@ -54,11 +54,18 @@ QJsonValue resultToJson(const QVariant &v)
 
 void printResult(int32_t status, const QVariant &result)
 {
-    // Written by hand so that "status" comes first.
-    QJsonArray holder{resultToJson(result)};
-    QByteArray r = QJsonDocument(holder).toJson(QJsonDocument::Compact);
-    r = r.mid(1, r.size() - 2);  // strip the holder's brackets
-    std::printf("{\"status\":%d,\"result\":%s}\n", int(status), r.constData());
+    // Written by hand so that "status" comes first. A packet (the whole
+    // product list, say) is written piece by piece straight from its rows.
+    std::printf("{\"status\":%d,\"result\":", int(status));
+    if (isDataPacket(result)) {
+        toDataPacket(result).writeJsonText(
+            [](const char *bytes, qsizetype size) { std::fwrite(bytes, 1, size_t(size), stdout); });
+    } else {
+        QJsonArray holder{resultToJson(result)};
+        const QByteArray r = QJsonDocument(holder).toJson(QJsonDocument::Compact);
+        std::fwrite(r.constData() + 1, 1, size_t(r.size() - 2), stdout);  // without the holder's brackets
+    }
+    std::fputs("}\n", stdout);
 }
 
 // The packet of setProduto, from a JSON file or standard input.

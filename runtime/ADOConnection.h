@@ -11,6 +11,7 @@
 #include <functional>
 
 class TADOStatement;
+struct sqlite3;
 
 class TADOConnection : public QObject {
     Q_OBJECT
@@ -30,6 +31,8 @@ public:
 
     TDialect Dialect() const { return m_dialect; }
     QSqlDatabase Database() const;
+    // The engine's own handle of an open SQLite connection, else nullptr.
+    sqlite3 *sqliteHandle() const { return m_sqlite; }
     const QString &connectionName() const { return m_name; }
 
     // Transactions, as the engine itself sees them.
@@ -53,5 +56,6 @@ private:
     QString m_name;
     bool m_open = false;
     TDialect m_dialect = TDialect::Unknown;
+    sqlite3 *m_sqlite = nullptr;
     bool m_odbcInTrans = false;
 };

@@ -48,39 +48,59 @@ const QStringList &TADOStatement::effectiveLines() const
     return m_sql;
 }
 
-QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
+void TADOStatement::reset()
+{
+    m_prepared.reset();
+    m_native.reset();
+    m_preparedLines.clear();
+    m_parsedText.clear();
+}
+
+void TADOStatement::connectionClosed()
+{
+    m_prepared.reset();
+    m_native.reset();
+    m_attached = nullptr;
+}
+
+QString TADOStatement::parsedText(const QString &owner)
 {
     if (!Connection || !Connection->Connected())
         throw EADOError(QStringLiteral("%1: conexão com o banco de dados fechada.").arg(owner));
     const QStringList &lines = effectiveLines();
     // Same lines as prepared: usually the very same shared list.
-    const bool sameText = lines.constData() == m_preparedLines.constData() || lines == m_preparedLines;
-    if (!m_prepared || !sameText || m_attached != Connection) {
-        const QString text = lines.join(QLatin1Char('\n'));
-        if (m_attached && m_attached != Connection)
-            m_attached->detach(this);
-        m_prepared.reset();
-        const TParsedSql parsed = parseNamedParameters(text);
-        for (const QString &name : parsed.occurrences)
-            if (!Parameters.FindParam(name))
-                throw EDatabaseError(QStringLiteral("%1: parâmetro '%2' não declarado.").arg(owner, name));
-        auto q = std::make_unique<QSqlQuery>(Connection->Database());
-        q->setForwardOnly(forwardOnly);
-        ++Connection->StatementCount;
-        if (!q->prepare(parsed.text))
-            Connection->raise(QString(), q->lastError());
-        m_prepared = std::move(q);
-        m_preparedLines = lines;
-        ++m_generation;
-        m_occurrences = parsed.occurrences;
+    const bool sameText = !m_parsedText.isNull()
+                          && (lines.constData() == m_preparedLines.constData() || lines == m_preparedLines);
+    if (sameText && m_attached == Connection)
+        return m_parsedText;
+    if (m_attached && m_attached != Connection)
+        m_attached->detach(this);
+    m_prepared.reset();
+    m_native.reset();
+    m_parsedText.clear();
+    const TParsedSql parsed = parseNamedParameters(lines.join(QLatin1Char('\n')));
+    for (const QString &name : parsed.occurrences)
+        if (!Parameters.FindParam(name))
+            throw EDatabaseError(QStringLiteral("%1: parâmetro '%2' não declarado.").arg(owner, name));
+    m_preparedLines = lines;
+    m_occurrences = parsed.occurrences;
+    m_parsedText = parsed.text;
+    ++m_generation;
+    if (m_attached != Connection) {
         m_attached = Connection;
         Connection->attach(this);
     }
-    QSqlQuery &q = *m_prepared;
+    return m_parsedText;
+}
+
+QVariantList TADOStatement::boundValues(const QString &owner) const
+{
     const TDialect dialect = Connection->Dialect();
     const bool textDates = dialect == TDialect::SQLite || dialect == TDialect::PostgreSQL;
-    for (int i = 0; i < m_occurrences.size(); ++i) {
-        const TParameter &p = Parameters.ParamByName(m_occurrences[i]);
+    QVariantList values;
+    values.reserve(m_occurrences.size());
+    for (const QString &name : m_occurrences) {
+        const TParameter &p = *const_cast<TParameters &>(Parameters).FindParam(name);
         QVariant v;
         try {
             v = TDataPacket::coerce(p.Value, p.DataType);
@@ -100,27 +120,57 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
         } else if (p.DataType == TFieldType::ftDateTime && textDates) {
             v = dateTimeToText(v.toDateTime());
         }
-        q.bindValue(i, v);
+        values.append(v);
     }
+    return values;
+}
+
+QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
+{
+    const QString text = parsedText(owner);
+    if (!m_prepared) {
+        auto q = std::make_unique<QSqlQuery>(Connection->Database());
+        q->setForwardOnly(forwardOnly);
+        ++Connection->StatementCount;
+        if (!q->prepare(text))
+            Connection->raise(QString(), q->lastError());
+        m_prepared = std::move(q);
+    }
+    QSqlQuery &q = *m_prepared;
+    const QVariantList values = boundValues(owner);
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
     ++Connection->StatementCount;
     if (!q.exec())
         Connection->raise(QString(), q.lastError());
     return q;
 }
 
+TSqliteStatement &TADOStatement::runNative(const QString &owner)
+{
+    const QString text = parsedText(owner);
+    if (!m_native) {
+        ++Connection->StatementCount;
+        m_native = std::make_unique<TSqliteStatement>(Connection->sqliteHandle(), text);
+    }
+    TSqliteStatement &st = *m_native;
+    st.reset();
+    const QVariantList values = boundValues(owner);
+    for (int i = 0; i < values.size(); ++i)
+        st.bind(i, values[i]);
+    ++Connection->StatementCount;
+    return st;
+}
+
 // ---------------------------------------------------------------- TADOQuery
 
-void TADOQuery::Open()
+QVector<int> TADOQuery::resultColumns(QSqlQuery &q)
 {
-    if (Active())
-        return;
-    QSqlQuery &q = run(objectName(), true);
-    QSqlRecord rec;  // read only when the columns must be found
-    QList<TFieldDef> defs;
-    QVector<int> cols;
-    const bool adopt = m_fields.empty();
-    if (adopt) {
-        rec = q.record();
+    if (m_fields.empty()) {
+        // No declared fields: the result's own columns become the fields.
+        const QSqlRecord rec = q.record();
+        QList<TFieldDef> defs;
+        QVector<int> cols;
         for (int c = 0; c < rec.count(); ++c) {
             const QSqlField f = rec.field(c);
             TFieldDef d;
@@ -148,32 +198,69 @@ void TADOQuery::Open()
         m_fields.clear();
         for (const TFieldDef &d : defs)
             m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
-    } else if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size())) {
-        cols = m_cols;  // same prepared statement, same result columns
-    } else {
-        rec = q.record();
-        for (const auto &f : m_fields) {
-            int col = -1;
-            for (int c = 0; c < rec.count() && col < 0; ++c)
-                if (rec.fieldName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
-                    col = c;
-            if (col < 0) {
-                q.finish();
-                throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
-            }
-            cols.append(col);
-        }
-        m_cols = cols;
-        m_colsFor = m_generation;
+        return cols;
     }
-    std::vector<QVector<QVariant>> rows;
+    if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size()))
+        return m_cols;  // same prepared statement, same result columns
+    const QSqlRecord rec = q.record();
+    QVector<int> cols;
+    for (const auto &f : m_fields) {
+        int col = -1;
+        for (int c = 0; c < rec.count() && col < 0; ++c)
+            if (rec.fieldName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
+                col = c;
+        if (col < 0) {
+            q.finish();
+            throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
+        }
+        cols.append(col);
+    }
+    m_cols = cols;
+    m_colsFor = m_generation;
+    return cols;
+}
+
+QVector<int> TADOQuery::resultColumns(const TSqliteStatement &st)
+{
+    if (m_colsFor == m_generation && m_cols.size() == qsizetype(m_fields.size()))
+        return m_cols;
+    QVector<int> cols;
+    const int n = st.columnCount();
+    for (const auto &f : m_fields) {
+        int col = -1;
+        for (int c = 0; c < n && col < 0; ++c)
+            if (st.columnName(c).compare(f->FieldName(), Qt::CaseInsensitive) == 0)
+                col = c;
+        if (col < 0)
+            throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(objectName(), f->FieldName()));
+        cols.append(col);
+    }
+    m_cols = cols;
+    m_colsFor = m_generation;
+    return cols;
+}
+
+void TADOQuery::readRows(const RowSink &sink)
+{
+    if (Connection && Connection->sqliteHandle() && !m_fields.empty())
+        readRows(runNative(objectName()), sink);
+    else
+        readRows(run(objectName(), true), sink);
+}
+
+void TADOQuery::readRows(QSqlQuery &q, const RowSink &sink)
+{
+    const QVector<int> cols = resultColumns(q);
     const qsizetype nf = qsizetype(m_fields.size());
+    std::vector<const TField *> fields;
+    for (const auto &f : m_fields)
+        fields.push_back(f.get());
     try {
         while (q.next()) {
             QVector<QVariant> row(nf);
             for (qsizetype k = 0; k < nf; ++k)
-                row[k] = m_fields[size_t(k)]->convert(q.value(cols[k]));
-            rows.push_back(std::move(row));
+                row[k] = fields[size_t(k)]->convert(q.value(cols[k]));
+            sink(std::move(row));
         }
     } catch (...) {
         q.finish();
@@ -185,7 +272,46 @@ void TADOQuery::Open()
         Connection->raise(QString(), err);
     }
     q.finish();
+}
+
+void TADOQuery::readRows(TSqliteStatement &st, const RowSink &sink)
+{
+    const qsizetype nf = qsizetype(m_fields.size());
+    std::vector<const TField *> fields;
+    for (const auto &f : m_fields)
+        fields.push_back(f.get());
+    std::vector<TSqliteStatement::TextCache> caches(static_cast<size_t>(nf));
+    try {
+        // The first step runs the statement: the result's columns are
+        // known from then on.
+        bool row = st.step();
+        const QVector<int> cols = resultColumns(st);
+        for (; row; row = st.step()) {
+            QVector<QVariant> values(nf);
+            for (qsizetype k = 0; k < nf; ++k)
+                values[k] = fields[size_t(k)]->convert(st.value(cols[k], &caches[size_t(k)]));
+            sink(std::move(values));
+        }
+    } catch (...) {
+        st.reset();
+        throw;
+    }
+    st.reset();
+}
+
+void TADOQuery::Open()
+{
+    if (Active())
+        return;
+    std::vector<QVector<QVariant>> rows;
+    readRows([&rows](QVector<QVariant> &&row) { rows.push_back(std::move(row)); });
     loadRows({}, std::move(rows), false);
+}
+
+void TADOQuery::Stream(const RowSink &sink)
+{
+    Close();
+    readRows(sink);
 }
 
 void TADOQuery::Close()

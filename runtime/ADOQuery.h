@@ -4,10 +4,12 @@
 
 #include "ADOConnection.h"
 #include "DataSet.h"
+#include "SqliteStatement.h"
 
 #include <QHash>
 #include <QSqlQuery>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 struct TParameter {
@@ -42,22 +44,30 @@ public:
     QString effectiveText() const { return effectiveLines().join(QLatin1Char('\n')); }
     const QStringList &effectiveLines() const;
     QSqlQuery &run(const QString &owner, bool forwardOnly);  // prepares, binds, executes
-    void reset() { m_prepared.reset(); }
+    // The same on SQLite's own interface (the connection must be SQLite):
+    // prepared and bound, ready for its first step.
+    TSqliteStatement &runNative(const QString &owner);
+    void reset();
     // The connection closed: the prepared statement is gone with it.
-    void connectionClosed()
-    {
-        m_prepared.reset();
-        m_attached = nullptr;
-    }
+    void connectionClosed();
 
 protected:
     QStringList m_sql;
     std::unique_ptr<QSqlQuery> m_prepared;
-    QStringList m_preparedLines;
-    quint64 m_generation = 0;  // bumped at every prepare
+    std::unique_ptr<TSqliteStatement> m_native;
+    QStringList m_preparedLines;  // text both prepared forms are of
+    quint64 m_generation = 0;     // bumped whenever that text changes
     QString m_preparedConn;
     QStringList m_occurrences;
     TADOConnection *m_attached = nullptr;  // connection the statement is prepared on
+
+private:
+    // Parses the text of the connection's dialect when it is not the one
+    // prepared (dropping both prepared forms) and checks its parameters.
+    QString parsedText(const QString &owner);
+    QString m_parsedText;
+    // Parameter values in the order of their markers, as they are bound.
+    QVariantList boundValues(const QString &owner) const;
 };
 
 class TADOQuery : public TDataSet, public TADOStatement {
@@ -69,8 +79,24 @@ public:
     QStringList &SQL() { return m_sql; }
     // Runs the statement and reads the whole result into memory.
     void Open();
+    // Runs the statement and hands every result row, in the declared
+    // fields' order, types and widths, to `sink` instead of keeping it:
+    // for a result that goes straight into a packet. The query stays closed.
+    void Stream(const std::function<void(QVector<QVariant> &&row)> &sink);
     void Close() override;
     int ExecSQL();
+
+private:
+    using RowSink = std::function<void(QVector<QVariant> &&)>;
+    // Runs the statement and reads its rows into `sink`: on SQLite's own
+    // interface when the fields are declared, else through the Qt driver.
+    void readRows(const RowSink &sink);
+    // Result column of each field (declaring the fields from the result
+    // when none are declared).
+    QVector<int> resultColumns(QSqlQuery &q);
+    QVector<int> resultColumns(const TSqliteStatement &st);
+    void readRows(QSqlQuery &q, const RowSink &sink);
+    void readRows(TSqliteStatement &st, const RowSink &sink);
 };
 
 class TADOCommand : public QObject, public TADOStatement {

@@ -1,6 +1,5 @@
 #include "DataPacket.h"
 
-#include <QJsonArray>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -11,7 +10,6 @@ const char kMagic[4] = {'Q', 'U', 'L', 'P'};
 const quint8 kVersion = 1;
 const int kMaxFields = 4096;
 const int kMaxNameBytes = 1024;
-const quint32 kMaxFieldSize = 1u << 20;
 
 class Writer {
 public:
@@ -113,29 +111,6 @@ QDateTime dateTimeFromParts(qint64 julianDay, quint32 ms)
     if (julianDay < first || julianDay > last || ms >= 86400000u)
         return QDateTime();
     return QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(int(ms)));
-}
-
-// Integers both forms carry exactly: a JSON number holds 53 bits.
-const qint64 kMaxExactInteger = Q_INT64_C(1) << 53;
-
-bool exactInJson(double d)
-{
-    return std::fabs(d) <= double(kMaxExactInteger);
-}
-
-bool inDateRange(const QDateTime &dt)
-{
-    return dt.isValid() && dt.date().year() >= 1 && dt.date().year() <= 9999;
-}
-
-// A text of the JSON form, refused when no database could store it as sent.
-QString jsonText(const QJsonValue &v, const QString &field)
-{
-    const QString s = v.toString();
-    if (!isStorableText(s))
-        throw EPacketError(
-            QStringLiteral("Pacote JSON com texto inválido no campo %1 (caractere nulo ou substituto isolado).").arg(field));
-    return s;
 }
 
 }  // namespace
@@ -314,6 +289,24 @@ QVariant TDataPacket::coerce(const QVariant &v, TFieldType type)
     return QVariant();
 }
 
+bool TDataPacket::isCoerced(const QVariant &v, TFieldType type)
+{
+    if (!v.isValid())
+        return true;
+    if (v.isNull())
+        return false;  // a typed null: coerce makes it a plain null
+    switch (type) {
+    case TFieldType::ftString: return v.metaType().id() == QMetaType::QString;
+    case TFieldType::ftFloat: return v.metaType().id() == QMetaType::Double;
+    case TFieldType::ftInteger: return v.metaType().id() == QMetaType::LongLong;
+    case TFieldType::ftDateTime:
+        return v.metaType().id() == QMetaType::QDateTime
+               && static_cast<const QDateTime *>(v.constData())->timeSpec() == Qt::LocalTime;
+    case TFieldType::ftBoolean: return v.metaType().id() == QMetaType::Bool;
+    }
+    return false;
+}
+
 QByteArray TDataPacket::encode() const
 {
     Writer w;
@@ -384,7 +377,7 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
             throw EPacketError(QStringLiteral("Pacote de dados com tipo de campo %1 desconhecido.").arg(t));
         f.type = TFieldType(t);
         const quint32 size = r.u32("tamanho do campo");
-        if (size > kMaxFieldSize)
+        if (size > TDataPacket::MaxFieldSize)
             throw EPacketError(QStringLiteral("Pacote de dados com tamanho de campo inválido."));
         f.size = int(size);
         if (p.fieldIndex(f.name) >= 0)
@@ -421,7 +414,7 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
             case TFieldType::ftFloat: row.append(r.f64("número")); break;
             case TFieldType::ftInteger: {
                 const qint64 n = r.i64("inteiro");
-                if (n < -kMaxExactInteger || n > kMaxExactInteger)
+                if (n < -TDataPacket::MaxExactInteger || n > TDataPacket::MaxExactInteger)
                     throw EPacketError(QStringLiteral("Pacote de dados com inteiro fora do intervalo."));
                 row.append(n);
                 break;
@@ -448,115 +441,6 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
     }
     if (r.remaining() != 0)
         throw EPacketError(QStringLiteral("Pacote de dados com bytes sobrando no fim."));
-    return p;
-}
-
-QJsonObject TDataPacket::toJson() const
-{
-    QJsonArray jf;
-    for (const TFieldDef &f : fields) {
-        QJsonObject o;
-        o.insert(QStringLiteral("name"), f.name);
-        o.insert(QStringLiteral("type"), fieldTypeName(f.type));
-        if (f.type == TFieldType::ftString)
-            o.insert(QStringLiteral("size"), f.size);
-        jf.append(o);
-    }
-    QJsonArray jr;
-    for (const QVariantList &row : rows) {
-        QJsonArray a;
-        for (int i = 0; i < fields.size(); ++i) {
-            const QVariant v = i < row.size() ? coerce(row[i], fields[i].type) : QVariant();
-            if (!v.isValid()) {
-                a.append(QJsonValue::Null);
-                continue;
-            }
-            switch (fields[i].type) {
-            case TFieldType::ftString: a.append(v.toString()); break;
-            case TFieldType::ftFloat: a.append(v.toDouble()); break;
-            case TFieldType::ftInteger: a.append(double(v.toLongLong())); break;
-            case TFieldType::ftDateTime:
-                a.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-                break;
-            case TFieldType::ftBoolean: a.append(v.toBool()); break;
-            }
-        }
-        jr.append(a);
-    }
-    QJsonObject o;
-    o.insert(QStringLiteral("fields"), jf);
-    o.insert(QStringLiteral("rows"), jr);
-    return o;
-}
-
-TDataPacket TDataPacket::fromJson(const QJsonObject &obj)
-{
-    if (!obj.value(QStringLiteral("fields")).isArray())
-        throw EPacketError(QStringLiteral("Pacote JSON sem a lista \"fields\"."));
-    TDataPacket p;
-    for (const QJsonValue &fv : obj.value(QStringLiteral("fields")).toArray()) {
-        if (!fv.isObject())
-            throw EPacketError(QStringLiteral("Pacote JSON com definição de campo inválida."));
-        const QJsonObject fo = fv.toObject();
-        TFieldDef f;
-        f.name = jsonText(fo.value(QStringLiteral("name")), QStringLiteral("sem nome"));
-        if (f.name.isEmpty())
-            throw EPacketError(QStringLiteral("Pacote JSON com campo sem nome."));
-        if (p.fieldIndex(f.name) >= 0)
-            throw EPacketError(QStringLiteral("Pacote JSON com o campo %1 repetido.").arg(f.name));
-        if (!fieldTypeFromName(fo.value(QStringLiteral("type")).toString(), &f.type))
-            throw EPacketError(QStringLiteral("Pacote JSON com tipo de campo desconhecido em %1.").arg(f.name));
-        if (f.type == TFieldType::ftString) {
-            const QJsonValue sv = fo.value(QStringLiteral("size"));
-            const double size = sv.toDouble(-1);
-            if (!sv.isDouble() || size < 0 || size > kMaxFieldSize || size != std::floor(size))
-                throw EPacketError(QStringLiteral("Pacote JSON com tamanho inválido no campo %1.").arg(f.name));
-            f.size = int(size);
-        }
-        p.fields.append(f);
-    }
-    const QJsonValue rv = obj.value(QStringLiteral("rows"));
-    if (!rv.isUndefined() && !rv.isArray())
-        throw EPacketError(QStringLiteral("Pacote JSON com \"rows\" inválido."));
-    // As in the binary form: a row needs at least one field.
-    if (p.fields.isEmpty() && !rv.toArray().isEmpty())
-        throw EPacketError(QStringLiteral("Pacote JSON com linhas sem campos."));
-    for (const QJsonValue &row : rv.toArray()) {
-        if (!row.isArray() || row.toArray().size() != p.fields.size())
-            throw EPacketError(QStringLiteral("Pacote JSON com linha de tamanho diferente dos campos."));
-        const QJsonArray a = row.toArray();
-        QVariantList vals;
-        vals.reserve(a.size());
-        for (int i = 0; i < a.size(); ++i) {
-            const QJsonValue v = a[i];
-            if (v.isNull()) {
-                vals.append(QVariant());
-                continue;
-            }
-            const TFieldDef &f = p.fields[i];
-            bool typeOk = false;
-            switch (f.type) {
-            case TFieldType::ftString: typeOk = v.isString(); break;
-            case TFieldType::ftFloat:
-            case TFieldType::ftInteger: typeOk = v.isDouble(); break;
-            case TFieldType::ftDateTime: typeOk = v.isString(); break;
-            case TFieldType::ftBoolean: typeOk = v.isBool(); break;
-            }
-            if (!typeOk)
-                throw EPacketError(QStringLiteral("Pacote JSON com valor de tipo errado no campo %1.").arg(f.name));
-            if (f.type == TFieldType::ftString) {
-                vals.append(jsonText(v, f.name));
-                continue;
-            }
-            if (f.type == TFieldType::ftInteger && !exactInJson(v.toDouble()))
-                throw EPacketError(QStringLiteral("Pacote JSON com inteiro fora do intervalo no campo %1.").arg(f.name));
-            const QVariant c = coerce(v.toVariant(), f.type);
-            if (f.type == TFieldType::ftDateTime && !inDateRange(c.toDateTime()))
-                throw EPacketError(QStringLiteral("Pacote JSON com data inválida no campo %1.").arg(f.name));
-            vals.append(c);
-        }
-        p.rows.append(vals);
-    }
     return p;
 }
 

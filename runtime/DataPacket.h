@@ -12,6 +12,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 enum class TFieldType : quint8 {
     ftString = 1,
@@ -47,6 +48,10 @@ public:
     QList<TFieldDef> fields;
     QList<QVariantList> rows;  // one value per field; an invalid QVariant is null
 
+    static constexpr quint32 MaxFieldSize = 1u << 20;  // widest text field either form accepts
+    // Integers both forms carry exactly: a JSON number holds 53 bits.
+    static constexpr qint64 MaxExactInteger = Q_INT64_C(1) << 53;
+
     int fieldIndex(const QString &name) const;  // ignores letter case; -1 when absent
     bool operator==(const TDataPacket &o) const { return fields == o.fields && rows == o.rows; }
 
@@ -58,11 +63,19 @@ public:
     // JSON form: {"fields": [{"name", "type", "size"}], "rows": [[...]]}.
     QJsonObject toJson() const;
     static TDataPacket fromJson(const QJsonObject &obj);
+    // The same as compact text, the bytes QJsonDocument(toJson()) writes,
+    // made straight from the rows (no JSON objects in between); the second
+    // form hands the text to `write` piece by piece as it is made.
+    QByteArray toJsonText() const;
+    void writeJsonText(const std::function<void(const char *bytes, qsizetype size)> &write) const;
 
     // A value converted to the field type's canonical QVariant (QString,
     // double, qint64, QDateTime, bool) or an invalid QVariant for null.
     // Throws EPacketError when the value cannot be converted.
     static QVariant coerce(const QVariant &v, TFieldType type);
+    // Whether `v` is null or already the canonical value coerce() makes for
+    // `type` (so coerce would give it back unchanged).
+    static bool isCoerced(const QVariant &v, TFieldType type);
 };
 
 Q_DECLARE_METATYPE(TDataPacket)

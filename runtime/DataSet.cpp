@@ -32,93 +32,6 @@ int compareValues(const QVariant &a, const QVariant &b, TFieldType type)
 
 }  // namespace
 
-// ---------------------------------------------------------------- TField
-
-QVariant TField::convert(const QVariant &v) const
-{
-    QVariant c;
-    try {
-        c = TDataPacket::coerce(v, m_def.type);
-    } catch (const EPacketError &e) {
-        throw EConvertError(QStringLiteral("%1 (campo %2)").arg(e.Message(), m_def.name));
-    }
-    if (m_def.type == TFieldType::ftString && m_def.size > 0 && c.isValid()) {
-        const QString s = c.toString();
-        if (s.size() > m_def.size)
-            c = s.left(m_def.size);
-    }
-    return c;
-}
-
-QVariant TField::Value() const
-{
-    const TDataSet *ds = m_ds;
-    if (ds->m_state == TDataSetState::dsInsert || ds->m_state == TDataSetState::dsEdit)
-        return ds->m_buffer.value(m_index);
-    if (ds->m_cur < 0)
-        return QVariant();
-    return ds->m_rows[size_t(ds->m_view[ds->m_cur])].value(m_index);
-}
-
-void TField::SetValue(const QVariant &v)
-{
-    if (m_ds->m_state != TDataSetState::dsInsert && m_ds->m_state != TDataSetState::dsEdit)
-        throw EDatabaseError(QStringLiteral("%1: o conjunto de dados não está em edição nem em inclusão.")
-                                 .arg(m_ds->objectName()));
-    m_ds->m_buffer[m_index] = convert(v);
-}
-
-QString TField::AsString() const
-{
-    const QVariant v = Value();
-    if (!v.isValid())
-        return QString();
-    switch (m_def.type) {
-    case TFieldType::ftDateTime: return dateTimeToText(v.toDateTime());
-    case TFieldType::ftFloat: return QString::number(v.toDouble(), 'g', 15);
-    case TFieldType::ftBoolean: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default: return v.toString();
-    }
-}
-
-double TField::AsFloat() const
-{
-    const QVariant v = Value();
-    if (!v.isValid())
-        return 0.0;
-    return TDataPacket::coerce(v, TFieldType::ftFloat).toDouble();
-}
-
-qint64 TField::AsInteger() const
-{
-    const QVariant v = Value();
-    if (!v.isValid())
-        return 0;
-    try {
-        return TDataPacket::coerce(v, TFieldType::ftInteger).toLongLong();
-    } catch (const EPacketError &e) {
-        throw EConvertError(e.Message());
-    }
-}
-
-QDateTime TField::AsDateTime() const
-{
-    const QVariant v = Value();
-    if (!v.isValid())
-        return QDateTime();
-    try {
-        return TDataPacket::coerce(v, TFieldType::ftDateTime).toDateTime();
-    } catch (const EPacketError &e) {
-        throw EConvertError(e.Message());
-    }
-}
-
-bool TField::AsBoolean() const
-{
-    const QVariant v = Value();
-    return v.isValid() && TDataPacket::coerce(v, TFieldType::ftBoolean).toBool();
-}
-
 // ---------------------------------------------------------------- TDataSet
 
 TDataSet::TDataSet(QObject *owner) : QObject(owner) {}
@@ -171,13 +84,14 @@ QList<TFieldDef> TDataSet::fieldDefs() const
 
 void TDataSet::Close()
 {
-    m_rows.clear();
-    m_view.clear();
-    m_cur = -1;
-    m_eof = m_bof = true;
-    m_buffer.clear();
-    m_state = TDataSetState::dsInactive;
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_view.clear();
+        m_cur = -1;
+        m_eof = m_bof = true;
+        m_buffer.clear();
+        m_state = TDataSetState::dsInactive;
+    });
 }
 
 void TDataSet::requireActive() const
@@ -188,30 +102,35 @@ void TDataSet::requireActive() const
 
 void TDataSet::openEmpty()
 {
-    m_rows.clear();
-    m_state = TDataSetState::dsBrowse;
-    rebuildView();
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_state = TDataSetState::dsBrowse;
+        rebuildView(kFirstRow);
+    });
 }
 
 void TDataSet::loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields)
 {
-    if (adoptFields) {
-        m_fields.clear();
-        for (const TFieldDef &d : defs)
-            m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
-    }
-    m_rows = std::move(rows);
-    m_buffer.clear();
-    m_state = TDataSetState::dsBrowse;
-    rebuildView();
-    Q_EMIT rowsReset();
+    resetRows([&] {
+        if (adoptFields) {
+            m_fields.clear();
+            for (const TFieldDef &d : defs)
+                m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
+        }
+        m_rows = std::move(rows);
+        m_buffer.clear();
+        m_state = TDataSetState::dsBrowse;
+        // A new content starts on its first row, whatever row the old one
+        // stood on.
+        rebuildView(kFirstRow);
+    });
 }
 
 void TDataSet::rebuildView(int keepStorageRow)
 {
-    const int keep = keepStorageRow >= 0 ? keepStorageRow
-                                         : (m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1);
+    int keep = keepStorageRow;
+    if (keep == kKeepCurrent)
+        keep = m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1;
     m_view.clear();
     m_view.reserve(qsizetype(m_rows.size()));
     for (int i = 0; i < int(m_rows.size()); ++i)
@@ -341,31 +260,49 @@ void TDataSet::Post()
     requireActive();
     if (m_state == TDataSetState::dsInsert) {
         const int at = std::clamp(m_insertAt, 0, int(m_rows.size()));
-        m_rows.insert(m_rows.begin() + at, m_buffer);
-        m_state = TDataSetState::dsBrowse;
-        m_buffer.clear();
-        if (m_indexFieldNames.isEmpty() && !m_filtered) {
+        const auto insert = [&] {
+            m_rows.insert(m_rows.begin() + at, std::move(m_buffer));
+            m_state = TDataSetState::dsBrowse;
+            m_buffer.clear();
+        };
+        if (plainView()) {
             // Unordered and unfiltered, the view is the storage order
             // 0..n-1: it grows by one index and the new row is at `at`.
+            Q_EMIT rowAboutToBeInserted(at);
+            insert();
             m_view.append(int(m_rows.size()) - 1);
             m_bof = m_eof = false;
             m_cur = at;
+            Q_EMIT rowInserted(at);
         } else {
-            for (int &i : m_view)
-                if (i >= at)
-                    ++i;
-            rebuildView(at);
+            // Where the row shows (or whether it shows at all) is known
+            // only once the order and the filter have seen it.
+            resetRows([&] {
+                insert();
+                for (int &i : m_view)
+                    if (i >= at)
+                        ++i;
+                rebuildView(at);
+            });
         }
-        Q_EMIT rowsReset();
         Q_EMIT currentChanged(RecNo());
     } else if (m_state == TDataSetState::dsEdit) {
         const int at = m_view[m_cur];
-        m_rows[size_t(at)] = m_buffer;
-        m_state = TDataSetState::dsBrowse;
-        m_buffer.clear();
-        if (!m_indexFieldNames.isEmpty() || m_filtered)
-            rebuildView(at);
-        Q_EMIT rowsReset();
+        const auto store = [&] {
+            m_rows[size_t(at)] = std::move(m_buffer);
+            m_state = TDataSetState::dsBrowse;
+            m_buffer.clear();
+        };
+        if (plainView()) {
+            store();
+            Q_EMIT rowChanged(m_cur);
+        } else {
+            // The edit may move the row in the order or out of the filter.
+            resetRows([&] {
+                store();
+                rebuildView(at);
+            });
+        }
         Q_EMIT currentChanged(RecNo());
     }
 }
@@ -385,9 +322,10 @@ void TDataSet::Delete()
     if (m_cur < 0)
         return;
     const int at = m_view[m_cur];
-    m_rows.erase(m_rows.begin() + at);
     const int keepView = m_cur;
-    m_view.removeAt(m_cur);
+    Q_EMIT rowAboutToBeRemoved(keepView);
+    m_rows.erase(m_rows.begin() + at);
+    m_view.removeAt(keepView);
     for (int &i : m_view)
         if (i > at)
             --i;
@@ -397,7 +335,7 @@ void TDataSet::Delete()
     } else {
         m_cur = std::min(keepView, int(m_view.size()) - 1);
     }
-    Q_EMIT rowsReset();
+    Q_EMIT rowRemoved(keepView);
     Q_EMIT currentChanged(RecNo());
 }
 
@@ -405,11 +343,12 @@ void TDataSet::EmptyDataSet()
 {
     requireActive();
     Cancel();
-    m_rows.clear();
-    m_view.clear();
-    m_cur = -1;
-    m_bof = m_eof = true;
-    Q_EMIT rowsReset();
+    resetRows([this] {
+        m_rows.clear();
+        m_view.clear();
+        m_cur = -1;
+        m_bof = m_eof = true;
+    });
 }
 
 bool TDataSet::Locate(const QString &fieldName, const QVariant &value, bool caseInsensitive)
@@ -446,29 +385,38 @@ void TDataSet::SetIndexFieldNames(const QString &names)
 {
     for (const QString &n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
         FieldByName(n.trimmed());  // raises for an unknown field
-    m_indexFieldNames = names;
-    if (Active()) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active()) {
+        m_indexFieldNames = names;
+        return;
     }
+    resetRows([&] {
+        m_indexFieldNames = names;
+        rebuildView();
+    });
 }
 
 void TDataSet::SetFilter(FilterFn fn)
 {
-    m_filter = std::move(fn);
-    if (Active() && m_filtered) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active() || !m_filtered) {
+        m_filter = std::move(fn);
+        return;
     }
+    resetRows([&] {
+        m_filter = std::move(fn);
+        rebuildView();
+    });
 }
 
 void TDataSet::SetFiltered(bool on)
 {
-    m_filtered = on;
-    if (Active()) {
-        rebuildView();
-        Q_EMIT rowsReset();
+    if (!Active()) {
+        m_filtered = on;
+        return;
     }
+    resetRows([&] {
+        m_filtered = on;
+        rebuildView();
+    });
 }
 
 QVariant TDataSet::valueAt(int visibleRow, int field) const
@@ -484,20 +432,30 @@ TDataPacket TDataSet::Data() const
     p.fields = fieldDefs();
     p.rows.reserve(qsizetype(m_rows.size()));
     // The packet holds every row in storage order, whatever the filter.
+    // Rows are shared with the dataset until either side changes them.
     for (const auto &r : m_rows)
-        p.rows.append(QVariantList(r.begin(), r.end()));
+        p.rows.append(r);
     return p;
 }
 
 void TDataSet::SetData(const TDataPacket &packet)
 {
     Cancel();
+    const qsizetype np = packet.fields.size();
     if (m_fields.empty()) {
         std::vector<QVector<QVariant>> rows;
         rows.reserve(size_t(packet.rows.size()));
         for (const QVariantList &r : packet.rows) {
-            QVector<QVariant> row(packet.fields.size());
-            for (int i = 0; i < packet.fields.size(); ++i)
+            // A row already in the fields' own types is shared, not copied.
+            bool same = r.size() == np;
+            for (qsizetype i = 0; same && i < np; ++i)
+                same = TDataPacket::isCoerced(r[i], packet.fields[i].type);
+            if (same) {
+                rows.push_back(r);
+                continue;
+            }
+            QVector<QVariant> row(np);
+            for (qsizetype i = 0; i < np; ++i)
                 row[i] = TDataPacket::coerce(r.value(i), packet.fields[i].type);
             rows.push_back(std::move(row));
         }
@@ -517,10 +475,23 @@ void TDataSet::SetData(const TDataPacket &packet)
                                      .arg(objectName(), f->FieldName(), fieldTypeName(ft), fieldTypeName(pt)));
         src[f->Index()] = i;
     }
+    // The packet's fields in the declared order: rows whose values are
+    // already what the fields hold are shared with the packet.
+    const qsizetype nf = qsizetype(m_fields.size());
+    bool sameOrder = np == nf;
+    for (qsizetype i = 0; sameOrder && i < nf; ++i)
+        sameOrder = src[i] == i && packet.fields[i].type == m_fields[size_t(i)]->DataType();
     std::vector<QVector<QVariant>> rows;
     rows.reserve(size_t(packet.rows.size()));
     for (const QVariantList &r : packet.rows) {
-        QVector<QVariant> row(qsizetype(m_fields.size()));
+        bool share = sameOrder && r.size() == nf;
+        for (qsizetype i = 0; share && i < nf; ++i)
+            share = m_fields[size_t(i)]->holds(r[i]);
+        if (share) {
+            rows.push_back(r);
+            continue;
+        }
+        QVector<QVariant> row(nf);
         for (const auto &f : m_fields)
             row[f->Index()] = f->convert(r.value(src[f->Index()]));
         rows.push_back(std::move(row));

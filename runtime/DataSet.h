@@ -8,11 +8,15 @@
 
 #include <QObject>
 #include <QVector>
+#include <type_traits>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class TDataSet;
+
+// A stored row is a packet row: the two share their values.
+static_assert(std::is_same_v<QVector<QVariant>, QVariantList>);
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
@@ -49,6 +53,9 @@ public:
 
     // A value converted to this field's type, texts cut to its width.
     QVariant convert(const QVariant &v) const;
+    // Whether a value is already in this field's type and width, so that
+    // convert() would give it back unchanged.
+    bool holds(const QVariant &v) const;
 
 private:
     TDataSet *m_ds;
@@ -118,17 +125,46 @@ public:
     QVariant valueAt(int visibleRow, int field) const;
 
 Q_SIGNALS:
+    // Changes of the visible rows, each announced before it happens (views
+    // must know the old rows until then) and reported after. Row numbers
+    // are 0-based visible rows.
+    void rowsAboutToBeReset();       // rows or fields are about to be replaced
     void rowsReset();                // rows or fields replaced
+    void rowAboutToBeInserted(int row);
+    void rowInserted(int row);       // a posted new row now stands at `row`
+    void rowChanged(int row);        // a posted edit changed `row` in place
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
     void currentChanged(int recNo);  // cursor moved
 
 protected:
     friend class TField;
-    // Replaces fields (when none are declared) and rows; opens the dataset.
+    // Replaces fields (when none are declared) and rows; opens the dataset
+    // on its first row.
     void loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields);
     void openEmpty();
     void requireActive() const;
-    void rebuildView(int keepStorageRow = -1);
+    // Rebuilds the visible rows (filter, index order) and puts the cursor
+    // on storage row `keepStorageRow`, on the row it stood on
+    // (kKeepCurrent) or on the first row (kFirstRow).
+    static constexpr int kKeepCurrent = -1;
+    static constexpr int kFirstRow = -2;
+    void rebuildView(int keepStorageRow = kKeepCurrent);
     void setCursor(int viewIndex);
+    // Runs `change` between rowsAboutToBeReset and rowsReset.
+    // The report follows even when the change fails half-way.
+    template <typename Change>
+    void resetRows(Change change)
+    {
+        Q_EMIT rowsAboutToBeReset();
+        struct Done {
+            TDataSet *ds;
+            ~Done() { Q_EMIT ds->rowsReset(); }
+        } done{this};
+        change();
+    }
+    // Whether the visible rows are the storage rows in storage order.
+    bool plainView() const { return m_indexFieldNames.isEmpty() && !m_filtered; }
 
     std::vector<std::unique_ptr<TField>> m_fields;
     std::vector<QVector<QVariant>> m_rows;

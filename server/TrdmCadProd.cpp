@@ -49,12 +49,19 @@ void declareParams(TADOStatement *st, const QJsonArray &params, const QString &o
     }
 }
 
+// Texts of a statement for particular dialects, beside its stored text.
 void dialectTexts(TADOStatement *st, const QJsonObject &o)
 {
-    if (o.contains(QStringLiteral("sql_sqlite")))
-        st->DialectSQL.insert(TDialect::SQLite, lines(o.value(QStringLiteral("sql_sqlite"))));
-    if (o.contains(QStringLiteral("sql_postgresql")))
-        st->DialectSQL.insert(TDialect::PostgreSQL, lines(o.value(QStringLiteral("sql_postgresql"))));
+    static const struct {
+        const char *key;
+        TDialect dialect;
+    } keys[] = {{"sql_oracle", TDialect::Oracle},
+                {"sql_mssql", TDialect::SQLServer},
+                {"sql_sqlite", TDialect::SQLite},
+                {"sql_postgresql", TDialect::PostgreSQL}};
+    for (const auto &k : keys)
+        if (o.contains(QLatin1String(k.key)))
+            st->DialectSQL.insert(k.dialect, lines(o.value(QLatin1String(k.key))));
 }
 
 }  // namespace
@@ -177,6 +184,7 @@ void TrdmCadProd::loadDesign()
     QUL_BIND(adqItemPreco, TADOQuery);
     QUL_BIND(adqAliqImpFis, TADOQuery);
     QUL_BIND(adqProdLoja, TADOQuery);
+    QUL_BIND(adqProdutoLista, TADOQuery);
     QUL_BIND(cdsProdutoServ, TClientDataSet);
     QUL_BIND(assItemPreco, TADOSqlStorage);
     QUL_BIND(cdsInsProd, TClientDataSet);

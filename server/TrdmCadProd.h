@@ -37,6 +37,9 @@ public:
     TADOQuery *adqItemPreco = nullptr;
     TADOQuery *adqAliqImpFis = nullptr;
     TADOQuery *adqProdLoja = nullptr;
+    // The product list in one statement over the four tables (getProduto);
+    // the four queries above merge it row by row.
+    TADOQuery *adqProdutoLista = nullptr;
     TClientDataSet *cdsProdutoServ = nullptr;
     TADOSqlStorage *assItemPreco = nullptr;
     TClientDataSet *cdsInsProd = nullptr;

@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QTableView>
+#include <memory>
 
 // ---------------------------------------------------------------- TDataSetTableModel
 
@@ -12,9 +13,24 @@ TDataSetTableModel::TDataSetTableModel(TDataSet *dataSet, QObject *parent)
     : QAbstractTableModel(parent), m_ds(dataSet)
 {
     if (m_ds) {
+        // Every change is announced before the dataset makes it, as views
+        // need: a whole new content resets the model, a posted row is
+        // inserted, changed or removed alone.
+        connect(m_ds, &TDataSet::rowsAboutToBeReset, this, &TDataSetTableModel::onRowsAboutToBeReset);
         connect(m_ds, &TDataSet::rowsReset, this, &TDataSetTableModel::onRowsReset);
+        connect(m_ds, &TDataSet::rowAboutToBeInserted, this, [this](int row) { beginInsertRows({}, row, row); });
+        connect(m_ds, &TDataSet::rowInserted, this, [this](int) { endInsertRows(); });
+        connect(m_ds, &TDataSet::rowChanged, this, [this](int row) {
+            if (!m_cols.isEmpty())
+                Q_EMIT dataChanged(index(row, 0), index(row, int(m_cols.size()) - 1));
+        });
+        connect(m_ds, &TDataSet::rowAboutToBeRemoved, this, [this](int row) { beginRemoveRows({}, row, row); });
+        connect(m_ds, &TDataSet::rowRemoved, this, [this](int) { endRemoveRows(); });
         connect(m_ds, &TDataSet::currentChanged, this, &TDataSetTableModel::onCurrentChanged);
-        connect(m_ds, &QObject::destroyed, this, &TDataSetTableModel::onRowsReset);
+        connect(m_ds, &QObject::destroyed, this, [this] {
+            onRowsAboutToBeReset();
+            onRowsReset();
+        });
     }
     rebuildColumns();
 }
@@ -188,12 +204,19 @@ Qt::ItemFlags TDataSetTableModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;  // read-only grid
 }
 
+void TDataSetTableModel::onRowsAboutToBeReset()
+{
+    if (m_resetting)
+        return;
+    m_resetting = true;
+    beginResetModel();
+}
+
 void TDataSetTableModel::onRowsReset()
 {
-    // The dataset has already replaced its rows (or fields): the model only
-    // tells its views to start again.
-    beginResetModel();
+    onRowsAboutToBeReset();  // in case the announcement came before this model existed
     rebuildColumns();
+    m_resetting = false;
     endResetModel();
     Q_EMIT currentRowChanged(currentRow());
 }
@@ -212,6 +235,23 @@ void applyWidths(QTableView *view, TDataSetTableModel *model)
     for (int c = 0; c < model->columnCount(); ++c)
         view->setColumnWidth(c, model->columnWidth(c));
 }
+
+// What a column shows, to tell a reload of the same columns from new ones.
+QStringList columnKeys(const TDataSetTableModel *model)
+{
+    QStringList keys;
+    for (const TDataSetTableModel::Column &c : model->effectiveColumns())
+        keys.append(c.field.toUpper() + QLatin1Char('|') + c.title + QLatin1Char('|') + QString::number(c.width));
+    return keys;
+}
+
+// Widths of a view's columns across resets of its model: a reset forgets
+// them, so those the operator set are taken before and given back after
+// when the columns are still the same; new columns take the model's.
+struct WidthKeeper {
+    QStringList keys;
+    QList<int> widths;
+};
 
 void selectRow(QTableView *view, TDataSetTableModel *model, int row)
 {
@@ -239,8 +279,26 @@ void attachDataSetView(QTableView *view, TDataSetTableModel *model)
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     applyWidths(view, model);
-    QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model] {
-        applyWidths(view, model);
+    auto keeper = std::make_shared<WidthKeeper>();
+    keeper->keys = columnKeys(model);
+    QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, view, [view, model, keeper] {
+        if (view->model() != model)
+            return;
+        keeper->widths.clear();
+        for (int c = 0; c < model->columnCount(); ++c)
+            keeper->widths.append(view->columnWidth(c));
+    });
+    QObject::connect(model, &QAbstractItemModel::modelReset, view, [view, model, keeper] {
+        if (view->model() != model)
+            return;
+        const QStringList keys = columnKeys(model);
+        if (keys == keeper->keys && keeper->widths.size() == model->columnCount()) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                view->setColumnWidth(c, keeper->widths[c]);
+        } else {
+            keeper->keys = keys;
+            applyWidths(view, model);
+        }
         selectRow(view, model, model->currentRow());
     });
     QObject::connect(model, &TDataSetTableModel::currentRowChanged, view,

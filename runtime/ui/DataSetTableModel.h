@@ -12,7 +12,9 @@
 class QTableView;
 
 // Shows the rows a dataset currently sees (index order, filter applied) as
-// table rows. Follows the dataset: rowsReset() resets the model and
+// table rows. Follows the dataset, announcing each change before it
+// happens: a new content (or new fields) resets the model, a posted row is
+// inserted, changed or removed alone, so views keep their selection; and
 // currentChanged() is passed on as currentRowChanged().
 class TDataSetTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -62,6 +64,7 @@ Q_SIGNALS:
 
 private:
     void rebuildColumns();
+    void onRowsAboutToBeReset();
     void onRowsReset();
     void onCurrentChanged(int recNo);
 
@@ -69,9 +72,11 @@ private:
     QList<Column> m_explicit;
     QList<Column> m_cols;    // in effect
     QList<int> m_fieldIdx;   // field index per column in effect
+    bool m_resetting = false;
 };
 
 // Puts the model into the view and keeps both in step: the view's column
-// widths from the model, the selected row follows the dataset's cursor,
-// and touching a row makes it the dataset's current row.
+// widths from the model (widths the operator dragged survive a reload of
+// the same columns), the selected row follows the dataset's cursor, and
+// touching a row makes it the dataset's current row.
 void attachDataSetView(QTableView *view, TDataSetTableModel *model);

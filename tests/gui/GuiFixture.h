@@ -69,7 +69,7 @@ struct Ambiente {
     Ambiente var(demo, TestDb::currentEngine());                                                 \
     do {                                                                                         \
         if (!var.db.ok()) {                                                                      \
-            if (TestDb::currentEngine() == TestDb::Engine::PostgreSQL && !TestDb::pgRequired()) \
+            if (!TestDb::required(TestDb::currentEngine()))                                       \
                 QSKIP(qPrintable(var.db.error()));                                               \
             QFAIL(qPrintable(var.db.error()));                                                   \
         }                                                                                        \

@@ -4,6 +4,7 @@
 #include "DataSet.h"
 
 #include <QJsonDocument>
+#include <cmath>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void datasetRefusesMissingOrIncompatibleFields();
     void datasetCursorAndEditing();
     void insertPlacesRowAfterCurrent();
+    void loadStartsOnFirstRow();
     void locateIndexAndFilter();
     void colourFileOnDisk();
 };
@@ -73,6 +75,18 @@ void TstPacket::jsonRoundTrip()
     QVERIFY(o.value("rows").toArray()[1].toArray()[0].isNull());
     const TDataPacket back = TDataPacket::fromJson(QJsonDocument::fromJson(QJsonDocument(o).toJson()).object());
     QCOMPARE(back.encode(), p.encode());
+
+    // The text written straight from the rows is the document's text,
+    // escapes, non-ASCII text and numbers included.
+    TDataPacket t = p;
+    t.rows.append({QStringLiteral("a\"b\\c\n\t\x01\x7f é \U0001F600 ") + QChar(0xd800), 1e21, qint64(1) << 60,
+                   QDateTime(QDate(2024, 2, 29), QTime(0, 0)), false});
+    t.rows.append({QStringLiteral("x"), std::nan(""), qint64(3), QVariant(), QVariant()});
+    for (double d : {0.0, -0.0, 120.0, 1e8, 123456789.0, 1e-5, 1e-7, 5e-324, 592.75, 0.1, 1e15, 9.999999999999998e14,
+                     9007199254740992.0, 9007199254740994.0, -9007199254740992.0, 4503599627370495.5,
+                     12345678901234567890.0, -1.7976931348623157e308})
+        t.rows.append({QStringLiteral("n"), d, qint64(d > -9e18 && d < 9e18 ? qint64(d) : 0), QVariant(), true});
+    QCOMPARE(t.toJsonText(), QJsonDocument(t.toJson()).toJson(QJsonDocument::Compact));
 }
 
 void TstPacket::bothFormsRoundTrip_data()
@@ -297,6 +311,28 @@ void TstPacket::insertPlacesRowAfterCurrent()
     cds.Post();
     QCOMPARE(cds.RecNo(), 3);
     QCOMPARE(cds.Data().rows[2][0].toLongLong(), 9);
+}
+
+void TstPacket::loadStartsOnFirstRow()
+{
+    // A new content puts the cursor on its first row, wherever the old
+    // one stood (the list reloaded after a save relies on it).
+    TClientDataSet cds;
+    cds.AddField(QStringLiteral("N"), TFieldType::ftInteger);
+    cds.CreateDataSet();
+    for (int i = 1; i <= 4; ++i) {
+        cds.Append();
+        cds.FieldByName(QStringLiteral("N"))->SetAsInteger(i);
+        cds.Post();
+    }
+    cds.SetRecNo(3);
+    TDataPacket p = cds.Data();
+    p.rows.prepend({qint64(0)});
+    cds.SetData(p);
+    QCOMPARE(cds.RecNo(), 1);
+    QVERIFY(cds.Bof());
+    QVERIFY(!cds.Eof());
+    QCOMPARE(cds.FieldByName(QStringLiteral("N"))->AsInteger(), 0);
 }
 
 void TstPacket::locateIndexAndFilter()

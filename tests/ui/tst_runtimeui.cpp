@@ -71,6 +71,8 @@ private Q_SLOTS:
     void model_followsCursor();
     void model_closedDeletedOrNullDataSet();
     void view_attachKeepsCursorAndSelectionInStep();
+    void view_postedRowsKeepSelection();
+    void view_reloadKeepsDraggedWidths();
 };
 
 // ---------------------------------------------------------------- code page
@@ -275,11 +277,15 @@ void TstRuntimeUi::model_followsRowsResetAndFilter()
     auto ds = makeProducts();
     TDataSetTableModel m(ds.get());
     QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
     ds->Append();
     ds->FieldByName(QStringLiteral("CDPRODUTO"))->SetValue(QStringLiteral("004"));
     ds->FieldByName(QStringLiteral("NMPRODUTO"))->SetValue(QStringLiteral("Café"));
     ds->Post();
-    QVERIFY(reset.count() >= 1);
+    // A posted row is inserted alone; the model is not reset.
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.last().at(1).toInt(), 3);
+    QCOMPARE(reset.count(), 0);
     QCOMPARE(m.rowCount(), 4);
     QCOMPARE(m.data(m.index(3, 1)).toString(), QStringLiteral("Café"));
 
@@ -365,6 +371,63 @@ void TstRuntimeUi::view_attachKeepsCursorAndSelectionInStep()
     QVERIFY(!view.selectionModel()->hasSelection());
     attachDataSetView(nullptr, &m);
     attachDataSetView(&view, nullptr);
+}
+
+void TstRuntimeUi::view_postedRowsKeepSelection()
+{
+    auto ds = makeProducts();
+    TDataSetTableModel m(ds.get());
+    QTableView view;
+    view.resize(600, 300);
+    attachDataSetView(&view, &m);
+    view.show();
+    QSignalSpy reset(&m, &QAbstractItemModel::modelReset);
+    QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+    int rowsWhenAnnounced = -1;  // what the model showed when told of the insert
+    connect(&m, &QAbstractItemModel::rowsAboutToBeInserted, this, [&] { rowsWhenAnnounced = m.rowCount(); });
+
+    ds->SetRecNo(2);
+    QVERIFY(view.selectionModel()->isRowSelected(1, QModelIndex()));
+    ds->Edit();
+    ds->FieldByName(QStringLiteral("NMPRODUTO"))->SetValue(QStringLiteral("Feijão preto"));
+    ds->Post();
+    // The edited row alone changed; selection and current row stay.
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed[0][0].toModelIndex().row(), 1);
+    QCOMPARE(changed[0][1].toModelIndex().row(), 1);
+    QCOMPARE(m.data(m.index(1, 1)).toString(), QStringLiteral("Feijão preto"));
+    QCOMPARE(view.selectionModel()->currentIndex().row(), 1);
+    QVERIFY(view.selectionModel()->isRowSelected(1, QModelIndex()));
+
+    ds->Insert();  // after the current row
+    ds->FieldByName(QStringLiteral("CDPRODUTO"))->SetValue(QStringLiteral("009"));
+    ds->Post();
+    QCOMPARE(rowsWhenAnnounced, 3);  // announced before the dataset grew
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(m.rowCount(), 4);
+    QCOMPARE(view.selectionModel()->currentIndex().row(), 2);  // the new row is current
+    QVERIFY(view.selectionModel()->isRowSelected(2, QModelIndex()));
+    QVERIFY(!view.selectionModel()->isRowSelected(1, QModelIndex()));
+}
+
+void TstRuntimeUi::view_reloadKeepsDraggedWidths()
+{
+    auto ds = makeProducts();
+    TDataSetTableModel m(ds.get());
+    m.setColumns({{QStringLiteral("CDPRODUTO"), QString(), 119, QColor(), QColor()},
+                  {QStringLiteral("NMPRODUTO"), QString(), 470, QColor(), QColor()}});
+    QTableView view;
+    view.resize(600, 300);
+    attachDataSetView(&view, &m);
+    view.show();
+    view.horizontalHeader()->resizeSection(1, 300);  // the operator drags the column's edge
+    ds->SetData(ds->Data());                          // the list is reloaded
+    QCOMPARE(view.columnWidth(0), 119);
+    QCOMPARE(view.columnWidth(1), 300);
+    // Other columns take the model's widths.
+    m.setColumns({{QStringLiteral("NMPRODUTO"), QString(), 250, QColor(), QColor()}});
+    QCOMPARE(view.columnWidth(0), 250);
 }
 
 QTEST_MAIN(TstRuntimeUi)

@@ -1,0 +1,28 @@
+#pragma once
+// The product list that getProduto hands out: every product (or the one
+// with a given code) with its price, tax rate and print port, one product
+// packet row per product, in the numeric order of the reduced codes.
+//
+// Merge rules, the same in both readings below: a product without a price,
+// rate or store row, or with a null column, gets an empty text and 0;
+// texts are cut to the packet's widths; VRPREUNIT is always null; of
+// several price rows (or rate rows) the first in the table's key order
+// counts; products of equal numeric reduced code come in the order of
+// their product codes.
+
+#include "DataPacket.h"
+
+#include <QString>
+
+class TrdmCadProd;
+
+// The list read with one statement over the four tables (adqProdutoLista):
+// what getProduto runs. Raises on a database error, for instance a
+// reduced code that is not a number.
+TDataPacket readProductList(TrdmCadProd &dm, const QString &code);
+
+// The same list merged row by row: the product query, then per product
+// its price, rate and store queries, into cdsProdutoServ. Three statements
+// per product, so no service runs it: it is the reference that the
+// one-statement reading is checked against (tests and benchmark).
+TDataPacket readProductListRowByRow(TrdmCadProd &dm, const QString &code);

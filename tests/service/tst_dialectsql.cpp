@@ -1,0 +1,148 @@
+// No SQL Server or Oracle server runs here, so every text of the statement
+// catalogue for those two dialects goes through sqlfluff's parser (dialects
+// tsql and oracle) with its parameter markers bound to literals: a text
+// that does not parse fails.
+
+#include "NamedParameters.h"
+#include "TrdmCadProd.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The text a statement runs on a dialect: its own text for it, else the
+// stored one.
+QString textFor(TADOStatement *st, TDialect d)
+{
+    const QStringList lines = st->DialectSQL.value(d);
+    return (lines.isEmpty() ? st->sqlLines() : lines).join(QLatin1Char('\n'));
+}
+
+QString literalFor(const TParameter &p)
+{
+    switch (p.DataType) {
+    case TFieldType::ftFloat: return QStringLiteral("1.5");
+    case TFieldType::ftInteger:
+    case TFieldType::ftBoolean: return QStringLiteral("1");
+    case TFieldType::ftDateTime: return QStringLiteral("'2011-01-01 00:00:00'");
+    case TFieldType::ftString: break;
+    }
+    return QStringLiteral("'T'");
+}
+
+// The text with every marker replaced by a literal of its parameter's type.
+QString bound(TADOStatement *st, const QString &text, QString *error)
+{
+    const TParsedSql parsed = parseNamedParameters(text);
+    const QStringList parts = parsed.text.split(QLatin1Char('?'));
+    if (parts.size() != parsed.occurrences.size() + 1) {
+        *error = QStringLiteral("'?' fora de um marcador de parâmetro");
+        return QString();
+    }
+    QString out = parts[0];
+    for (int i = 0; i < parsed.occurrences.size(); ++i) {
+        const TParameter *p = st->Parameters.FindParam(parsed.occurrences[i]);
+        if (!p) {
+            *error = QStringLiteral("parâmetro %1 não declarado").arg(parsed.occurrences[i]);
+            return QString();
+        }
+        out += literalFor(*p) + parts[i + 1];
+    }
+    return out;
+}
+
+bool hasUnparsable(const QJsonValue &v, QString *raw)
+{
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            if (it.key() == QLatin1String("unparsable")) {
+                *raw = QString::fromUtf8(QJsonDocument(QJsonArray{it.value()}).toJson(QJsonDocument::Compact)).left(300);
+                return true;
+            }
+            if (hasUnparsable(it.value(), raw))
+                return true;
+        }
+    } else if (v.isArray()) {
+        for (const QJsonValue &e : v.toArray())
+            if (hasUnparsable(e, raw))
+                return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+class TstDialectSql : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void catalogueParses_data();
+    void catalogueParses();
+};
+
+void TstDialectSql::catalogueParses_data()
+{
+    QTest::addColumn<int>("dialect");
+    QTest::addColumn<QString>("sqlfluffDialect");
+    QTest::newRow("sqlserver") << int(TDialect::SQLServer) << QStringLiteral("tsql");
+    QTest::newRow("oracle") << int(TDialect::Oracle) << QStringLiteral("oracle");
+}
+
+void TstDialectSql::catalogueParses()
+{
+    QFETCH(int, dialect);
+    QFETCH(QString, sqlfluffDialect);
+    const QString sqlfluff = QStandardPaths::findExecutable(QStringLiteral("sqlfluff"));
+    QVERIFY2(!sqlfluff.isEmpty(), "sqlfluff não encontrado (scripts/install-deps.sh o instala)");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    TrdmCadProd dm;
+    QStringList files;
+    for (TADOStatement *st : dm.statements()) {
+        const QString name = dynamic_cast<QObject *>(st)->objectName();
+        QString error;
+        const QString text = bound(st, textFor(st, TDialect(dialect)), &error);
+        QVERIFY2(error.isEmpty(), qPrintable(name + QStringLiteral(": ") + error));
+        QFile f(dir.filePath(name + QStringLiteral(".sql")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8() + '\n');
+        files << f.fileName();
+    }
+    QCOMPARE(files.size(), 22);
+
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(sqlfluff, {QStringLiteral("parse"), QStringLiteral("--dialect"), sqlfluffDialect, QStringLiteral("--templater"),
+                       QStringLiteral("raw"), QStringLiteral("--ignore-local-config"), QStringLiteral("--format"),
+                       QStringLiteral("json"), dir.path()});
+    QVERIFY2(p.waitForFinished(240000), "sqlfluff não terminou");
+    const QByteArray err = p.readAllStandardError();
+    QJsonParseError perr;
+    const QJsonDocument doc = QJsonDocument::fromJson(p.readAllStandardOutput(), &perr);
+    QVERIFY2(doc.isArray(), qPrintable(perr.errorString() + QLatin1Char(' ') + QString::fromUtf8(err)));
+    QStringList seen, failures;
+    for (const QJsonValue &v : doc.array()) {
+        const QJsonObject o = v.toObject();
+        const QString file = QFileInfo(o.value(QStringLiteral("filepath")).toString()).completeBaseName();
+        seen << file;
+        QString raw;
+        if (!o.value(QStringLiteral("segments")).isObject())
+            failures << file + QStringLiteral(": nada reconhecido");
+        else if (hasUnparsable(o.value(QStringLiteral("segments")), &raw))
+            failures << file + QStringLiteral(": ") + raw;
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(seen.size(), files.size());  // every text was parsed
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, err.constData());
+}
+
+QTEST_GUILESS_MAIN(TstDialectSql)
+#include "tst_dialectsql.moc"
