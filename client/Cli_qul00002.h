@@ -15,6 +15,7 @@
 //   OnScreenKeyboard.cpp the keyboard keys, Shift and Caps Lock
 //   Pickers.cpp         unit, tax and print-port pickers
 //   CommandKeys.cpp     the key-down table FormKeyDown
+//   CodeClash.h/.cpp    what the duplicate check's rows mean
 //   Confirm.cpp         checking and saving a product
 //   Delete.cpp          deleting a product
 //   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
@@ -205,6 +206,7 @@ private:
     // result is reported by MensagemMetodo, which then ends the command.
     QVariant resultadoServico(int status, const QVariant &resultado, const QString &servico,
                               const QString &argumento, bool flag = true);
+    bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia);
     // A text of the message catalogue.
     QString msg(const char *chave) const;
 

@@ -6,6 +6,7 @@
 
 #include "BlendedControls.h"
 #include "CodeClash.h"
+#include "FieldRules.h"
 #include "QulShared.h"
 #include "Srv_qul00002.h"
 
@@ -14,8 +15,6 @@
 #include <functional>
 
 namespace {
-
-const QString kImpostoDigitado = QStringLiteral("00");  // the tax whose rate the operator types
 
 // A number as the operator writes it: the decimal separator of the
 // operator's locale and no thousands separator.

@@ -21,6 +21,10 @@ struct TRegraCampo {
     bool apagaUltimo;      // BACKSPACE erases the last character
 };
 
+// The tax whose rate the operator types in field 7; every other tax has
+// none of its own.
+inline const QString kImpostoDigitado = QStringLiteral("00");
+
 // The rule of field `numero`; nullptr outside 1 to 10.
 const TRegraCampo *regraCampo(int numero);
 

@@ -5,25 +5,28 @@
 
 #include "BlendedControls.h"
 #include "Pkg_Vrt00002.h"
+#include "FieldRules.h"
 #include "QulShared.h"
 #include "Srv_qul00002.h"
 
-namespace {
-const QString kImpostoDigitado = QStringLiteral("00");  // the tax whose rate the operator types
-}  // namespace
+// A pick list ready for the search dialog: any filter an earlier search
+// left is off, so it hides no row; an empty list shows `chaveVazia`.
+bool TfrmCadProd::listaParaEscolha(TClientDataSet *lista, const char *chaveVazia)
+{
+    lista->SetFiltered(false);
+    if (!lista->IsEmpty())
+        return true;
+    mostraCatalogo(chaveVazia, mtErro);
+    return false;
+}
 
 void TfrmCadProd::dxfUnidadeClick(QObject *)
 {
     QVariant resultado;
     const int status = getUnidade(&resultado);
     cdsUnidade->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getUnidade"), QString())));
-    // A filter left by an earlier search must hide no unit.
-    cdsUnidade->SetFiltered(false);
-    if (cdsUnidade->IsEmpty()) {
-        mostraCatalogo("UNIDADE_NCAD", mtErro);
-        return;
-    }
-    if (!Pesquisa(cdsUnidade, 0, PesquisaArg::Sim, FCor1, FCor2, FCor3, FCor5, 0))
+    if (!listaParaEscolha(cdsUnidade, "UNIDADE_NCAD")
+        || !Pesquisa(cdsUnidade, 0, PesquisaArg::Sim, FCor1, FCor2, FCor3, FCor5, 0))
         return;
     // The field shows the unit's name; its code is what is saved.
     edtUnidade->setCaption(cdsUnidade->FieldByName(QStringLiteral("DSUNIDADE"))->AsString());
@@ -35,12 +38,8 @@ void TfrmCadProd::dxfImpostoClick(QObject *)
     QVariant resultado;
     const int status = getImposto(&resultado);
     cdsImposto->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getImposto"), QString())));
-    cdsImposto->SetFiltered(false);
-    if (cdsImposto->IsEmpty()) {
-        mostraCatalogo("IMPOSTO_NCAD", mtErro);
-        return;
-    }
-    if (!Pesquisa(cdsImposto, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
+    if (!listaParaEscolha(cdsImposto, "IMPOSTO_NCAD")
+        || !Pesquisa(cdsImposto, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
         return;
     edtImposto->setCaption(cdsImposto->FieldByName(QStringLiteral("SGIMPOSTO"))->AsString());
     FCdImposto = cdsImposto->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString();
@@ -52,12 +51,8 @@ void TfrmCadProd::dxfImpostoClick(QObject *)
 
 void TfrmCadProd::dxfPortaImpClick(QObject *)
 {
-    cdsPortaImp->SetFiltered(false);
-    if (cdsPortaImp->IsEmpty()) {
-        mostraCatalogo("PORTA_NCAD", mtErro);
-        return;
-    }
-    if (!Pesquisa(cdsPortaImp, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
+    if (!listaParaEscolha(cdsPortaImp, "PORTA_NCAD")
+        || !Pesquisa(cdsPortaImp, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
         return;
     edtPortaImp->setCaption(cdsPortaImp->FieldByName(QStringLiteral("CDPORTAIMPNF"))->AsString());
 }
