@@ -33,12 +33,14 @@ trap cleanup EXIT
 
 "$bin/qulmkdemo" "$work/qul-demo.db" >/dev/null
 
-# A free display number.
-disp=90
-while [[ -e /tmp/.X11-unix/X$disp || -e /tmp/.X$disp-lock ]]; do disp=$((disp + 1)); done
-Xvfb ":$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and tells which.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY=":$disp"
+exec 3>&-
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || { echo "screenshots.sh: o Xvfb não subiu" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
 QT_QPA_PLATFORM=xcb "$bin/qulhost" --connection "Provider=SQLite;Data Source=$work/qul-demo.db" \
