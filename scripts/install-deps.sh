@@ -16,7 +16,7 @@ PKGS=(
   fonts-wine fonts-liberation
   binutils python3
   dpkg-dev file lintian
-  sqlfluff sqlite3
+  sqlfluff
 )
 if [ "${1:-}" = "--fuzz" ]; then
   PKGS+=(clang libclang-rt-14-dev)
