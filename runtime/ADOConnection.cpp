@@ -1,6 +1,8 @@
 #include "ADOConnection.h"
 
 #include "ADOQuery.h"
+#include "DriverError.h"
+#include "OdbcCalls.h"
 #include "Exceptions.h"
 #include "OdbcString.h"
 
@@ -16,6 +18,8 @@
 namespace {
 
 QAtomicInt g_connectionSerial;
+
+constexpr int kDefaultStatementTimeoutMs = 30000;
 
 // The engine's own handle behind a Qt connection. Drivers name the type
 // differently ("sqlite3*", "pg_conn*", "SQLHANDLE"); the caller knows the
@@ -142,16 +146,6 @@ void sqliteToNumber(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
 }
 
-QString errorText(const QSqlError &err)
-{
-    QString t = err.databaseText().trimmed();
-    if (t.isEmpty())
-        t = err.text().trimmed();
-    if (t.isEmpty())
-        t = err.driverText().trimmed();
-    return t;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- TADOConnection
@@ -178,8 +172,73 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
 {
     // The driver's own text, unchanged: no message is built from the
     // connection string, so there is no password in it to take out.
-    QString t = errorText(err);
+    const QString drv = m_open ? Database().driverName() : QString();
+    bool bad = false;
+    if (drv == QLatin1String("QPSQL")) {
+        PGconn *c = handleOf<PGconn *>(Database(), "PGconn*");
+        bad = c && PQstatus(c) != CONNECTION_OK;
+    } else if (drv == QLatin1String("QODBC")) {
+        bad = odbcConnectionDead(handleOf<void *>(Database(), "SQLHANDLE"));
+    }
+    const TDriverFault fault = classifyDriverError(drv, err, bad);
+    if (fault == TDriverFault::ConnectionLost && m_open)
+        m_lost = true;
+    QString t = driverErrorText(err);
+    const QString sentence = driverFaultSentence(fault, drv);
+    if (!sentence.isEmpty())
+        t = t.isEmpty() ? sentence : sentence + QLatin1Char(' ') + t;
     throw EADOError(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t));
+}
+
+bool TADOConnection::ConnectionLost() const
+{
+    if (!m_open)
+        return false;
+    if (m_lost)
+        return true;
+    const QSqlDatabase db = Database();
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        PGconn *c = handleOf<PGconn *>(db, "PGconn*");
+        return c && PQstatus(c) != CONNECTION_OK;
+    }
+    return false;
+}
+
+void TADOConnection::ReconnectIfLost()
+{
+    if (!ConnectionLost() || InTransaction())
+        return;
+    Close();
+    Open();
+}
+
+void TADOConnection::UseStatementTimeout(int seconds)
+{
+    if (!m_open || Database().driverName() != QLatin1String("QPSQL"))
+        return;
+    const int ms = seconds > 0 ? seconds * 1000 : 0;
+    // SET takes no parameters; the value is a number this code made.
+    const auto set = [this](const char *scope, int value) {
+        execControl(QStringLiteral("SET %1statement_timeout = %2").arg(QLatin1String(scope)).arg(value).toLatin1().constData());
+    };
+    if (!InTransaction()) {
+        if (m_timeoutSession != ms) {
+            set("", ms);
+            m_timeoutSession = ms;
+        }
+        return;
+    }
+    // Inside a transaction, reads before its first write keep their limit;
+    // from the first command on, its statements run without one (the
+    // write is under way and holds the terminals' lock), so a save sets
+    // the limit at most once.
+    if (m_timeoutLocal == 0)
+        return;
+    const int current = m_timeoutLocal >= 0 ? m_timeoutLocal : m_timeoutSession;
+    if (current != ms) {
+        set("LOCAL ", ms);
+        m_timeoutLocal = ms;
+    }
 }
 
 namespace {
@@ -204,6 +263,9 @@ QString connectOptions(const TConnectionTarget &t)
         o.append(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     } else if (t.driver == QLatin1String("QPSQL")) {
         o.append(QStringLiteral("connect_timeout=%1").arg(t.connectTimeout >= 0 ? t.connectTimeout : 10));
+        // Queries wait at most ADO's default of 30 seconds (statements with
+        // another limit set their own).
+        o.append(QStringLiteral("options='-c statement_timeout=%1'").arg(kDefaultStatementTimeoutMs));
         if (!t.applicationName.isEmpty()) {
             // Qt's driver turns ';' into spaces; the value goes in quotes.
             QString name = t.applicationName;
@@ -280,7 +342,10 @@ void TADOConnection::Open()
         }
     }
     m_open = true;
-    m_odbcInTrans = false;
+    m_inTrans = false;
+    m_lost = false;
+    m_timeoutSession = t.driver == QLatin1String("QPSQL") ? kDefaultStatementTimeoutMs : -1;
+    m_timeoutLocal = -1;
     if (AfterConnect) {
         try {
             AfterConnect(this);
@@ -304,7 +369,8 @@ void TADOConnection::Close()
     }
     QSqlDatabase::removeDatabase(m_name);
     m_open = false;
-    m_odbcInTrans = false;
+    m_inTrans = false;
+    m_lost = false;
     m_dialect = TDialect::Unknown;
     m_sqlite = nullptr;
 }
@@ -322,12 +388,13 @@ void TADOConnection::detach(TADOStatement *s)
 
 bool TADOConnection::InTransaction() const
 {
-    if (!m_open)
+    if (!m_open || !m_inTrans)
         return false;
     const QSqlDatabase db = Database();
-    // Qt cannot tell whether a transaction is open, nor see one that the
-    // server aborted: SQLite's and libpq's handles can. Through ODBC the
-    // transaction is the one this connection began (ODBC has no such query).
+    // A read whose results libpq is still handing out reports
+    // PQTRANS_ACTIVE: that is no transaction, so the native status never
+    // decides that one is open, only that the server has ended ours.
+    // Through ODBC there is no such question to ask.
     if (db.driverName() == QLatin1String("QSQLITE")) {
         sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
         return h && sqlite3_get_autocommit(h) == 0;
@@ -336,10 +403,9 @@ bool TADOConnection::InTransaction() const
         PGconn *c = handleOf<PGconn *>(db, "PGconn*");
         if (!c || PQstatus(c) != CONNECTION_OK)
             return false;  // a lost connection has no transaction left on the server
-        const PGTransactionStatusType st = PQtransactionStatus(c);
-        return st == PQTRANS_INTRANS || st == PQTRANS_INERROR || st == PQTRANS_ACTIVE;
+        return PQtransactionStatus(c) != PQTRANS_IDLE;
     }
-    return m_odbcInTrans;
+    return true;
 }
 
 void TADOConnection::execControl(const char *sql)
@@ -364,22 +430,27 @@ void TADOConnection::BeginTrans()
         ++StatementCount;
         if (!db.transaction())
             raise(QString(), db.lastError());
-        m_odbcInTrans = true;
     }
+    m_inTrans = true;
+    m_timeoutLocal = -1;
 }
 
 void TADOConnection::CommitTrans()
 {
     const QString drv = Database().driverName();
     if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
+        // A COMMIT that fails may leave the transaction open (SQLite, busy)
+        // or ended (PostgreSQL): InTransaction asks the engine which.
         execControl("COMMIT");
     } else {
         QSqlDatabase db = Database();
         ++StatementCount;
-        m_odbcInTrans = false;
+        m_inTrans = false;
         if (!db.commit())
             raise(QString(), db.lastError());
     }
+    m_inTrans = false;
+    m_timeoutLocal = -1;
 }
 
 void TADOConnection::RollbackTrans()
@@ -390,8 +461,10 @@ void TADOConnection::RollbackTrans()
     } else {
         QSqlDatabase db = Database();
         ++StatementCount;
-        m_odbcInTrans = false;
+        m_inTrans = false;
         if (!db.rollback())
             raise(QString(), db.lastError());
     }
+    m_inTrans = false;
+    m_timeoutLocal = -1;
 }

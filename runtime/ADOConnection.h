@@ -35,7 +35,9 @@ public:
     sqlite3 *sqliteHandle() const { return m_sqlite; }
     const QString &connectionName() const { return m_name; }
 
-    // Transactions, as the engine itself sees them.
+    // Transactions. The connection knows it is inside one because it began
+    // it itself; the engine is asked only whether it has since ended it
+    // (a lost connection, SQLite's rollback after a full disk).
     bool InTransaction() const;
     void BeginTrans();
     void CommitTrans();
@@ -44,8 +46,23 @@ public:
     // Statements executed on this connection, for benchmarks.
     quint64 StatementCount = 0;
 
-    // Raises EADOError with the driver's text of a failed operation.
+    // Raises EADOError with the driver's text of a failed operation, after
+    // a sentence saying what happened when the engine's code tells (a lost
+    // connection, a busy store, a full disk, a read-only store, a time-out).
     [[noreturn]] void raise(const QString &what, const QSqlError &err) const;
+
+    // True once an operation failed because the server or the network went
+    // away: the connection is open on this side only.
+    bool ConnectionLost() const;
+    // A lost connection outside a transaction is closed and opened again
+    // (once: a failure to reconnect raises). Nothing is re-run.
+    void ReconnectIfLost();
+
+    // The next statement runs with a limit of `seconds` (0: none). On
+    // PostgreSQL the server's statement_timeout is set when it differs
+    // (inside a transaction for that transaction only); on ODBC the
+    // statement's own query time-out is set by the caller at prepare.
+    void UseStatementTimeout(int seconds);
 
 private:
     friend class TADOStatement;
@@ -57,5 +74,8 @@ private:
     bool m_open = false;
     TDialect m_dialect = TDialect::Unknown;
     sqlite3 *m_sqlite = nullptr;
-    bool m_odbcInTrans = false;
+    bool m_inTrans = false;  // between this connection's BeginTrans and its end
+    mutable bool m_lost = false;
+    int m_timeoutSession = -1;  // PostgreSQL statement_timeout in ms; -1 unknown
+    int m_timeoutLocal = -1;    // the same set for the open transaction only
 };

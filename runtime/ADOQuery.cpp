@@ -1,9 +1,24 @@
 #include "ADOQuery.h"
 
 #include "NamedParameters.h"
+#include "OdbcCalls.h"
 
 #include <QSqlField>
 #include <QSqlRecord>
+#include <QSqlResult>
+
+namespace {
+
+// ODBC's own time limit of a prepared statement, set on its handle: Qt
+// has no setting for it.
+void setOdbcQueryTimeout(const QSqlQuery &q, int seconds)
+{
+    const QVariant h = q.result() ? q.result()->handle() : QVariant();
+    if (h.isValid() && (h.metaType().flags() & QMetaType::IsPointer))
+        odbcSetQueryTimeout(*static_cast<void *const *>(h.constData()), seconds);
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- parameters
 
@@ -134,12 +149,15 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
         ++Connection->StatementCount;
         if (!q->prepare(text))
             Connection->raise(QString(), q->lastError());
+        if (Connection->Database().driverName() == QLatin1String("QODBC"))
+            setOdbcQueryTimeout(*q, CommandTimeout);
         m_prepared = std::move(q);
     }
     QSqlQuery &q = *m_prepared;
     const QVariantList values = boundValues(owner);
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values[i]);
+    Connection->UseStatementTimeout(CommandTimeout);
     ++Connection->StatementCount;
     if (!q.exec())
         Connection->raise(QString(), q.lastError());
@@ -240,6 +258,13 @@ QVector<int> TADOQuery::resultColumns(const TSqliteStatement &st)
     return cols;
 }
 
+QString TADOQuery::rowContext(const EConvertError &e, const QVariant &key) const
+{
+    // The row named by its first field, the key of every catalogue query.
+    return QStringLiteral("%1: %2, na linha de %3 = '%4'")
+        .arg(objectName(), e.Message(), m_fields.front()->FieldName(), key.toString().left(40));
+}
+
 void TADOQuery::readRows(const RowSink &sink)
 {
     if (Connection && Connection->sqliteHandle() && !m_fields.empty())
@@ -258,8 +283,12 @@ void TADOQuery::readRows(QSqlQuery &q, const RowSink &sink)
     try {
         while (q.next()) {
             QVector<QVariant> row(nf);
-            for (qsizetype k = 0; k < nf; ++k)
-                row[k] = fields[size_t(k)]->convert(q.value(cols[k]));
+            try {
+                for (qsizetype k = 0; k < nf; ++k)
+                    row[k] = fields[size_t(k)]->convert(q.value(cols[k]));
+            } catch (const EConvertError &e) {
+                throw EConvertError(rowContext(e, q.value(cols[0])));
+            }
             sink(std::move(row));
         }
     } catch (...) {
@@ -288,8 +317,12 @@ void TADOQuery::readRows(TSqliteStatement &st, const RowSink &sink)
         const QVector<int> cols = resultColumns(st);
         for (; row; row = st.step()) {
             QVector<QVariant> values(nf);
-            for (qsizetype k = 0; k < nf; ++k)
-                values[k] = fields[size_t(k)]->convert(st.value(cols[k], &caches[size_t(k)]));
+            try {
+                for (qsizetype k = 0; k < nf; ++k)
+                    values[k] = fields[size_t(k)]->convert(st.value(cols[k], &caches[size_t(k)]));
+            } catch (const EConvertError &e) {
+                throw EConvertError(rowContext(e, st.value(cols[0], nullptr)));
+            }
             sink(std::move(values));
         }
     } catch (...) {

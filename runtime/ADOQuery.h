@@ -38,6 +38,9 @@ public:
     TADOConnection *Connection = nullptr;
     TParameters Parameters;
     QHash<TDialect, QStringList> DialectSQL;  // overrides of the stored text
+    // Seconds the statement may run, 0 for no limit (ADO's default of 30;
+    // the catalogue's commands say 0).
+    int CommandTimeout = 30;
 
     QStringList &sqlLines() { return m_sql; }
     // The text that runs on the connection's dialect.
@@ -97,6 +100,8 @@ private:
     QVector<int> resultColumns(const TSqliteStatement &st);
     void readRows(QSqlQuery &q, const RowSink &sink);
     void readRows(TSqliteStatement &st, const RowSink &sink);
+    // The message of a value that did not convert, naming its row.
+    QString rowContext(const EConvertError &e, const QVariant &key) const;
 };
 
 class TADOCommand : public QObject, public TADOStatement {
@@ -105,7 +110,6 @@ public:
     explicit TADOCommand(QObject *owner = nullptr) : QObject(owner) {}
     QString CommandText() const { return m_sql.join(QLatin1Char('\n')); }
     void SetCommandText(const QStringList &lines) { m_sql = lines; reset(); }
-    int CommandTimeout = 30;
     // Executes the command; returns the rows it touched.
     int Execute();
 };

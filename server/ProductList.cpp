@@ -3,6 +3,38 @@
 #include "ProductPacket.h"
 #include "TrdmCadProd.h"
 
+#include <memory>
+
+namespace {
+
+// After the list failed: the first product whose reduced code is no
+// number (what ordering the list by its value refuses), named with its
+// code and the value; empty when every one is a number.
+QString codigoReduzidoInvalido(TrdmCadProd &dm)
+{
+    auto q = std::make_unique<TADOQuery>();
+    q->setObjectName(QStringLiteral("adqCodigosReduzidos"));
+    q->Connection = dm.adcCadProd;
+    q->SQL() = QStringList{QStringLiteral("SELECT CDPRODUTO, CDPRODINTE FROM PRODUTO")};
+    q->AddField(QStringLiteral("CDPRODUTO"), TFieldType::ftString, 0);
+    q->AddField(QStringLiteral("CDPRODINTE"), TFieldType::ftString, 0);
+    QString achado;
+    q->Stream([&](QVector<QVariant> &&row) {
+        if (!achado.isEmpty() || row[1].isNull())
+            return;
+        bool numero = false;
+        const QString v = row[1].toString();
+        QLocale::c().toDouble(v.trimmed(), &numero);
+        if (!numero)
+            achado = QStringLiteral("O produto de código '%1' tem o código reduzido '%2', que não é um número: "
+                                    "corrija-o para que a lista de produtos abra.")
+                         .arg(row[0].toString(), v.left(40));
+    });
+    return achado;
+}
+
+}  // namespace
+
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
 {
     TADOQuery *q = dm.adqProdutoLista;
@@ -21,6 +53,7 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
     vazio[precoUnitario] = QVariant();
 
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
+    try {
     q->Stream([&](QVector<QVariant> &&row) {
         // A product with several price or rate rows comes once per
         // combination, the first in key order first: that one counts.
@@ -34,5 +67,15 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
                 row[i] = vazio[i];
         packet.rows.append(std::move(row));
     });
+    } catch (const EADOError &e) {
+        QString causa;
+        try {
+            causa = codigoReduzidoInvalido(dm);
+        } catch (const std::exception &) {
+        }
+        if (causa.isEmpty())
+            throw;
+        throw EDatabaseError(causa + QLatin1Char(' ') + e.Message());
+    }
     return packet;
 }

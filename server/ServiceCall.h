@@ -19,11 +19,13 @@ inline QString argText(const char16_t *s)
     return s ? QString::fromUtf16(s) : QString();
 }
 
-// The connected data module; raises when no screen or tool created it.
+// The connected data module; raises when no screen or tool created it. A
+// connection that an earlier call found lost is opened again first.
 inline TrdmCadProd &dataModule()
 {
     if (!rdmCadProd)
         throw EDatabaseError(QStringLiteral("O módulo de dados de produtos não está criado."));
+    rdmCadProd->adcCadProd->ReconnectIfLost();
     return *rdmCadProd;
 }
 
@@ -74,6 +76,7 @@ int32_t writeService(QVariant *out, Body body)
             return 0;
         }
         try {
+            dm->adcCadProd->ReconnectIfLost();
             dm->StartTrans();
             body(*dm);
         } catch (const std::exception &e) {

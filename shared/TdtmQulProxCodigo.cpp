@@ -64,10 +64,8 @@ QString TdtmQulProxCodigo::PrxProduto()
     return PrxProdutos(1).constFirst();
 }
 
-QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
+TADOConnection *TdtmQulProxCodigo::sessaoEmTransacao()
 {
-    if (quantidade < 1)
-        throw EDatabaseError(QStringLiteral("Gerador de códigos: quantidade de códigos inválida (%1).").arg(quantidade));
     TADOConnection *conn = ADODBSession();
     if (!conn || !conn->Connected())
         throw EDatabaseError(QStringLiteral("Gerador de códigos: nenhuma conexão com o banco de dados registrada."));
@@ -75,6 +73,14 @@ QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
         throw EDatabaseError(QStringLiteral("Gerador de códigos: o código de produto só é gerado dentro de uma transação."));
     adqLock->Connection = conn;
     adqMaxProduto->Connection = conn;
+    return conn;
+}
+
+void TdtmQulProxCodigo::Trava()
+{
+    TADOConnection *conn = sessaoEmTransacao();
+    if (m_travado)
+        return;
     if (conn->Dialect() == TDialect::Oracle) {
         adqLock->ExecSQL();
     } else if (conn->Dialect() != TDialect::SQLite) {
@@ -82,6 +88,14 @@ QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
         adqLock->Open();
         adqLock->Close();
     }
+    m_travado = true;
+}
+
+QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
+{
+    if (quantidade < 1)
+        throw EDatabaseError(QStringLiteral("Gerador de códigos: quantidade de códigos inválida (%1).").arg(quantidade));
+    Trava();
     adqMaxProduto->Close();
     adqMaxProduto->Open();
     const QString max = adqMaxProduto->FieldByName(QStringLiteral("MAXCODIGO"))->AsString().trimmed();

@@ -22,8 +22,15 @@ public:
     // The next `quantidade` free codes in order, from one reading of the
     // highest code (an insert of several products asks once).
     QStringList PrxProdutos(int quantidade);
+    // Takes the lock that serialises the terminals' writes of products, as
+    // the codes above do, without reading a code: a save that must check
+    // what others store (codes in use) takes it before looking. Taken once
+    // per generator, so a generator serves one transaction.
+    void Trava();
 
 private:
+    TADOConnection *sessaoEmTransacao();
+    bool m_travado = false;
     TADOQuery *adqLock;
     TADOQuery *adqMaxProduto;
 };

@@ -46,13 +46,15 @@ QList<Cenario> cenarios()
             return setProduto(&v, w(QLatin1String(op)).c_str(), out);
         };
     };
-    TDataPacket duas = pacote(valores(QString()));
-    duas.rows.append(duas.rows.first());
+    TDataPacket uma = pacote(valores(QString()));
+    TDataPacket duas = uma;
+    acrescentaCopias(uma, 1, 900);
+    acrescentaCopias(duas, 2, 900);
     const auto excl = [](const char *tabela) {
         return QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(QLatin1String(tabela));
     };
     return {
-        {"inclusão", salva(pacote(valores(QString())), "I"),
+        {"inclusão", salva(uma, "I"),
          {QStringLiteral("SELECT pg_advisory_xact_lock(728200002)"), excl("PRODUTO"),
           QStringLiteral("LOCK TABLE PRODUTO IN SHARE MODE"), excl("ITEMPRECO"), excl("ALIQIMPFIS"),
           excl("PRODLOJA")}},

@@ -89,6 +89,23 @@ inline ProdutoTeste produto(const QString &codigo, const QString &reduzido)
     return p;
 }
 
+// Copies of the packet's first row until it has `linhas`, each with a
+// reduced code and bar code of its own (from `serie` on), as distinct
+// products must have.
+inline void acrescentaCopias(TDataPacket &p, int linhas, int serie = 100000)
+{
+    const int red = p.fieldIndex(QStringLiteral("CDPRODINTE")), bar = p.fieldIndex(QStringLiteral("CDBARPRODUTO"));
+    for (int k = 0; k < p.rows.size(); ++k, ++serie) {
+        p.rows[k][red] = QString::number(serie);
+        p.rows[k][bar] = QStringLiteral("78900%1").arg(serie, 8, 10, QLatin1Char('0'));
+    }
+    while (p.rows.size() < linhas) {
+        p.rows.append(p.rows.first());
+        p.rows.last()[red] = QString::number(serie);
+        p.rows.last()[bar] = QStringLiteral("78900%1").arg(serie++, 8, 10, QLatin1Char('0'));
+    }
+}
+
 // Value of field `name` in row `row` of a packet.
 inline QVariant valor(const TDataPacket &p, int row, const QString &name)
 {

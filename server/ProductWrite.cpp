@@ -1,0 +1,267 @@
+#include "ProductWrite.h"
+
+#include "CodeClash.h"
+#include "ServiceCall.h"
+#include "TdtmQulProxCodigo.h"
+
+#include <cmath>
+
+namespace {
+
+void setParam(TADOStatement *st, const char *name, const QVariant &v)
+{
+    st->Parameters.ParamByName(QLatin1String(name)).Value = v;
+}
+
+QDateTime agora()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+}
+
+const QDateTime &inicioPreco()
+{
+    static const QDateTime d(QDate(2011, 1, 1), QTime(0, 0));
+    return d;
+}
+
+struct LinhaProduto {
+    QString cdProdInte, nmProduto, cdBarProduto, sgUnidade, idPesaProd, cdImposto, sgImposto, idTpImposFis,
+        cdPorImpProd;
+    double qtTaraProd = 0, vrPrecItem = 0, vrPeAlImpFis = 0;
+    QString cdProduto;
+};
+
+LinhaProduto lerLinha(TClientDataSet *cds)
+{
+    const auto s = [cds](const char *n) { return cds->FieldByName(QLatin1String(n))->AsString(); };
+    const auto f = [cds](const char *n) { return cds->FieldByName(QLatin1String(n))->AsFloat(); };
+    LinhaProduto l;
+    l.cdProduto = s("CDPRODUTO");
+    l.cdProdInte = s("CDPRODINTE");
+    l.nmProduto = s("NMPRODUTO");
+    l.cdBarProduto = s("CDBARPRODUTO");
+    l.sgUnidade = s("SGUNIDADE");
+    l.idPesaProd = s("IDPESAPROD");
+    l.qtTaraProd = f("QTTARAPROD");
+    l.vrPrecItem = f("VRPRECITEM");
+    l.cdImposto = s("CDIMPOSTO");
+    l.sgImposto = s("SGIMPOSTO");
+    l.idTpImposFis = s("IDTPIMPOSFIS");
+    l.vrPeAlImpFis = f("VRPEALIMPFIS");
+    l.cdPorImpProd = s("CDPORIMPPROD");
+    return l;
+}
+
+void inserePreco(TrdmCadProd &dm, const QString &codigo, double preco)
+{
+    setParam(dm.acmInsItemPrec, "P_DTINIVGPREC", inicioPreco());
+    setParam(dm.acmInsItemPrec, "P_CDPRODUTO", codigo);
+    setParam(dm.acmInsItemPrec, "P_CDPRPAITABPR", codigo);
+    setParam(dm.acmInsItemPrec, "P_VRPRECITEM", preco);
+    setParam(dm.acmInsItemPrec, "P_DTULTATUITPR", agora());
+    dm.acmInsItemPrec->Execute();
+}
+
+void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImposto, const LinhaProduto &l)
+{
+    setParam(dm.acmInsAliq, "P_CDPRODUTO", codigo);
+    setParam(dm.acmInsAliq, "P_CDIMPOSTO", cdImposto);
+    setParam(dm.acmInsAliq, "P_IDTPIMPOSFIS", l.idTpImposFis);
+    setParam(dm.acmInsAliq, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
+    setParam(dm.acmInsAliq, "P_DTULTATUALIF", agora());
+    dm.acmInsAliq->Execute();
+}
+
+void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+{
+    setParam(dm.acmInsProdLoja, "P_CDPRODUTO", codigo);
+    setParam(dm.acmInsProdLoja, "P_CDPORIMPPROD", l.cdPorImpProd);
+    setParam(dm.acmInsProdLoja, "P_DTULTATUPLOJ", agora());
+    dm.acmInsProdLoja->Execute();
+}
+
+// The product row's values; the insert and the update take the same ones.
+void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto &l)
+{
+    setParam(c, "P_CDPRODUTO", codigo);
+    setParam(c, "P_CDPRODINTE", l.cdProdInte);
+    setParam(c, "P_NMPRODUTO", l.nmProduto);
+    setParam(c, "P_CDBARPRODUTO", l.cdBarProduto);
+    setParam(c, "P_SGUNIDADE", l.sgUnidade);
+    setParam(c, "P_IDPESAPROD", l.idPesaProd);
+    setParam(c, "P_QTTARAPROD", l.qtTaraProd);
+    setParam(c, "P_DTULTATUPROD", agora());
+}
+
+void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+{
+    parametrosProduto(dm.acmInsProd, codigo, l);
+    dm.acmInsProd->Execute();
+    inserePreco(dm, codigo, l.vrPrecItem);
+    insereAliquota(dm, codigo, l.cdImposto, l);
+    insereLoja(dm, codigo, l);
+}
+
+void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
+{
+    const QString &codigo = l.cdProduto;
+    TADOCommand *c = dm.acmUpdProd;
+    parametrosProduto(c, codigo, l);
+    if (c->Execute() == 0) {
+        // Another terminal deleted it, or there was nothing to edit:
+        // nothing of this save may be stored.
+        throw EDatabaseError(
+            QStringLiteral("Produto de código '%1' não encontrado; a alteração não foi gravada.").arg(codigo));
+    }
+
+    c = dm.acmUpdItemPrec;
+    setParam(c, "P_CDPRODUTO", codigo);
+    setParam(c, "P_VRPRECITEM", l.vrPrecItem);
+    setParam(c, "P_DTULTATUITPR", agora());
+    setParam(c, "P_CDPRPAITABPR", codigo);
+    if (c->Execute() == 0)
+        inserePreco(dm, codigo, l.vrPrecItem);
+
+    TADOQuery *imp = dm.adqImposto;
+    imp->Close();
+    setParam(imp, "P_SGIMPOSTO", l.sgImposto);
+    imp->Open();
+    QString cdImposto;
+    if (!imp->IsEmpty()) {
+        imp->First();
+        cdImposto = imp->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString();
+    }
+
+    c = dm.acmUpdAliq;
+    setParam(c, "P_CDPRODUTO", codigo);
+    setParam(c, "P_CDIMPOSTO", cdImposto);
+    setParam(c, "P_IDTPIMPOSFIS", l.idTpImposFis);
+    setParam(c, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
+    setParam(c, "P_DTULTATUALIF", agora());
+    if (c->Execute() == 0)
+        insereAliquota(dm, codigo, cdImposto, l);
+
+    c = dm.acmUpdProdLoja;
+    setParam(c, "P_CDPRODUTO", codigo);
+    setParam(c, "P_CDPORIMPPROD", l.cdPorImpProd);
+    setParam(c, "P_DTULTATUPLOJ", agora());
+    if (c->Execute() == 0)
+        insereLoja(dm, codigo, l);
+}
+
+// A packet is checked whole before anything is written. Key and code
+// fields are never cut to their width (a longer value would name another
+// product); numbers must be numbers; texts must be storable.
+void validaPacote(const TDataPacket &p, const TDataSet &cds, bool insercao)
+{
+    if (insercao && p.rows.size() > kMaxLinhasInclusao)
+        throw EDatabaseError(QStringLiteral("Pacote com %1 produtos; uma inclusão aceita no máximo %2. Nada foi gravado.")
+                                 .arg(p.rows.size())
+                                 .arg(kMaxLinhasInclusao));
+    QList<QPair<int, int>> codigos;  // packet field, width
+    for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
+        if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
+            continue;  // not read by an insert
+        const TField *f = cds.FindField(QLatin1String(nome));
+        const int i = p.fieldIndex(QLatin1String(nome));
+        if (f && i >= 0 && f->Size() > 0)
+            codigos.append({i, f->Size()});
+    }
+    QList<int> numeros;
+    for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"})
+        if (const int i = p.fieldIndex(QLatin1String(nome)); i >= 0)
+            numeros.append(i);
+
+    for (const QVariantList &linha : p.rows) {
+        for (const auto &[i, largura] : codigos) {
+            const QString v = linha.value(i).toString();
+            if (v.size() > largura)
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 tem %2 caracteres; o máximo é %3. Nada foi gravado.")
+                        .arg(p.fields[i].name)
+                        .arg(v.size())
+                        .arg(largura));
+        }
+        for (const int i : numeros) {
+            const QVariant v = linha.value(i);
+            const int tipo = v.metaType().id();
+            if ((tipo == QMetaType::Double || tipo == QMetaType::Float) && !std::isfinite(v.toDouble()))
+                throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
+                                         .arg(p.fields[i].name, v.toString()));
+        }
+        for (int i = 0; i < p.fields.size() && i < linha.size(); ++i)
+            if (p.fields[i].type == TFieldType::ftString && !isStorableText(linha[i].toString()))
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 tem caractere nulo ou substituto isolado. Nada foi gravado.")
+                        .arg(p.fields[i].name));
+    }
+}
+
+
+// A reduced code is a number: the product list is ordered by its value,
+// so one that is not would stop the list from opening.
+void validaCodigosReduzidos(const TDataPacket &p)
+{
+    const int i = p.fieldIndex(QStringLiteral("CDPRODINTE"));
+    for (int r = 0; r < p.rows.size(); ++r) {
+        const QString v = i >= 0 ? p.rows[r].value(i).toString() : QString();
+        bool digitos = !v.isEmpty();
+        for (const QChar c : v)
+            digitos = digitos && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!digitos)
+            throw EDatabaseError(
+                v.isEmpty() ? QStringLiteral("Código Reduzido não informado. Nada foi gravado.")
+                            : QStringLiteral("Código Reduzido \"%1\" inválido: só algarismos. Nada foi gravado.").arg(v));
+    }
+}
+
+// The duplicate check of the screen, run again under the lock: another
+// product (other than `codigo`, or any when inserting) with this reduced
+// code or bar code.
+void verificaConflito(TrdmCadProd &dm, const LinhaProduto &l, const QString &codigo)
+{
+    TADOQuery *q = dm.adqVd_Produto;
+    q->Close();
+    setParam(q, "P_CDPRODUTO", codigo);
+    setParam(q, "P_CDPRODINTE", l.cdProdInte);
+    setParam(q, "P_CDBARPRODUTO", l.cdBarProduto);
+    q->Open();
+    const TConflito c = conflitoDeCodigos(q);
+    q->Close();
+    if (c == TConflito::Reduzido)
+        throw EDatabaseError(QStringLiteral("Código Reduzido já cadastrado."));
+    if (c == TConflito::Barras)
+        throw EDatabaseError(QStringLiteral("Código de Barras já cadastrado."));
+}
+
+}  // namespace
+
+void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
+                   bool verificaCodigos)
+{
+    TClientDataSet *cds = dm.cdsInsProd;
+    validaPacote(pacote, *cds, insercao);
+    validaCodigosReduzidos(pacote);
+    cds->SetData(pacote);
+    gerador.Trava();
+    if (insercao) {
+        // Each row its own product (a second row under the same code
+        // would collide on the product key); the codes are read once.
+        const QStringList codigos = gerador.PrxProdutos(std::max(1, cds->RecordCount()));
+        int n = 0;
+        for (cds->First(); !cds->Eof(); cds->Next()) {
+            const LinhaProduto l = lerLinha(cds);
+            if (verificaCodigos)
+                verificaConflito(dm, l, QStringLiteral("T"));
+            insereProduto(dm, codigos.at(n++), l);
+        }
+    } else {
+        for (cds->First(); !cds->Eof(); cds->Next()) {
+            const LinhaProduto l = lerLinha(cds);
+            if (verificaCodigos)
+                verificaConflito(dm, l, l.cdProduto);
+            alteraProduto(dm, l);
+        }
+    }
+}
