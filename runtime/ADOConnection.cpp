@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QSqlResult>
 
 #include <charconv>
 #include <libpq-fe.h>
@@ -180,14 +181,36 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
     } else if (drv == QLatin1String("QODBC")) {
         bad = odbcConnectionDead(handleOf<void *>(Database(), "SQLHANDLE"));
     }
-    const TDriverFault fault = classifyDriverError(drv, err, bad);
+    TDriverFault fault = classifyDriverError(drv, err, bad);
     if (fault == TDriverFault::ConnectionLost && m_open)
         m_lost = true;
+    else if (m_lost)
+        fault = TDriverFault::ConnectionLost;
     QString t = driverErrorText(err);
     const QString sentence = driverFaultSentence(fault, drv);
     if (!sentence.isEmpty())
         t = t.isEmpty() ? sentence : sentence + QLatin1Char(' ') + t;
     throw EADOError(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t));
+}
+
+void TADOConnection::raise(const QSqlError &err, const QSqlQuery &failed) const
+{
+    if (m_open && !m_lost && Database().driverName() == QLatin1String("QODBC") && failed.result()) {
+        // ODBC drivers do not always say a connection was lost (the
+        // PostgreSQL one reports a general error when it finds out while
+        // preparing): its state 08, or, outside a transaction, a statement
+        // that cannot even reach the server, tells.
+        const QVariant h = failed.result()->handle();
+        char state[6];
+        if (h.isValid() && (h.metaType().flags() & QMetaType::IsPointer)
+            && qstrncmp(odbcStatementState(*static_cast<void *const *>(h.constData()), state), "08", 2) == 0) {
+            m_lost = true;
+        } else if (!m_inTrans) {
+            QSqlQuery ping(Database());
+            m_lost = !ping.exec(QLatin1String(m_dialect == TDialect::Oracle ? "SELECT 1 FROM DUAL" : "SELECT 1"));
+        }
+    }
+    raise(QString(), err);
 }
 
 bool TADOConnection::ConnectionLost() const

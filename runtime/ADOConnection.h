@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <functional>
 
+class QSqlQuery;
 class TADOStatement;
 struct sqlite3;
 
@@ -50,6 +51,9 @@ public:
     // a sentence saying what happened when the engine's code tells (a lost
     // connection, a busy store, a full disk, a read-only store, a time-out).
     [[noreturn]] void raise(const QString &what, const QSqlError &err) const;
+    // The same for a statement's failure; through ODBC its handle's
+    // SQLSTATE tells a lost connection.
+    [[noreturn]] void raise(const QSqlError &err, const QSqlQuery &failed) const;
 
     // True once an operation failed because the server or the network went
     // away: the connection is open on this side only.

@@ -148,7 +148,7 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
         q->setForwardOnly(forwardOnly);
         ++Connection->StatementCount;
         if (!q->prepare(text))
-            Connection->raise(QString(), q->lastError());
+            Connection->raise(q->lastError(), *q);
         if (Connection->Database().driverName() == QLatin1String("QODBC"))
             setOdbcQueryTimeout(*q, CommandTimeout);
         m_prepared = std::move(q);
@@ -160,7 +160,7 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
     Connection->UseStatementTimeout(CommandTimeout);
     ++Connection->StatementCount;
     if (!q.exec())
-        Connection->raise(QString(), q.lastError());
+        Connection->raise(q.lastError(), q);
     return q;
 }
 
@@ -298,7 +298,7 @@ void TADOQuery::readRows(QSqlQuery &q, const RowSink &sink)
     if (q.lastError().isValid()) {
         const QSqlError err = q.lastError();
         q.finish();
-        Connection->raise(QString(), err);
+        Connection->raise(err, q);
     }
     q.finish();
 }

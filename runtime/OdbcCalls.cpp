@@ -41,3 +41,19 @@ bool odbcConnectionDead(void *connectionHandle)
     std::uint32_t dead = 0;  // SQLUINTEGER
     return succeeded(getAttr(connectionHandle, kConnectionDead, &dead, kIsUInteger, nullptr)) && dead == kDeadTrue;
 }
+
+char *odbcStatementState(void *statementHandle, char (&state)[6])
+{
+    using GetDiagRec = short (*)(short, void *, short, unsigned char *, int *, unsigned char *, short, short *);
+    static const auto getDiag = reinterpret_cast<GetDiagRec>(odbcFunction("SQLGetDiagRec"));
+    state[0] = 0;
+    unsigned char s[6] = {0};
+    int native = 0;
+    short length = 0;
+    constexpr short kHandleStmt = 3;  // SQL_HANDLE_STMT
+    if (getDiag && statementHandle && succeeded(getDiag(kHandleStmt, statementHandle, 1, s, &native, nullptr, 0, &length)))
+        for (int i = 0; i < 6; ++i)
+            state[i] = char(s[i]);
+    state[5] = 0;
+    return state;
+}

@@ -8,3 +8,7 @@ void odbcSetQueryTimeout(void *statementHandle, int seconds);
 
 // Whether the driver says the connection is gone (SQL_ATTR_CONNECTION_DEAD).
 bool odbcConnectionDead(void *connectionHandle);
+
+// The SQLSTATE of a statement's first diagnostic record (empty when none):
+// what Qt's driver leaves on the handle after a failure.
+char *odbcStatementState(void *statementHandle, char (&state)[6]);

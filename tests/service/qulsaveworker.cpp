@@ -1,7 +1,10 @@
 // A terminal that saves new products as fast as it can, for the
 // concurrency test: connects, says READY, waits for the barrier file, then
 // inserts COUNT products through setProduto and exits 0 when every save
-// succeeded.
+// succeeded. TAG "=" gives every terminal the same codes, each checked
+// first as the screen checks it: a save refused because the other
+// terminal stored the code first is no failure; it prints "SAVED n
+// REFUSED m".
 //   qulsaveworker CONNECTION COUNT BARRIER TAG
 
 #include "QulShared.h"
@@ -37,10 +40,23 @@ int main(int argc, char **argv)
     for (int i = 0; i < 6000 && !QFileInfo::exists(a[3]); ++i)
         QThread::msleep(5);
 
-    int failures = 0;
+    int failures = 0, saved = 0, refused = 0;
+    const bool same = a[4] == QLatin1String("=");
     const std::u16string op = u"I";
     for (int i = 0; i < count; ++i) {
-        const QString red = a[4] + QString::number(i);
+        const QString red = same ? QString::number(i + 1) : a[4] + QString::number(i);
+        if (same) {
+            QVariant check;
+            const std::u16string t = u"T", r = red.toStdU16String();
+            if (getVd_Produto(t.c_str(), r.c_str(), r.c_str(), &check) != 0 || isFailureText(check)) {
+                ++failures;
+                continue;
+            }
+            if (!toDataPacket(check).rows.isEmpty()) {
+                ++refused;  // the screen stops here
+                continue;
+            }
+        }
         const QVariant v = fromDataPacket(productPacket({{{"CDPRODINTE", red},
                                                           {"NMPRODUTO", QStringLiteral("Produto %1").arg(red)},
                                                           {"CDBARPRODUTO", red},
@@ -54,11 +70,18 @@ int main(int argc, char **argv)
                                                           {"VRPEALIMPFIS", 18.0},
                                                           {"CDPORIMPPROD", "0"}}}));
         QVariant out;
-        if (setProduto(&v, op.c_str(), &out) != 0 || out.isValid()) {
+        const bool ok = setProduto(&v, op.c_str(), &out) == 0 && !out.isValid();
+        if (ok) {
+            ++saved;
+        } else if (same && (out.toString() == QStringLiteral("Código Reduzido já cadastrado."))) {
+            ++refused;
+        } else {
             ++failures;
             std::fprintf(stderr, "save %d: %s\n", i, out.toString().toLocal8Bit().constData());
         }
     }
+    if (same)
+        std::printf("SAVED %d REFUSED %d\n", saved, refused);
     delete rdmCadProd;
     rdmCadProd = nullptr;
     return failures == 0 ? 0 : 1;

@@ -1,0 +1,192 @@
+// The screen's saves and deletes as the operator makes them (the list read,
+// a search, the duplicate check, then the write, all on one connection),
+// each inside one transaction as the engine itself saw it: PostgreSQL
+// tells by the transaction id its triggers record, SQLite by its statement
+// trace. A lost server is reconnected on the next confirm, with the entry
+// page as the operator left it.
+
+#include "GuiFixture.h"
+
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+namespace {
+
+const char *const kTabelas[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
+
+// What the engine saw of the module's writes: for PostgreSQL the distinct
+// transactions of the rows written, for SQLite the statements in order.
+struct Visao {
+    const TestDb::Fresh &db;
+    QStringList sqlite;
+
+    explicit Visao(const TestDb::Fresh &d) : db(d)
+    {
+        if (!db.onPostgreSQL())
+            return;
+        db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS qul_test_xact (tabela TEXT, xid BIGINT)"));
+        db.exec(QStringLiteral("DELETE FROM qul_test_xact"));
+        db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION qul_test_xact() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                               "INSERT INTO qul_test_xact VALUES (TG_TABLE_NAME, txid_current()); RETURN NULL; END $$"));
+        for (const char *t : kTabelas)
+            db.exec(QStringLiteral("CREATE TRIGGER qul_test_xact AFTER INSERT OR UPDATE OR DELETE ON %1 "
+                                   "FOR EACH ROW EXECUTE FUNCTION qul_test_xact()").arg(QLatin1String(t)));
+    }
+    // Starts the statement trace of the module's SQLite connection.
+    void segue()
+    {
+        if (sqlite3 *h = rdmCadProd->adcCadProd->sqliteHandle())
+            sqlite3_trace_v2(h, SQLITE_TRACE_STMT, [](unsigned, void *ctx, void *, void *x) {
+                static_cast<QStringList *>(ctx)->append(QString::fromUtf8(static_cast<const char *>(x)).simplified());
+                return 0;
+            }, &sqlite);
+    }
+    // Writes the engine kept, and the transactions they were made in
+    // (SQLite: writes outside BEGIN IMMEDIATE ... COMMIT count as none).
+    QPair<int, int> escritas() const
+    {
+        if (db.onPostgreSQL())
+            return {db.count(QStringLiteral("qul_test_xact")),
+                    db.scalar(QStringLiteral("SELECT COUNT(DISTINCT xid) FROM qul_test_xact")).toInt()};
+        int mantidas = 0, transacoes = 0, nestas = 0;
+        bool aberta = false;
+        for (const QString &s : sqlite) {
+            if (s == QLatin1String("BEGIN IMMEDIATE")) {
+                aberta = true;
+                nestas = 0;
+            } else if (s == QLatin1String("COMMIT") && aberta) {
+                aberta = false;
+                mantidas += nestas;
+                transacoes += nestas > 0;
+            } else if (s == QLatin1String("ROLLBACK")) {
+                aberta = false;
+            } else if (s.startsWith(QLatin1String("INSERT")) || s.startsWith(QLatin1String("UPDATE"))
+                       || s.startsWith(QLatin1String("DELETE"))) {
+                if (!aberta)
+                    return {-1, -1};  // a write in autocommit
+                ++nestas;
+            }
+        }
+        return {mantidas, transacoes};
+    }
+};
+
+int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo)
+{
+    int n = 0;
+    for (const char *t : kTabelas)
+        n += db.count(QLatin1String(t), QStringLiteral("CDPRODUTO = '%1'").arg(codigo));
+    return n;
+}
+
+}  // namespace
+
+class TstTransacaoTela : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        registerDataPacketType();
+    }
+    void init() { instalaGanchosQueFalham(); }
+    void cleanup() { instalaGanchosQueFalham(); }
+
+    void umaTransacao_data()
+    {
+        QTest::addColumn<QString>("acao");
+        QTest::addColumn<int>("escritas");  // rows the engine saw written
+        QTest::newRow("edição") << "E" << 4;
+        QTest::newRow("inclusão") << "I" << 4;
+        QTest::newRow("exclusão") << "X" << 4;
+        // Another table of the store (stock) still holds the product.
+        QTest::newRow("exclusão recusada pelo banco") << "R" << 0;
+    }
+
+    void umaTransacao()
+    {
+        QFETCH(QString, acao);
+        QFETCH(int, escritas);
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        for (const char *c : {"1", "2", "3"})
+            insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
+        const auto semEstoque = qScopeGuard([&] {
+            if (amb.db.onPostgreSQL())
+                amb.db.exec(QStringLiteral("DROP TABLE IF EXISTS ESTOQUE"));
+        });
+        if (acao == QLatin1String("R")) {
+            if (amb.db.onPostgreSQL()) {
+                amb.db.exec(QStringLiteral("CREATE TABLE ESTOQUE (CDPRODUTO VARCHAR(10) REFERENCES PRODUTO (CDPRODUTO))"));
+                amb.db.exec(QStringLiteral("INSERT INTO ESTOQUE VALUES ('2')"));
+            } else {
+                amb.db.exec(QStringLiteral("CREATE TRIGGER qul_estoque BEFORE DELETE ON PRODUTO "
+                                           "BEGIN SELECT RAISE(ABORT, 'produto em estoque'); END"));
+            }
+        }
+        Visao visao(amb.db);
+        Mensagens msgs;
+        msgs.resposta = true;
+        Pesquisas pesquisas;
+        pesquisas.escolhe = [](TClientDataSet *ds) { return ds->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")); };
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            visao.segue();
+            f->sbtLocalizaClick(nullptr);
+            QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString(), QStringLiteral("2"));
+            if (acao == QLatin1String("E") || acao == QLatin1String("I")) {
+                acao == QLatin1String("E") ? f->sbtEditarClick(nullptr) : f->sbtIncluirClick(nullptr);
+                if (acao == QLatin1String("I")) {
+                    f->FSgUnidade = QStringLiteral("UN");
+                    f->FCdImposto = QStringLiteral("03");
+                    f->FIdTpImposFis = QStringLiteral("T");
+                    for (auto [c, v] : {std::pair{"edtCodRed", "77"}, {"edtNomeProd", "Novo"}, {"edtUnidade", "Unidade"},
+                                        {"edtImposto", "T18"}, {"edtCodBarra", "777"}})
+                        f->componente<TBlendedButton>(QLatin1String(c))->setCaption(QLatin1String(v));
+                }
+                f->edtPrecoUnit->setCaption(QStringLiteral("3,25"));
+                f->sbtConfirmarClick(nullptr);
+            } else {
+                f->sbtExcluirClick(nullptr);
+            }
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
+        }));
+        const QPair<int, int> visto = visao.escritas();
+        QCOMPARE(visto.first, escritas);
+        QCOMPARE(visto.second, escritas ? 1 : 0);
+        QCOMPARE(linhasDoProduto(amb.db, QStringLiteral("2")), acao == QLatin1String("X") ? 0 : 4);
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), acao == QLatin1String("I") ? 4 : acao == QLatin1String("X") ? 2 : 3);
+    }
+
+    // The server ends the screen's session while the operator edits: the
+    // confirm says the connection was lost and keeps the page; the next
+    // confirm connects again and saves.
+    void conexaoPerdidaMantemPagina()
+    {
+        if (!TestDb::onPostgreSQL(TestDb::currentEngine()))
+            QSKIP("a server connection is needed to lose one");
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        insereProduto(amb.db, produto(QStringLiteral("1"), QStringLiteral("1")));
+        Mensagens msgs;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            f->sbtEditarClick(nullptr);
+            f->edtPrecoUnit->setCaption(QStringLiteral("4,75"));
+            QSqlQuery pid(rdmCadProd->adcCadProd->Database());
+            QVERIFY(pid.exec(QStringLiteral("SELECT pg_backend_pid()")) && pid.next());
+            amb.db.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid.value(0).toLongLong()));
+            pid.finish();
+            QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
+            QVERIFY2(msgs.ultima().contains(QStringLiteral("A conexão com o banco de dados foi perdida")), qPrintable(msgs.ultima()));
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
+            QCOMPARE(f->edtPrecoUnit->caption(), QStringLiteral("4,75"));
+            QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
+            QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
+        }));
+        QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '1'")).toDouble(), 4.75);
+    }
+};
+
+QTEST_MAIN(TstTransacaoTela)
+#include "tst_transacaotela.moc"
