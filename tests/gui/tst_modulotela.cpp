@@ -4,6 +4,7 @@
 // application's top-level widgets. Also the qulhost program's failures.
 
 #include "DataSet.h"
+#include "ScreenOpening.h"
 #include "TestDb.h"
 #include "qul00002.h"
 
@@ -246,6 +247,48 @@ private Q_SLOTS:
         QVERIFY(cores.remove());
         QVERIFY(abre([](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); }));
         QVERIFY(QString::fromUtf16(m_erro()).isEmpty());
+    }
+
+    void hospedeiroMostraFalhaNoDialogo_data()
+    {
+        // What breaks the opening; the text the operator must see.
+        QTest::addColumn<QString>("quebra");
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("banco que falta") << "banco" << "falta.db";
+        QTest::newRow("arquivo de cores vazio") << "cores" << "PARAMETROSQUL.CDS";
+        QTest::newRow("qul.ini vazio") << "ini" << "qul.ini";
+    }
+
+    void hospedeiroMostraFalhaNoDialogo()
+    {
+        QFETCH(QString, quebra);
+        QFETCH(QString, texto);
+        QTemporaryDir dir;
+        TestDb::Fresh db(TestDb::Engine::SQLite, false);
+        m_dir(u16(dir.path()));
+        ScreenOpening::Options opcoes;
+        opcoes.connection = quebra == QLatin1String("banco") ? QStringLiteral("Provider=SQLite;Data Source=%1")
+                                                                    .arg(dir.filePath(QStringLiteral("falta.db")))
+                            : quebra == QLatin1String("cores") ? db.connectionString()
+                                                               : QString();
+        QFile vazio(dir.filePath(quebra == QLatin1String("cores") ? QStringLiteral("PARAMETROSQUL.CDS")
+                                                                  : QStringLiteral("qul.ini")));
+        QVERIFY(quebra == QLatin1String("banco") || vazio.open(QIODevice::WriteOnly));
+        vazio.close();
+        QStringList vistas;
+        const TMensagemHook m = [&](const QString &t, const QString &, const QString &, const QString &, int tipo,
+                                    const QString &, const QString &, int, TDataSet *) {
+            vistas << QStringLiteral("%1|%2").arg(tipo).arg(t);
+            return true;
+        };
+        m_mensagem(&m);
+        ModuleLoader modulo;
+        QVERIFY2(modulo.load(QStringLiteral(QUL_MODULE_PATH)), qPrintable(modulo.error()));
+        QCOMPARE(ScreenOpening::run(modulo, opcoes, "qulhost"), 1);
+        ganchosQueFalham();
+        QCOMPARE(vistas.size(), 1);
+        QVERIFY2(vistas.first().startsWith(QLatin1String("3|")) && vistas.first().contains(texto),
+                 qPrintable(vistas.first()));
     }
 
     void hospedeiroRelataFalha()
