@@ -38,6 +38,14 @@ int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes)
     return -1;
 }
 
+// Without QT_QPA_PLATFORM, Qt opens an X or Wayland display, and ends the
+// process on the spot when there is none.
+bool semTela()
+{
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+           && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -46,6 +54,11 @@ int main(int argc, char **argv)
     ScreenOpening::Options opcoes;
     if (const int status = leOpcoes(argc, argv, &opcoes); status >= 0)
         return status;
+    if (semTela()) {
+        HostCommand::printError(kProgram, QStringLiteral("não há tela gráfica (DISPLAY e WAYLAND_DISPLAY vazios); "
+                                                         "a tela de produtos não pode ser aberta."));
+        return HostCommand::kExitModule;
+    }
     QApplication app(argc, argv);
     // Nobody sees or answers a dialog on these platforms (scripts, tests):
     // a failure is only printed there.
