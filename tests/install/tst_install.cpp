@@ -208,7 +208,6 @@ void TstInstall::configurationBesideInstalledProgram_data()
     QTest::newRow("broken line") << QByteArray("[Database]\nConnection=Provider=PostgreSQL;Password=Zq9segredo\nlixo\n")
                                  << 1 << QStringLiteral("linha 3");
     QTest::newRow("as shipped") << QByteArray("SHIPPED") << 1 << QStringLiteral("não dá a cadeia de conexão");
-    QTest::newRow("0 bytes") << QByteArray() << 1 << QStringLiteral("falta a chave Connection");
     QTest::newRow("quoted value") << QByteArray("[Database]\nConnection=\"Provider=SQLite;Data Source=DEMO\"\n") << 0
                                   << QString();
 }
