@@ -251,8 +251,7 @@ private Q_SLOTS:
 
     void hospedeiroMostraFalhaNoDialogo_data()
     {
-        // The connection (%1: the program's folder; DB: a store database),
-        // and a file left empty in the program's folder.
+        // The connection (%1: the program's folder, DB: a store's) and a file left empty there.
         QTest::addColumn<QString>("conexao");
         QTest::addColumn<QString>("vazio");
         QTest::newRow("banco que falta") << "Provider=SQLite;Data Source=%1/falta.db" << QString();
@@ -275,7 +274,6 @@ private Q_SLOTS:
         ScreenOpening::Options opcoes;
         opcoes.connection = conexao == QLatin1String("DB") ? db.connectionString() : conexao.replace("%1", dir.path());
         QCOMPARE(ScreenOpening::run(modulo, opcoes, "qulhost"), 1);
-        // Shown once, through the module's presenter (this test's hook).
         QCOMPARE(m_inesperados.size(), 1);
         QVERIFY2(m_inesperados.first().contains(vazio.isEmpty() ? QStringLiteral("falta.db") : vazio),
                  qPrintable(m_inesperados.first()));

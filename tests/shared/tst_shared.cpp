@@ -36,8 +36,7 @@ void TstShared::init()
     QVERIFY(QDir().mkpath(m_bin));
     SetProgramDir(m_bin);
     QFile::remove(QDir(m_bin).filePath(QStringLiteral("qul.ini")));
-    QFile cache(m_dir.filePath(QStringLiteral("CMakeCache.txt")));
-    QVERIFY(cache.open(QIODevice::WriteOnly));
+    QVERIFY(QFile(m_dir.filePath(QStringLiteral("CMakeCache.txt"))).open(QIODevice::WriteOnly));
     // This machine's own /etc/qul/qul.ini stays out of the tests.
     SetSystemConfigPath(m_dir.filePath(QStringLiteral("etc-qul.ini")));
 }
@@ -116,10 +115,8 @@ void TstShared::configurationFiles_data()
 {
     // qul.ini beside the program, then the system's; expected: the
     // connection string, "demo" for the demo database, or "!beside" /
-    // "!system" and a text for an error naming that file ("!none": naming
-    // both, no source at all). The program runs in a build tree, unless
-    // the row's name begins with "installed:" or "--demo:" (installed, the
-    // host asked for the demo store).
+    // "!system" / "!none" (both) and a text for an error naming the file. In
+    // a build tree unless the name says "installed:" or "--demo:" (asked).
     QTest::addColumn<int>("besideKind");
     QTest::addColumn<QByteArray>("beside");
     QTest::addColumn<int>("systemKind");
