@@ -36,6 +36,7 @@ namespace {
 }();
 
 QString g_ultimoErro;
+bool g_ultimoErroInformado = false;  // the operator already saw it
 QString g_caminhoDemo;
 int g_inicializado = 0;
 
@@ -73,6 +74,7 @@ const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof k
 extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *inout)
 {
     g_ultimoErro.clear();
+    g_ultimoErroInformado = false;
     try {
         if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
             throw Exception(QStringLiteral("A tela de produtos precisa de uma aplicação gráfica (QApplication)."));
@@ -81,6 +83,7 @@ extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *
         QVariant local;
         return Cli_Qul00002::CriaTelaQul00002(argumentos, inout ? *inout : local);
     } catch (const EAbort &) {
+        g_ultimoErroInformado = true;
         g_ultimoErro = QStringLiteral("A abertura da tela de produtos foi interrompida por um erro já informado ao operador.");
     } catch (const std::exception &e) {
         g_ultimoErro = exceptionMessage(e);
@@ -99,6 +102,20 @@ extern "C" QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *arg
 extern "C" QUL_EXPORT const char16_t *QulUltimoErro(void)
 {
     return reinterpret_cast<const char16_t *>(g_ultimoErro.utf16());
+}
+
+extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)
+{
+    if (g_ultimoErro.isEmpty() || g_ultimoErroInformado)
+        return false;
+    g_ultimoErroInformado = true;
+    try {
+        Mensagem(QStringLiteral("A tela de produtos não pôde ser aberta.\n%1").arg(g_ultimoErro), QString(),
+                 MensagemArg::Nao, MensagemArg::Nao, mtErro, QString(), MensagemArg::CodigoTela, 0, nullptr);
+    } catch (...) {
+        return false;  // a presenter's failure must not reach the host
+    }
+    return true;
 }
 
 extern "C" QUL_EXPORT void Initialize(void)
@@ -165,5 +182,5 @@ extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
 
 extern "C" QUL_EXPORT void QulUsaBancoDemo(void)
 {
-    SetStringConexQul(DemoConnectionString());
+    UseDemoDatabase();
 }

@@ -49,6 +49,15 @@ QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *args, QVariant
 // call that returned true.
 QUL_EXPORT const char16_t *QulUltimoErro(void);
 
+// Shows that message to the operator, as an error, in the module's message
+// dialog (the presenter set with QulSetMensagemHook, else the touch
+// dialog), and returns when it has been answered. Does nothing, and
+// returns false, after a call that returned true or whose failure the
+// operator was already shown (the opening was interrupted after a
+// message), or when this message was shown already. Call it before
+// Finalize, which takes the host's presenter away.
+QUL_EXPORT bool QulInformaUltimoErro(void);
+
 // Load and unload hooks: the start-up and shut-down of the module's units,
 // in the order of GetPackageInfoTable. Calls after the first are counted
 // and do nothing until the matching Finalize.

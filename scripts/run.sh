@@ -14,4 +14,4 @@ if [ -x build/bin/qulhost ]; then
 fi
 # Without the screen, list the demo store's products through the services.
 [ -f build/bin/qul-demo.db ] || build/bin/qulmkdemo build/bin/qul-demo.db
-exec build/bin/qulsvc getProduto T
+exec build/bin/qulsvc --connection "Provider=SQLite;Data Source=\"$PWD/build/bin/qul-demo.db\"" getProduto T

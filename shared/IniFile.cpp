@@ -59,10 +59,15 @@ QString readText(const QString &path, bool *exists)
 
 QString readIniValue(const QString &path, const QString &section, const QString &key)
 {
-    bool exists = false;
-    const QString text = readText(path, &exists);
-    if (!exists)
-        return QString();
+    return lookUpIniValue(path, section, key).value;
+}
+
+IniLookup lookUpIniValue(const QString &path, const QString &section, const QString &key)
+{
+    IniLookup result;
+    const QString text = readText(path, &result.fileExists);
+    if (!result.fileExists)
+        return result;
 
     const QStringList lines = text.split(QLatin1Char('\n'));
     bool inSection = false;
@@ -101,5 +106,7 @@ QString readIniValue(const QString &path, const QString &section, const QString 
             value = value.mid(1, value.size() - 2);
         }
     }
-    return value;
+    result.keyFound = found;
+    result.value = value;
+    return result;
 }

@@ -16,7 +16,8 @@
 
 #include <QString>
 
-// A configuration file that exists but cannot be used. The message names
+// A configuration that cannot be used: a file that exists but cannot be
+// read or gives no value, or no configuration at all. The message names
 // the file (and the line) and never repeats a value from it.
 class EConfigError : public Exception {
 public:
@@ -30,3 +31,12 @@ public:
 // that is neither a section, a key=value pair nor a comment, an unclosed
 // quote in the value asked for, or gives the key twice in the section.
 QString readIniValue(const QString &path, const QString &section, const QString &key);
+
+// The same look-up, telling apart the three ways of giving no value: no
+// file, no key (an empty file, a commented-out line), an empty value.
+struct IniLookup {
+    bool fileExists = false;
+    bool keyFound = false;
+    QString value;
+};
+IniLookup lookUpIniValue(const QString &path, const QString &section, const QString &key);

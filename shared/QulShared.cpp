@@ -81,6 +81,16 @@ void SetStringConexQul(const QString &connectionString)
     g_connectionOverride = connectionString.trimmed();
 }
 
+void UseDemoDatabase()
+{
+    SetStringConexQul(DemoConnectionString());
+}
+
+bool InBuildTree()
+{
+    return QFileInfo(QDir(ProgramDir()).filePath(QStringLiteral("../CMakeCache.txt"))).isFile();
+}
+
 QString _GetStringConexQul(const QString &)
 {
     if (!g_connectionOverride.isEmpty())
@@ -88,15 +98,27 @@ QString _GetStringConexQul(const QString &)
     const QString env = qEnvironmentVariable("QUL_CONNECTION").trimmed();
     if (!env.isEmpty())
         return env;
-    // A file that is missing, or lacks the key, or leaves it empty, passes
-    // on to the next source; one that exists but cannot be used ends the
-    // search with an EConfigError naming it.
-    for (const QString &file : {QDir(ProgramDir()).filePath(QStringLiteral("qul.ini")), g_systemConfigPath}) {
-        const QString ini = readIniValue(file, QStringLiteral("Database"), QStringLiteral("Connection"));
-        if (!ini.isEmpty())
-            return ini;
+    // The first file that exists decides: a damaged or empty one must not
+    // send new products silently to another store.
+    const QString beside = QDir(ProgramDir()).filePath(QStringLiteral("qul.ini"));
+    for (const QString &file : {beside, g_systemConfigPath}) {
+        const IniLookup ini = lookUpIniValue(file, QStringLiteral("Database"), QStringLiteral("Connection"));
+        if (!ini.fileExists)
+            continue;
+        if (!ini.value.isEmpty())
+            return ini.value;
+        throw EConfigError(
+            QStringLiteral("Arquivo de configuração %1: %2")
+                .arg(file, ini.keyFound ? QStringLiteral("a chave Connection da seção [Database] está vazia.")
+                                        : QStringLiteral("não dá a cadeia de conexão (falta a chave Connection "
+                                                         "na seção [Database], ou ela está comentada).")));
     }
-    return DemoConnectionString();
+    if (InBuildTree())
+        return DemoConnectionString();
+    throw EConfigError(QStringLiteral("Nenhuma cadeia de conexão configurada. Dê uma com --connection, com a "
+                                      "variável de ambiente QUL_CONNECTION ou na chave Connection da seção "
+                                      "[Database] de %1 ou de %2 (qulhost --demo abre o banco de demonstração).")
+                           .arg(beside, g_systemConfigPath));
 }
 
 QString DemoConnectionString()

@@ -36,16 +36,28 @@ void SetSystemConfigPath(const QString &path);
 QString DemoDatabasePath();
 QString DemoConnectionString();
 
-// The store database's connection string: the environment variable
-// QUL_CONNECTION; else key Connection of section [Database] in qul.ini
-// beside the host executable, then in /etc/qul/qul.ini; else the demo
-// database. A file that is missing, lacks the key or leaves it empty
-// passes on to the next source; one that cannot be read or parsed raises
-// EConfigError naming it.
+// The store database's connection string, from the first source that
+// exists: the string the host chose (SetStringConexQul, UseDemoDatabase);
+// the environment variable QUL_CONNECTION; key Connection of section
+// [Database] in qul.ini beside the host executable, then in
+// /etc/qul/qul.ini. The first of those files that exists must give the
+// key a value: one that is empty, lacks the key or leaves it empty (or
+// commented out) raises EConfigError naming it, as does one that cannot
+// be read or parsed. With no source at all, a build tree falls back on the
+// demo database; anywhere else EConfigError says that no connection is
+// configured and how to give one.
 QString _GetStringConexQul(const QString &unused);
 // A connection string chosen by the host itself (command line): when set,
 // it comes before every other source. Empty clears it.
 void SetStringConexQul(const QString &connectionString);
+// The host asked for the demo store (qulhost --demo): its string becomes
+// the host's choice.
+void UseDemoDatabase();
+
+// True when the host executable runs from a CMake build tree (the parent
+// of ProgramDir holds CMakeCache.txt), where developers run the programs
+// with nothing configured.
+bool InBuildTree();
 
 // The connection that the shared services (the code generator) work on.
 void SetADODBSession(TADOConnection *connection);

@@ -4,6 +4,7 @@
 // application's top-level widgets. Also the qulhost program's failures.
 
 #include "DataSet.h"
+#include "ScreenOpening.h"
 #include "TestDb.h"
 #include "qul00002.h"
 
@@ -246,6 +247,37 @@ private Q_SLOTS:
         QVERIFY(cores.remove());
         QVERIFY(abre([](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); }));
         QVERIFY(QString::fromUtf16(m_erro()).isEmpty());
+    }
+
+    void hospedeiroMostraFalhaNoDialogo_data()
+    {
+        // The connection (%1: the program's folder, DB: a store's) and a file left empty there.
+        QTest::addColumn<QString>("conexao");
+        QTest::addColumn<QString>("vazio");
+        QTest::newRow("banco que falta") << "Provider=SQLite;Data Source=%1/falta.db" << QString();
+        QTest::newRow("arquivo de cores vazio") << "DB" << "PARAMETROSQUL.CDS";
+        QTest::newRow("qul.ini vazio") << QString() << "qul.ini";
+    }
+
+    void hospedeiroMostraFalhaNoDialogo()
+    {
+        QFETCH(QString, conexao);
+        QFETCH(QString, vazio);
+        QTemporaryDir dir;
+        TestDb::Fresh db(TestDb::Engine::SQLite, false);
+        m_dir(u16(dir.path()));
+        QFile arquivo(dir.filePath(vazio));
+        QVERIFY(vazio.isEmpty() || arquivo.open(QIODevice::WriteOnly));
+        arquivo.close();
+        ModuleLoader modulo;
+        QVERIFY2(modulo.load(QStringLiteral(QUL_MODULE_PATH)), qPrintable(modulo.error()));
+        ScreenOpening::Options opcoes;
+        opcoes.connection = conexao == QLatin1String("DB") ? db.connectionString() : conexao.replace("%1", dir.path());
+        QCOMPARE(ScreenOpening::run(modulo, opcoes, "qulhost"), 1);
+        QCOMPARE(m_inesperados.size(), 1);
+        QVERIFY2(m_inesperados.first().contains(vazio.isEmpty() ? QStringLiteral("falta.db") : vazio),
+                 qPrintable(m_inesperados.first()));
+        m_inesperados.clear();
     }
 
     void hospedeiroRelataFalha()

@@ -187,16 +187,16 @@ void TstInstall::installedProgramsOnDemoStore()
     QCOMPARE(json.value(QStringLiteral("status")).toInt(-1), 0);
     QVERIFY(json.value(QStringLiteral("result")).toObject().value(QStringLiteral("rows")).toArray().size() > 0);
 
-    // With nothing configured, the installed programs use the user's demo
-    // store (never a file in usr/bin) -- unless this machine has its own
-    // /etc/qul/qul.ini, which comes first.
+    // With nothing configured, the installed programs say so and how to
+    // configure one; the user's demo store is used only when asked for --
+    // unless this machine has its own /etc/qul/qul.ini, which comes first.
     if (QFileInfo::exists(QStringLiteral("/etc/qul/qul.ini"))) {
-        qInfo("/etc/qul/qul.ini exists on this machine: the demo fallback is not checked");
+        qInfo("/etc/qul/qul.ini exists on this machine: the case of no source is not checked");
         return;
     }
     const Run d = run(bin("qulsvc"), {QStringLiteral("getProduto"), QStringLiteral("T")}, m_env);
-    QVERIFY2(d.code == 0, describe(d).constData());
-    QCOMPARE(d.out, r.out);
+    QVERIFY2(d.code == 1 && d.err.contains("Nenhuma cadeia de conexão configurada") && d.err.contains("/etc/qul/qul.ini"),
+             describe(d).constData());
     QVERIFY(!QFileInfo::exists(root(QStringLiteral("usr/bin/qul-demo.db"))));
 }
 
@@ -207,6 +207,9 @@ void TstInstall::configurationBesideInstalledProgram_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("broken line") << QByteArray("[Database]\nConnection=Provider=PostgreSQL;Password=Zq9segredo\nlixo\n")
                                  << 1 << QStringLiteral("linha 3");
+    QFile shipped(root(QStringLiteral("etc/qul/qul.ini")));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    QTest::newRow("as shipped") << shipped.readAll() << 1 << QStringLiteral("não dá a cadeia de conexão");
     QTest::newRow("quoted value") << QByteArray("[Database]\nConnection=\"Provider=SQLite;Data Source=DEMO\"\n") << 0
                                   << QString();
 }

@@ -25,14 +25,18 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_dir;
+    QString m_bin;  // the program's folder, in a build tree unless a test says otherwise
 };
 
 void TstShared::init()
 {
     qunsetenv("QUL_CONNECTION");
     SetStringConexQul(QString());
-    SetProgramDir(m_dir.path());
-    QFile::remove(m_dir.filePath(QStringLiteral("qul.ini")));
+    m_bin = m_dir.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(m_bin));
+    SetProgramDir(m_bin);
+    QFile::remove(QDir(m_bin).filePath(QStringLiteral("qul.ini")));
+    QVERIFY(QFile(m_dir.filePath(QStringLiteral("CMakeCache.txt"))).open(QIODevice::WriteOnly));
     // This machine's own /etc/qul/qul.ini stays out of the tests.
     SetSystemConfigPath(m_dir.filePath(QStringLiteral("etc-qul.ini")));
 }
@@ -48,10 +52,10 @@ void TstShared::cleanup()
 
 void TstShared::connectionStringSources()
 {
-    // Nothing configured: the demo database beside the executable.
+    // Nothing configured in a build tree: the demo database beside the executable.
     QCOMPARE(_GetStringConexQul(QString()),
-             QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_dir.filePath(QStringLiteral("qul-demo.db"))));
-    QFile ini(m_dir.filePath(QStringLiteral("qul.ini")));
+             QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(QDir(m_bin).filePath(QStringLiteral("qul-demo.db"))));
+    QFile ini(QDir(m_bin).filePath(QStringLiteral("qul.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Outra]\nConnection=errada\n[Database]\n; comentário\nconnection = Provider=SQLite;Data Source=/loja/ini.db\n");
     ini.close();
@@ -64,7 +68,7 @@ void TstShared::connectionStringSources()
 
 void TstShared::iniValuesKeepQuotesAndSeparators()
 {
-    QFile ini(m_dir.filePath(QStringLiteral("qul.ini")));
+    QFile ini(QDir(m_bin).filePath(QStringLiteral("qul.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Database]\nConnection=Provider=PostgreSQL;Data Source=h;Password=\"a;b=c\",d\n");
     ini.close();
@@ -111,7 +115,8 @@ void TstShared::configurationFiles_data()
 {
     // qul.ini beside the program, then the system's; expected: the
     // connection string, "demo" for the demo database, or "!beside" /
-    // "!system" and a text for an error naming that file.
+    // "!system" / "!none" (both) and a text for an error naming the file. In
+    // a build tree unless the name says "installed:" or "--demo:" (asked).
     QTest::addColumn<int>("besideKind");
     QTest::addColumn<QByteArray>("beside");
     QTest::addColumn<int>("systemKind");
@@ -128,11 +133,19 @@ void TstShared::configurationFiles_data()
     QTest::newRow("system only") << absent << QByteArray() << text << system << systemCs << QString();
     QTest::newRow("beside before system") << text << beside << text << system << besideCs << QString();
     QTest::newRow("section without the key") << text << QByteArray("[Database]\nUser=x\n[Outra]\nConnection=y\n")
-                                             << text << system << systemCs << QString();
-    QTest::newRow("empty value") << text << QByteArray("[Database]\nConnection=  \n") << text << system << systemCs
-                                 << QString();
-    QTest::newRow("no key anywhere") << text << QByteArray("; nada\n") << text << QByteArray("[Database]\n") << "demo"
-                                     << QString();
+                                             << text << system << "!beside" << "falta a chave Connection";
+    QTest::newRow("empty value") << text << QByteArray("[Database]\nConnection=  \n") << text << system << "!beside"
+                                 << "está vazia";
+    QTest::newRow("no key anywhere") << text << QByteArray("; nada\n") << text << QByteArray("[Database]\n") << "!beside"
+                                     << "falta a chave Connection";
+    QTest::newRow("installed: 0-byte file") << text << QByteArray() << text << system << "!beside" << "falta a chave";
+    QTest::newRow("installed: commented-out line")
+        << text << QByteArray("[Database]\n;Connection=Provider=SQLite;Password=Zq9segredo\n") << text << system
+        << "!beside" << "comentada";
+    QTest::newRow("installed: good value") << text << beside << absent << QByteArray() << besideCs << QString();
+    QTest::newRow("installed: no source") << absent << QByteArray() << absent << QByteArray() << "!none"
+                                          << "Nenhuma cadeia de conexão configurada";
+    QTest::newRow("--demo: before a 0-byte file") << text << QByteArray() << text << system << "demo" << QString();
     QTest::newRow("quotes and ;") << text
                                   << QByteArray("[Database]\nConnection=Provider=PostgreSQL;Password=\"p;w=1\";Port=5\n")
                                   << absent << QByteArray() << "Provider=PostgreSQL;Password=\"p;w=1\";Port=5"
@@ -174,7 +187,12 @@ void TstShared::configurationFiles()
     QFETCH(QString, error);
     if (Kind(besideKind) == Kind::NoPermission && ::geteuid() == 0)
         QSKIP("root reads any file");
-    const QString besidePath = m_dir.filePath(QStringLiteral("qul.ini"));
+    const QByteArray tag = QTest::currentDataTag();
+    if (tag.startsWith("installed:") || tag.startsWith("--demo:"))
+        QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("CMakeCache.txt"))));
+    if (tag.startsWith("--demo:"))
+        UseDemoDatabase();
+    const QString besidePath = QDir(m_bin).filePath(QStringLiteral("qul.ini"));
     const QString systemPath = SystemConfigPath();
     place(besidePath, Kind(besideKind), beside);
     place(systemPath, Kind(systemKind), system);
@@ -192,7 +210,9 @@ void TstShared::configurationFiles()
         const QString cs = _GetStringConexQul(QString());
         QFAIL(qPrintable(QStringLiteral("no error; got a connection string of %1 characters").arg(cs.size())));
     } catch (const EConfigError &e) {
-        QVERIFY2(e.Message().startsWith(QStringLiteral("Arquivo de configuração %1: ").arg(file)), qPrintable(e.Message()));
+        QVERIFY2(expected == QLatin1String("!none") ? e.Message().contains(besidePath) && e.Message().contains(systemPath)
+                                                    : e.Message().startsWith(QStringLiteral("Arquivo de configuração %1: ").arg(file)),
+                 qPrintable(e.Message()));
         QVERIFY2(e.Message().contains(error), qPrintable(e.Message()));
         QVERIFY(!e.Message().contains(QLatin1String("Zq9segredo")));
     }
