@@ -82,11 +82,7 @@ private Q_SLOTS:
         // The ten checks in their order: the field marked, the text, and what
         // makes the check fail. Row n makes checks n to 10 fail together, so
         // the first of them must win.
-        struct Verificacao {
-            int campo;
-            const char *texto;
-            QVariantMap falha;
-        };
+        struct Verificacao { int campo; const char *texto; QVariantMap falha; };
         const Verificacao tabela[] = {
             {2, "Código Reduzido deve ser informado.", {{"edtCodRed", ""}}},
             {3, "Nome do Produto deve ser informado.", {{"edtNomeProd", " "}}},
