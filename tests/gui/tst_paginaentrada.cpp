@@ -191,7 +191,8 @@ private Q_SLOTS:
             QCOMPARE(f->edtNomeProd->caption(), QString());
             // Dead tilde then "a" is "ã", which the name refuses; a character
             // outside code page 1252 still ends a pending shift.
-            for (auto [k, t] : {std::pair{Qt::Key_Dead_Tilde, ""}, {Qt::Key_A, "a"}, {Qt::Key_Shift, ""}, {Qt::Key_unknown, "\U0001F600"}})
+            for (auto [k, t] : {std::pair{Qt::Key_Dead_Tilde, ""}, {Qt::Key_A, "a"}, {Qt::Key_Shift, ""},
+                                {Qt::Key_unknown, "\U0001F600"}})
                 tecla(f, k, QString::fromUtf8(t), k == Qt::Key_Shift ? Qt::ShiftModifier : Qt::NoModifier);
             QCOMPARE(f->edtNomeProd->caption(), QString());
             QVERIFY(!f->FShift);
@@ -404,7 +405,7 @@ private Q_SLOTS:
         QTest::newRow("Alt+F4, entrada") << 2 << 2 << int(Qt::Key_F4) << alt << "";
         QTest::newRow("Ctrl+ENTER, entrada") << 2 << 5 << int(Qt::Key_Return) << ctrl
                                              << "msg:Código Reduzido deve ser informado.";
-        QTest::newRow("Ctrl+Shift+ENTER, entrada") << 2 << 5 << int(Qt::Key_Return) << int(Qt::ControlModifier | Qt::ShiftModifier)
+        QTest::newRow("Ctrl+Shift+ENTER, entrada") << 2 << 5 << int(Qt::Key_Return) << (ctrl | int(Qt::ShiftModifier))
                                                    << "msg:Código Reduzido deve ser informado.";
         QTest::newRow("Ctrl+ENTER, lista") << 1 << 5 << int(Qt::Key_Return) << ctrl << "";
         QTest::newRow("F9 no 4") << 2 << 4 << int(Qt::Key_F9) << nada << "msg:Unidade deve ser informada.";

@@ -249,7 +249,8 @@ void TstRuntimeUi::deadKeys()
     for (const QChar c : keys) {
         const int d = dead.indexOf(c);
         const int key = d >= 0 ? deadKeys[d] : c == u'⇧' ? Qt::Key_Shift : c == u'\r' ? Qt::Key_Return : Qt::Key_unknown;
-        const QKeyEvent ev(QEvent::KeyPress, key, Qt::NoModifier, d >= 0 || key == Qt::Key_Shift ? QString() : QString(c));
+        const QString text = d >= 0 || key == Qt::Key_Shift ? QString() : QString(c);
+        const QKeyEvent ev(QEvent::KeyPress, key, Qt::NoModifier, text);
         seen += typing.charsOf(&ev);
     }
     QCOMPARE(seen, typed);
