@@ -21,6 +21,7 @@
 //   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
 
 #include "DataSet.h"
+#include "DeadKeys.h"
 
 #include <QDialog>
 #include <QRect>
@@ -129,7 +130,8 @@ public:
     // Entry field number n (1 to 10); nullptr outside that range.
     TBlendedButton *Campo(int numero) const;
 
-    // "#,##0.00" in the user's locale (QLocale()).
+    // A number as Editar shows it, in the user's locale (QLocale()): grouped
+    // thousands, every decimal the value holds and at least two.
     static QString FormataValor(double valor);
 
     // Placement on a screen: centred, and on a screen smaller than the
@@ -213,6 +215,7 @@ private:
     Ui::TfrmCadProd *ui;
     bool m_filtroInstalado = false;
     bool m_podeFechar = false;  // set by sbtSairClick: the only way out
+    TDeadKeyTyping m_acentos;   // a dead key waiting for the next key
 };
 
 // The one form; empty while no screen is open.

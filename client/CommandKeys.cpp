@@ -16,17 +16,17 @@ const QString kPagina1 = QStringLiteral("Pagina1");
 }  // namespace
 
 // As a physical keyboard delivers a key: the key-down first, then the
-// character only where the key yields one (ENTER, BACKSPACE and ESC do;
-// DELETE, the function keys, SHIFT and CAPS LOCK do not).
+// characters only where the key yields some (ENTER, BACKSPACE and ESC do;
+// DELETE, the function keys, SHIFT, CAPS LOCK and a dead key do not; the
+// key after a dead key may yield the accent and then its own character).
 void TfrmCadProd::trataTecla(QKeyEvent *event)
 {
     int tecla = qtKeyToVirtualKey(event->key());
     const int shift = qtModifiersToShift(event->modifiers());
-    char caractere = 0;
-    const bool digita = keyEventToCp1252Char(event, &caractere);
+    const QByteArray caracteres = m_acentos.charsOf(event);
     if (tecla != 0)
         Guarda([&] { FormKeyDown(this, tecla, shift); });
-    if (digita)
+    for (char caractere : caracteres)
         Guarda([&] { FormKeyPress(this, caractere); });
 }
 

@@ -82,8 +82,11 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
         cdsInsProd->FieldByName(QLatin1String(campo))->SetValue(valor);
     };
     const QString porta = edtPortaImp->caption();
+    // An edit keeps the listed product as its key (the list has not moved
+    // since Editar): its tree code, shown in edtCodigo, may differ from it.
+    const bool edicao = FOperacao == QLatin1String("E");
     poe("CDARVPROD", edtCodigo->caption());
-    poe("CDPRODUTO", edtCodigo->caption());
+    poe("CDPRODUTO", edicao ? cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString() : edtCodigo->caption());
     poe("CDPRODINTE", edtCodRed->caption());
     poe("NMPRODUTO", edtNomeProd->caption());
     poe("SGUNIDADE", FSgUnidade);

@@ -107,9 +107,17 @@ void TfrmCadProd::sbtLocalizaClick(QObject *)
     }
 }
 
+// Every decimal the value holds, and at least two: a value confirmed
+// untouched goes back to the database as it came (a tare of 0,015 is not
+// rounded to 0,01). Thousands are grouped, as the list shows them.
 QString TfrmCadProd::FormataValor(double valor)
 {
     QLocale local;
     local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return local.toString(valor, 'f', 2);
+    QString texto = local.toString(valor, 'f', QLocale::FloatingPointShortest);
+    const qsizetype virgula = texto.indexOf(local.decimalPoint());
+    const qsizetype decimais = virgula < 0 ? 0 : texto.size() - virgula - local.decimalPoint().size();
+    if (virgula < 0)
+        texto += local.decimalPoint();
+    return texto + QString(qMax<qsizetype>(0, 2 - decimais), local.zeroDigit().at(0));
 }

@@ -12,7 +12,7 @@ PKGS=(
   unixodbc odbc-postgresql libsqliteodbc tdsodbc
   postgresql-15 postgresql-client-15
   libbenchmark-dev
-  xvfb xauth xdotool imagemagick openbox wmctrl sqlite3
+  xvfb xauth xdotool imagemagick openbox wmctrl sqlite3 x11-xkb-utils locales
   fonts-wine fonts-liberation
   binutils python3
   dpkg-dev file lintian

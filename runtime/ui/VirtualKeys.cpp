@@ -177,14 +177,10 @@ bool keyEventToCp1252Char(const QKeyEvent *event, char *out)
         const QChar ch = text.at(0);
         if (ch.unicode() == 0x7f)
             return false;
-        if (ch.unicode() < 0x20) {
-            c = char(ch.unicode());
-        } else {
-            bool ok = false;
-            c = unicodeToCp1252(ch, &ok);
-            if (!ok)
-                return false;
-        }
+        // A character the code page lacks (an emoji, a CJK letter) arrives
+        // as "?", as a code page 1252 window receives it: still a typed
+        // character, which no field takes.
+        c = ch.unicode() < 0x20 ? char(ch.unicode()) : unicodeToCp1252(ch);
         have = true;
     }
     if (out)

@@ -58,9 +58,9 @@ int qtKeyToVirtualKey(int qtKey);
 int qtModifiersToShift(Qt::KeyboardModifiers modifiers);
 
 // The code page 1252 character that the key would type, as a Windows key
-// press delivers it (ENTER 13, Ctrl+ENTER 10, ESC 27, BACKSPACE 8, TAB 9).
-// False when the key types nothing (DELETE, function keys, arrows,
-// Alt combinations, characters outside code page 1252).
+// press delivers it (ENTER 13, Ctrl+ENTER 10, ESC 27, BACKSPACE 8, TAB 9;
+// "?" for a character outside code page 1252). False when the key types
+// nothing (DELETE, function keys, arrows, dead keys, Alt combinations).
 bool keyEventToCp1252Char(const QKeyEvent *event, char *out);
 
 // A key message sent straight to a window, as a program sends one to its

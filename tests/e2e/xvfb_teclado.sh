@@ -7,14 +7,17 @@
 #      code followed by ENTER, DELETE, F9 on the picker fields), edit it and
 #      delete it. The pointer stays off the form, so every key after a dialog
 #      closes reaches the form only if the dialog handed the keyboard back.
-#   2. Under openbox: Alt+F4 and the manager's close request on each page
+#   2. Brazilian ABNT2 layout (setxkbmap br): an edit types the name with
+#      dead keys and an emoji; the product's other values and another
+#      product whose code is its tree code stay as they were.
+#   3. Under openbox: Alt+F4 and the manager's close request on each page
 #      leave the screen open; only ESC on the list page closes it.
 #
 #   xvfb_teclado.sh BIN_DIR
 set -euo pipefail
 
 bin=${1:?uso: xvfb_teclado.sh PASTA_DOS_PROGRAMAS}
-for t in Xvfb xdotool openbox wmctrl sqlite3; do
+for t in Xvfb xdotool openbox wmctrl sqlite3 setxkbmap localedef; do
   command -v "$t" >/dev/null || { echo "xvfb_teclado: falta o programa $t" >&2; exit 1; }
 done
 
@@ -143,7 +146,33 @@ expect "produto excluído" "$(sql "SELECT COUNT(*) FROM PRODUTO WHERE CDPRODUTO 
 k Escape
 wait_exit "ESC na lista"
 
-# ---------------------------------------------------------------- 2. under a window manager
+# ---------------------------------------------------------------- 2. Brazilian keyboard
+
+# xdotool types outside ASCII only in a locale that exists: one of the test's own.
+mkdir -p "$work/locale"
+localedef -i pt_BR -f UTF-8 "$work/locale/pt_BR.UTF-8" >/dev/null 2>&1 || fail "localedef pt_BR.UTF-8"
+tbr() { LOCPATH=$work/locale LC_ALL=pt_BR.UTF-8 xdotool type --delay 40 "$1"; sleep 0.4; }
+
+# The first product: a tare of three decimals, a tree code that is the second product's code.
+sql "UPDATE PRODUTO SET QTTARAPROD = 0.015, CDARVPROD = '2' WHERE CDPRODUTO = '1'"
+setxkbmap br
+start_host
+xdotool windowfocus --sync "$win"; xdotool mousemove 0 0; sleep 0.3
+k F3                            # edit the first product
+k Return; k Delete              # the name, emptied
+k shift+p dead_tilde a o        # "ã" is composed, and the name refuses it
+k space dead_acute b            # an accent that combines with nothing: "´" (refused), then "b"
+k shift; tbr "😀"; t x           # the emoji, refused, still ends the pending shift
+dialog "alterar (br)" ctrl+Return; back "alterar (br)" Return
+still_open "depois de alterar (br)"
+expect "nome com teclas mortas" "$(sql "SELECT NMPRODUTO, QTTARAPROD, CDARVPROD FROM PRODUTO WHERE CDPRODUTO = '1'")" \
+  "Po bx|0.015|2"
+expect "o outro produto" "$(sql "SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'")" "Pão de Queijo"
+k Escape
+wait_exit "ESC na lista (br)"
+setxkbmap us
+
+# ---------------------------------------------------------------- 3. under a window manager
 
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)

@@ -79,24 +79,34 @@ private Q_SLOTS:
         QTest::addColumn<QVariantMap>("mudancas");
         QTest::addColumn<QString>("mensagem");
         QTest::addColumn<int>("campo");
-        QVariantMap vazio;
-        for (const char *c : {"edtCodRed", "edtNomeProd", "edtUnidade", "edtPrecoUnit", "edtImposto", "edtAliq",
-                              "edtCodBarra", "edtPortaImp", "edtTara"})
-            vazio[c] = QString();
-        QTest::newRow("tudo vazio") << vazio << "Código Reduzido deve ser informado." << 2;
-        QTest::newRow("sem nome") << QVariantMap{{"edtNomeProd", " "}} << "Nome do Produto deve ser informado." << 3;
-        QTest::newRow("sem unidade") << QVariantMap{{"edtUnidade", ""}} << "Unidade deve ser informada." << 4;
-        QTest::newRow("sem preço") << QVariantMap{{"edtPrecoUnit", ""}} << "Preço Unitário deve ser informado." << 5;
-        QTest::newRow("preço com milhar") << QVariantMap{{"edtPrecoUnit", "1.234,50"}} << "Valor digitado é inválido." << 5;
+        // The ten checks in their order: the field marked, the text, and what
+        // makes the check fail. Row n makes checks n to 10 fail together, so
+        // the first of them must win.
+        struct Verificacao { int campo; const char *texto; QVariantMap falha; };
+        const Verificacao tabela[] = {
+            {2, "Código Reduzido deve ser informado.", {{"edtCodRed", ""}}},
+            {3, "Nome do Produto deve ser informado.", {{"edtNomeProd", " "}}},
+            {4, "Unidade deve ser informada.", {{"edtUnidade", ""}}},
+            {5, "Preço Unitário deve ser informado.", {{"edtPrecoUnit", ""}}},
+            {5, "Valor digitado é inválido.", {{"edtPrecoUnit", "1.234,50"}}},
+            {6, "Imposto deve ser informado.", {{"edtImposto", ""}}},
+            {7, "Alíquota deve ser informada.", {{"imposto", "00"}, {"edtAliq", ""}}},
+            {7, "Valor digitado é inválido.", {{"imposto", "00"}, {"edtAliq", "1,2,3"}}},
+            {10, "Tara deve ser informada.", {{"pesado", true}, {"edtTara", ""}}},
+            {10, "Valor digitado é inválido.", {{"pesado", true}, {"edtTara", ",,"}}},
+        };
+        for (int n = 10; n >= 1; --n) {
+            QVariantMap mudancas;
+            for (int i = 10; i >= n; --i)
+                mudancas.insert(tabela[i - 1].falha);
+            QTest::addRow("verificação %d", n) << mudancas << QString::fromUtf8(tabela[n - 1].texto)
+                                               << tabela[n - 1].campo;
+        }
         QTest::newRow("preço 1,2.3") << QVariantMap{{"edtPrecoUnit", "1,2.3"}} << "Valor digitado é inválido." << 5;
-        QTest::newRow("sem imposto") << QVariantMap{{"edtImposto", ""}} << "Imposto deve ser informado." << 6;
-        QTest::newRow("00 sem alíquota") << QVariantMap{{"imposto", "00"}, {"edtAliq", ""}}
-                                         << "Alíquota deve ser informada." << 7;
-        QTest::newRow("00 alíquota inválida") << QVariantMap{{"imposto", "00"}, {"edtAliq", "1,2,3"}}
-                                              << "Valor digitado é inválido." << 7;
-        QTest::newRow("pesado sem tara") << QVariantMap{{"pesado", true}} << "Tara deve ser informada." << 10;
-        QTest::newRow("pesado tara inválida") << QVariantMap{{"pesado", true}, {"edtTara", ",,"}}
-                                              << "Valor digitado é inválido." << 10;
+        // Outside the tax "00" an empty rate has no check (nor has "0.00", which
+        // is not a number here: rows 9 and 10).
+        QTest::newRow("03: alíquota vazia") << QVariantMap{{"edtAliq", ""}, {"pesado", true}}
+                                            << "Tara deve ser informada." << 10;
     }
 
     // The first failing check marks its field and shows its text (kind 2);
@@ -110,12 +120,16 @@ private Q_SLOTS:
         QFETCH(int, campo);
         QUL_AMBIENTE(amb, false);
         Mensagens msgs;
+        int campoNaMensagem = 0;
+        msgs.aoMostrar = [&](const QString &) { campoNaMensagem = frmCadProd->FCampoAtual; };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
-            preenche(f, mudancas);
+            preenche(f, mudancas);  // with the page's pending shift
             f->FCampoAtual = 9;
             const QStringList antes = textosCampos(f);
-            QTest::keyClick(f, Qt::Key_Return, Qt::ControlModifier);
+            QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
             QCOMPARE(msgs.vistas, QStringList{mensagem + QStringLiteral("|2|N|002")});
+            QCOMPARE(campoNaMensagem, campo);  // marked first, then the message
+            QVERIFY(!f->FShift);
             QCOMPARE(f->FCampoAtual, campo);
             QCOMPARE(corMoldura(f, campo), 255u);
             QCOMPARE(textosCampos(f), antes);
@@ -129,7 +143,7 @@ private Q_SLOTS:
         QTest::addColumn<QVariantMap>("mudancas");
         QTest::addColumn<QVariantMap>("gravado");
         QTest::newRow("Nenhuma, imposto 03")
-            << QVariantMap{}
+            << QVariantMap{{"edtAliq", "7,5"}}
             << QVariantMap{{"NMPRODUTO", "Café Solúvel"}, {"CDBARPRODUTO", "7891000055512"}, {"SGUNIDADE", "UN"},
                            {"IDPESAPROD", "N"}, {"QTTARAPROD", 0.0}, {"VRPRECITEM", 12.5}, {"CDIMPOSTO", "03"},
                            {"VRPEALIMPFIS", 0.0}, {"IDTPIMPOSFIS", "T"}, {"CDPORIMPPROD", "0"}};
@@ -203,9 +217,14 @@ private Q_SLOTS:
                                {"4", "4", ""}}) {
             ProdutoTeste p = produto(QLatin1String(c), QLatin1String(r));
             p.barras = QLatin1String(b);
+            p.tara = 0.015;  // three decimals, which an edit must keep
             insereProduto(amb.db, p);
         }
+        // Written by another tool: product 2's tree code is product 1's code.
+        amb.db.exec(QStringLiteral("UPDATE PRODUTO SET CDARVPROD = '1' WHERE CDPRODUTO = '2'"));
         Mensagens msgs;
+        int campoNaMensagem = 0;
+        msgs.aoMostrar = [&](const QString &) { campoNaMensagem = frmCadProd->FCampoAtual; };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             if (operacao == QLatin1String("E")) {
                 f->sbtProxDestClick(nullptr);  // product 2
@@ -214,8 +233,10 @@ private Q_SLOTS:
             } else {
                 preenche(f, {{"edtCodRed", reduzido}, {"edtCodBarra", barras}});
             }
+            f->FCampoAtual = 9;
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.vistas, QStringList{mensagem});
+            QCOMPARE(campoNaMensagem, 9);  // on a clash the message comes before the marking
             if (campo) {
                 QCOMPARE(f->FCampoAtual, campo);
                 QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
@@ -225,8 +246,11 @@ private Q_SLOTS:
             }
         }));
         QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), campo || operacao == QLatin1String("E") ? 4 : 5);
-        if (operacao == QLatin1String("E"))
+        if (operacao == QLatin1String("E")) {
             QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '2'")).toDouble(), 3.5);
+            QCOMPARE(linha(amb.db, QStringLiteral("2")).value("QTTARAPROD").toDouble(), 0.015);
+            QCOMPARE(linha(amb.db, QStringLiteral("1")).value("NMPRODUTO").toString(), QStringLiteral("Produto 1"));
+        }
     }
 
     void conflito_data()

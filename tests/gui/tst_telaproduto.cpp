@@ -121,10 +121,12 @@ private Q_SLOTS:
     {
         QCOMPARE(TfrmCadProd::FormataValor(1234.5), QStringLiteral("1.234,50"));
         QCOMPARE(TfrmCadProd::FormataValor(0), QStringLiteral("0,00"));
-        QCOMPARE(TfrmCadProd::FormataValor(0.005), QStringLiteral("0,01"));
-        QCOMPARE(TfrmCadProd::FormataValor(999.999), QStringLiteral("1.000,00"));
-        QCOMPARE(TfrmCadProd::FormataValor(1234567.891), QStringLiteral("1.234.567,89"));
+        // Every decimal the value holds: what goes back untouched is unchanged.
+        QCOMPARE(TfrmCadProd::FormataValor(0.015), QStringLiteral("0,015"));
+        QCOMPARE(TfrmCadProd::FormataValor(999.999), QStringLiteral("999,999"));
+        QCOMPARE(TfrmCadProd::FormataValor(1234567.891), QStringLiteral("1.234.567,891"));
         QCOMPARE(TfrmCadProd::FormataValor(-12.3), QStringLiteral("-12,30"));
+        QCOMPARE(TfrmCadProd::FormataValor(12), QStringLiteral("12,00"));
     }
 
     void posicaoNaTela_data()

@@ -5,6 +5,7 @@
 #include "ConnectionString.h"
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
+#include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
 #include <QRegularExpression>
@@ -87,6 +88,7 @@ private Q_SLOTS:
     void updateRecreatesMissingSideRows();
     void severalRowsAndNoRows();
     void failureInThirdStatementLeavesNothing();
+    void rollbackLeavingTheTransactionOpenIsAFailureStatus();
     void badPacketsAreRefusedWhole();
     void refusedPacketsWriteNothing_data();
     void refusedPacketsWriteNothing();
@@ -348,6 +350,25 @@ void TstWriteServices::failureInThirdStatementLeavesNothing()
     QVERIFY(isFailureText(out));
     QCOMPARE(db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '5'").toString(), QStringLiteral("Produto 5"));
     QCOMPARE(db.scalar("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '5'").toDouble(), 1.5);
+}
+
+// A failed save whose rollback fails too, leaving the transaction open, is
+// a failure status, not a failure text.
+void TstWriteServices::rollbackLeavingTheTransactionOpenIsAFailureStatus()
+{
+    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+        QSKIP("SQLite's authorizer refuses the rollback");
+    QUL_FRESH_DB(db, false);
+    falhaEm(db, QStringLiteral("PRODUTO"), QStringLiteral("INSERT"));
+    Modulo m(db.connectionString());
+    sqlite3 *h = *static_cast<sqlite3 *const *>(rdmCadProd->adcCadProd->Database().driver()->handle().constData());
+    sqlite3_set_authorizer(h, [](void *, int acao, const char *op, const char *, const char *, const char *) {
+        return acao == SQLITE_TRANSACTION && qstrcmp(op, "ROLLBACK") == 0 ? SQLITE_DENY : SQLITE_OK;
+    }, nullptr);
+    QVariant out;
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), kServiceFailure);
+    QCOMPARE(sqlite3_get_autocommit(h), 0);  // still in the transaction
+    sqlite3_set_authorizer(h, nullptr, nullptr);
 }
 
 void TstWriteServices::badPacketsAreRefusedWhole()

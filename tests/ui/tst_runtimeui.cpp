@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 #include "DataSetTableModel.h"
+#include "DeadKeys.h"
 #include "VirtualKeys.h"
 
 #include <QApplication>
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void keyChars_data();
     void keyChars();
     void keyChars_nullEventAndNullOut();
+    void deadKeys_data();
+    void deadKeys();
 
     // ---- grid model
     void model_defaultColumnsAreVisibleFieldsUnderLabels();
@@ -191,7 +194,8 @@ void TstRuntimeUi::keyChars_data()
     QTest::newRow("Up") << int(Qt::Key_Up) << 0 << "" << false << 0;
     QTest::newRow("Alt+a") << int(Qt::Key_A) << int(Qt::AltModifier) << "a" << false << 0;
     QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << "a" << true << 1;
-    QTest::newRow("outside 1252") << int(Qt::Key_unknown) << 0 << QStringLiteral("\u4E2D") << false << 0;
+    QTest::newRow("outside 1252") << int(Qt::Key_unknown) << 0 << QStringLiteral("\u4E2D") << true << int('?');
+    QTest::newRow("emoji") << int(Qt::Key_unknown) << 0 << QStringLiteral("\U0001F600") << true << int('?');
     QTest::newRow("euro") << int(Qt::Key_unknown) << 0 << QStringLiteral("€") << true << 0x80;
 }
 
@@ -217,6 +221,39 @@ void TstRuntimeUi::keyChars_nullEventAndNullOut()
     QVERIFY(!keyEventToCp1252Char(nullptr, &c));
     QKeyEvent ev(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
     QVERIFY(keyEventToCp1252Char(&ev, nullptr));
+}
+
+void TstRuntimeUi::deadKeys_data()
+{
+    QTest::addColumn<QString>("keys");  // ~ ´ ^ ¨ dead keys, ⇧ Shift, any other a key typing it
+    QTest::addColumn<QByteArray>("typed");
+    QTest::newRow("~a a") << "~aa" << QByteArray("\xE3" "a");
+    QTest::newRow("´e ^o ¨u") << "´e^o¨u" << QByteArray("\xE9\xF4\xFC");
+    QTest::newRow("~ Shift A") << "~⇧A" << QByteArray("\xC3");
+    QTest::newRow("~b: accent, then b") << "~b" << QByteArray("~b");
+    QTest::newRow("´ space") << "´ " << QByteArray("\xB4");
+    QTest::newRow("~~") << "~~" << QByteArray("~~");
+    QTest::newRow("´c: outside 1252") << "´c" << QByteArray("?");
+    QTest::newRow("~ ENTER") << "~\r" << QByteArray("~\r");
+}
+
+// Key events in sequence, as the characters a Windows window receives.
+void TstRuntimeUi::deadKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(QByteArray, typed);
+    const QString dead = QStringLiteral("~´^¨");
+    const int deadKeys[] = {Qt::Key_Dead_Tilde, Qt::Key_Dead_Acute, Qt::Key_Dead_Circumflex, Qt::Key_Dead_Diaeresis};
+    TDeadKeyTyping typing;
+    QByteArray seen;
+    for (const QChar c : keys) {
+        const int d = dead.indexOf(c);
+        const int key = d >= 0 ? deadKeys[d] : c == u'⇧' ? Qt::Key_Shift : c == u'\r' ? Qt::Key_Return : Qt::Key_unknown;
+        const QString text = d >= 0 || key == Qt::Key_Shift ? QString() : QString(c);
+        const QKeyEvent ev(QEvent::KeyPress, key, Qt::NoModifier, text);
+        seen += typing.charsOf(&ev);
+    }
+    QCOMPARE(seen, typed);
 }
 
 // ---------------------------------------------------------------- model
