@@ -3,7 +3,10 @@
 // while the statement waits for a lock another session holds, inside each
 // row trigger before and after each statement, and in a deferred trigger at
 // commit. After each point the product has its four rows or none, nothing
-// else changed, and the service reported the failure.
+// else changed, and the service reported the failure. Each write runs
+// alone, as a tool calls it, and after the reads the screen makes before
+// it on the same connection (the list, the duplicate check); natively and
+// through ODBC.
 
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
@@ -37,6 +40,16 @@ struct Cenario {
     std::function<int32_t(QVariant *)> executa;
     QStringList travas;  // statements that make one of its statements wait
 };
+
+// The reads the screen makes before a write, on the same connection: the
+// list it shows, then (for a save) the duplicate check.
+void leiturasDaTela(bool salvando)
+{
+    QVariant lido;
+    getProduto(w("T").c_str(), &lido);
+    if (salvando)
+        getVd_Produto(w("T").c_str(), w("1").c_str(), w("1").c_str(), &lido);
+}
 
 QList<Cenario> cenarios()
 {
@@ -148,17 +161,24 @@ void restaura(const TestDb::Fresh &db)
 class TstFaultInjection : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+    void sessionEndedAtEveryStatementPoint_data();
     void sessionEndedAtEveryStatementPoint();
 };
 
+void TstFaultInjection::sessionEndedAtEveryStatementPoint_data()
+{
+    QTest::addColumn<bool>("tela");
+    QTest::newRow("service alone") << false;
+    QTest::newRow("after the screen's reads") << true;
+}
+
 void TstFaultInjection::sessionEndedAtEveryStatementPoint()
 {
-    TestDb::Fresh db(TestDb::Engine::PostgreSQL);
-    if (!db.ok()) {
-        if (!TestDb::pgRequired())
-            QSKIP(qPrintable(db.error()));
-        QFAIL(qPrintable(db.error()));
-    }
+    QFETCH(bool, tela);
+    if (TestDb::currentEngine() == TestDb::Engine::SQLite)
+        QSKIP("the server's own session is ended");
+    QUL_FRESH_DB(db, false);
     insereImpostos(db);
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS qul_test_alvo (alvo INTEGER)"));
     db.exec(QStringLiteral("DELETE FROM qul_test_alvo"));
@@ -182,18 +202,27 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
     // A clean run of each case counts its trigger firings: every one of
     // them is a point.
     const QList<Cenario> casos = cenarios();
+    // The reads run before any lock is held: it is the write that must wait.
+    const auto leituras = [tela](int cenario) {
+        if (tela)
+            leiturasDaTela(cenario != 3);
+    };
     QList<Ponto> pontos;
     for (int c = 0; c < casos.size(); ++c) {
         restaura(db);
         for (const QString &t : casos[c].travas)
             pontos.append({c, t, 0});
         Modulo m(db.connectionString());
+        leituras(c);
         QVariant out;
         QCOMPARE(casos[c].executa(&out), 0);
         QVERIFY2(!isFailureText(out), qPrintable(out.toString()));
-        QSqlQuery q(rdmCadProd->adcCadProd->Database());
-        QVERIFY(q.exec(QStringLiteral("SELECT current_setting('qul.disparos', true)")) && q.next());
-        const int disparos = q.value(0).toInt();
+        int disparos = 0;
+        {
+            QSqlQuery q(rdmCadProd->adcCadProd->Database());
+            QVERIFY(q.exec(QStringLiteral("SELECT current_setting('qul.disparos', true)")) && q.next());
+            disparos = q.value(0).toInt();
+        }
         // Before, after and at commit, for each of the four rows a product has.
         QCOMPARE(disparos, (c == 1 ? 2 : 1) * 4 * 3);
         for (int n = 1; n <= disparos; ++n)
@@ -207,6 +236,7 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
         const QString onde = p.trava.isEmpty() ? QStringLiteral("disparo %1").arg(p.disparo) : p.trava;
         db.exec(QStringLiteral("UPDATE qul_test_alvo SET alvo = %1").arg(p.disparo));
         Modulo m(db.connectionString());
+        leituras(p.cenario);
         QVariant out;
         int32_t status = -1;
         const auto executa = [&] { status = caso.executa(&out); };
