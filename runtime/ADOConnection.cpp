@@ -190,27 +190,32 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
     const QString sentence = driverFaultSentence(fault, drv);
     if (!sentence.isEmpty())
         t = t.isEmpty() ? sentence : sentence + QLatin1Char(' ') + t;
-    throw EADOError(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t));
+    const bool transient = fault == TDriverFault::ConnectionLost || fault == TDriverFault::Busy
+                           || fault == TDriverFault::TimedOut;
+    throw EADOError(what.isEmpty() ? t : (t.isEmpty() ? what : what + QStringLiteral(": ") + t), transient);
 }
 
 void TADOConnection::raise(const QSqlError &err, const QSqlQuery &failed) const
 {
-    if (m_open && !m_lost && Database().driverName() == QLatin1String("QODBC") && failed.result()) {
-        // ODBC drivers do not always say a connection was lost (the
-        // PostgreSQL one reports a general error when it finds out while
-        // preparing): its state 08, or, outside a transaction, a statement
-        // that cannot even reach the server, tells.
-        const QVariant h = failed.result()->handle();
-        char state[6];
-        if (h.isValid() && (h.metaType().flags() & QMetaType::IsPointer)
-            && qstrncmp(odbcStatementState(*static_cast<void *const *>(h.constData()), state), "08", 2) == 0) {
-            m_lost = true;
-        } else if (!m_inTrans) {
-            QSqlQuery ping(Database());
-            m_lost = !ping.exec(QLatin1String(m_dialect == TDialect::Oracle ? "SELECT 1 FROM DUAL" : "SELECT 1"));
-        }
+    if (!m_open || Database().driverName() != QLatin1String("QODBC") || !failed.result())
+        raise(QString(), err);
+    // Qt's ODBC driver gives the driver's own error number; the SQLSTATE
+    // left on the statement says what happened.
+    const QVariant h = failed.result()->handle();
+    char state[6] = {0};
+    if (h.isValid() && (h.metaType().flags() & QMetaType::IsPointer))
+        odbcStatementState(*static_cast<void *const *>(h.constData()), state);
+    if (qstrncmp(state, "08", 2) == 0) {
+        m_lost = true;
+    } else if (!m_lost && !m_inTrans && qstrcmp(state, "57014") != 0 && qstrncmp(state, "HYT", 3) != 0) {
+        // Drivers do not always say a connection was lost (the PostgreSQL
+        // one reports a general error when it finds out while preparing):
+        // outside a transaction, a statement that cannot reach the server
+        // tells.
+        QSqlQuery ping(Database());
+        m_lost = !ping.exec(QLatin1String(m_dialect == TDialect::Oracle ? "SELECT 1 FROM DUAL" : "SELECT 1"));
     }
-    raise(QString(), err);
+    raise(QString(), QSqlError(err.driverText(), err.databaseText(), err.type(), QString::fromLatin1(state)));
 }
 
 bool TADOConnection::ConnectionLost() const
@@ -237,7 +242,9 @@ void TADOConnection::ReconnectIfLost()
 
 void TADOConnection::UseStatementTimeout(int seconds)
 {
-    if (!m_open || Database().driverName() != QLatin1String("QPSQL"))
+    // PostgreSQL's own limit, natively and through ODBC (its ODBC driver
+    // ignores ODBC's query time-out).
+    if (!m_open || m_dialect != TDialect::PostgreSQL)
         return;
     const int ms = seconds > 0 ? seconds * 1000 : 0;
     // SET takes no parameters; the value is a number this code made.

@@ -64,8 +64,9 @@ public:
 
     // The next statement runs with a limit of `seconds` (0: none). On
     // PostgreSQL the server's statement_timeout is set when it differs
-    // (inside a transaction for that transaction only); on ODBC the
-    // statement's own query time-out is set by the caller at prepare.
+    // (inside a transaction for that transaction only); through ODBC to
+    // other servers the statement's own query time-out is set by the
+    // caller.
     void UseStatementTimeout(int seconds);
 
 private:

@@ -143,21 +143,26 @@ QVariantList TADOStatement::boundValues(const QString &owner) const
 QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
 {
     const QString text = parsedText(owner);
+    // Before the prepare too: PostgreSQL prepares with the tables' locks.
+    Connection->UseStatementTimeout(CommandTimeout);
     if (!m_prepared) {
         auto q = std::make_unique<QSqlQuery>(Connection->Database());
         q->setForwardOnly(forwardOnly);
         ++Connection->StatementCount;
         if (!q->prepare(text))
             Connection->raise(q->lastError(), *q);
-        if (Connection->Database().driverName() == QLatin1String("QODBC"))
-            setOdbcQueryTimeout(*q, CommandTimeout);
         m_prepared = std::move(q);
+        m_odbcTimeout = -1;
     }
     QSqlQuery &q = *m_prepared;
+    if (m_odbcTimeout != CommandTimeout && Connection->Dialect() != TDialect::PostgreSQL
+        && Connection->Database().driverName() == QLatin1String("QODBC")) {
+        setOdbcQueryTimeout(q, CommandTimeout);
+        m_odbcTimeout = CommandTimeout;
+    }
     const QVariantList values = boundValues(owner);
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values[i]);
-    Connection->UseStatementTimeout(CommandTimeout);
     ++Connection->StatementCount;
     if (!q.exec())
         Connection->raise(q.lastError(), q);

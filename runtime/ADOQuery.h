@@ -63,6 +63,7 @@ protected:
     QString m_preparedConn;
     QStringList m_occurrences;
     TADOConnection *m_attached = nullptr;  // connection the statement is prepared on
+    int m_odbcTimeout = -1;                // time limit set on the ODBC statement
 
 private:
     // Parses the text of the connection's dialect when it is not the one

@@ -22,10 +22,17 @@ public:
     using Exception::Exception;
 };
 
-// A statement or connection that the database refused.
+// A statement or connection that the database refused. `Transient`: the
+// statement itself may be fine (the connection was lost, another session
+// held what it needed, its time ran out), so trying again may succeed.
 class EADOError : public EDatabaseError {
 public:
     using EDatabaseError::EDatabaseError;
+    EADOError(QString message, bool transient) : EDatabaseError(std::move(message)), m_transient(transient) {}
+    bool Transient() const { return m_transient; }
+
+private:
+    bool m_transient = false;
 };
 
 // A value that cannot be converted to the type asked for.

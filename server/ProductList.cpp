@@ -68,6 +68,8 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
         packet.rows.append(std::move(row));
     });
     } catch (const EADOError &e) {
+        if (e.Transient())
+            throw;  // nothing to find in the rows
         QString causa;
         try {
             causa = codigoReduzidoInvalido(dm);

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <limits>
 #include <sqlite3.h>
@@ -95,6 +96,8 @@ private Q_SLOTS:
     void sqliteSaveHoldsTheWriteLockFromItsStart();
     void hostileTextsStoredVerbatim();
     void lostConnectionMidSave();
+    void driverFailuresExplained_data();
+    void driverFailuresExplained();
     void deleteRemovesTheFourRows();
     void deleteRefusals();
     void failingThirdDeleteUndoesTheFirstTwo();
@@ -565,6 +568,65 @@ void TstWriteServices::lostConnectionMidSave()
     QCOMPARE(toDataPacket(out).rows.size(), 0);
     QCOMPARE(setDelProduto(w("1").c_str(), &out), 0);
     QCOMPARE(out.toList().value(0).toString(), QStringLiteral("OK"));
+}
+
+void TstWriteServices::driverFailuresExplained_data()
+{
+    QTest::addColumn<bool>("servidor");      // the case needs a server engine, else SQLite
+    QTest::addColumn<QString>("outra");      // what another session holds meanwhile
+    QTest::addColumn<QString>("modulo");     // set on the module's own connection
+    QTest::addColumn<QString>("frase");      // the sentence before the driver's text
+    QTest::addColumn<QString>("driver");     // and the driver's text
+    QTest::newRow("busy") << false << "BEGIN IMMEDIATE" << "PRAGMA busy_timeout = 200"
+                          << "Outro terminal está gravando no banco de dados; tente de novo" << "database is locked";
+    QTest::newRow("disk full") << false << "" << "PRAGMA max_page_count = 1"
+                               << "O disco do banco de dados está cheio" << "full";
+    QTest::newRow("read-only") << false << "" << "PRAGMA query_only = 1"
+                               << "O arquivo do banco de dados está somente para leitura" << "readonly";
+    QTest::newRow("time-out") << true << "LOCK TABLE PRODUTO IN ACCESS EXCLUSIVE MODE" << ""
+                              << "O banco de dados não respondeu a tempo" << "cancel";
+}
+
+void TstWriteServices::driverFailuresExplained()
+{
+    QFETCH(bool, servidor);
+    QFETCH(QString, outra);
+    QFETCH(QString, modulo);
+    QFETCH(QString, frase);
+    QFETCH(QString, driver);
+    if (servidor != TestDb::onPostgreSQL(TestDb::currentEngine()))
+        QSKIP("another engine's case");
+    QUL_FRESH_DB(db, false);
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("1")));
+    Modulo m(db.connectionString());
+    if (!modulo.isEmpty())
+        QVERIFY(QSqlQuery(rdmCadProd->adcCadProd->Database()).exec(modulo));
+    rdmCadProd->adqProdutoLista->CommandTimeout = 1;
+    {
+        QSqlDatabase d = QSqlDatabase::cloneDatabase(db.db().connectionName(), QStringLiteral("qul_outra"));
+        QVERIFY(d.open());
+        QSqlQuery q(d);
+        if (!outra.isEmpty())
+            QVERIFY2((servidor ? q.exec(QStringLiteral("BEGIN")) : true) && q.exec(outra), qPrintable(q.lastError().text()));
+        QVariant out;
+        QElapsedTimer relogio;
+        relogio.start();
+        if (servidor)
+            QCOMPARE(getProduto(w("T").c_str(), &out), 0);
+        else {
+            TDataPacket p = pacote(novo());
+            acrescentaCopias(p, modulo.contains(QLatin1String("max_page_count")) ? 1000 : 1);
+            QCOMPARE(salva(p, QStringLiteral("I"), &out), 0);
+        }
+        QVERIFY(relogio.elapsed() < 5000);
+        QVERIFY2(out.toString().startsWith(frase) && out.toString().contains(driver, Qt::CaseInsensitive),
+                 qPrintable(out.toString()));
+        QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("qul_outra"));
+    QCOMPARE(totalLinhas(db), 4);
 }
 
 void TstWriteServices::deleteRemovesTheFourRows()
