@@ -83,9 +83,11 @@ Execucao executa(const QStringList &argv)
     ptrs.push_back(nullptr);
     QElapsedTimer relogio;
     relogio.start();
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
-        freopen("/dev/null", "w", stdout);
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
+            _exit(126);
         execv(ptrs[0], ptrs.data());
         _exit(127);
     }
