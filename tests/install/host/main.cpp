@@ -45,10 +45,14 @@ int main(int argc, char **argv)
     std::printf("unidades: %d, a primeira %s\n", int(u.size()),
                 qPrintable(u.first().toArray().at(0).toString() + QLatin1Char(' ') + u.first().toArray().at(1).toString()));
 
-    // A new product: the packet built from its JSON text.
+    // A new product, every field of the product packet (the code is the
+    // generator's): the packet built from its JSON text.
     const QJsonObject produto{
         {QStringLiteral("fields"),
-         QJsonArray{QJsonObject{{"name", "CDPRODINTE"}, {"type", "string"}, {"size", 20}},
+         QJsonArray{QJsonObject{{"name", "CDPRODUTO"}, {"type", "string"}, {"size", 10}},
+                    QJsonObject{{"name", "CDARVPROD"}, {"type", "string"}, {"size", 20}},
+                    QJsonObject{{"name", "VRPREUNIT"}, {"type", "float"}},
+                    QJsonObject{{"name", "CDPRODINTE"}, {"type", "string"}, {"size", 20}},
                     QJsonObject{{"name", "NMPRODUTO"}, {"type", "string"}, {"size", 50}},
                     QJsonObject{{"name", "SGUNIDADE"}, {"type", "string"}, {"size", 10}},
                     QJsonObject{{"name", "VRPRECITEM"}, {"type", "float"}},
@@ -61,13 +65,15 @@ int main(int argc, char **argv)
                     QJsonObject{{"name", "CDBARPRODUTO"}, {"type", "string"}, {"size", 30}},
                     QJsonObject{{"name", "CDPORIMPPROD"}, {"type", "string"}, {"size", 5}}}},
         {QStringLiteral("rows"),
-         QJsonArray{QJsonArray{"98765", "Produto do integrador", "UN", 4.5, "03", "T18", "T", 18, "N", 0, "", "0"}}}};
+         QJsonArray{QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), "98765", "Produto do integrador", "UN", 4.5, "03", "T18", "T", 18, "N", 0, "", "0"}}}};
     const QString json = QString::fromUtf8(QJsonDocument(produto).toJson(QJsonDocument::Compact));
     QVariant pacote, resposta, achados;
     int32_t gravou = QulJsonParaPacote(u16(json), &pacote);
     if (gravou == 0)
         gravou = setProduto(&pacote, u"I", &resposta);
     std::printf("setProduto I %d %s\n", int(gravou), resposta.isValid() ? qPrintable(resposta.toString()) : "gravado");
+    if (resposta.isValid())
+        gravou = -1;
     getVd_Produto(u"T", u"-", u"98765", &achados);
     std::printf("getVd_Produto 98765: %d linha(s)\n", int(linhas(achados).size()));
 
