@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void writeServices();
     void usageAndConnectionErrors();
     void catalogueCommands();
+    void killedImportWritesNothing();
     void exportListMatchesPublicHeader();
 };
 
@@ -196,6 +198,30 @@ void TstQulsvc::catalogueCommands()
     QVERIFY2(r.err.contains("colunas desconhecidas: XYZ"), r.err.constData());
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
     QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]"));
+}
+
+// qulsvc killed while it writes: the store keeps its products, and none of the file's.
+void TstQulsvc::killedImportWritesNothing()
+{
+    QUL_FRESH_DB(db, true);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("grande.csv")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO\n");
+    for (int k = 0; k < 60000; ++k)
+        f.write(QStringLiteral("%1;Produto %1;UN;1,5;03\n").arg(100000 + k).toUtf8());
+    f.close();
+    const int precos = db.count(QStringLiteral("ITEMPRECO"));
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"),
+            {QStringLiteral("--connection"), db.connectionString(), QStringLiteral("import"), f.fileName()});
+    QVERIFY(p.waitForStarted());
+    QTest::qWait(1500);
+    QCOMPARE(p.state(), QProcess::Running);  // still writing
+    p.kill();
+    p.waitForFinished();
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+    QCOMPARE(db.count(QStringLiteral("ITEMPRECO")), precos);
 }
 
 void TstQulsvc::exportListMatchesPublicHeader()
