@@ -62,6 +62,17 @@ QString descricaoAceitos(const TRegraCampo &r)
     return QStringLiteral("nada digitado");
 }
 
+// A value of the file quoted in a refusal: at most `n` characters, control
+// characters shown as "?" (the text goes to a terminal).
+QString mostra(const QString &v, int n = 20)
+{
+    QString s = v.left(n);
+    for (QChar &c : s)
+        if (c.category() == QChar::Other_Control || c.isSurrogate())
+            c = QLatin1Char('?');
+    return v.size() > n ? s + QStringLiteral("...") : s;
+}
+
 struct TRecusa {
     Campo campo;
     QString texto;
@@ -114,12 +125,12 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
         const TRegraCampo &r = *regraCampo(numero);
         if (!textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
-                                  .arg(v[c].left(60), descricaoAceitos(r))
+                                  .arg(mostra(v[c], 60), descricaoAceitos(r))
                                   .arg(r.limite)};
     }
     const QString pesa = v[IDPESAPROD].trimmed().toUpper();
     if (!pesa.isEmpty() && pesa != QLatin1String("S") && pesa != QLatin1String("N"))
-        return TRecusa{IDPESAPROD, QStringLiteral("\"%1\" não é aceito: S (pesado) ou N.").arg(v[IDPESAPROD].left(20))};
+        return TRecusa{IDPESAPROD, QStringLiteral("\"%1\" não é aceito: S (pesado) ou N.").arg(mostra(v[IDPESAPROD]))};
     const bool pesado = pesa == QLatin1String("S");
 
     // The tax by its code, else by its abbreviation.
@@ -139,11 +150,11 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     // What the pickers offer: the store's units and taxes.
     const QString unidade = v[SGUNIDADE].trimmed();
     if (!m_loja.unidades.contains(unidade))
-        return TRecusa{SGUNIDADE, QStringLiteral("Unidade \"%1\" não cadastrada.").arg(unidade.left(20))};
+        return TRecusa{SGUNIDADE, QStringLiteral("Unidade \"%1\" não cadastrada.").arg(mostra(unidade))};
     const auto imposto = m_loja.impostos.constFind(cdImposto);
     if (imposto == m_loja.impostos.constEnd())
         return TRecusa{v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO,
-                       QStringLiteral("Imposto \"%1\" não cadastrado.").arg(textoImposto.left(20))};
+                       QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
 
     // Numbers the checks do not read are stored as they are: they must be numbers.
     double aliquota = t.aliquota, tara = t.tara;
@@ -156,16 +167,16 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     const int larguraPorta = productPacketFields().at(CDPORIMPPROD).size;
     if (porta.size() > larguraPorta || !isStorableText(porta))
         return TRecusa{CDPORIMPPROD,
-                       QStringLiteral("\"%1\" não é aceito: no máximo %2 caracteres.").arg(porta.left(20)).arg(larguraPorta)};
+                       QStringLiteral("\"%1\" não é aceito: no máximo %2 caracteres.").arg(mostra(porta)).arg(larguraPorta)};
 
     // The product it updates, and the codes no other product may keep.
     const QString produto = v[CDPRODUTO].trimmed();
     if (!produto.isEmpty()) {
         if (!m_loja.produtos.contains(produto))
-            return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(produto.left(20))};
+            return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(mostra(produto))};
         if (const auto it = m_produtos.constFind(produto); it != m_produtos.constEnd())
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
-                                          .arg(produto)
+                                          .arg(mostra(produto))
                                           .arg(it.value())};
         m_produtos.insert(produto, l.linha);
     }

@@ -4,19 +4,30 @@
 #include "ProductList.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <memory>
 #include <cstdio>
 
 namespace {
 
-// Bytes to a file through a buffer of its own; a failed write raises.
+// Bytes to a file through a buffer of its own; a failed write raises. A
+// named file appears only whole, when fecha() is reached (until then the
+// text goes to a temporary file beside it); "-" is standard output.
 class TSaida {
 public:
     explicit TSaida(const QString &caminho) : m_caminho(caminho)
     {
-        const bool ok = caminho == QLatin1String("-") ? m_arquivo.open(stdout, QIODevice::WriteOnly)
-                                                      : (m_arquivo.setFileName(caminho), m_arquivo.open(QIODevice::WriteOnly));
+        bool ok;
+        if (caminho == QLatin1String("-")) {
+            auto *f = new QFile;
+            m_arquivo.reset(f);
+            ok = f->open(stdout, QIODevice::WriteOnly);
+        } else {
+            m_arquivo.reset(new QSaveFile(caminho));
+            ok = m_arquivo->open(QIODevice::WriteOnly);
+        }
         if (!ok)
-            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(caminho, m_arquivo.errorString()));
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(caminho, m_arquivo->errorString()));
     }
     void escreve(const char *bytes, qsizetype n)
     {
@@ -27,20 +38,22 @@ public:
     void escreve(const QByteArray &b) { escreve(b.constData(), b.size()); }
     void descarrega()
     {
-        if (!m_buffer.isEmpty() && m_arquivo.write(m_buffer) != m_buffer.size())
-            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo.errorString()));
+        if (!m_buffer.isEmpty() && m_arquivo->write(m_buffer) != m_buffer.size())
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo->errorString()));
         m_buffer.clear();
     }
     void fecha()
     {
         descarrega();
-        if (!m_arquivo.flush())
-            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo.errorString()));
+        auto *salvo = qobject_cast<QSaveFile *>(m_arquivo.get());
+        const bool ok = salvo ? salvo->commit() : static_cast<QFile *>(m_arquivo.get())->flush();
+        if (!ok)
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo->errorString()));
     }
 
 private:
     QString m_caminho;
-    QFile m_arquivo;
+    std::unique_ptr<QFileDevice> m_arquivo;
     QByteArray m_buffer;
 };
 

@@ -117,6 +117,10 @@ bool TLeitorCsv::proximo(QStringList &campos, int &linha)
             campo.clear();
             fechouAspas = false;
             algo = true;
+            if (campos.size() >= kMaxCampos) {
+                m_erro = QStringLiteral("linha %1: mais de %2 campos numa linha.").arg(linha).arg(kMaxCampos);
+                return false;
+            }
         } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
             if (c == QLatin1Char('\r')) {
                 if (m_pos >= m_texto.size())

@@ -23,6 +23,8 @@ class TLeitorCsv {
 public:
     // The longest field accepted; a longer one ends the reading with an error.
     static constexpr int kMaxCampo = 65536;
+    // The most fields a record may have.
+    static constexpr int kMaxCampos = 1000;
 
     TLeitorCsv(QIODevice &dispositivo, TCodificacao codificacao);
     // The next record into `campos`, with the line it starts on. False at
