@@ -29,6 +29,24 @@ QString campoCsv(const QString &valor)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+namespace {
+
+// Whether the bytes end inside a UTF-8 character: the last lead byte
+// announces more bytes than follow it.
+bool utf8Cortado(const QByteArray &fim)
+{
+    for (qsizetype i = fim.size() - 1, seguintes = 0; i >= 0; --i, ++seguintes) {
+        const auto b = static_cast<unsigned char>(fim[i]);
+        if ((b & 0xC0) == 0x80)
+            continue;  // a continuation byte
+        const int tamanho = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return seguintes + 1 < tamanho;
+    }
+    return false;
+}
+
+}  // namespace
+
 TLeitorCsv::TLeitorCsv(QIODevice &dispositivo, TCodificacao codificacao)
     : m_dispositivo(dispositivo), m_codificacao(codificacao)
 {
@@ -51,15 +69,11 @@ bool TLeitorCsv::carrega()
     }
     if (bytes.isEmpty()) {
         m_fim = true;
-        if (m_codificacao == TCodificacao::Utf8) {
-            // A character cut off by the end of the file: what follows it
-            // cannot complete it, so the decoder tells.
-            m_utf8.decode(QByteArrayView("\n", 1));
-            if (m_utf8.hasError())
-                m_erro = QStringLiteral("linha %1: o arquivo termina no meio de um caractere UTF-8.").arg(m_linha);
-        }
+        if (m_codificacao == TCodificacao::Utf8 && utf8Cortado(m_fimAnterior))
+            m_erro = QStringLiteral("linha %1: o arquivo termina no meio de um caractere UTF-8.").arg(m_linha);
         return false;
     }
+    m_fimAnterior = bytes.right(4);
     m_texto.remove(0, m_pos);
     m_pos = 0;
     if (m_codificacao == TCodificacao::Utf8) {

@@ -39,6 +39,7 @@ private:
     TCodificacao m_codificacao;
     QStringDecoder m_utf8{QStringDecoder::Utf8};
     QString m_texto;
+    QByteArray m_fimAnterior;  // the last bytes read
     qsizetype m_pos = 0;
     int m_linha = 1;
     bool m_inicio = true, m_fim = false;

@@ -110,6 +110,7 @@ void TstCatalog::linhaRecusada_data()
     linha("coluna desconhecida", "\nXYZ;CDPRODINTE\n1;2\n", "colunas desconhecidas: XYZ");
     linha("aspas sem fim", ";21;\"Feijao;UN;1;03;;N;;;0\n", "linha 3: aspas abertas e não fechadas até o fim do arquivo.");
     linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "não é texto UTF-8 válido");
+    linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
     linha("campo enorme", ";21;" + QByteArray(70000, 'a') + ";UN;1;03;;N;;;0\n", "campo com mais de 65536 caracteres");
 }
 
