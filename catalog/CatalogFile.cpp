@@ -56,7 +56,7 @@ bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *err
             if (campos[k].name.compare(nome.trimmed(), Qt::CaseInsensitive) == 0)
                 i = k;
         if (i < 0)
-            desconhecidas.append(nome);
+            desconhecidas.append(nome.trimmed().isEmpty() ? QStringLiteral("(sem nome)") : nome.left(40));
         else if (colunas->contains(i))
             repetidas.append(nome);
         colunas->append(i);

@@ -5,7 +5,6 @@
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
-#include <QElapsedTimer>
 #include <memory>
 
 namespace {
@@ -63,8 +62,6 @@ TDataPacket lote(const TDataPacket &p, qsizetype inicio, qsizetype n)
 TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arquivo, bool soVerifica,
                                   const TProgressoImportacao &progresso)
 {
-    QElapsedTimer relogio;
-    relogio.start();
     TResumoImportacao resumo;
     // Outlives the transaction: its statements are freed only after the
     // commit or the rollback.
@@ -104,6 +101,5 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arqui
         throw;
     }
     gerador.reset();
-    resumo.segundos = relogio.elapsed() / 1000.0;
     return resumo;
 }

@@ -12,7 +12,6 @@ class TrdmCadProd;
 struct TResumoImportacao {
     int inseridos = 0, alterados = 0;
     QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
-    double segundos = 0;
 };
 
 // Rows written so far, of how many.
