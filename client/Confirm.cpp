@@ -7,36 +7,11 @@
 #include "BlendedControls.h"
 #include "CodeClash.h"
 #include "FieldRules.h"
+#include "ProductChecks.h"
 #include "QulShared.h"
 #include "Srv_qul00002.h"
 
 #include <QLocale>
-#include <cmath>
-#include <functional>
-
-namespace {
-
-// A number as the operator writes it: the decimal separator of the
-// operator's locale and no thousands separator.
-bool converteNumero(const QString &texto, double *valor)
-{
-    QLocale local;
-    local.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double v = local.toDouble(texto, &ok);
-    if (!ok || !std::isfinite(v))
-        return false;
-    *valor = v;
-    return true;
-}
-
-struct TVerificacao {
-    int campo;             // the field marked when the check fails
-    const char *chave;     // the catalogue text shown
-    std::function<bool()> falha;
-};
-
-}  // namespace
 
 void TfrmCadProd::sbtConfirmarClick(QObject *)
 {
@@ -44,33 +19,23 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
 
     const bool pesado = ProdutoPesado();
     const bool comAliquota = FCdImposto == kImpostoDigitado;
-    double preco = 0, aliquota = 0, tara = 0;
-    const auto vazio = [](TBlendedButton *e) { return EmptyString(e->caption()); };
-    const auto invalido = [](TBlendedButton *e, double *v) { return !converteNumero(e->caption(), v); };
+    const QLocale local;
 
     // The first failing check marks its field, shows its text and ends Confirm.
-    const TVerificacao verificacoes[] = {
-        {2, "CODRED_NAO", [&] { return vazio(edtCodRed); }},
-        {3, "NOMEPROD_NAO", [&] { return vazio(edtNomeProd); }},
-        {4, "UNIDADE_NCAD", [&] { return vazio(edtUnidade); }},
-        {5, "PRECOUNI_NAO", [&] { return vazio(edtPrecoUnit); }},
-        {5, "VALOR_INV", [&] { return invalido(edtPrecoUnit, &preco); }},
-        {6, "IMPOSTO_NCAD", [&] { return vazio(edtImposto); }},
-        {7, "ALIQ_NAO", [&] { return comAliquota && vazio(edtAliq); }},
-        {7, "VALOR_INV", [&] { return comAliquota && invalido(edtAliq, &aliquota); }},
-        {10, "TARA_NAO", [&] { return pesado && vazio(edtTara); }},
-        {10, "VALOR_INV", [&] { return pesado && invalido(edtTara, &tara); }},
-    };
-    for (const TVerificacao &v : verificacoes) {
-        if (v.falha()) {
-            selecionaCampo(v.campo);
-            mostraCatalogo(v.chave, mtAviso);
-            return;
-        }
+    const TVerificacaoProduto v = verificaProduto({edtCodRed->caption(), edtNomeProd->caption(), edtUnidade->caption(),
+                                                   edtPrecoUnit->caption(), edtImposto->caption(), edtAliq->caption(),
+                                                   edtTara->caption(), FCdImposto, pesado},
+                                                  local);
+    if (!v.ok()) {
+        selecionaCampo(v.campo);
+        mostraCatalogo(v.chave, mtAviso);
+        return;
     }
+    const double preco = v.preco, aliquota = v.aliquota;
+    double tara = v.tara;
     // A tare typed for a product that is not weighed is not checked above,
     // but it is stored: one that is not a number saves nothing.
-    if (!pesado && !edtTara->caption().isEmpty() && !converteNumero(edtTara->caption(), &tara))
+    if (!pesado && !edtTara->caption().isEmpty() && !converteNumero(edtTara->caption(), local, &tara))
         throw Exception(QStringLiteral("Tara \"%1\" não é um número válido; o produto não foi gravado.")
                             .arg(edtTara->caption()));
 

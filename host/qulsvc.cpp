@@ -1,10 +1,12 @@
 // qulsvc: the command-line front of the product data services. It loads the
 // module and calls its exported functions, as a host does, and prints one
-// JSON object: {"status": N, "result": R}.
+// JSON object: {"status": N, "result": R}. Its catalogue commands, export
+// and import, print a summary instead (and import its refused rows).
 //
 // Exit status: 0 the service answered; 3 its answer is a failure text (the
-// JSON still says what failed); 4 it returned a failure status; 2 a usage
-// error; 1 the module or the connection could not be opened.
+// JSON still says what failed), or an import refused rows; 4 it returned a
+// failure status; 2 a usage error; 1 the module or the connection could
+// not be opened.
 
 #include "DataPacket.h"
 #include "Exceptions.h"
@@ -17,7 +19,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -34,8 +38,17 @@ const char *kCommands =
     "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n"
     "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão)\n"
     "  setDelProduto CODIGO\n"
-    "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha; 4 o serviço\n"
-    "devolveu status de falha; 2 erro de uso; 1 módulo ou conexão indisponível.";
+    "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
+    "                                      todos os produtos, como getProduto T os lista\n"
+    "  import [--check] [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
+    "                                      cada linha verificada como a tela verifica;\n"
+    "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
+    "                                      uma linha recusada e nada é gravado\n"
+    "CSV: ';' entre campos, vírgula decimal, cabeçalho com os nomes dos campos do\n"
+    "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
+    "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
+    "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
+    "ou conexão indisponível.";
 
 QJsonValue resultToJson(const QVariant &v)
 {
@@ -99,6 +112,93 @@ const char16_t *utf16(const QString &s)
     return reinterpret_cast<const char16_t *>(s.utf16());
 }
 
+// The import's progress bar on a terminal: shown once the import has taken
+// a second, redrawn at most ten times a second.
+struct Progress {
+    QElapsedTimer clock;
+    qint64 lastDraw = -1000;
+    bool drawn = false;
+
+    static void report(int64_t done, int64_t total, void *context)
+    {
+        auto *p = static_cast<Progress *>(context);
+        const qint64 ms = p->clock.elapsed();
+        if (ms < 1000 || (ms - p->lastDraw < 100 && done < total))
+            return;
+        p->lastDraw = ms;
+        p->drawn = true;
+        constexpr int width = 30;
+        const int filled = total > 0 ? int(done * width / total) : width;
+        std::fprintf(stderr, "\r[%s%s] %lld/%lld linhas, %.0f linhas/s ", QByteArray(filled, '#').constData(),
+                     QByteArray(width - filled, '-').constData(), (long long)done, (long long)total,
+                     done * 1000.0 / double(ms));
+        std::fflush(stderr);
+    }
+    void finish() const
+    {
+        if (drawn)
+            std::fputc('\n', stderr);
+    }
+};
+
+QString seconds(const QVariant &v)
+{
+    return QString::number(v.toDouble(), 'f', 2);
+}
+
+// export and import: a summary line on stderr (export: stdout may be the
+// file) or stdout (import, after its refused rows).
+int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser &parser, const QString &file)
+{
+    const QString format = parser.value(QStringLiteral("format")), encoding = parser.value(QStringLiteral("encoding"));
+    QVariant result;
+    int32_t status = -1;
+    if (cmd == QLatin1String("export")) {
+        auto exporta = QUL_ENTRY(mod, QulExportaProdutos);
+        if (!exporta) {
+            HostCommand::printError(kProgram, mod.error());
+            return HostCommand::kExitModule;
+        }
+        status = exporta(utf16(file), utf16(format), utf16(encoding), &result);
+        if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
+            const QVariantMap m = result.toMap();
+            std::fprintf(stderr, "exportados: %lld produtos em %s s\n", m.value(QStringLiteral("produtos")).toLongLong(),
+                         qPrintable(seconds(m.value(QStringLiteral("segundos")))));
+            return HostCommand::kExitOk;
+        }
+    } else {
+        auto importa = QUL_ENTRY(mod, QulImportaProdutos);
+        if (!importa) {
+            HostCommand::printError(kProgram, mod.error());
+            return HostCommand::kExitModule;
+        }
+        Progress progress;
+        progress.clock.start();
+        const bool terminal = isatty(fileno(stderr));
+        status = importa(utf16(file), utf16(format), utf16(encoding), parser.isSet(QStringLiteral("check")) ? 1 : 0,
+                         terminal ? &Progress::report : nullptr, &progress, &result);
+        progress.finish();
+        if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
+            const QVariantMap m = result.toMap();
+            for (const QString &line : m.value(QStringLiteral("recusas")).toStringList())
+                std::printf("%s\n", qPrintable(line));
+            const bool check = parser.isSet(QStringLiteral("check"));
+            std::printf("%s: %d; %s: %d; recusados: %d; segundos: %s%s\n", check ? "a incluir" : "inseridos",
+                        m.value(QStringLiteral("inseridos")).toInt(), check ? "a alterar" : "alterados",
+                        m.value(QStringLiteral("alterados")).toInt(), m.value(QStringLiteral("recusados")).toInt(),
+                        qPrintable(seconds(m.value(QStringLiteral("segundos")))),
+                        m.value(QStringLiteral("recusados")).toInt() > 0 ? " (nada foi gravado)" : "");
+            return m.value(QStringLiteral("recusados")).toInt() > 0 ? kExitFailureText : HostCommand::kExitOk;
+        }
+    }
+    if (status != 0) {
+        HostCommand::printError(kProgram, result.isValid() ? result.toString() : QStringLiteral("status %1").arg(status));
+        return kExitFailureStatus;
+    }
+    HostCommand::printError(kProgram, result.toString());
+    return kExitFailureText;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -109,6 +209,11 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     HostCommand::setUp(parser, QString::fromUtf8(kCommands));
+    parser.addOption({QStringLiteral("format"), QStringLiteral("export e import: csv (padrão) ou json."),
+                      QStringLiteral("csv|json")});
+    parser.addOption({QStringLiteral("encoding"), QStringLiteral("export e import em CSV: utf8 (padrão) ou cp1252."),
+                      QStringLiteral("utf8|cp1252")});
+    parser.addOption({QStringLiteral("check"), QStringLiteral("import: só verifica o arquivo, sem gravar.")});
     parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
                                  QStringLiteral("COMANDO [ARGUMENTOS...]"));
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
@@ -120,7 +225,8 @@ int main(int argc, char **argv)
     const QString cmd = args.takeFirst();
     const QHash<QString, int> arity{{QStringLiteral("getImposto"), 0},   {QStringLiteral("getUnidade"), 0},
                                     {QStringLiteral("getProduto"), 1},   {QStringLiteral("getVd_Produto"), 3},
-                                    {QStringLiteral("setProduto"), 2},   {QStringLiteral("setDelProduto"), 1}};
+                                    {QStringLiteral("setProduto"), 2},   {QStringLiteral("setDelProduto"), 1},
+                                    {QStringLiteral("export"), 1},       {QStringLiteral("import"), 1}};
     if (!arity.contains(cmd))
         return HostCommand::usageError(parser, QStringLiteral("comando desconhecido: %1").arg(cmd), kProgram);
     if (args.size() != arity.value(cmd))
@@ -164,6 +270,12 @@ int main(int argc, char **argv)
     if (cria(connection.isEmpty() ? nullptr : utf16(connection), &error) != 0) {
         HostCommand::printError(kProgram, error.toString());
         return HostCommand::kExitModule;
+    }
+
+    if (cmd == QLatin1String("export") || cmd == QLatin1String("import")) {
+        const int exitCode = runCatalogue(mod, cmd, parser, args.at(0));
+        libera();
+        return exitCode;
     }
 
     QVariant result;

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QString>
 
 #include <dlfcn.h>
@@ -183,4 +184,43 @@ extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
 extern "C" QUL_EXPORT void QulUsaBancoDemo(void)
 {
     UseDemoDatabase();
+}
+
+extern "C" QUL_EXPORT int32_t QulPacoteParaJson(const QVariant *packet, QVariant *out)
+{
+    if (!out)
+        return kServiceFailure;
+    try {
+        if (!packet || !isDataPacket(*packet))
+            throw EPacketError(QStringLiteral("O valor recebido não é um pacote de dados."));
+        *out = QString::fromUtf8(toDataPacket(*packet).toJsonText());
+        return 0;
+    } catch (const std::exception &e) {
+        *out = exceptionMessage(e);
+    } catch (...) {
+        *out = QStringLiteral("Erro desconhecido ao converter o pacote.");
+    }
+    return kServiceFailure;
+}
+
+extern "C" QUL_EXPORT int32_t QulJsonParaPacote(const char16_t *json, QVariant *out)
+{
+    if (!out)
+        return kServiceFailure;
+    try {
+        registerDataPacketType();
+        QJsonParseError erro;
+        const QJsonDocument doc = QJsonDocument::fromJson(argText(json).toUtf8(), &erro);
+        if (!doc.isObject())
+            throw EPacketError(QStringLiteral("Pacote JSON inválido: %1")
+                                   .arg(erro.error == QJsonParseError::NoError ? QStringLiteral("não é um objeto")
+                                                                               : erro.errorString()));
+        *out = fromDataPacket(TDataPacket::fromJson(doc.object()));
+        return 0;
+    } catch (const std::exception &e) {
+        *out = exceptionMessage(e);
+    } catch (...) {
+        *out = QStringLiteral("Erro desconhecido ao converter o pacote.");
+    }
+    return kServiceFailure;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Public interface of the product registration module libqul00002.so: the
-// product data services (Srv_qul00002.h), the screen and the module's own
-// entries below, and the hooks a host may set (QulHooks.h).
+// product data services (Srv_qul00002.h), the catalogue import and export
+// (Cat_qul00002.h), the screen and the module's own entries below, and the
+// hooks a host may set (QulHooks.h).
 
+#include "Cat_qul00002.h"
 #include "QulHooks.h"
 #include "Srv_qul00002.h"
 
@@ -83,5 +85,20 @@ QUL_EXPORT void QulSetProgramDir(const char16_t *dir);
 // the configured connection string says.
 QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void);
 QUL_EXPORT void QulUsaBancoDemo(void);
+
+// ---------------------------------------------------------------- packets
+//
+// A host reads the packet a service returns, and builds one for setProduto,
+// through its JSON text alone (QJsonDocument reads and writes it):
+//   {"fields": [{"name": "SGUNIDADE", "type": "string", "size": 10}, ...],
+//    "rows": [["UN", "Unidade"], ...]}
+// Types are "string", "float", "integer", "datetime" ("YYYY-MM-DD HH:MM:SS")
+// and "boolean"; null is a null value. Both return 0, or a negative status
+// with a failure text in `out`.
+
+// The packet in `packet` as compact JSON text (a QString in `out`).
+QUL_EXPORT int32_t QulPacoteParaJson(const QVariant *packet, QVariant *out);
+// The packet a JSON text describes (null-terminated UTF-16), in `out`.
+QUL_EXPORT int32_t QulJsonParaPacote(const char16_t *json, QVariant *out);
 
 }  // extern "C"

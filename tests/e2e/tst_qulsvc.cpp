@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void readServices();
     void writeServices();
     void usageAndConnectionErrors();
+    void catalogueCommands();
+    void killedImportWritesNothing();
     void exportListMatchesPublicHeader();
 };
 
@@ -150,6 +153,75 @@ void TstQulsvc::usageAndConnectionErrors()
     QVERIFY(r.out.isEmpty());
     r = qulsvc({QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=/nao/existe.db"), QStringLiteral("getUnidade")});
     QCOMPARE(r.exitCode, 1);
+}
+
+// export to standard output, import from standard input: a refused file
+// lists its rows and exits 3 with nothing written; --check writes nothing.
+void TstQulsvc::catalogueCommands()
+{
+    QUL_FRESH_DB(db, true);
+    const QStringList c{QStringLiteral("--connection"), db.connectionString()};
+    Run r = qulsvc(c + QStringList{QStringLiteral("export"), QStringLiteral("-")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;"));
+    QCOMPARE(r.out.count("\r\n"), 41);
+    QVERIFY2(r.err.contains("exportados: 40 produtos"), r.err.constData());
+    r = qulsvc(c + QStringList{QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("-")});
+    QCOMPARE(QJsonDocument::fromJson(r.out).object().value("rows").toArray().size(), 40);
+
+    const QByteArray arquivo = "cdprodinte;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO\n"
+                               "5001;Goiabada 300g;UN;8,9;03\n"
+                               "5002;;UN;8,9;03\n"
+                               "5003;Doce de leite;UN;8.9;03\n";
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, arquivo);
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.out.startsWith("linha 3: NMPRODUTO: Nome do Produto deve ser informado.\n"
+                              "linha 4: VRPRECITEM: Valor digitado é inválido.\n"
+                              "inseridos: 0; alterados: 0; recusados: 2;"),
+             r.out.constData());
+    QVERIFY(r.err.isEmpty());  // no progress bar off a terminal
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+
+    const QByteArray bom = "5001;Goiabada 300g;UN;8,9;03\n";
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("--check"), QStringLiteral("-")},
+               arquivo.left(arquivo.indexOf('\n') + 1) + bom);
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.startsWith("a incluir: 1; a alterar: 0; recusados: 0;"), r.out.constData());
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, arquivo.left(arquivo.indexOf('\n') + 1) + bom);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString(),
+             QStringLiteral("Goiabada 300g"));
+
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, "XYZ;CDPRODINTE\n1;2\n");
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.err.contains("colunas desconhecidas: XYZ"), r.err.constData());
+    r = qulsvc(c + QStringList{QStringLiteral("--help")});
+    QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]"));
+}
+
+// qulsvc killed while it writes: the store keeps its products, and none of the file's.
+void TstQulsvc::killedImportWritesNothing()
+{
+    QUL_FRESH_DB(db, true);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("grande.csv")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO\n");
+    for (int k = 0; k < 60000; ++k)
+        f.write(QStringLiteral("%1;Produto %1;UN;1,5;03\n").arg(100000 + k).toUtf8());
+    f.close();
+    const int precos = db.count(QStringLiteral("ITEMPRECO"));
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"),
+            {QStringLiteral("--connection"), db.connectionString(), QStringLiteral("import"), f.fileName()});
+    QVERIFY(p.waitForStarted());
+    QTest::qWait(1500);
+    QCOMPARE(p.state(), QProcess::Running);  // still writing
+    p.kill();
+    p.waitForFinished();
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+    QCOMPARE(db.count(QStringLiteral("ITEMPRECO")), precos);
 }
 
 void TstQulsvc::exportListMatchesPublicHeader()

@@ -251,7 +251,10 @@ void TstInstall::hostBuiltAgainstInstalledPackage()
     const QString host = QDir(build).filePath(QStringLiteral("hostexemplo"));
     const Run r = run(host, {demoConnection()}, m_env);
     QVERIFY2(r.code == 0, describe(r).constData());
-    QCOMPARE(r.out, QByteArray("qul00002 " QUL_VERSION ": getUnidade 0 TDataPacket\n"));
+    QCOMPARE(r.out, QByteArray("qul00002 " QUL_VERSION ": getUnidade 0 TDataPacket\n"
+                               "unidades: 11, a primeira CX Caixa\n"
+                               "setProduto I 0 gravado\n"
+                               "getVd_Produto 98765: 1 linha(s)\n"));
     // The module it loaded is the one in the throwaway root.
     const Run ldd = run(QStringLiteral("ldd"), {host}, m_env);
     QVERIFY2(ldd.out.contains("libqul00002.so." QUL_SOVERSION " => " + root(QStringLiteral("usr/")).toUtf8() + kLibDir.toUtf8()),

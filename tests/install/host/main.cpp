@@ -1,23 +1,83 @@
 // hostexemplo CONNECTION: opens the store database through the installed
-// module and lists its units with getUnidade.
+// module, lists its units with getUnidade (reading the packet's rows
+// through its JSON text), saves a new product built from JSON with
+// setProduto, and finds it again with getVd_Produto. Qt Core and the
+// installed headers alone.
 #include <qul00002/qul00002.h>
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
+
+namespace {
+
+const char16_t *u16(const QString &s)
+{
+    return reinterpret_cast<const char16_t *>(s.utf16());
+}
+
+// The rows of a returned packet, through its JSON form.
+QJsonArray linhas(const QVariant &pacote)
+{
+    QVariant json;
+    if (QulPacoteParaJson(&pacote, &json) != 0)
+        return {};
+    return QJsonDocument::fromJson(json.toString().toUtf8()).object().value(QStringLiteral("rows")).toArray();
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString conexao = app.arguments().value(1);
     QVariant erro, unidades;
-    if (QulCriaModuloDados(reinterpret_cast<const char16_t *>(conexao.utf16()), &erro) != 0) {
+    if (QulCriaModuloDados(u16(conexao), &erro) != 0) {
         std::fprintf(stderr, "%s\n", qPrintable(erro.toString()));
         return 1;
     }
     const int32_t status = getUnidade(&unidades);
     std::printf("%s %s: getUnidade %d %s\n", GetPackageInfoTable()->module, GetPackageInfoTable()->version,
                 int(status), unidades.typeName());
-    unidades = QVariant();
+    const QJsonArray u = linhas(unidades);
+    std::printf("unidades: %d, a primeira %s\n", int(u.size()),
+                qPrintable(u.first().toArray().at(0).toString() + QLatin1Char(' ') + u.first().toArray().at(1).toString()));
+
+    // A new product, every field of the product packet (the code is the
+    // generator's): the packet built from its JSON text.
+    const QJsonObject produto{
+        {QStringLiteral("fields"),
+         QJsonArray{QJsonObject{{"name", "CDPRODUTO"}, {"type", "string"}, {"size", 10}},
+                    QJsonObject{{"name", "CDARVPROD"}, {"type", "string"}, {"size", 20}},
+                    QJsonObject{{"name", "VRPREUNIT"}, {"type", "float"}},
+                    QJsonObject{{"name", "CDPRODINTE"}, {"type", "string"}, {"size", 20}},
+                    QJsonObject{{"name", "NMPRODUTO"}, {"type", "string"}, {"size", 50}},
+                    QJsonObject{{"name", "SGUNIDADE"}, {"type", "string"}, {"size", 10}},
+                    QJsonObject{{"name", "VRPRECITEM"}, {"type", "float"}},
+                    QJsonObject{{"name", "CDIMPOSTO"}, {"type", "string"}, {"size", 2}},
+                    QJsonObject{{"name", "SGIMPOSTO"}, {"type", "string"}, {"size", 10}},
+                    QJsonObject{{"name", "IDTPIMPOSFIS"}, {"type", "string"}, {"size", 1}},
+                    QJsonObject{{"name", "VRPEALIMPFIS"}, {"type", "float"}},
+                    QJsonObject{{"name", "IDPESAPROD"}, {"type", "string"}, {"size", 1}},
+                    QJsonObject{{"name", "QTTARAPROD"}, {"type", "float"}},
+                    QJsonObject{{"name", "CDBARPRODUTO"}, {"type", "string"}, {"size", 30}},
+                    QJsonObject{{"name", "CDPORIMPPROD"}, {"type", "string"}, {"size", 5}}}},
+        {QStringLiteral("rows"),
+         QJsonArray{QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), "98765", "Produto do integrador", "UN", 4.5, "03", "T18", "T", 18, "N", 0, "", "0"}}}};
+    const QString json = QString::fromUtf8(QJsonDocument(produto).toJson(QJsonDocument::Compact));
+    QVariant pacote, resposta, achados;
+    int32_t gravou = QulJsonParaPacote(u16(json), &pacote);
+    if (gravou == 0)
+        gravou = setProduto(&pacote, u"I", &resposta);
+    std::printf("setProduto I %d %s\n", int(gravou), resposta.isValid() ? qPrintable(resposta.toString()) : "gravado");
+    if (resposta.isValid())
+        gravou = -1;
+    getVd_Produto(u"T", u"-", u"98765", &achados);
+    std::printf("getVd_Produto 98765: %d linha(s)\n", int(linhas(achados).size()));
+
+    unidades = pacote = resposta = achados = QVariant();
     QulLiberaModuloDados();
-    return status == 0 ? 0 : 1;
+    return status == 0 && gravou == 0 ? 0 : 1;
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The catalogue entries, exported by the module with C linkage: a store's
+// whole product list written to a file, and a file of products checked as
+// the entry page checks a confirmed product and written all or nothing.
+//
+// Files are CSV (";" between fields, decimal comma, a header row with the
+// product packet's field names) or the packet's JSON form; "-" names
+// standard input or output. Texts are null-terminated UTF-16; a null
+// pointer reads as empty text (format: "csv"; encoding: "utf8").
+//
+// Like the services, each entry returns 0 or a negative status and hands
+// its answer back through `out`: a summary (a QVariantMap) or a failure
+// text (QString).
+
+#include "Srv_qul00002.h"
+
+extern "C" {
+
+// Progress of an import: rows written so far, of how many.
+typedef void (*TQulProgressoImportacao)(int64_t feitas, int64_t total, void *contexto);
+
+// Every product as getProduto("T") lists it, in its order. encoding
+// "utf8" (with a byte order mark) or "cp1252" (CSV only). Summary:
+// "produtos" (count) and "segundos".
+QUL_EXPORT int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      QVariant *out);
+
+// Checks every row of the file and, unless `checkOnly`, writes them in one
+// transaction: a row with an existing CDPRODUTO updates that product, one
+// without is inserted under a generated code. When any row is refused,
+// nothing is written. Summary: "inseridos", "alterados", "recusados",
+// "segundos" and "recusas" (a QStringList of "linha N: CAMPO: texto").
+// `progress` (may be null) is called after each batch written.
+QUL_EXPORT int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      int32_t checkOnly, TQulProgressoImportacao progress, void *context,
+                                      QVariant *out);
+
+}  // extern "C"

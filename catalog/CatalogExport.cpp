@@ -1,0 +1,124 @@
+#include "CatalogExport.h"
+
+#include "Cp1252.h"
+#include "ProductList.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <memory>
+#include <cstdio>
+
+namespace {
+
+// Bytes to a file through a buffer of its own; a failed write raises. A
+// named file appears only whole, when fecha() is reached (until then the
+// text goes to a temporary file beside it); "-" is standard output.
+class TSaida {
+public:
+    explicit TSaida(const QString &caminho) : m_caminho(caminho)
+    {
+        bool ok;
+        if (caminho == QLatin1String("-")) {
+            auto *f = new QFile;
+            m_arquivo.reset(f);
+            ok = f->open(stdout, QIODevice::WriteOnly);
+        } else {
+            m_arquivo.reset(new QSaveFile(caminho));
+            ok = m_arquivo->open(QIODevice::WriteOnly);
+        }
+        if (!ok)
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(caminho, m_arquivo->errorString()));
+    }
+    void escreve(const char *bytes, qsizetype n)
+    {
+        m_buffer.append(bytes, n);
+        if (m_buffer.size() >= (1 << 16))
+            descarrega();
+    }
+    void escreve(const QByteArray &b) { escreve(b.constData(), b.size()); }
+    void descarrega()
+    {
+        if (!m_buffer.isEmpty() && m_arquivo->write(m_buffer) != m_buffer.size())
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo->errorString()));
+        m_buffer.clear();
+    }
+    void fecha()
+    {
+        descarrega();
+        auto *salvo = qobject_cast<QSaveFile *>(m_arquivo.get());
+        const bool ok = salvo ? salvo->commit() : static_cast<QFile *>(m_arquivo.get())->flush();
+        if (!ok)
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo->errorString()));
+    }
+
+private:
+    QString m_caminho;
+    std::unique_ptr<QFileDevice> m_arquivo;
+    QByteArray m_buffer;
+};
+
+QString textoValor(const QVariant &v)
+{
+    if (!v.isValid())
+        return QString();
+    return v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+}
+
+// A product whose text code page 1252 cannot hold, checked before a byte is written.
+void verificaCp1252(const TDataPacket &p)
+{
+    for (const QVariantList &linha : p.rows)
+        for (qsizetype i = 0; i < linha.size(); ++i)
+            if (linha[i].metaType().id() == QMetaType::QString)
+                for (const QChar c : linha[i].toString()) {
+                    bool ok = false;
+                    unicodeToCp1252(c, &ok);
+                    if (!ok)
+                        throw Exception(QStringLiteral("o produto %1 tem no campo %2 um caractere que cp1252 não tem "
+                                                       "(U+%3); exporte em UTF-8.")
+                                            .arg(linha.value(0).toString(), p.fields[i].name)
+                                            .arg(c.unicode(), 4, 16, QLatin1Char('0')));
+                }
+}
+
+void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
+{
+    const auto bytes = [codificacao](const QString &s) {
+        return codificacao == TCodificacao::Utf8 ? s.toUtf8() : stringToCp1252(s);
+    };
+    if (codificacao == TCodificacao::Utf8)
+        saida.escreve("\xEF\xBB\xBF", 3);
+    QStringList nomes;
+    for (const TFieldDef &f : p.fields)
+        nomes.append(campoCsv(f.name));
+    saida.escreve(bytes(nomes.join(QLatin1Char(';')) + QStringLiteral("\r\n")));
+    QString linha;
+    for (const QVariantList &r : p.rows) {
+        linha.clear();
+        for (qsizetype i = 0; i < r.size(); ++i) {
+            if (i > 0)
+                linha += QLatin1Char(';');
+            linha += campoCsv(textoValor(r[i]));
+        }
+        linha += QStringLiteral("\r\n");
+        saida.escreve(bytes(linha));
+    }
+}
+
+}  // namespace
+
+qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
+{
+    const TDataPacket p = readProductList(dm, QStringLiteral("T"));
+    if (formato == TFormatoCatalogo::Csv && codificacao == TCodificacao::Cp1252)
+        verificaCp1252(p);
+    TSaida saida(caminho);
+    if (formato == TFormatoCatalogo::Csv)
+        escreveCsv(p, saida, codificacao);
+    else
+        p.writeJsonText([&saida](const char *b, qsizetype n) { saida.escreve(b, n); });
+    if (formato == TFormatoCatalogo::Json)
+        saida.escreve("\n", 1);
+    saida.fecha();
+    return p.rows.size();
+}

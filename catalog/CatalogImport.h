@@ -1,0 +1,23 @@
+#pragma once
+// A catalogue written into the store all or nothing: one transaction, the
+// terminals' lock, the store's codes read once, every row checked, then
+// the rows through the save in batches.
+
+#include "CatalogFile.h"
+
+#include <functional>
+
+class TrdmCadProd;
+
+struct TResumoImportacao {
+    int inseridos = 0, alterados = 0;
+    QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
+};
+
+// Rows written so far, of how many.
+using TProgressoImportacao = std::function<void(qint64 feitas, qint64 total)>;
+
+// Imports the rows (or, when `soVerifica`, only checks them, writing
+// nothing). Raises on a database error after rolling back.
+TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arquivo, bool soVerifica,
+                                  const TProgressoImportacao &progresso);

@@ -1,0 +1,71 @@
+#include "ProductChecks.h"
+
+#include "Cp1252.h"
+#include "FieldRules.h"
+#include "QulShared.h"
+
+#include <cmath>
+#include <functional>
+
+bool converteNumero(const QString &texto, const QLocale &local, double *valor)
+{
+    QLocale l = local;
+    l.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double v = l.toDouble(texto, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *valor = v;
+    return true;
+}
+
+TVerificacaoProduto verificaProduto(const TTextosProduto &t, const QLocale &local)
+{
+    TVerificacaoProduto r;
+    const bool comAliquota = t.cdImposto == kImpostoDigitado;
+    const auto vazio = [](const QString &s) { return EmptyString(s); };
+    const auto invalido = [&local](const QString &s, double *v) { return !converteNumero(s, local, v); };
+
+    struct TVerificacao {
+        int campo;          // the field marked when the check fails
+        const char *chave;  // the catalogue text shown
+        std::function<bool()> falha;
+    };
+    const TVerificacao verificacoes[] = {
+        {2, "CODRED_NAO", [&] { return vazio(t.codRed); }},
+        {3, "NOMEPROD_NAO", [&] { return vazio(t.nome); }},
+        {4, "UNIDADE_NCAD", [&] { return vazio(t.unidade); }},
+        {5, "PRECOUNI_NAO", [&] { return vazio(t.preco); }},
+        {5, "VALOR_INV", [&] { return invalido(t.preco, &r.preco); }},
+        {6, "IMPOSTO_NCAD", [&] { return vazio(t.imposto); }},
+        {7, "ALIQ_NAO", [&] { return comAliquota && vazio(t.aliquota); }},
+        {7, "VALOR_INV", [&] { return comAliquota && invalido(t.aliquota, &r.aliquota); }},
+        {10, "TARA_NAO", [&] { return t.pesado && vazio(t.tara); }},
+        {10, "VALOR_INV", [&] { return t.pesado && invalido(t.tara, &r.tara); }},
+    };
+    for (const TVerificacao &v : verificacoes) {
+        if (v.falha()) {
+            r.campo = v.campo;
+            r.chave = v.chave;
+            return r;
+        }
+    }
+    return r;
+}
+
+bool textoDigitavel(int numero, const QString &texto)
+{
+    QString digitado;
+    for (const QChar c : texto) {
+        bool ok = false;
+        const char ch = unicodeToCp1252(c, &ok);
+        if (!ok)
+            return false;
+        const bool maiuscula = c.unicode() >= 'A' && c.unicode() <= 'Z';
+        const TDigitacao d = digitaCaractere(numero, digitado, ch, maiuscula, false);
+        if (d.acao != TDigitacao::Anexado || d.anexo != c)
+            return false;
+        digitado.append(d.anexo);
+    }
+    return true;
+}

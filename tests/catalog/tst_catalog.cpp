@@ -1,0 +1,212 @@
+// The catalogue on every engine: each kind of refused row (the file's own
+// and against the store) refuses the whole file, export then import changes
+// nothing, and an import stopped half-way leaves the store as it was.
+
+#include "Cat_qul00002.h"
+#include "CatalogImport.h"
+#include "ModuleFixture.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray kCabecalho = "CDPRODUTO;CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS;IDPESAPROD;"
+                              "QTTARAPROD;CDBARPRODUTO;CDPORIMPPROD\n";
+// Line 2 of every bad-row file: a new product that passes.
+const QByteArray kBoa = ";20;Arroz tipo 1;UN;10,5;03;;N;;7891111111111;COM1\n";
+
+void preparaLoja(const TestDb::Fresh &db)
+{
+    insereImpostos(db);
+    db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('UN', 'Unidade')"));
+    db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('KG', 'Quilograma')"));
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("1")));  // bar code 7890000000001
+}
+
+QString grava(const QTemporaryDir &dir, const QByteArray &conteudo)
+{
+    const QString caminho = dir.filePath(QStringLiteral("catalogo.csv"));
+    QFile f(caminho);
+    if (!f.open(QIODevice::WriteOnly) || f.write(conteudo) != conteudo.size())
+        qFatal("não foi possível gravar %s", qPrintable(caminho));
+    return caminho;
+}
+
+// The import's answer: its refusals (or failure text) and its summary.
+QVariantMap importa(const QString &caminho, bool soVerifica = false, const char16_t *formato = u"csv")
+{
+    QVariant out;
+    const std::u16string c = w(caminho);
+    if (QulImportaProdutos(c.c_str(), formato, nullptr, soVerifica, nullptr, nullptr, &out) != 0)
+        return {{QStringLiteral("falha"), QStringLiteral("status de falha")}};
+    if (out.metaType().id() == QMetaType::QString)
+        return {{QStringLiteral("falha"), out.toString()}};
+    return out.toMap();
+}
+
+QByteArray exporta(const QTemporaryDir &dir, const char16_t *formato)
+{
+    const QString caminho = dir.filePath(QStringLiteral("exportado"));
+    const std::u16string c = w(caminho);
+    QVariant out;
+    if (QulExportaProdutos(c.c_str(), formato, nullptr, &out) != 0 || out.metaType().id() != QMetaType::QVariantMap)
+        return "falha: " + out.toString().toUtf8();
+    QFile f(caminho);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+}  // namespace
+
+class TstCatalog : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase_data() { TestDb::addEngines(); }
+    void linhaRecusada_data();
+    void linhaRecusada();
+    void idaEVolta();
+    void interrompidaNadaGrava();
+};
+
+void TstCatalog::linhaRecusada_data()
+{
+    QTest::addColumn<QByteArray>("conteudo");  // after the header and the good line 2
+    QTest::addColumn<QString>("recusa");
+    const auto linha = [](const char *nome, const QByteArray &c, const char *r) {
+        QTest::newRow(nome) << c << QString::fromUtf8(r);
+    };
+    linha("reduzido vazio", ";;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido deve ser informado.");
+    linha("reduzido com letra", ";2a;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"2a\" não é aceito: só algarismos");
+    linha("reduzido longo", ";12345678901;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"12345678901\" não é aceito");
+    linha("nome vazio", ";21;;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
+    linha("nome acentuado", ";21;Feijão;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"Feijão\" não é aceito");
+    linha("nome longo", ";21;" + QByteArray(51, 'a') + ";UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO:");
+    linha("unidade vazia", ";21;Feijao;;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade deve ser informada.");
+    linha("unidade inexistente", ";21;Feijao;XX;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade \"XX\" não cadastrada.");
+    linha("preço vazio", ";21;Feijao;UN;;03;;N;;;0\n", "linha 3: VRPRECITEM: Preço Unitário deve ser informado.");
+    linha("preço com ponto", ";21;Feijao;UN;1.5;03;;N;;;0\n", "linha 3: VRPRECITEM: Valor digitado é inválido.");
+    linha("imposto vazio", ";21;Feijao;UN;1;;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto deve ser informado.");
+    linha("imposto inexistente", ";21;Feijao;UN;1;77;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto \"77\" não cadastrado.");
+    linha("alíquota vazia", ";21;Feijao;UN;1;00;;N;;;0\n", "linha 3: VRPEALIMPFIS: Alíquota deve ser informada.");
+    linha("alíquota inválida", ";21;Feijao;UN;1;00;x;N;;;0\n", "linha 3: VRPEALIMPFIS: Valor digitado é inválido.");
+    linha("pesado sem tara", ";21;Feijao;KG;1;03;;S;;;0\n", "linha 3: QTTARAPROD: Tara deve ser informada.");
+    linha("pesado tara inválida", ";21;Feijao;KG;1;03;;S;1,2,3;;0\n", "linha 3: QTTARAPROD: Valor digitado é inválido.");
+    linha("não pesado tara inválida", ";21;Feijao;UN;1;03;;N;x;;0\n", "linha 3: QTTARAPROD: Valor digitado é inválido.");
+    linha("pesado nem S nem N", ";21;Feijao;UN;1;03;;X;;;0\n", "linha 3: IDPESAPROD:");
+    linha("barras com letra", ";21;Feijao;UN;1;03;;N;;789A;0\n", "linha 3: CDBARPRODUTO: \"789A\" não é aceito");
+    linha("barras longo", ";21;Feijao;UN;1;03;;N;;" + QByteArray(31, '7') + ";0\n", "linha 3: CDBARPRODUTO:");
+    linha("porta longa", ";21;Feijao;UN;1;03;;N;;;COM123\n", "linha 3: CDPORIMPPROD:");
+    linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não cadastrado.");
+    linha("reduzido da loja", ";1;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido já cadastrado.");
+    linha("barras da loja", ";21;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já cadastrado.");
+    linha("reduzido de outra linha", ";20;Feijao;UN;1;03;;N;;;0\n",
+          "linha 3: CDPRODINTE: Código Reduzido já cadastrado. (também na linha 2 do arquivo)");
+    linha("barras de outra linha", ";21;Feijao;UN;1;03;;N;;7891111111111;0\n",
+          "linha 3: CDBARPRODUTO: Código de Barras já cadastrado. (também na linha 2 do arquivo)");
+    linha("produto em duas linhas", "1;1;Pao;UN;1;03;;N;;;0\n1;1;Pao;UN;1;03;;N;;;0\n",
+          "linha 4: CDPRODUTO: Produto de código \"1\" também na linha 3 do arquivo.");
+    linha("campos a menos", ";21;Feijao\n", "linha 3: a linha tem 3 campos; o cabeçalho tem 11.");
+    // The file as a whole.
+    linha("coluna desconhecida", "\nXYZ;CDPRODINTE\n1;2\n", "colunas desconhecidas: XYZ");
+    linha("aspas sem fim", ";21;\"Feijao;UN;1;03;;N;;;0\n", "linha 3: aspas abertas e não fechadas até o fim do arquivo.");
+    linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "não é texto UTF-8 válido");
+    linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
+    linha("campo enorme", ";21;" + QByteArray(70000, 'a') + ";UN;1;03;;N;;;0\n", "campo com mais de 65536 caracteres");
+}
+
+void TstCatalog::linhaRecusada()
+{
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QString, recusa);
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    // "coluna desconhecida" brings its own header after an empty line.
+    const QByteArray arquivo = conteudo.startsWith('\n') ? conteudo.mid(1) : kCabecalho + kBoa + conteudo;
+    for (const bool soVerifica : {true, false}) {
+        const QVariantMap r = importa(grava(dir, arquivo), soVerifica);
+        const QStringList recusas = r.value(QStringLiteral("recusas")).toStringList();
+        const QString texto = r.contains(QStringLiteral("falha")) ? r.value(QStringLiteral("falha")).toString()
+                                                                  : recusas.join(QLatin1Char('\n'));
+        QVERIFY2(texto.contains(recusa), qPrintable(texto));
+        QVERIFY2(recusas.size() <= 1, qPrintable(texto));  // the good row is not refused
+        QCOMPARE(db.count(QStringLiteral("PRODUTO")), 1);
+    }
+}
+
+void TstCatalog::idaEVolta()
+{
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    // Every kind of row the screen can save: weighed, typed rate, a name
+    // with the characters a CSV must quote around.
+    QVariantMap r = importa(grava(dir, "\xEF\xBB\xBF" + kCabecalho + kBoa
+                                           + ";3;Queijo minas, kg;KG;42,9;00;3,2;S;0,015;;0\n"
+                                             ";100; Sal 1/2 kg. ;UN;2;II;;N;;7892222222222;\n"));
+    QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
+    QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 3);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT QTTARAPROD FROM PRODUTO WHERE CDPRODINTE = '3'")).toDouble(), 0.015);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '100'")).toString(),
+             QStringLiteral(" Sal 1/2 kg. "));
+
+    for (const char16_t *formato : {u"csv", u"json"}) {
+        const QByteArray antes = exporta(dir, formato);
+        QVERIFY2(antes.contains("42,9") || antes.contains("42.9"), antes.constData());
+        const QString arquivo = grava(dir, antes);
+        r = importa(arquivo, false, formato);
+        QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
+        QCOMPARE(r.value(QStringLiteral("alterados")).toInt(), 4);
+        QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 0);
+        QCOMPARE(exporta(dir, formato), antes);
+    }
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 4);
+
+    // An empty store: the header alone.
+    db.exec(QStringLiteral("DELETE FROM ITEMPRECO"));
+    db.exec(QStringLiteral("DELETE FROM ALIQIMPFIS"));
+    db.exec(QStringLiteral("DELETE FROM PRODLOJA"));
+    db.exec(QStringLiteral("DELETE FROM PRODUTO"));
+    QCOMPARE(exporta(dir, u"csv"),
+             QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
+                        "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
+}
+
+void TstCatalog::interrompidaNadaGrava()
+{
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    Modulo m(db.connectionString());
+    TArquivoCatalogo a;
+    for (int i = 0; i < 2500; ++i) {
+        TLinhaCatalogo l;
+        l.linha = i + 2;
+        l.valores = QStringList(15);
+        l.valores[8] = QString::number(1000 + i);              // CDPRODINTE
+        l.valores[3] = QStringLiteral("Produto");               // NMPRODUTO
+        l.valores[4] = QStringLiteral("UN");                     // SGUNIDADE
+        l.valores[9] = QStringLiteral("1,5");                    // VRPRECITEM
+        l.valores[10] = QStringLiteral("03");                    // CDIMPOSTO
+        a.linhas.append(l);
+    }
+    a.linhas[0].valores[0] = QStringLiteral("1");  // and an update of the store's product
+    // Stopped after the first batches have been written.
+    int lotes = 0;
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, importaCatalogo(*rdmCadProd, a, false, [&](qint64, qint64) {
+        if (++lotes == 2)
+            throw std::runtime_error("interrompida");
+    }));
+    QCOMPARE(lotes, 2);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 1);
+    QCOMPARE(db.count(QStringLiteral("ITEMPRECO")), 1);
+    QCOMPARE(db.scalar(QStringLiteral("SELECT CDPRODINTE FROM PRODUTO")).toString(), QStringLiteral("1"));
+    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
+    // The connection goes on: the same rows import whole.
+    QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}).inseridos, 2499);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 2500);
+}
+
+QTEST_GUILESS_MAIN(TstCatalog)
+#include "tst_catalog.moc"
