@@ -119,10 +119,15 @@ std::optional<QString> TVerificador::conflito(const QHash<QString, QStringList> 
 std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantList *linha)
 {
     const QStringList &v = l.valores;
-    // What the keyboard could not have typed.
+    // What the keyboard could not have typed; a stored text that an update
+    // leaves as it is was not typed (Editar keeps it as it stands).
+    const auto guardado = m_loja.produtos.constFind(v[CDPRODUTO].trimmed());
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
+        if (guardado != m_loja.produtos.constEnd()
+            && v[c] == (c == CDPRODINTE ? guardado->reduzido : c == NMPRODUTO ? guardado->nome : guardado->barras))
+            continue;
         if (!textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
                                   .arg(mostra(v[c], 60), descricaoAceitos(r))

@@ -19,7 +19,12 @@ struct TLojaCatalogo {
     QSet<QString> unidades;
     QHash<QString, TImposto> impostos;      // by CDIMPOSTO
     QHash<QString, QString> impostoPorSigla;  // SGIMPOSTO: its CDIMPOSTO
-    QSet<QString> produtos;                 // CDPRODUTO
+    // The stored texts of the typed fields by CDPRODUTO: an update that
+    // leaves one as it is stores what the screen's Editar would keep.
+    struct TGuardado {
+        QString reduzido, nome, barras;
+    };
+    QHash<QString, TGuardado> produtos;
     QHash<QString, QStringList> porReduzido, porBarras;  // code: the products holding it
 };
 

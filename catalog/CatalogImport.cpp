@@ -34,13 +34,14 @@ TLojaCatalogo leLoja(TrdmCadProd &dm)
 
     TADOQuery p(nullptr);
     p.Connection = dm.adcCadProd;
-    p.SQL() << QStringLiteral("SELECT CDPRODUTO, CDPRODINTE, CDBARPRODUTO FROM PRODUTO");
+    p.SQL() << QStringLiteral("SELECT CDPRODUTO, CDPRODINTE, CDBARPRODUTO, NMPRODUTO FROM PRODUTO");
     p.AddField(QStringLiteral("CDPRODUTO"), TFieldType::ftString, 10);
     p.AddField(QStringLiteral("CDPRODINTE"), TFieldType::ftString, 20);
     p.AddField(QStringLiteral("CDBARPRODUTO"), TFieldType::ftString, 30);
+    p.AddField(QStringLiteral("NMPRODUTO"), TFieldType::ftString, 50);
     p.Stream([&loja](QVector<QVariant> &&r) {
         const QString codigo = r[0].toString();
-        loja.produtos.insert(codigo);
+        loja.produtos.insert(codigo, {r[1].toString(), r[3].toString(), r[2].toString()});
         loja.porReduzido[r[1].toString()].append(codigo);
         if (const QString barras = r[2].toString(); !barras.isEmpty())
             loja.porBarras[barras].append(codigo);

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void linhaRecusada_data();
     void linhaRecusada();
     void idaEVolta();
+    void idaEVoltaDaLojaDemo();
     void interrompidaNadaGrava();
 };
 
@@ -172,6 +173,21 @@ void TstCatalog::idaEVolta()
     QCOMPARE(exporta(dir, u"csv"),
              QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
                         "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
+}
+
+// Products other tools wrote (accented names the keyboard cannot type)
+// go out and back unchanged: an update that leaves a text as stored types
+// nothing.
+void TstCatalog::idaEVoltaDaLojaDemo()
+{
+    QUL_FRESH_DB(db, true);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    const QByteArray antes = exporta(dir, u"csv");
+    QVERIFY2(antes.contains("Pão"), antes.left(300).constData());
+    const QVariantMap r = importa(grava(dir, antes));
+    QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
+    QCOMPARE(exporta(dir, u"csv"), antes);
 }
 
 void TstCatalog::interrompidaNadaGrava()
