@@ -26,16 +26,15 @@ TParameter &TParameters::Add(const QString &name, TFieldType type, int size)
 {
     if (TParameter *p = FindParam(name))
         return *p;
+    m_index.insert(name.toUpper(), int(m_items.size()));
     m_items.append(TParameter{name, type, size, QVariant()});
     return m_items.last();
 }
 
 TParameter *TParameters::FindParam(const QString &name)
 {
-    for (TParameter &p : m_items)
-        if (p.Name.compare(name, Qt::CaseInsensitive) == 0)
-            return &p;
-    return nullptr;
+    const auto it = m_index.constFind(name.toUpper());
+    return it == m_index.constEnd() ? nullptr : &m_items[it.value()];
 }
 
 TParameter &TParameters::ParamByName(const QString &name)

@@ -25,9 +25,11 @@ public:
     TParameter &ParamByName(const QString &name);  // raises when not declared
     TParameter *FindParam(const QString &name);
     const QList<TParameter> &items() const { return m_items; }
+    TParameter &at(qsizetype i) { return m_items[i]; }
 
 private:
     QList<TParameter> m_items;  // first declaration of a name decides its type
+    QHash<QString, int> m_index;  // upper-case name: its item
 };
 
 // Statement shared by queries and commands: text per dialect, declared

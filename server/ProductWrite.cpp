@@ -1,12 +1,29 @@
 #include "ProductWrite.h"
 
 #include "CodeClash.h"
+#include "MultiRowInsert.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
+#include <QScopeGuard>
+
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
+
+// While a batch of new products is written at once, the inserts' rows are
+// gathered here per command and sent together; otherwise each runs alone.
+QHash<TADOCommand *, TInsercaoMultipla *> *g_lote = nullptr;
+
+void executaInsercao(TADOCommand *c)
+{
+    if (TInsercaoMultipla *m = g_lote ? g_lote->value(c) : nullptr)
+        m->acrescenta();
+    else
+        c->Execute();
+}
 
 void setParam(TADOStatement *st, const char *name, const QVariant &v)
 {
@@ -60,7 +77,7 @@ void inserePreco(TrdmCadProd &dm, const QString &codigo, double preco)
     setParam(dm.acmInsItemPrec, "P_CDPRPAITABPR", codigo);
     setParam(dm.acmInsItemPrec, "P_VRPRECITEM", preco);
     setParam(dm.acmInsItemPrec, "P_DTULTATUITPR", agora());
-    dm.acmInsItemPrec->Execute();
+    executaInsercao(dm.acmInsItemPrec);
 }
 
 void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImposto, const LinhaProduto &l)
@@ -70,7 +87,7 @@ void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImp
     setParam(dm.acmInsAliq, "P_IDTPIMPOSFIS", l.idTpImposFis);
     setParam(dm.acmInsAliq, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
     setParam(dm.acmInsAliq, "P_DTULTATUALIF", agora());
-    dm.acmInsAliq->Execute();
+    executaInsercao(dm.acmInsAliq);
 }
 
 void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
@@ -78,7 +95,7 @@ void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
     setParam(dm.acmInsProdLoja, "P_CDPRODUTO", codigo);
     setParam(dm.acmInsProdLoja, "P_CDPORIMPPROD", l.cdPorImpProd);
     setParam(dm.acmInsProdLoja, "P_DTULTATUPLOJ", agora());
-    dm.acmInsProdLoja->Execute();
+    executaInsercao(dm.acmInsProdLoja);
 }
 
 // The product row's values; the insert and the update take the same ones.
@@ -97,7 +114,7 @@ void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto
 void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
 {
     parametrosProduto(dm.acmInsProd, codigo, l);
-    dm.acmInsProd->Execute();
+    executaInsercao(dm.acmInsProd);
     inserePreco(dm, codigo, l.vrPrecItem);
     insereAliquota(dm, codigo, l.cdImposto, l);
     insereLoja(dm, codigo, l);
@@ -249,6 +266,17 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
         // Each row its own product (a second row under the same code
         // would collide on the product key); the codes are read once.
         const QStringList codigos = gerador.PrxProdutos(std::max(1, cds->RecordCount()));
+        // Products whose codes the caller checked go one statement per
+        // table where the engine takes it, in the tables' order.
+        std::vector<std::unique_ptr<TInsercaoMultipla>> lotes;
+        QHash<TADOCommand *, TInsercaoMultipla *> porComando;
+        if (!verificaCodigos && cds->RecordCount() > 1 && TInsercaoMultipla::aceita(dm.adcCadProd))
+            for (TADOCommand *c : {dm.acmInsProd, dm.acmInsItemPrec, dm.acmInsAliq, dm.acmInsProdLoja}) {
+                lotes.push_back(std::make_unique<TInsercaoMultipla>(c));
+                porComando.insert(c, lotes.back().get());
+            }
+        g_lote = lotes.empty() ? nullptr : &porComando;
+        const auto fimDoLote = qScopeGuard([] { g_lote = nullptr; });
         int n = 0;
         for (cds->First(); !cds->Eof(); cds->Next()) {
             const LinhaProduto l = lerLinha(cds);
@@ -256,6 +284,9 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
                 verificaConflito(dm, l, QStringLiteral("T"));
             insereProduto(dm, codigos.at(n++), l);
         }
+        g_lote = nullptr;
+        for (const auto &lote : lotes)
+            lote->executa();
     } else {
         for (cds->First(); !cds->Eof(); cds->Next()) {
             const LinhaProduto l = lerLinha(cds);
