@@ -1,6 +1,7 @@
 #include "ProductWrite.h"
 
 #include "CodeClash.h"
+#include "ProductChanges.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
@@ -264,4 +265,6 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
             alteraProduto(dm, l);
         }
     }
+    if (cds->RecordCount() > 0)
+        avisaProdutosAlterados(dm);
 }
