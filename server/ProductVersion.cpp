@@ -32,7 +32,7 @@ std::optional<TDataPacket> produtosMudados(TrdmCadProd &dm, const TDataPacket &l
     mudados.fields = productPacketFields();
     bool mudou = false;
     for (const QVariantList &antes : lido.rows) {
-        const TDataPacket agora = readProductList(dm, antes.value(codigo).toString());
+        const TDataPacket agora = readStoredProduct(dm, antes.value(codigo).toString());
         if (agora.rows.isEmpty()) {
             mudou = true;
             continue;
