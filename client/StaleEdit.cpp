@@ -1,8 +1,9 @@
 // An edit saved only onto the product as Editar showed it: when another
 // terminal changed it meanwhile, nothing is saved and the entry page shows
 // the stored values, each field the operator changed keeping the
-// operator's value (the operator sees the result and confirms again); when
-// another terminal deleted it, the list page, read again.
+// operator's value (the operator sees the result and confirms again; the
+// fields both terminals changed are named); when another terminal deleted
+// it, the list page, read again.
 
 #include "Cli_qul00002.h"
 
@@ -19,9 +20,16 @@ const char *const kCamposEntrada[] = {"edtCodigo", "edtCodRed", "edtNomeProd", "
                                       "edtImposto", "edtAliq", "edtCodBarra", "edtPortaImp", "edtTara"};
 constexpr int kSgUnidade = 10, kCdImposto = 11, kIdTpImposFis = 12, kPesado = 13;
 
-// Values that change together: a picked unit or tax brings its codes.
-const QList<QList<int>> kGrupos = {{0}, {1}, {2}, {3, kSgUnidade}, {4}, {5, kCdImposto, kIdTpImposFis}, {6}, {7},
-                                   {8}, {9}, {kPesado}};
+// Values that change together (a picked unit or tax brings its codes), each
+// group with the label that names it on the entry page.
+struct TGrupo {
+    QList<int> valores;
+    const char *rotulo;
+};
+const TGrupo kGrupos[] = {{{0}, "Label2"},  {{1}, "lblCodRed"}, {{2}, "Label3"},
+                          {{3, kSgUnidade}, "Label4"}, {{4}, "Label7"},
+                          {{5, kCdImposto, kIdTpImposFis}, "Label5"}, {{6}, "Label6"},
+                          {{7}, "Label14"}, {{8}, "Label8"}, {{9}, "Label11"}, {{kPesado}, "lblPesado"}};
 
 }  // namespace
 
@@ -65,15 +73,27 @@ void TfrmCadProd::edicaoRecusada()
         return;
     }
     mostraProdutoAtual();  // the stored values, and the row the next save checks against
-    QStringList junto = estadoEntrada();
-    for (const QList<int> &grupo : kGrupos) {
-        bool mexido = false;
-        for (const int i : grupo)
+    const QStringList gravado = estadoEntrada();
+    QStringList junto = gravado, nosDois;
+    for (const TGrupo &grupo : kGrupos) {
+        bool mexido = false, outro = false, iguais = true;
+        for (const int i : grupo.valores) {
             mexido = mexido || digitado.value(i) != carregado.value(i);
-        if (mexido)
-            for (const int i : grupo)
-                junto[i] = digitado.value(i);
+            outro = outro || gravado.value(i) != carregado.value(i);
+            iguais = iguais && gravado.value(i) == digitado.value(i);
+        }
+        if (!mexido)
+            continue;
+        for (const int i : grupo.valores)
+            junto[i] = digitado.value(i);
+        // Changed on both terminals, differently: the operator is told,
+        // having not seen the other's value.
+        if (outro && !iguais)
+            nosDois << componente<QLabel>(QLatin1String(grupo.rotulo))->text();
     }
     poeEstadoEntrada(junto);
-    mostraCatalogo("PROD_ALTERADO", mtAviso);
+    QString texto = msg("PROD_ALTERADO");
+    if (!nosDois.isEmpty())
+        texto += QLatin1Char(' ') + msg("PROD_ALTERADO_CAMPOS").replace(QLatin1String("%s"), nosDois.join(QStringLiteral(", ")));
+    mostraMensagem(texto, mtAviso);
 }

@@ -100,8 +100,8 @@ private Q_SLOTS:
         }));
     }
 
-    // The lost update: the other terminal stores a price while this one
-    // edits the name of the product it opened earlier.
+    // The lost update: the other terminal stores a price and a name while
+    // this one edits the name of the product it opened earlier.
     void edicaoSobreAlteracaoDoOutro()
     {
         QUL_AMBIENTE(amb, false);
@@ -115,13 +115,14 @@ private Q_SLOTS:
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
             outroTerminal(amb.db, {QStringLiteral("setProduto"), QStringLiteral("E"), QStringLiteral("-")},
-                          produto2({{"VRPRECITEM", 11.11}}));
+                          produto2({{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}}));
             f->sbtConfirmarClick(nullptr);
-            QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO")) + QStringLiteral("|2|N|002"));
+            QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO"))
+                                        + QStringLiteral(" Alterado também no outro terminal, mantido o que foi digitado: Nome.|2|N|002"));
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
             QCOMPARE(f->edtPrecoUnit->caption(), QStringLiteral("11,11"));
             QCOMPARE(f->edtNomeProd->caption(), QStringLiteral("Meu nome"));
-            QCOMPARE(gravado("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'"), QStringLiteral("Produto 2"));
+            QCOMPARE(gravado("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'"), QStringLiteral("Nome do outro"));
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
         }));
