@@ -23,7 +23,8 @@ QUL_EXPORT int32_t getProduto(const char16_t *code, QVariant *out);
 QUL_EXPORT int32_t getVd_Produto(const char16_t *code, const char16_t *barCode, const char16_t *reducedCode,
                                  QVariant *out);
 
-// Write services.
+// Write services. On PostgreSQL each write also notifies the channel
+// "qul_produto" inside its transaction (ProductChanges.h).
 QUL_EXPORT int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out);
 // An edit ("E") saved only while every product of the packet is stored as
 // `loaded` holds it (rows of getProduto's packet, one per packet row, same
