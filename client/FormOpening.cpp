@@ -10,8 +10,8 @@
 #include "ProductChanges.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
-#include "StoreChanges.h"
 #include "Srv_qul00002.h"
+#include "StoreChanges.h"
 #include "TMessages.h"
 #include "TrdmCadProd.h"
 
