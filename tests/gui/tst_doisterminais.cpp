@@ -1,8 +1,7 @@
 // Two terminals on one store, on every engine: the screen, and qulsvc in
-// another process writing through the services. The screen's list shows
-// the other's adds, edits and deletes when the operator comes back to it;
-// an edit onto a product the other changed or deleted meanwhile is refused
-// with nothing written.
+// another process writing through the services. The list shows the other's
+// adds, edits and deletes once the operator is back on it; an edit onto a
+// product the other changed or deleted meanwhile writes nothing.
 
 #include "GuiFixture.h"
 
@@ -11,36 +10,27 @@
 
 namespace {
 
-// The other terminal: one qulsvc call on the same store.
-void outroTerminal(const TestDb::Fresh &db, const QStringList &args, const TDataPacket &pacote = TDataPacket())
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"),
-            QStringList{QStringLiteral("--connection"), db.connectionString()} + args);
-    QVERIFY(p.waitForStarted());
-    if (!pacote.fields.isEmpty())
-        p.write(QJsonDocument(pacote.toJson()).toJson(QJsonDocument::Compact));
-    p.closeWriteChannel();
-    QVERIFY(p.waitForFinished(60000));
-    QVERIFY2(p.exitCode() == 0, p.readAllStandardOutput().constData());
-    // The notification reaches the screen's connection a moment after the
-    // commit, as it would before an operator's next touch.
-    if (db.onPostgreSQL())
-        QTest::qWait(100);
-}
-
-// Product 2 as the list reads it, with `campos` changed.
-TDataPacket produto2(const QVariantMap &campos)
+// The other terminal: one qulsvc call (`acao` "I", "E": product 2 as now,
+// with `campos` changed; "X": product 2 deleted).
+void outroTerminal(const TestDb::Fresh &db, const QString &acao, const QVariantMap &campos = {})
 {
     QVariant out;
     getProduto(u"2", &out);
     TDataPacket p = toDataPacket(out);
     for (auto it = campos.begin(); it != campos.end(); ++it)
         p.rows[0][p.fieldIndex(it.key())] = it.value();
-    return p;
+    QProcess q;
+    const QStringList c{QStringLiteral("--connection"), db.connectionString()};
+    q.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"),
+            c + (acao == QLatin1String("X") ? QStringList{"setDelProduto", "2"} : QStringList{"setProduto", acao, "-"}));
+    q.write(acao == QLatin1String("X") ? QByteArray() : QJsonDocument(p.toJson()).toJson());
+    q.closeWriteChannel();
+    QVERIFY(q.waitForFinished(60000) && q.exitCode() == 0);
+    if (db.onPostgreSQL())
+        QTest::qWait(100);  // the notification reaches the screen a moment after the commit
 }
 
-QString codigoAtual(TfrmCadProd *f)
+QString atual(TfrmCadProd *f)
 {
     return f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
 }
@@ -49,7 +39,6 @@ QString codigoAtual(TfrmCadProd *f)
 
 class TstDoisTerminais : public QObject {
     Q_OBJECT
-
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
     void initTestCase()
@@ -58,20 +47,28 @@ private Q_SLOTS:
         registerDataPacketType();
     }
     void init() { instalaGanchosQueFalham(); }
-    void cleanup() { instalaGanchosQueFalham(); }
 
-    void listaVeOOutroTerminal_data()
+    // The other writes while the operator stands on the entry page of a new
+    // product ("sair": then leaves it), on the list (then Editar or Excluir
+    // of product 2) or on the edit of product 2 (then Confirm).
+    void outroTerminalEscreve_data()
     {
-        QTest::addColumn<QString>("acao");
+        QTest::addColumn<QString>("outro");
+        QTest::addColumn<QString>("operador");
+        QTest::addColumn<QString>("aviso");
         QTest::addColumn<int>("produtos");
-        QTest::newRow("inclusão") << "I" << 4;
-        QTest::newRow("alteração") << "E" << 3;
-        QTest::newRow("exclusão") << "X" << 2;
+        QTest::newRow("inclusão vista na lista") << "I" << "sair" << "" << 4;
+        QTest::newRow("alteração vista na lista") << "E" << "sair" << "" << 3;
+        QTest::newRow("exclusão vista na lista") << "X" << "sair" << "" << 2;
+        QTest::newRow("Editar do excluído") << "X" << "editar" << "PROD_EXCLUIDO" << 2;
+        QTest::newRow("Excluir do excluído") << "X" << "excluir" << "PROD_EXCLUIDO" << 2;
+        QTest::newRow("confirmar o excluído") << "X" << "confirmar" << "PROD_EXCLUIDO_EDICAO" << 2;
     }
-
-    void listaVeOOutroTerminal()
+    void outroTerminalEscreve()
     {
-        QFETCH(QString, acao);
+        QFETCH(QString, outro);
+        QFETCH(QString, operador);
+        QFETCH(QString, aviso);
         QFETCH(int, produtos);
         QUL_AMBIENTE(amb, false);
         insereImpostos(amb.db);
@@ -80,24 +77,30 @@ private Q_SLOTS:
         Mensagens msgs;
         msgs.resposta = true;  // leaving the entry page
         QVERIFY(abreTela([&](TfrmCadProd *f) {
-            QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("3")));
-            f->sbtIncluirClick(nullptr);
-            if (acao == QLatin1String("X"))
-                outroTerminal(amb.db, {QStringLiteral("setDelProduto"), QStringLiteral("2")});
-            else
-                outroTerminal(amb.db, {QStringLiteral("setProduto"), acao, QStringLiteral("-")},
-                              produto2({{"VRPRECITEM", 11.11}, {"CDPRODINTE", acao == QLatin1String("I") ? "77" : "2"},
-                                        {"CDBARPRODUTO", acao == QLatin1String("I") ? "77" : "7890000000002"}}));
-            f->sbtSair2Click(nullptr);
-            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
-            QCOMPARE(codigoAtual(f), QStringLiteral("3"));
-            QCOMPARE(f->cdsProduto->RecordCount(), produtos);
-            QCOMPARE(f->cdsProduto->Locate(QStringLiteral("CDPRODINTE"), QStringLiteral("77")), acao == QLatin1String("I"));
-            if (acao == QLatin1String("E")) {
-                QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
-                QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("VRPRECITEM"))->AsFloat(), 11.11);
+            const bool sair = operador == QLatin1String("sair"), nova = outro == QLatin1String("I");
+            QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), sair ? "3" : "2"));
+            if (sair || operador == QLatin1String("confirmar"))
+                sair ? f->sbtIncluirClick(nullptr) : f->sbtEditarClick(nullptr);
+            outroTerminal(amb.db, outro,
+                          {{"VRPRECITEM", 11.11}, {"CDPRODINTE", nova ? "77" : "2"}, {"CDBARPRODUTO", nova ? "77" : "7890000000002"}});
+            if (sair) {
+                f->sbtSair2Click(nullptr);
+                QCOMPARE(atual(f), QStringLiteral("3"));  // the current product kept
+            } else {
+                msgs.vistas.clear();
+                operador == QLatin1String("editar") ? f->sbtEditarClick(nullptr)
+                    : operador == QLatin1String("excluir") ? f->sbtExcluirClick(nullptr) : f->sbtConfirmarClick(nullptr);
+                QCOMPARE(msgs.vistas, QStringList{f->msgPadrao->Msg(aviso) + QStringLiteral("|2|N|002")});  // no question
             }
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
+            QCOMPARE(f->cdsProduto->RecordCount(), produtos);
+            QCOMPARE(f->cdsProduto->Locate(QStringLiteral("CDPRODINTE"), QStringLiteral("77")), nova);
+            QCOMPARE(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")), outro != QLatin1String("X"));
+            if (outro == QLatin1String("E"))
+                QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("VRPRECITEM"))->AsFloat(), 11.11);
         }));
+        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), produtos);
+        QCOMPARE(amb.db.count(QStringLiteral("ITEMPRECO"), QStringLiteral("CDPRODUTO = '2'")), outro == QLatin1String("X") ? 0 : 1);
     }
 
     // The lost update: the other terminal stores a price and a name while
@@ -109,65 +112,24 @@ private Q_SLOTS:
         for (const char *c : {"1", "2", "3"})
             insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
         Mensagens msgs;
-        const auto gravado = [&](const char *sql) { return amb.db.scalar(QLatin1String(sql)).toString(); };
+        const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
-            outroTerminal(amb.db, {QStringLiteral("setProduto"), QStringLiteral("E"), QStringLiteral("-")},
-                          produto2({{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}}));
+            outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO"))
                                         + QStringLiteral(" Alterado também no outro terminal, mantido o que foi digitado: Nome.|2|N|002"));
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
             QCOMPARE(f->edtPrecoUnit->caption(), QStringLiteral("11,11"));
             QCOMPARE(f->edtNomeProd->caption(), QStringLiteral("Meu nome"));
-            QCOMPARE(gravado("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'"), QStringLiteral("Nome do outro"));
+            QCOMPARE(nome(), QStringLiteral("Nome do outro"));  // nothing of this edit was written
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
         }));
-        QCOMPARE(gravado("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'"), QStringLiteral("Meu nome"));
-        QCOMPARE(gravado("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '2'").toDouble(), 11.11);
-    }
-
-    void produtoExcluidoPeloOutro_data()
-    {
-        QTest::addColumn<QString>("quando");
-        QTest::addColumn<QString>("aviso");
-        QTest::newRow("com a edição aberta") << "confirmar" << "PROD_EXCLUIDO_EDICAO";
-        QTest::newRow("antes de Editar") << "editar" << "PROD_EXCLUIDO";
-        QTest::newRow("antes de Excluir") << "excluir" << "PROD_EXCLUIDO";
-    }
-
-    void produtoExcluidoPeloOutro()
-    {
-        QFETCH(QString, quando);
-        QFETCH(QString, aviso);
-        QUL_AMBIENTE(amb, false);
-        insereImpostos(amb.db);
-        for (const char *c : {"1", "2", "3"})
-            insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
-        Mensagens msgs;
-        QVERIFY(abreTela([&](TfrmCadProd *f) {
-            QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
-            if (quando == QLatin1String("confirmar")) {
-                f->sbtEditarClick(nullptr);
-                f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
-            }
-            outroTerminal(amb.db, {QStringLiteral("setDelProduto"), QStringLiteral("2")});
-            if (quando == QLatin1String("confirmar"))
-                f->sbtConfirmarClick(nullptr);
-            else if (quando == QLatin1String("editar"))
-                f->sbtEditarClick(nullptr);
-            else
-                f->sbtExcluirClick(nullptr);  // no question is asked
-            QCOMPARE(msgs.vistas, QStringList{f->msgPadrao->Msg(aviso) + QStringLiteral("|2|N|002")});
-            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
-            QCOMPARE(f->cdsProduto->RecordCount(), 2);
-            QVERIFY(!f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
-        }));
-        QCOMPARE(amb.db.count(QStringLiteral("PRODUTO")), 2);
-        QCOMPARE(amb.db.count(QStringLiteral("ITEMPRECO"), QStringLiteral("CDPRODUTO = '2'")), 0);
+        QCOMPARE(nome(), QStringLiteral("Meu nome"));
+        QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '2'")).toDouble(), 11.11);
     }
 };
 
