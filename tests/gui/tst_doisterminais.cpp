@@ -103,33 +103,53 @@ private Q_SLOTS:
         QCOMPARE(amb.db.count(QStringLiteral("ITEMPRECO"), QStringLiteral("CDPRODUTO = '2'")), outro == QLatin1String("X") ? 0 : 1);
     }
 
-    // The lost update: the other terminal stores a price and a name while
-    // this one edits the name of the product it opened earlier.
+    // The lost update: while this terminal edits the name of product 2,
+    // another stores a price and a name through qulsvc, or a tool changes
+    // the tax or the print port in their tables.
+    void edicaoSobreAlteracaoDoOutro_data()
+    {
+        QTest::addColumn<QString>("sql");  // the tool's statement; empty: qulsvc
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("valor");  // as the entry page shows it, and as stored
+        QTest::addColumn<QString>("aviso");
+        QTest::newRow("preço e nome") << "" << "edtPrecoUnit" << "11,11"
+                                      << " Alterado também no outro terminal, mantido o que foi digitado: Nome.";
+        QTest::newRow("imposto") << "UPDATE ALIQIMPFIS SET CDIMPOSTO = '01'" << "edtImposto" << "T07" << "";
+        QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "";
+    }
     void edicaoSobreAlteracaoDoOutro()
     {
+        QFETCH(QString, sql);
+        QFETCH(QString, campo);
+        QFETCH(QString, valor);
+        QFETCH(QString, aviso);
         QUL_AMBIENTE(amb, false);
         insereImpostos(amb.db);
         for (const char *c : {"1", "2", "3"})
             insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
         Mensagens msgs;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
+        const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
-            outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
+            if (sql.isEmpty())
+                outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
+            else
+                amb.db.exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));
             f->sbtConfirmarClick(nullptr);
-            QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO"))
-                                        + QStringLiteral(" Alterado também no outro terminal, mantido o que foi digitado: Nome.|2|N|002"));
+            QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO")) + aviso + QStringLiteral("|2|N|002"));
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
-            QCOMPARE(f->edtPrecoUnit->caption(), QStringLiteral("11,11"));
+            QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
             QCOMPARE(f->edtNomeProd->caption(), QStringLiteral("Meu nome"));
-            QCOMPARE(nome(), QStringLiteral("Nome do outro"));  // nothing of this edit was written
+            QCOMPARE(nome(), antes);  // nothing of this edit was written
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
+            f->sbtEditarClick(nullptr);  // both terminals' values, as the list reads them again
+            QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
         }));
         QCOMPARE(nome(), QStringLiteral("Meu nome"));
-        QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '2'")).toDouble(), 11.11);
     }
 };
 
