@@ -20,9 +20,8 @@ void outroTerminal(const TestDb::Fresh &db, const QString &acao, const QVariantM
     for (auto it = campos.begin(); it != campos.end(); ++it)
         p.rows[0][p.fieldIndex(it.key())] = it.value();
     QProcess q;
-    const QStringList c{QStringLiteral("--connection"), db.connectionString()};
     q.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"),
-            c + (acao == QLatin1String("X") ? QStringList{"setDelProduto", "2"} : QStringList{"setProduto", acao, "-"}));
+            QStringList{"--connection", db.connectionString()} + (acao == QLatin1String("X") ? QStringList{"setDelProduto", "2"} : QStringList{"setProduto", acao, "-"}));
     q.write(acao == QLatin1String("X") ? QByteArray() : QJsonDocument(p.toJson()).toJson());
     q.closeWriteChannel();
     QVERIFY(q.waitForFinished(60000) && q.exitCode() == 0);
@@ -30,9 +29,11 @@ void outroTerminal(const TestDb::Fresh &db, const QString &acao, const QVariantM
         QTest::qWait(100);  // the notification reaches the screen a moment after the commit
 }
 
-QString atual(TfrmCadProd *f)
+void tresProdutos(const TestDb::Fresh &db)
 {
-    return f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+    insereImpostos(db);
+    for (const char *c : {"1", "2", "3"})
+        insereProduto(db, produto(QLatin1String(c), QLatin1String(c)));
 }
 
 }  // namespace
@@ -41,11 +42,7 @@ class TstDoisTerminais : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        registerDataPacketType();
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)), registerDataPacketType(); }
     void init() { instalaGanchosQueFalham(); }
 
     // The other writes while the operator stands on the entry page of a new
@@ -71,9 +68,7 @@ private Q_SLOTS:
         QFETCH(QString, aviso);
         QFETCH(int, produtos);
         QUL_AMBIENTE(amb, false);
-        insereImpostos(amb.db);
-        for (const char *c : {"1", "2", "3"})
-            insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
+        tresProdutos(amb.db);
         Mensagens msgs;
         msgs.resposta = true;  // leaving the entry page
         QVERIFY(abreTela([&](TfrmCadProd *f) {
@@ -85,7 +80,7 @@ private Q_SLOTS:
                           {{"VRPRECITEM", 11.11}, {"CDPRODINTE", nova ? "77" : "2"}, {"CDBARPRODUTO", nova ? "77" : "7890000000002"}});
             if (sair) {
                 f->sbtSair2Click(nullptr);
-                QCOMPARE(atual(f), QStringLiteral("3"));  // the current product kept
+                QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString(), QStringLiteral("3"));  // the current product kept
             } else {
                 msgs.vistas.clear();
                 operador == QLatin1String("editar") ? f->sbtEditarClick(nullptr)
@@ -124,9 +119,7 @@ private Q_SLOTS:
         QFETCH(QString, valor);
         QFETCH(QString, aviso);
         QUL_AMBIENTE(amb, false);
-        insereImpostos(amb.db);
-        for (const char *c : {"1", "2", "3"})
-            insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
+        tresProdutos(amb.db);
         Mensagens msgs;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
