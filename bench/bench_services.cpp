@@ -7,7 +7,8 @@
 // run so that the ratios hold on a busy machine. Then where the time of a
 // call goes (statement and result reading, packet encode and decode, JSON
 // form), and at the largest size inserts, updates and deletes through
-// setProduto / setDelProduto.
+// setProduto / setDelProduto, and the same updates through setAltProduto
+// (checked against the rows as read).
 //
 //   bench_services [--engine sqlite|postgresql] [--products 1000,10000,50000]
 //                  [--reps 5] [--saves 200] [--perfil]
@@ -76,6 +77,13 @@ void generate(QSqlDatabase db, int n)
     db.commit();
     if (db.driverName() == QLatin1String("QPSQL"))
         must(q, QStringLiteral("ANALYZE"));
+}
+
+// A reduced code no generated product holds (they hold 1 to n), one per
+// save of each series: the saves' code-in-use check would refuse another.
+QString reduzidoLivre(int n, int serie, int k)
+{
+    return QString::number(qint64(n) * (serie + 1) + k);
 }
 
 TDataPacket packet(const QString &code, const QString &reduced)
@@ -316,7 +324,7 @@ int main(int argc, char **argv)
             s0 = con->StatementCount;
             Tempo t = mede([&] {
                 for (int k = 0; k < saves; ++k) {
-                    const QVariant v = fromDataPacket(packet(QString(), QStringLiteral("9%1").arg(k)));
+                    const QVariant v = fromDataPacket(packet(QString(), reduzidoLivre(n, 1, k)));
                     if (setProduto(&v, u"I", &out) != 0 || out.isValid()) { std::fprintf(stderr, "insert: %s\n", qPrintable(out.toString())); std::exit(1); }
                 }
             });
@@ -325,12 +333,33 @@ int main(int argc, char **argv)
             s0 = con->StatementCount;
             t = mede([&] {
                 for (int k = 0; k < saves; ++k) {
-                    const QVariant v = fromDataPacket(packet(QString::number(1 + k % n), QStringLiteral("8%1").arg(k)));
+                    const QVariant v = fromDataPacket(packet(QString::number(1 + k % n), reduzidoLivre(n, 2, k)));
                     if (setProduto(&v, u"E", &out) != 0 || out.isValid()) { std::fprintf(stderr, "update: %s\n", qPrintable(out.toString())); std::exit(1); }
                 }
             });
             std::printf("setProduto E: %d saves in %.0f ms = %.0f saves/s, %.1f statements per save\n", saves, t.parede,
                         saves * 1000.0 / std::max(1.0, t.parede), double(con->StatementCount - s0) / saves);
+            // The same edits checked against the rows as read (what the screen
+            // sends): the rows are read beforehand, as the screen holds them.
+            QVariantList lidos;
+            for (int k = 0; k < saves; ++k) {
+                QVariant r;
+                const QString c = QString::number(1 + k % n);
+                getProduto(reinterpret_cast<const char16_t *>(c.utf16()), &r);
+                lidos.append(r);
+            }
+            const double semConferencia = t.parede;
+            s0 = con->StatementCount;
+            t = mede([&] {
+                for (int k = 0; k < saves; ++k) {
+                    const QVariant v = fromDataPacket(packet(QString::number(1 + k % n), reduzidoLivre(n, 3, k)));
+                    if (setAltProduto(&v, &lidos[k], &out) != 0 || out.isValid()) { std::fprintf(stderr, "checked update: %s\n", qPrintable(out.toString())); std::exit(1); }
+                }
+            });
+            std::printf("setAltProduto E: %d saves in %.0f ms = %.0f saves/s, %.1f statements per save, "
+                        "%.2f ms more per save than setProduto E\n", saves, t.parede,
+                        saves * 1000.0 / std::max(1.0, t.parede), double(con->StatementCount - s0) / saves,
+                        (t.parede - semConferencia) / saves);
             t = mede([&] {
                 for (int k = 0; k < saves; ++k)
                     if (setDelProduto(reinterpret_cast<const char16_t *>(QString::number(n + 1 + k).utf16()), &out) != 0

@@ -18,6 +18,8 @@
 //   CodeClash.h/.cpp    what the duplicate check's rows mean
 //   Confirm.cpp         checking and saving a product
 //   Delete.cpp          deleting a product
+//   FreshList.cpp       noticing other terminals' changes of the store
+//   StaleEdit.cpp       an edit checked against the product as it was read
 //   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
 
 #include "DataSet.h"
@@ -36,6 +38,7 @@ class TBlendedButton;
 class TBlendedShape;
 class TDataSetTableModel;
 class TMessages;
+class TMudancasExternas;
 
 namespace Ui {
 class TfrmCadProd;
@@ -212,10 +215,35 @@ private:
     // A text of the message catalogue.
     QString msg(const char *chave) const;
 
+    // Other terminals (FreshList.cpp): the list reloaded, its current
+    // product kept, when another connection changed the store since it was
+    // read; true when it was reloaded.
+    bool atualizaSeMudou();
+    // Before Editar and Excluir: true, after telling the operator, when the
+    // reload took away the current product (another terminal deleted it).
+    bool produtoSumiu();
+    // Editar's filling of the entry fields from the list's current row,
+    // which it keeps as the row the save is checked against (m_lido).
+    void mostraProdutoAtual();
+    // The edit's save (StaleEdit.cpp): checked against m_lido when there is
+    // a row to check, else setProduto as always.
+    int gravaPacote(const QVariant &pacote, QVariant *resultado);
+    // The save was refused because the stored product changed: the entry
+    // page shows it as stored now, keeping what the operator changed, or,
+    // when it was deleted, the list page.
+    void edicaoRecusada();
+    // The entry page's values: the ten fields, the unit and tax codes
+    // behind them, the weighed choice ("S"/"N").
+    QStringList estadoEntrada() const;
+    void poeEstadoEntrada(const QStringList &estado);
+
     Ui::TfrmCadProd *ui;
     bool m_filtroInstalado = false;
     bool m_podeFechar = false;  // set by sbtSairClick: the only way out
     TDeadKeyTyping m_acentos;   // a dead key waiting for the next key
+    TMudancasExternas *m_mudancas = nullptr;  // other terminals' changes
+    TDataPacket m_lido;                 // the product row Editar showed
+    QStringList m_entradaCarregada;     // the entry page as Editar filled it
 };
 
 // The one form; empty while no screen is open.

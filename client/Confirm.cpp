@@ -89,8 +89,13 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     // The save; a failure it reports ends Confirm here with the page as it is.
     const QVariant pacote = fromDataPacket(cdsInsProd->Data());
     resultado = QVariant();
-    status = setProduto(&pacote, reinterpret_cast<const char16_t *>(FOperacao.utf16()), &resultado);
-    resultadoServico(status, resultado, QStringLiteral("setProduto"), QStringLiteral("cdsInsProd.data") + FOperacao);
+    status = gravaPacote(pacote, &resultado);
+    const QVariant resposta =
+        resultadoServico(status, resultado, QStringLiteral("setProduto"), QStringLiteral("cdsInsProd.data") + FOperacao);
+    if (isDataPacket(resposta)) {
+        edicaoRecusada();  // another terminal changed the product: nothing was saved
+        return;
+    }
 
     // The list has not moved since Editar took its current row: when editing,
     // that is the product just saved.

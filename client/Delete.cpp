@@ -10,7 +10,7 @@
 void TfrmCadProd::sbtExcluirClick(QObject *)
 {
     try {
-        if (!pergunta("delTipRec"))
+        if (produtoSumiu() || !pergunta("delTipRec"))
             return;
         const QString codigo = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
         QVariant resultado;

@@ -7,9 +7,11 @@
 #include "BgrColor.h"
 #include "BlendedControls.h"
 #include "DesignLoader.h"
+#include "ProductChanges.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
 #include "Srv_qul00002.h"
+#include "StoreChanges.h"
 #include "TMessages.h"
 #include "TrdmCadProd.h"
 
@@ -128,6 +130,7 @@ void TfrmCadProd::InicializaForm()
     FCampoAtual = 2;
     MudaCor();
     InserePorta();
+    m_mudancas = vigiaProdutos(*rdmCadProd, this);
     carregaProdutos();
 
     // Field 1 never takes input.
@@ -138,6 +141,8 @@ void TfrmCadProd::InicializaForm()
 
 void TfrmCadProd::carregaProdutos()
 {
+    if (m_mudancas)
+        m_mudancas->Marca();  // before the read: a change after it is seen next time
     QVariant resultado;
     const int status = getProduto(u"T", &resultado);
     cdsProduto->SetData(

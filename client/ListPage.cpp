@@ -59,13 +59,22 @@ void TfrmCadProd::sbtIncluirClick(QObject *)
 // same, with empty texts and zeros.
 void TfrmCadProd::sbtEditarClick(QObject *)
 {
+    if (produtoSumiu())
+        return;
     FCapsLock = false;
     FShift = false;
     sbtShiftClick(sbtShift);
     FOperacao = QStringLiteral("E");
     FCampoAtual = 2;
     MudaCor();
+    mostraProdutoAtual();
+    MostraPagina(kPagina2);
+}
 
+// The list's current product in the entry fields; it is also the row that
+// the edit's save checks the stored product against.
+void TfrmCadProd::mostraProdutoAtual()
+{
     TClientDataSet *p = cdsProduto;
     const auto texto = [p](const char *campo) { return p->FieldByName(QLatin1String(campo))->AsString(); };
     const auto numero = [p](const char *campo) { return FormataValor(p->FieldByName(QLatin1String(campo))->AsFloat()); };
@@ -89,7 +98,16 @@ void TfrmCadProd::sbtEditarClick(QObject *)
         imgSimClick(imgSim);
     else
         imgNaoClick(imgNao);
-    MostraPagina(kPagina2);
+
+    m_lido = TDataPacket();
+    m_lido.fields = p->fieldDefs();
+    if (!p->IsEmpty()) {
+        QVariantList linha;
+        for (int i = 0; i < p->FieldCount(); ++i)
+            linha.append(p->Fields(i)->Value());
+        m_lido.rows.append(linha);
+    }
+    m_entradaCarregada = estadoEntrada();
 }
 
 // Searches a copy of the list and makes the picked product current.

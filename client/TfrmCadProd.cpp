@@ -275,7 +275,10 @@ void TfrmCadProd::MostraPagina(const QString &nome)
 {
     for (int i = 0; i < nbkProduto->count(); ++i)
         if (nbkProduto->widget(i)->objectName() == nome) {
+            const bool voltaALista = nome == QLatin1String("Pagina1") && PaginaAtiva() != nome;
             nbkProduto->setCurrentIndex(i);
+            if (voltaALista)
+                atualizaSeMudou();
             return;
         }
     throw EDatabaseError(QStringLiteral("Página %1 não encontrada.").arg(nome));

@@ -33,11 +33,36 @@ QString codigoReduzidoInvalido(TrdmCadProd &dm)
     return achado;
 }
 
-}  // namespace
-
-TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
+// The list statement narrowed to one product: the same reading, with a
+// filter that the engines answer from the product key's index (the list's
+// "or every product" would read the whole table). Made on first use from
+// the connection's dialect text of adqProdutoLista.
+TADOQuery *consultaDeUmProduto(TrdmCadProd &dm)
 {
-    TADOQuery *q = dm.adqProdutoLista;
+    auto *q = dm.findChild<TADOQuery *>(QStringLiteral("adqProdutoAtual"), Qt::FindDirectChildrenOnly);
+    if (!q) {
+        q = new TADOQuery(&dm);
+        q->setObjectName(QStringLiteral("adqProdutoAtual"));
+        for (const TFieldDef &f : dm.adqProdutoLista->fieldDefs())
+            q->AddField(f.name, f.type, f.size);
+        q->Parameters.Add(QStringLiteral("P_CDPRODUTO"), TFieldType::ftString, 16);
+    }
+    q->Connection = dm.adcCadProd;
+    dm.adqProdutoLista->Connection = dm.adcCadProd;
+    QStringList linhas = dm.adqProdutoLista->effectiveLines();
+    const qsizetype filtro = linhas.indexOf(QStringLiteral(" WHERE (P.CDPRODUTO = :P_CDPRODUTO OR :P_CDPRODUTO = 'T')"));
+    if (filtro < 0)
+        throw EDatabaseError(QStringLiteral("adqProdutoLista: filtro por produto não encontrado."));
+    linhas[filtro] = QStringLiteral(" WHERE P.CDPRODUTO = :P_CDPRODUTO");
+    if (q->SQL() != linhas) {
+        q->SQL() = linhas;
+        q->reset();
+    }
+    return q;
+}
+
+TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
+{
     TDataPacket packet;
     packet.fields = productPacketFields();
     // The statement's declared fields are the packet's, in its order, so a
@@ -80,4 +105,16 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
         throw EDatabaseError(causa + QLatin1Char(' ') + e.Message());
     }
     return packet;
+}
+
+}  // namespace
+
+TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
+{
+    return lerProdutos(dm, dm.adqProdutoLista, code);
+}
+
+TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code)
+{
+    return lerProdutos(dm, consultaDeUmProduto(dm), code);
 }

@@ -21,6 +21,11 @@ class TrdmCadProd;
 // reduced code that is not a number.
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code);
 
+// The one product of code `code` read as the list reads it (the same
+// statement, filtered on the product key alone): no row when none has that
+// code. What an edit's version check reads.
+TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code);
+
 // The same list merged row by row: the product query, then per product
 // its price, rate and store queries, into cdsProdutoServ. Three statements
 // per product, so no service runs it: it is the reference that the

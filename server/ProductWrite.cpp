@@ -2,6 +2,7 @@
 
 #include "CodeClash.h"
 #include "MultiRowInsert.h"
+#include "ProductChanges.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
@@ -295,4 +296,6 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
             alteraProduto(dm, l);
         }
     }
+    if (cds->RecordCount() > 0)
+        avisaProdutosAlterados(dm);
 }

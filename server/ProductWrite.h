@@ -17,7 +17,9 @@ inline constexpr int kMaxLinhasInclusao = 1000;
 // which serialises the terminals' saves, and (when `verificaCodigos`)
 // refuses a row whose reduced code or bar code another product already
 // holds, with the screen's own texts: two terminals confirming the same
-// code at once store one product. Raises on any refusal or database
-// error; the caller rolls back. `gerador` must outlive the transaction.
+// code at once store one product. A packet with rows ends by notifying
+// the other terminals (ProductChanges.h), heard once the caller commits.
+// Raises on any refusal or database error; the caller rolls back.
+// `gerador` must outlive the transaction.
 void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
                    bool verificaCodigos = true);

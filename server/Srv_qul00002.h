@@ -23,8 +23,16 @@ QUL_EXPORT int32_t getProduto(const char16_t *code, QVariant *out);
 QUL_EXPORT int32_t getVd_Produto(const char16_t *code, const char16_t *barCode, const char16_t *reducedCode,
                                  QVariant *out);
 
-// Write services.
+// Write services. On PostgreSQL each write also notifies the channel
+// "qul_produto" inside its transaction (ProductChanges.h).
 QUL_EXPORT int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out);
+// An edit ("E") saved only while every product of the packet is stored as
+// `loaded` holds it (rows of getProduto's packet, one per packet row, same
+// CDPRODUTO): checked in the save's transaction after the terminals' lock.
+// When one changed or was deleted meanwhile nothing is written and `out`
+// holds a data packet with the current rows of those that changed (none
+// for a deleted one); otherwise `out` is as for setProduto.
+QUL_EXPORT int32_t setAltProduto(const QVariant *packet, const QVariant *loaded, QVariant *out);
 QUL_EXPORT int32_t setDelProduto(const char16_t *code, QVariant *out);
 
 // Data module for tools and hosts that call the services without the

@@ -1,5 +1,7 @@
 // The write services: saving a product and deleting one, each inside the
 // connection's single transaction.
+#include "ProductChanges.h"
+#include "ProductVersion.h"
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
@@ -28,6 +30,31 @@ extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation,
             throw EDatabaseError(QStringLiteral("Nenhum pacote de produto recebido."));
         gerador.reset(new TdtmQulProxCodigo(nullptr));
         gravaProdutos(dm, toDataPacket(*packet), operacao == QLatin1String("I"), *gerador);
+        dm.CommitTrans();
+    });
+}
+
+extern "C" int32_t setAltProduto(const QVariant *packet, const QVariant *loaded, QVariant *out)
+{
+    std::unique_ptr<TdtmQulProxCodigo> gerador;  // as in setProduto
+    return writeService(out, [&](TrdmCadProd &dm) {
+        if (!packet || !loaded || !isDataPacket(*loaded))
+            throw EDatabaseError(QStringLiteral("Alteração sem o pacote do produto ou sem o produto como foi lido."));
+        const TDataPacket novo = toDataPacket(*packet), lido = toDataPacket(*loaded);
+        const int codigoNovo = novo.fieldIndex(QStringLiteral("CDPRODUTO"));
+        const int codigoLido = lido.fieldIndex(QStringLiteral("CDPRODUTO"));
+        for (int r = 0; r < novo.rows.size(); ++r)
+            if (codigoNovo < 0 || codigoLido < 0 || r >= lido.rows.size()
+                || novo.rows[r].value(codigoNovo).toString() != lido.rows[r].value(codigoLido).toString())
+                throw EDatabaseError(QStringLiteral("A linha %1 da alteração não é a do produto lido. Nada foi gravado.").arg(r + 1));
+        gerador.reset(new TdtmQulProxCodigo(nullptr));
+        gerador->Trava();
+        if (const std::optional<TDataPacket> atual = produtosMudados(dm, lido)) {
+            dm.RollbackTrans();  // nothing was written
+            *out = fromDataPacket(*atual);
+            return;
+        }
+        gravaProdutos(dm, novo, false, *gerador);
         dm.CommitTrans();
     });
 }
@@ -70,6 +97,7 @@ extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
         dm.acmDelAliq->Execute();
         setParam(dm.acmDelProd, "P_CDPRODUTO", codigo);
         dm.acmDelProd->Execute();
+        avisaProdutosAlterados(dm);
         dm.CommitTrans();
         resposta[0] = QStringLiteral("OK");
         *out = resposta;

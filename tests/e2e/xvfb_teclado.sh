@@ -10,7 +10,11 @@
 #   2. Brazilian ABNT2 layout (setxkbmap br): an edit types the name with
 #      dead keys and an emoji; the product's other values and another
 #      product whose code is its tree code stay as they were.
-#   3. Under openbox: Alt+F4 and the manager's close request on each page
+#   3. Two terminals on one PostgreSQL store (the server QUL_PG_TEST names;
+#      skipped without one unless QUL_REQUIRE_PG=1): B stands on its entry
+#      page while A adds a product; back on its list, B finds the product
+#      by searching and deletes it.
+#   4. Under openbox: Alt+F4 and the manager's close request on each page
 #      leave the screen open; only ESC on the list page closes it.
 #
 #   xvfb_teclado.sh BIN_DIR
@@ -53,14 +57,14 @@ expect() {  # expect DESCRIPTION ACTUAL EXPECTED
 
 host_pid=
 win=
-start_host() {
-  QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$bin/qulhost" --connection "Provider=SQLite;Data Source=$db" \
-    >"$work/host.log" 2>&1 &
+start_host() {  # start_host [CONNECTION]: the SQLite store by default
+  QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$bin/qulhost" --connection "${1:-Provider=SQLite;Data Source=$db}" \
+    >>"$work/host.log" 2>&1 &
   host_pid=$!
   pids+=("$host_pid")
   win=
   for _ in $(seq 150); do
-    win=$(xdotool search --onlyvisible --name "Travela - Dados do Produto" 2>/dev/null | head -n1 || true)
+    win=$(xdotool search --all --onlyvisible --pid "$host_pid" --name "Travela - Dados do Produto" 2>/dev/null | head -n1 || true)
     [ -n "$win" ] && break
     kill -0 "$host_pid" 2>/dev/null || fail "qulhost terminou antes de mostrar a tela"
     sleep 0.1
@@ -172,7 +176,46 @@ k Escape
 wait_exit "ESC na lista (br)"
 setxkbmap us
 
-# ---------------------------------------------------------------- 3. under a window manager
+# ---------------------------------------------------------------- 3. two terminals, PostgreSQL
+
+if [ -z "${QUL_PG_TEST:-}" ]; then
+  [ "${QUL_REQUIRE_PG:-}" = 1 ] && fail "QUL_PG_TEST não definido"
+  echo "xvfb_teclado: sem PostgreSQL (QUL_PG_TEST), dois terminais não testados"
+else
+  command -v psql >/dev/null || fail "falta o programa psql"
+  campo() { tr ';' '\n' <<<"$QUL_PG_TEST" | sed -n "s/^$1=//Ip" | head -n1; }
+  export PGHOST=$(campo "Data Source") PGPORT=$(campo Port) PGUSER=$(campo "User ID") PGPASSWORD=$(campo Password)
+  loja=qul_xvfb_$$ fontes=$(dirname "$0")/../../db
+  trap 'psql -q -d postgres -c "DROP DATABASE IF EXISTS $loja" >/dev/null 2>&1; cleanup' EXIT
+  psql -q -d postgres -c "CREATE DATABASE $loja" && psql -q -v ON_ERROR_STOP=1 -d "$loja" \
+    -f "$fontes/postgresql/schema.sql" -f "$fontes/demo.sql" >/dev/null || fail "a loja no PostgreSQL"
+  pg="Provider=PostgreSQL;Data Source=$PGHOST;Port=$PGPORT;Initial Catalog=$loja;User ID=$PGUSER;Password=$PGPASSWORD"
+  psq() { psql -At -d "$loja" -c "$1"; }
+  antes=$(psq "SELECT COUNT(*) || ' ' || MAX(CDPRODUTO) FROM PRODUTO")
+  start_host "$pg"; win_b=$win pid_b=$host_pid
+  xdotool windowfocus --sync "$win"; xdotool mousemove 0 0; sleep 0.3
+  k F2                                        # B: a new product's entry page, left standing
+  start_host "$pg"
+  xdotool windowfocus --sync "$win"; sleep 0.3
+  k F2; t 601; k Return; k shift+p; t ipoca; k Return   # A adds "Pipoca"
+  dialog unidade F9; t "Unid"; back unidade Return
+  k Return; t "2.5"; k Return
+  dialog imposto F9; t "T18"; back imposto Return
+  dialog "confirmar (A)" ctrl+Return; back "confirmar (A)" Return
+  codigo=$(psq "SELECT CDPRODUTO FROM PRODUTO WHERE NMPRODUTO = 'Pipoca'")
+  [ -n "$codigo" ] || fail "o terminal A não gravou o produto"
+  k Escape; wait_exit "ESC na lista (A)"
+  host_pid=$pid_b win=$win_b
+  xdotool windowfocus --sync "$win"; sleep 0.3
+  dialog sair Escape; back sair Return         # B: "Deseja cancelar a operação?": yes; its list again
+  dialog "pesquisa (B)" F5; t "pipoca"; back "pesquisa (B)" Return
+  dialog "excluir (B)" F4; k Return; back "excluir (B)" Return
+  expect "o produto de A, excluído por B" "$(psq "SELECT COUNT(*) FROM PRODUTO WHERE CDPRODUTO = '$codigo'")" "0"
+  expect "os outros produtos" "$(psq "SELECT COUNT(*) || ' ' || MAX(CDPRODUTO) FROM PRODUTO")" "$antes"
+  k Escape; wait_exit "ESC na lista (B)"
+fi
+
+# ---------------------------------------------------------------- 4. under a window manager
 
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
