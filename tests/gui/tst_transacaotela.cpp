@@ -117,15 +117,11 @@ private Q_SLOTS:
             if (amb.db.onPostgreSQL())
                 amb.db.exec(QStringLiteral("DROP TABLE IF EXISTS ESTOQUE"));
         });
-        if (acao == QLatin1String("R")) {
-            if (amb.db.onPostgreSQL()) {
-                amb.db.exec(QStringLiteral("CREATE TABLE ESTOQUE (CDPRODUTO VARCHAR(10) REFERENCES PRODUTO (CDPRODUTO))"));
-                amb.db.exec(QStringLiteral("INSERT INTO ESTOQUE VALUES ('2')"));
-            } else {
-                amb.db.exec(QStringLiteral("CREATE TRIGGER qul_estoque BEFORE DELETE ON PRODUTO "
-                                           "BEGIN SELECT RAISE(ABORT, 'produto em estoque'); END"));
-            }
-        }
+        if (acao == QLatin1String("R"))
+            amb.db.exec(amb.db.onPostgreSQL() ? QStringLiteral("CREATE TABLE ESTOQUE (CDPRODUTO VARCHAR(10) REFERENCES "
+                                                               "PRODUTO (CDPRODUTO)); INSERT INTO ESTOQUE VALUES ('2')")
+                                              : QStringLiteral("CREATE TRIGGER qul_estoque BEFORE DELETE ON PRODUTO "
+                                                               "BEGIN SELECT RAISE(ABORT, 'produto em estoque'); END"));
         Visao visao(amb.db);
         Mensagens msgs;
         msgs.resposta = true;
@@ -135,7 +131,9 @@ private Q_SLOTS:
             visao.segue();
             f->sbtLocalizaClick(nullptr);
             QCOMPARE(f->cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString(), QStringLiteral("2"));
-            if (acao == QLatin1String("E") || acao == QLatin1String("I")) {
+            if (acao == QLatin1String("X") || acao == QLatin1String("R")) {
+                f->sbtExcluirClick(nullptr);
+            } else {
                 acao == QLatin1String("E") ? f->sbtEditarClick(nullptr) : f->sbtIncluirClick(nullptr);
                 if (acao == QLatin1String("I")) {
                     f->FSgUnidade = QStringLiteral("UN");
@@ -147,8 +145,6 @@ private Q_SLOTS:
                 }
                 f->edtPrecoUnit->setCaption(QStringLiteral("3,25"));
                 f->sbtConfirmarClick(nullptr);
-            } else {
-                f->sbtExcluirClick(nullptr);
             }
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
         }));
