@@ -48,21 +48,17 @@ struct Visao {
         if (db.onPostgreSQL())
             return {db.count(QStringLiteral("qul_test_xact")),
                     db.scalar(QStringLiteral("SELECT COUNT(DISTINCT xid) FROM qul_test_xact")).toInt()};
-        int mantidas = 0, transacoes = 0, nestas = 0;
-        bool aberta = false;
+        int mantidas = 0, transacoes = 0, nestas = -1;  // writes of the open transaction; -1: none open
         for (const QString &s : sqlite) {
             if (s == QLatin1String("BEGIN IMMEDIATE")) {
-                aberta = true;
                 nestas = 0;
-            } else if (s == QLatin1String("COMMIT") && aberta) {
-                aberta = false;
-                mantidas += nestas;
-                transacoes += nestas > 0;
-            } else if (s == QLatin1String("ROLLBACK")) {
-                aberta = false;
+            } else if (s == QLatin1String("COMMIT") || s == QLatin1String("ROLLBACK")) {
+                if (s == QLatin1String("COMMIT") && nestas > 0)
+                    mantidas += nestas, ++transacoes;
+                nestas = -1;
             } else if (s.startsWith(QLatin1String("INSERT")) || s.startsWith(QLatin1String("UPDATE"))
                        || s.startsWith(QLatin1String("DELETE"))) {
-                if (!aberta)
+                if (nestas < 0)
                     return {-1, -1};  // a write in autocommit
                 ++nestas;
             }

@@ -622,7 +622,6 @@ void TstWriteServices::driverFailuresExplained()
         QVERIFY(relogio.elapsed() < 5000);
         QVERIFY2(out.toString().startsWith(frase) && out.toString().contains(driver, Qt::CaseInsensitive),
                  qPrintable(out.toString()));
-        QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
         q.exec(QStringLiteral("ROLLBACK"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("qul_outra"));
