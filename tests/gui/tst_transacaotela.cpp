@@ -1,9 +1,7 @@
-// The screen's saves and deletes as the operator makes them (the list read,
-// a search, the duplicate check, then the write, all on one connection),
-// each inside one transaction as the engine itself saw it: PostgreSQL
-// tells by the transaction id its triggers record, SQLite by its statement
-// trace. A lost server is reconnected on the next confirm, with the entry
-// page as the operator left it.
+// The screen's saves and deletes as the operator makes them (list, search,
+// duplicate check, write, on one connection), each in one transaction as
+// the engine saw it (PostgreSQL: its triggers' transaction ids; SQLite: its
+// statement trace); a lost server reconnected with the entry page kept.
 
 #include "GuiFixture.h"
 
@@ -14,8 +12,7 @@ namespace {
 
 const char *const kTabelas[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
 
-// What the engine saw of the module's writes: for PostgreSQL the distinct
-// transactions of the rows written, for SQLite the statements in order.
+// What the engine saw of the module's writes.
 struct Visao {
     const TestDb::Fresh &db;
     QStringList sqlite;
