@@ -89,9 +89,8 @@ inline ProdutoTeste produto(const QString &codigo, const QString &reduzido)
     return p;
 }
 
-// Copies of the packet's first row until it has `linhas`, each with a
-// reduced code and bar code of its own (from `serie` on), as distinct
-// products must have.
+// Copies of the packet's first row until it has `linhas`, each with codes
+// of its own (from `serie` on), as distinct products must have.
 inline void acrescentaCopias(TDataPacket &p, int linhas, int serie = 100000)
 {
     const int red = p.fieldIndex(QStringLiteral("CDPRODINTE")), bar = p.fieldIndex(QStringLiteral("CDBARPRODUTO"));
