@@ -85,7 +85,6 @@ private Q_SLOTS:
         registerDataPacketType();
     }
     void init() { instalaGanchosQueFalham(); }
-    void cleanup() { instalaGanchosQueFalham(); }
 
     void umaTransacao_data()
     {
