@@ -65,7 +65,6 @@ private Q_SLOTS:
     void linhaRecusada_data();
     void linhaRecusada();
     void idaEVolta();
-    void idaEVoltaDaLojaDemo();
     void interrompidaNadaGrava();
 };
 
@@ -81,21 +80,16 @@ void TstCatalog::linhaRecusada_data()
     linha("reduzido longo", ";12345678901;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"12345678901\" não é aceito");
     linha("nome vazio", ";21;;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
     linha("nome acentuado", ";21;Feijão;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"Feijão\" não é aceito");
-    linha("nome longo", ";21;" + QByteArray(51, 'a') + ";UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO:");
     linha("unidade vazia", ";21;Feijao;;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade deve ser informada.");
     linha("unidade inexistente", ";21;Feijao;XX;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade \"XX\" não cadastrada.");
-    linha("preço vazio", ";21;Feijao;UN;;03;;N;;;0\n", "linha 3: VRPRECITEM: Preço Unitário deve ser informado.");
     linha("preço com ponto", ";21;Feijao;UN;1.5;03;;N;;;0\n", "linha 3: VRPRECITEM: Valor digitado é inválido.");
     linha("imposto vazio", ";21;Feijao;UN;1;;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto deve ser informado.");
     linha("imposto inexistente", ";21;Feijao;UN;1;77;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto \"77\" não cadastrado.");
     linha("alíquota vazia", ";21;Feijao;UN;1;00;;N;;;0\n", "linha 3: VRPEALIMPFIS: Alíquota deve ser informada.");
-    linha("alíquota inválida", ";21;Feijao;UN;1;00;x;N;;;0\n", "linha 3: VRPEALIMPFIS: Valor digitado é inválido.");
     linha("pesado sem tara", ";21;Feijao;KG;1;03;;S;;;0\n", "linha 3: QTTARAPROD: Tara deve ser informada.");
-    linha("pesado tara inválida", ";21;Feijao;KG;1;03;;S;1,2,3;;0\n", "linha 3: QTTARAPROD: Valor digitado é inválido.");
     linha("não pesado tara inválida", ";21;Feijao;UN;1;03;;N;x;;0\n", "linha 3: QTTARAPROD: Valor digitado é inválido.");
     linha("pesado nem S nem N", ";21;Feijao;UN;1;03;;X;;;0\n", "linha 3: IDPESAPROD:");
     linha("barras com letra", ";21;Feijao;UN;1;03;;N;;789A;0\n", "linha 3: CDBARPRODUTO: \"789A\" não é aceito");
-    linha("barras longo", ";21;Feijao;UN;1;03;;N;;" + QByteArray(31, '7') + ";0\n", "linha 3: CDBARPRODUTO:");
     linha("porta longa", ";21;Feijao;UN;1;03;;N;;;COM123\n", "linha 3: CDPORIMPPROD:");
     linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não cadastrado.");
     linha("reduzido da loja", ";1;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido já cadastrado.");
@@ -152,18 +146,23 @@ void TstCatalog::idaEVolta()
     QCOMPARE(db.scalar(QStringLiteral("SELECT QTTARAPROD FROM PRODUTO WHERE CDPRODINTE = '3'")).toDouble(), 0.015);
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '100'")).toString(),
              QStringLiteral(" Sal 1/2 kg. "));
+    // And one another tool wrote, with a name the keyboard cannot type: an
+    // update that leaves it as stored types nothing.
+    ProdutoTeste outro = produto(QStringLiteral("9"), QStringLiteral("900"));
+    outro.nome = QStringLiteral("Pão Francês");
+    insereProduto(db, outro);
 
     for (const char16_t *formato : {u"csv", u"json"}) {
         const QByteArray antes = exporta(dir, formato);
-        QVERIFY2(antes.contains("42,9") || antes.contains("42.9"), antes.constData());
+        QVERIFY2((antes.contains("42,9") || antes.contains("42.9")) && antes.contains("Pão"), antes.constData());
         const QString arquivo = grava(dir, antes);
         r = importa(arquivo, false, formato);
         QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
-        QCOMPARE(r.value(QStringLiteral("alterados")).toInt(), 4);
+        QCOMPARE(r.value(QStringLiteral("alterados")).toInt(), 5);
         QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 0);
         QCOMPARE(exporta(dir, formato), antes);
     }
-    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 4);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
 
     // An empty store: the header alone.
     db.exec(QStringLiteral("DELETE FROM ITEMPRECO"));
@@ -173,21 +172,6 @@ void TstCatalog::idaEVolta()
     QCOMPARE(exporta(dir, u"csv"),
              QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
                         "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
-}
-
-// Products other tools wrote (accented names the keyboard cannot type)
-// go out and back unchanged: an update that leaves a text as stored types
-// nothing.
-void TstCatalog::idaEVoltaDaLojaDemo()
-{
-    QUL_FRESH_DB(db, true);
-    Modulo m(db.connectionString());
-    QTemporaryDir dir;
-    const QByteArray antes = exporta(dir, u"csv");
-    QVERIFY2(antes.contains("Pão"), antes.left(300).constData());
-    const QVariantMap r = importa(grava(dir, antes));
-    QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
-    QCOMPARE(exporta(dir, u"csv"), antes);
 }
 
 void TstCatalog::interrompidaNadaGrava()

@@ -189,13 +189,6 @@ private Q_SLOTS:
             QVERIFY(!f->FShift);
             tecla(f, Qt::Key_Delete, QStringLiteral("\x7f"));
             QCOMPARE(f->edtNomeProd->caption(), QString());
-            // Dead tilde then "a" is "ã", which the name refuses; a character
-            // outside code page 1252 still ends a pending shift.
-            for (auto [k, t] : {std::pair{Qt::Key_Dead_Tilde, ""}, {Qt::Key_A, "a"}, {Qt::Key_Shift, ""},
-                                {Qt::Key_unknown, "\U0001F600"}})
-                tecla(f, k, QString::fromUtf8(t), k == Qt::Key_Shift ? Qt::ShiftModifier : Qt::NoModifier);
-            QCOMPARE(f->edtNomeProd->caption(), QString());
-            QVERIFY(!f->FShift);
             // A scanner: digits and ENTER into the bar code.
             f->FCampoAtual = 8;
             for (const QChar d : QStringLiteral("7891000100103"))

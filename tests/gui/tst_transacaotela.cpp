@@ -93,8 +93,7 @@ private Q_SLOTS:
         QTest::newRow("edição") << "E" << 4;
         QTest::newRow("inclusão") << "I" << 4;
         QTest::newRow("exclusão") << "X" << 4;
-        // Another table of the store (stock) still holds the product.
-        QTest::newRow("exclusão recusada pelo banco") << "R" << 0;
+        QTest::newRow("exclusão recusada pelo banco") << "R" << 0;  // a stock table holds it
     }
 
     void umaTransacao()

@@ -1,10 +1,9 @@
 // A terminal that saves new products as fast as it can, for the
 // concurrency test: connects, says READY, waits for the barrier file, then
 // inserts COUNT products through setProduto and exits 0 when every save
-// succeeded. TAG "=" gives every terminal the same codes, each checked
-// first as the screen checks it: a save refused because the other
-// terminal stored the code first is no failure; it prints "SAVED n
-// REFUSED m".
+// succeeded. TAG "=" gives every terminal the same codes: a save refused
+// because the other stored the code first is no failure; it prints
+// "SAVED n REFUSED m".
 //   qulsaveworker CONNECTION COUNT BARRIER TAG
 
 #include "QulShared.h"
@@ -45,18 +44,6 @@ int main(int argc, char **argv)
     const std::u16string op = u"I";
     for (int i = 0; i < count; ++i) {
         const QString red = same ? QString::number(i + 1) : a[4] + QString::number(i);
-        if (same) {
-            QVariant check;
-            const std::u16string t = u"T", r = red.toStdU16String();
-            if (getVd_Produto(t.c_str(), r.c_str(), r.c_str(), &check) != 0 || isFailureText(check)) {
-                ++failures;
-                continue;
-            }
-            if (!toDataPacket(check).rows.isEmpty()) {
-                ++refused;  // the screen stops here
-                continue;
-            }
-        }
         const QVariant v = fromDataPacket(productPacket({{{"CDPRODINTE", red},
                                                           {"NMPRODUTO", QStringLiteral("Produto %1").arg(red)},
                                                           {"CDBARPRODUTO", red},

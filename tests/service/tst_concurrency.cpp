@@ -27,14 +27,12 @@ void TstConcurrency::twoTerminalsInsertingTogether()
     QUL_FRESH_DB(db, false);
     insereImpostos(db);
     const int perWorker = sameCodes ? 100 : 200;
-    const QString tagA = sameCodes ? QStringLiteral("=") : QStringLiteral("1");
-    const QString tagB = sameCodes ? QStringLiteral("=") : QStringLiteral("2");
     QTemporaryDir dir;
     const QString barrier = dir.filePath(QStringLiteral("go"));
     const QString worker = QCoreApplication::applicationDirPath() + QStringLiteral("/qulsaveworker");
     QProcess a, b;
-    a.start(worker, {db.connectionString(), QString::number(perWorker), barrier, tagA});
-    b.start(worker, {db.connectionString(), QString::number(perWorker), barrier, tagB});
+    a.start(worker, {db.connectionString(), QString::number(perWorker), barrier, sameCodes ? QStringLiteral("=") : QStringLiteral("1")});
+    b.start(worker, {db.connectionString(), QString::number(perWorker), barrier, sameCodes ? QStringLiteral("=") : QStringLiteral("2")});
     for (QProcess *p : {&a, &b}) {
         QVERIFY2(p->waitForStarted(10000), qPrintable(p->errorString()));
         QVERIFY2(p->waitForReadyRead(30000), "worker did not connect");

@@ -3,10 +3,8 @@
 // while the statement waits for a lock another session holds, inside each
 // row trigger before and after each statement, and in a deferred trigger at
 // commit. After each point the product has its four rows or none, nothing
-// else changed, and the service reported the failure. Each write runs
-// alone, as a tool calls it, and after the reads the screen makes before
-// it on the same connection (the list, the duplicate check); natively and
-// through ODBC.
+// else changed, and the service reported the failure. Each write runs alone
+// and after the screen's reads on its connection; natively and through ODBC.
 
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
@@ -40,16 +38,6 @@ struct Cenario {
     std::function<int32_t(QVariant *)> executa;
     QStringList travas;  // statements that make one of its statements wait
 };
-
-// The reads the screen makes before a write, on the same connection: the
-// list it shows, then (for a save) the duplicate check.
-void leiturasDaTela(bool salvando)
-{
-    QVariant lido;
-    getProduto(w("T").c_str(), &lido);
-    if (salvando)
-        getVd_Produto(w("T").c_str(), w("1").c_str(), w("1").c_str(), &lido);
-}
 
 QList<Cenario> cenarios()
 {
@@ -202,10 +190,14 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
     // A clean run of each case counts its trigger firings: every one of
     // them is a point.
     const QList<Cenario> casos = cenarios();
-    // The reads run before any lock is held: it is the write that must wait.
+    // The screen's reads before a write (its list, a save's duplicate
+    // check), run before any lock is held: it is the write that must wait.
     const auto leituras = [tela](int cenario) {
+        QVariant lido;
         if (tela)
-            leiturasDaTela(cenario != 3);
+            getProduto(w("T").c_str(), &lido);
+        if (tela && cenario != 3)
+            getVd_Produto(w("T").c_str(), w("1").c_str(), w("1").c_str(), &lido);
     };
     QList<Ponto> pontos;
     for (int c = 0; c < casos.size(); ++c) {
@@ -217,12 +209,9 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
         QVariant out;
         QCOMPARE(casos[c].executa(&out), 0);
         QVERIFY2(!isFailureText(out), qPrintable(out.toString()));
-        int disparos = 0;
-        {
-            QSqlQuery q(rdmCadProd->adcCadProd->Database());
-            QVERIFY(q.exec(QStringLiteral("SELECT current_setting('qul.disparos', true)")) && q.next());
-            disparos = q.value(0).toInt();
-        }
+        QSqlQuery q(rdmCadProd->adcCadProd->Database());
+        QVERIFY(q.exec(QStringLiteral("SELECT current_setting('qul.disparos', true)")) && q.next());
+        const int disparos = q.value(0).toInt();
         // Before, after and at commit, for each of the four rows a product has.
         QCOMPARE(disparos, (c == 1 ? 2 : 1) * 4 * 3);
         for (int n = 1; n <= disparos; ++n)

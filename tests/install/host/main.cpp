@@ -45,27 +45,22 @@ int main(int argc, char **argv)
     std::printf("unidades: %d, a primeira %s\n", int(u.size()),
                 qPrintable(u.first().toArray().at(0).toString() + QLatin1Char(' ') + u.first().toArray().at(1).toString()));
 
-    // A new product, every field of the product packet (the code is the
-    // generator's): the packet built from its JSON text.
-    const QJsonObject produto{
-        {QStringLiteral("fields"),
-         QJsonArray{QJsonObject{{"name", "CDPRODUTO"}, {"type", "string"}, {"size", 10}},
-                    QJsonObject{{"name", "CDARVPROD"}, {"type", "string"}, {"size", 20}},
-                    QJsonObject{{"name", "VRPREUNIT"}, {"type", "float"}},
-                    QJsonObject{{"name", "CDPRODINTE"}, {"type", "string"}, {"size", 20}},
-                    QJsonObject{{"name", "NMPRODUTO"}, {"type", "string"}, {"size", 50}},
-                    QJsonObject{{"name", "SGUNIDADE"}, {"type", "string"}, {"size", 10}},
-                    QJsonObject{{"name", "VRPRECITEM"}, {"type", "float"}},
-                    QJsonObject{{"name", "CDIMPOSTO"}, {"type", "string"}, {"size", 2}},
-                    QJsonObject{{"name", "SGIMPOSTO"}, {"type", "string"}, {"size", 10}},
-                    QJsonObject{{"name", "IDTPIMPOSFIS"}, {"type", "string"}, {"size", 1}},
-                    QJsonObject{{"name", "VRPEALIMPFIS"}, {"type", "float"}},
-                    QJsonObject{{"name", "IDPESAPROD"}, {"type", "string"}, {"size", 1}},
-                    QJsonObject{{"name", "QTTARAPROD"}, {"type", "float"}},
-                    QJsonObject{{"name", "CDBARPRODUTO"}, {"type", "string"}, {"size", 30}},
-                    QJsonObject{{"name", "CDPORIMPPROD"}, {"type", "string"}, {"size", 5}}}},
-        {QStringLiteral("rows"),
-         QJsonArray{QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), "98765", "Produto do integrador", "UN", 4.5, "03", "T18", "T", 18, "N", 0, "", "0"}}}};
+    // A new product (the code is the generator's), in the fields of the
+    // product packet as getProduto hands them out, built from JSON text.
+    QVariant lista, listaJson;
+    getProduto(u"T", &lista);
+    QulPacoteParaJson(&lista, &listaJson);
+    const QJsonArray campos = QJsonDocument::fromJson(listaJson.toString().toUtf8()).object().value("fields").toArray();
+    const QJsonObject valores{{"CDPRODINTE", "98765"}, {"NMPRODUTO", "Produto do integrador"}, {"SGUNIDADE", "UN"},
+                              {"VRPRECITEM", 4.5}, {"CDIMPOSTO", "03"}, {"SGIMPOSTO", "T18"}, {"IDTPIMPOSFIS", "T"},
+                              {"VRPEALIMPFIS", 18}, {"IDPESAPROD", "N"}, {"QTTARAPROD", 0}, {"CDBARPRODUTO", ""},
+                              {"CDPORIMPPROD", "0"}};
+    QJsonArray linha;
+    for (const QJsonValue &c : campos) {
+        const QJsonValue v = valores.value(c.toObject().value("name").toString());
+        linha.append(v.isUndefined() ? QJsonValue() : v);  // the code and the rest: null
+    }
+    const QJsonObject produto{{"fields", campos}, {"rows", QJsonArray{linha}}};
     const QString json = QString::fromUtf8(QJsonDocument(produto).toJson(QJsonDocument::Compact));
     QVariant pacote, resposta, achados;
     int32_t gravou = QulJsonParaPacote(u16(json), &pacote);
