@@ -60,11 +60,10 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
 {
     // The driver's own text, unchanged: no message is built from the
     // connection string, so there is no password in it to take out.
-    const QString drv = m_open ? Database().driverName() : QString();
+    const QString &drv = m_driver;
     bool bad = false;
-    if (drv == QLatin1String("QPSQL")) {
-        PGconn *c = handleOf<PGconn *>(Database(), "PGconn*");
-        bad = c && PQstatus(c) != CONNECTION_OK;
+    if (m_pg) {
+        bad = PQstatus(m_pg) != CONNECTION_OK;
     } else if (drv == QLatin1String("QODBC")) {
         bad = odbcConnectionDead(handleOf<void *>(Database(), "SQLHANDLE"));
     }
@@ -84,7 +83,7 @@ void TADOConnection::raise(const QString &what, const QSqlError &err) const
 
 void TADOConnection::raise(const QSqlError &err, const QSqlQuery &failed) const
 {
-    if (!m_open || Database().driverName() != QLatin1String("QODBC") || !failed.result())
+    if (m_driver != QLatin1String("QODBC") || !failed.result())
         raise(QString(), err);
     // Qt's ODBC driver gives the driver's own error number; the SQLSTATE
     // left on the statement says what happened.
@@ -109,14 +108,7 @@ bool TADOConnection::ConnectionLost() const
 {
     if (!m_open)
         return false;
-    if (m_lost)
-        return true;
-    const QSqlDatabase db = Database();
-    if (db.driverName() == QLatin1String("QPSQL")) {
-        PGconn *c = handleOf<PGconn *>(db, "PGconn*");
-        return c && PQstatus(c) != CONNECTION_OK;
-    }
-    return false;
+    return m_lost || (m_pg && PQstatus(m_pg) != CONNECTION_OK);
 }
 
 void TADOConnection::ReconnectIfLost()
@@ -256,9 +248,12 @@ void TADOConnection::Open()
                 throw EADOError(QStringLiteral("Não foi possível preparar a conexão SQLite."));
             }
             m_sqlite = h;
+        } else if (t.driver == QLatin1String("QPSQL")) {
+            m_pg = handleOf<PGconn *>(db, "PGconn*");
         }
     }
     m_open = true;
+    m_driver = t.driver;
     m_inTrans = false;
     m_lost = false;
     m_timeoutSession = t.driver == QLatin1String("QPSQL") ? kDefaultStatementTimeoutMs : -1;
@@ -286,10 +281,12 @@ void TADOConnection::Close()
     }
     QSqlDatabase::removeDatabase(m_name);
     m_open = false;
+    m_driver.clear();
     m_inTrans = false;
     m_lost = false;
     m_dialect = TDialect::Unknown;
     m_sqlite = nullptr;
+    m_pg = nullptr;
 }
 
 void TADOConnection::attach(TADOStatement *s)
@@ -307,21 +304,15 @@ bool TADOConnection::InTransaction() const
 {
     if (!m_open || !m_inTrans)
         return false;
-    const QSqlDatabase db = Database();
     // A read whose results libpq is still handing out reports
     // PQTRANS_ACTIVE: that is no transaction, so the native status never
-    // decides that one is open, only that the server has ended ours.
-    // Through ODBC there is no such question to ask.
-    if (db.driverName() == QLatin1String("QSQLITE")) {
-        sqlite3 *h = handleOf<sqlite3 *>(db, "sqlite3*");
-        return h && sqlite3_get_autocommit(h) == 0;
-    }
-    if (db.driverName() == QLatin1String("QPSQL")) {
-        PGconn *c = handleOf<PGconn *>(db, "PGconn*");
-        if (!c || PQstatus(c) != CONNECTION_OK)
-            return false;  // a lost connection has no transaction left on the server
-        return PQtransactionStatus(c) != PQTRANS_IDLE;
-    }
+    // decides that one is open, only that the server has ended ours (a lost
+    // connection has none left there). Through ODBC there is no such
+    // question to ask.
+    if (m_sqlite)
+        return sqlite3_get_autocommit(m_sqlite) == 0;
+    if (m_pg)
+        return PQstatus(m_pg) == CONNECTION_OK && PQtransactionStatus(m_pg) != PQTRANS_IDLE;
     return true;
 }
 
@@ -337,7 +328,7 @@ void TADOConnection::BeginTrans()
 {
     if (!m_open)
         throw EADOError(QStringLiteral("Conexão com o banco de dados fechada."));
-    const QString drv = Database().driverName();
+    const QString &drv = m_driver;
     if (drv == QLatin1String("QSQLITE")) {
         execControl("BEGIN IMMEDIATE");  // the write lock is taken now, not at the first write
     } else if (drv == QLatin1String("QPSQL")) {
@@ -354,7 +345,7 @@ void TADOConnection::BeginTrans()
 
 void TADOConnection::CommitTrans()
 {
-    const QString drv = Database().driverName();
+    const QString &drv = m_driver;
     if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
         // A COMMIT that fails may leave the transaction open (SQLite, busy)
         // or ended (PostgreSQL): InTransaction asks the engine which.
@@ -372,7 +363,7 @@ void TADOConnection::CommitTrans()
 
 void TADOConnection::RollbackTrans()
 {
-    const QString drv = Database().driverName();
+    const QString &drv = m_driver;
     if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
         execControl("ROLLBACK");
     } else {

@@ -13,6 +13,7 @@
 class QSqlQuery;
 class TADOStatement;
 struct sqlite3;
+struct pg_conn;
 
 class TADOConnection : public QObject {
     Q_OBJECT
@@ -31,6 +32,8 @@ public:
     void SetConnected(bool on) { on ? Open() : Close(); }
 
     TDialect Dialect() const { return m_dialect; }
+    // Qt's driver of the open connection ("QSQLITE", "QPSQL", "QODBC", ...).
+    const QString &DriverName() const { return m_driver; }
     QSqlDatabase Database() const;
     // The engine's own handle of an open SQLite connection, else nullptr.
     sqlite3 *sqliteHandle() const { return m_sqlite; }
@@ -78,7 +81,9 @@ private:
     QString m_name;
     bool m_open = false;
     TDialect m_dialect = TDialect::Unknown;
+    QString m_driver;
     sqlite3 *m_sqlite = nullptr;
+    pg_conn *m_pg = nullptr;  // libpq's handle of an open PostgreSQL connection
     bool m_inTrans = false;  // between this connection's BeginTrans and its end
     mutable bool m_lost = false;
     int m_timeoutSession = -1;  // PostgreSQL statement_timeout in ms; -1 unknown

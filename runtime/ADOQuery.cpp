@@ -33,8 +33,13 @@ TParameter &TParameters::Add(const QString &name, TFieldType type, int size)
 
 TParameter *TParameters::FindParam(const QString &name)
 {
-    const auto it = m_index.constFind(name.toUpper());
-    return it == m_index.constEnd() ? nullptr : &m_items[it.value()];
+    const int i = IndexOf(name);
+    return i < 0 ? nullptr : &m_items[i];
+}
+
+int TParameters::IndexOf(const QString &name) const
+{
+    return m_index.value(name.toUpper(), -1);
 }
 
 TParameter &TParameters::ParamByName(const QString &name)
@@ -93,11 +98,15 @@ QString TADOStatement::parsedText(const QString &owner)
     m_native.reset();
     m_parsedText.clear();
     const TParsedSql parsed = parseNamedParameters(lines.join(QLatin1Char('\n')));
-    for (const QString &name : parsed.occurrences)
-        if (!Parameters.FindParam(name))
+    QVector<int> occurrences;
+    occurrences.reserve(parsed.occurrences.size());
+    for (const QString &name : parsed.occurrences) {
+        occurrences.append(Parameters.IndexOf(name));
+        if (occurrences.last() < 0)
             throw EDatabaseError(QStringLiteral("%1: parâmetro '%2' não declarado.").arg(owner, name));
+    }
     m_preparedLines = lines;
-    m_occurrences = parsed.occurrences;
+    m_occurrences = occurrences;
     m_parsedText = parsed.text;
     ++m_generation;
     if (m_attached != Connection) {
@@ -113,8 +122,8 @@ QVariantList TADOStatement::boundValues(const QString &owner) const
     const bool textDates = dialect == TDialect::SQLite || dialect == TDialect::PostgreSQL;
     QVariantList values;
     values.reserve(m_occurrences.size());
-    for (const QString &name : m_occurrences) {
-        const TParameter &p = *const_cast<TParameters &>(Parameters).FindParam(name);
+    for (const int i : m_occurrences) {
+        const TParameter &p = Parameters.items()[i];
         QVariant v;
         try {
             v = TDataPacket::coerce(p.Value, p.DataType);
@@ -155,7 +164,7 @@ QSqlQuery &TADOStatement::run(const QString &owner, bool forwardOnly)
     }
     QSqlQuery &q = *m_prepared;
     if (m_odbcTimeout != CommandTimeout && Connection->Dialect() != TDialect::PostgreSQL
-        && Connection->Database().driverName() == QLatin1String("QODBC")) {
+        && Connection->DriverName() == QLatin1String("QODBC")) {
         setOdbcQueryTimeout(q, CommandTimeout);
         m_odbcTimeout = CommandTimeout;
     }

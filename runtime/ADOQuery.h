@@ -24,6 +24,7 @@ public:
     TParameter &Add(const QString &name, TFieldType type, int size = 0);
     TParameter &ParamByName(const QString &name);  // raises when not declared
     TParameter *FindParam(const QString &name);
+    int IndexOf(const QString &name) const;  // -1 when not declared
     const QList<TParameter> &items() const { return m_items; }
     TParameter &at(qsizetype i) { return m_items[i]; }
 
@@ -63,7 +64,7 @@ protected:
     QStringList m_preparedLines;  // text both prepared forms are of
     quint64 m_generation = 0;     // bumped whenever that text changes
     QString m_preparedConn;
-    QStringList m_occurrences;
+    QVector<int> m_occurrences;  // the parameter of each marker, in text order
     TADOConnection *m_attached = nullptr;  // connection the statement is prepared on
     int m_odbcTimeout = -1;                // time limit set on the ODBC statement
 

@@ -19,7 +19,7 @@ PGconn *pgHandle(const QSqlDatabase &db)
 
 bool ehPostgreSQL(const TADOConnection *c)
 {
-    return c->Connected() && c->Database().driverName() == QLatin1String("QPSQL");
+    return c->Connected() && c->DriverName() == QLatin1String("QPSQL");
 }
 
 }  // namespace

@@ -1,26 +1,27 @@
 #pragma once
-// Many rows of one catalogue INSERT sent as one statement: the command's
-// VALUES list repeated, one copy per row, each with parameters of its own.
-// For writes of many products at once (a catalogue import) on PostgreSQL,
-// where every statement is a round trip; the screen's saves keep the
-// catalogue's one-row statements.
+// New products' rows gathered per catalogue INSERT and sent as one
+// statement per table: the command's VALUES list repeated, one copy per
+// row, each with parameters of its own. For writes of many products at once
+// (a catalogue import) on PostgreSQL, where every statement is a round
+// trip; the screen's saves keep the catalogue's one-row statements.
 
 #include "ADOQuery.h"
 
-#include <QPointer>
-#include <memory>
+#include <QHash>
 
-class TInsercaoMultipla {
+class TInsercoesEmLote {
 public:
-    explicit TInsercaoMultipla(TADOCommand *modelo) : m_modelo(modelo) {}
+    // The commands whose rows are gathered, in the order they are sent.
+    explicit TInsercoesEmLote(const QList<TADOCommand *> &comandos);
     // Whether the connection's engine takes it.
     static bool aceita(const TADOConnection *c);
-    // The model's present parameter values become the next row.
-    void acrescenta();
-    // Inserts the rows held, in one statement, and forgets them.
-    void executa();
+    // Runs `c` now, or, when it is gathered (`lote` given), keeps the row
+    // its present parameter values make.
+    static void executa(TInsercoesEmLote *lote, TADOCommand *c);
+    // Inserts the rows held, command by command, and forgets them.
+    void envia();
 
 private:
-    TADOCommand *m_modelo;
-    QList<QVariantList> m_linhas;  // values in the model's declaration order
+    QList<TADOCommand *> m_comandos;
+    QHash<TADOCommand *, QList<QVariantList>> m_linhas;  // values in the model's declaration order
 };

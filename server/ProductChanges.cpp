@@ -35,7 +35,7 @@ TMudancasExternas *vigiaProdutos(TrdmCadProd &dm, QObject *owner)
 {
     std::function<QVariant()> impressao;
     TADOConnection *c = dm.adcCadProd;
-    if (c->Dialect() == TDialect::PostgreSQL && c->Database().driverName() == QLatin1String("QODBC")) {
+    if (c->Dialect() == TDialect::PostgreSQL && c->DriverName() == QLatin1String("QODBC")) {
         // Every insert or update gives its rows the writing transaction's
         // id and every delete lowers a count: the pair changes with any
         // committed change of the four tables.

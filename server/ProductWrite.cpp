@@ -6,25 +6,11 @@
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
-#include <QScopeGuard>
-
 #include <cmath>
-#include <memory>
-#include <vector>
+#include <optional>
 
 namespace {
 
-// While a batch of new products is written at once, the inserts' rows are
-// gathered here per command and sent together; otherwise each runs alone.
-QHash<TADOCommand *, TInsercaoMultipla *> *g_lote = nullptr;
-
-void executaInsercao(TADOCommand *c)
-{
-    if (TInsercaoMultipla *m = g_lote ? g_lote->value(c) : nullptr)
-        m->acrescenta();
-    else
-        c->Execute();
-}
 
 void setParam(TADOStatement *st, const char *name, const QVariant &v)
 {
@@ -71,32 +57,33 @@ LinhaProduto lerLinha(TClientDataSet *cds)
     return l;
 }
 
-void inserePreco(TrdmCadProd &dm, const QString &codigo, double preco)
+void inserePreco(TrdmCadProd &dm, const QString &codigo, double preco, TInsercoesEmLote *lote = nullptr)
 {
     setParam(dm.acmInsItemPrec, "P_DTINIVGPREC", inicioPreco());
     setParam(dm.acmInsItemPrec, "P_CDPRODUTO", codigo);
     setParam(dm.acmInsItemPrec, "P_CDPRPAITABPR", codigo);
     setParam(dm.acmInsItemPrec, "P_VRPRECITEM", preco);
     setParam(dm.acmInsItemPrec, "P_DTULTATUITPR", agora());
-    executaInsercao(dm.acmInsItemPrec);
+    TInsercoesEmLote::executa(lote, dm.acmInsItemPrec);
 }
 
-void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImposto, const LinhaProduto &l)
+void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImposto, const LinhaProduto &l,
+                    TInsercoesEmLote *lote = nullptr)
 {
     setParam(dm.acmInsAliq, "P_CDPRODUTO", codigo);
     setParam(dm.acmInsAliq, "P_CDIMPOSTO", cdImposto);
     setParam(dm.acmInsAliq, "P_IDTPIMPOSFIS", l.idTpImposFis);
     setParam(dm.acmInsAliq, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
     setParam(dm.acmInsAliq, "P_DTULTATUALIF", agora());
-    executaInsercao(dm.acmInsAliq);
+    TInsercoesEmLote::executa(lote, dm.acmInsAliq);
 }
 
-void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l, TInsercoesEmLote *lote = nullptr)
 {
     setParam(dm.acmInsProdLoja, "P_CDPRODUTO", codigo);
     setParam(dm.acmInsProdLoja, "P_CDPORIMPPROD", l.cdPorImpProd);
     setParam(dm.acmInsProdLoja, "P_DTULTATUPLOJ", agora());
-    executaInsercao(dm.acmInsProdLoja);
+    TInsercoesEmLote::executa(lote, dm.acmInsProdLoja);
 }
 
 // The product row's values; the insert and the update take the same ones.
@@ -112,13 +99,14 @@ void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto
     setParam(c, "P_DTULTATUPROD", agora());
 }
 
-void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l)
+// `lote`: gathered to be sent with the other new products' rows.
+void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l, TInsercoesEmLote *lote)
 {
     parametrosProduto(dm.acmInsProd, codigo, l);
-    executaInsercao(dm.acmInsProd);
-    inserePreco(dm, codigo, l.vrPrecItem);
-    insereAliquota(dm, codigo, l.cdImposto, l);
-    insereLoja(dm, codigo, l);
+    TInsercoesEmLote::executa(lote, dm.acmInsProd);
+    inserePreco(dm, codigo, l.vrPrecItem, lote);
+    insereAliquota(dm, codigo, l.cdImposto, l, lote);
+    insereLoja(dm, codigo, l, lote);
 }
 
 void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
@@ -269,25 +257,18 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
         const QStringList codigos = gerador.PrxProdutos(std::max(1, cds->RecordCount()));
         // Products whose codes the caller checked go one statement per
         // table where the engine takes it, in the tables' order.
-        std::vector<std::unique_ptr<TInsercaoMultipla>> lotes;
-        QHash<TADOCommand *, TInsercaoMultipla *> porComando;
-        if (!verificaCodigos && cds->RecordCount() > 1 && TInsercaoMultipla::aceita(dm.adcCadProd))
-            for (TADOCommand *c : {dm.acmInsProd, dm.acmInsItemPrec, dm.acmInsAliq, dm.acmInsProdLoja}) {
-                lotes.push_back(std::make_unique<TInsercaoMultipla>(c));
-                porComando.insert(c, lotes.back().get());
-            }
-        g_lote = lotes.empty() ? nullptr : &porComando;
-        const auto fimDoLote = qScopeGuard([] { g_lote = nullptr; });
+        std::optional<TInsercoesEmLote> lote;
+        if (!verificaCodigos && cds->RecordCount() > 1 && TInsercoesEmLote::aceita(dm.adcCadProd))
+            lote.emplace(QList<TADOCommand *>{dm.acmInsProd, dm.acmInsItemPrec, dm.acmInsAliq, dm.acmInsProdLoja});
         int n = 0;
         for (cds->First(); !cds->Eof(); cds->Next()) {
             const LinhaProduto l = lerLinha(cds);
             if (verificaCodigos)
                 verificaConflito(dm, l, QStringLiteral("T"));
-            insereProduto(dm, codigos.at(n++), l);
+            insereProduto(dm, codigos.at(n++), l, lote ? &*lote : nullptr);
         }
-        g_lote = nullptr;
-        for (const auto &lote : lotes)
-            lote->executa();
+        if (lote)
+            lote->envia();
     } else {
         for (cds->First(); !cds->Eof(); cds->Next()) {
             const LinhaProduto l = lerLinha(cds);
