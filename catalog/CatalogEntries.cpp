@@ -25,12 +25,11 @@ QString mensagem(const std::exception &e)
     return ADOExceptionMessage(e, rdmCadProd ? rdmCadProd->adcCadProd : nullptr, QString());
 }
 
-}  // namespace
-
-extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
-                                      QVariant *out)
+// An entry's body run as a read service: `corpo(formato, codificacao)`
+// gives the summary, to which the seconds it took are added.
+template <typename Corpo>
+int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding, Corpo corpo)
 {
-    const QString arquivo = argText(file);
     return readService(
         out,
         [&] {
@@ -39,11 +38,22 @@ extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
             opcoes(format, encoding, &formato, &codificacao);
             QElapsedTimer relogio;
             relogio.start();
-            const qint64 n = exportaCatalogo(dataModule(), arquivo, formato, codificacao);
-            return QVariant(QVariantMap{{QStringLiteral("produtos"), n},
-                                        {QStringLiteral("segundos"), relogio.elapsed() / 1000.0}});
+            QVariantMap resumo = corpo(formato, codificacao);
+            resumo.insert(QStringLiteral("segundos"), relogio.elapsed() / 1000.0);
+            return QVariant(resumo);
         },
         mensagem);
+}
+
+}  // namespace
+
+extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      QVariant *out)
+{
+    const QString arquivo = argText(file);
+    return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
+        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, formato, codificacao)}};
+    });
 }
 
 extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
@@ -51,28 +61,17 @@ extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *form
                                       QVariant *out)
 {
     const QString arquivo = argText(file);
-    return readService(
-        out,
-        [&] {
-            TFormatoCatalogo formato = TFormatoCatalogo::Csv;
-            TCodificacao codificacao = TCodificacao::Utf8;
-            opcoes(format, encoding, &formato, &codificacao);
-            QElapsedTimer relogio;
-            relogio.start();
-            const TArquivoCatalogo a = leCatalogo(arquivo, formato, codificacao);
-            if (!a.erro.isEmpty())
-                throw Exception(a.erro + QStringLiteral(" Nada foi gravado."));
-            const TResumoImportacao r = importaCatalogo(
-                dataModule(), a, checkOnly != 0,
-                [&](qint64 feitas, qint64 total) {
-                    if (progress)
-                        progress(feitas, total, context);
-                });
-            return QVariant(QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
-                                        {QStringLiteral("alterados"), r.alterados},
-                                        {QStringLiteral("recusados"), int(r.recusas.size())},
-                                        {QStringLiteral("recusas"), r.recusas},
-                                        {QStringLiteral("segundos"), relogio.elapsed() / 1000.0}});
-        },
-        mensagem);
+    return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
+        const TArquivoCatalogo a = leCatalogo(arquivo, formato, codificacao);
+        if (!a.erro.isEmpty())
+            throw Exception(a.erro + QStringLiteral(" Nada foi gravado."));
+        const TResumoImportacao r = importaCatalogo(dataModule(), a, checkOnly != 0, [&](qint64 feitas, qint64 total) {
+            if (progress)
+                progress(feitas, total, context);
+        });
+        return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
+                           {QStringLiteral("alterados"), r.alterados},
+                           {QStringLiteral("recusados"), int(r.recusas.size())},
+                           {QStringLiteral("recusas"), r.recusas}};
+    });
 }
