@@ -10,7 +10,6 @@
 
 namespace {
 
-const char *const kTabelas[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
 
 // What the engine saw of the module's writes.
 struct Visao {
@@ -25,7 +24,7 @@ struct Visao {
         db.exec(QStringLiteral("DELETE FROM qul_test_xact"));
         db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION qul_test_xact() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                                "INSERT INTO qul_test_xact VALUES (TG_TABLE_NAME, txid_current()); RETURN NULL; END $$"));
-        for (const char *t : kTabelas)
+        for (const char *t : kTabelasProduto)
             db.exec(QStringLiteral("CREATE TRIGGER qul_test_xact AFTER INSERT OR UPDATE OR DELETE ON %1 "
                                    "FOR EACH ROW EXECUTE FUNCTION qul_test_xact()").arg(QLatin1String(t)));
     }
@@ -64,13 +63,6 @@ struct Visao {
     }
 };
 
-int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo)
-{
-    int n = 0;
-    for (const char *t : kTabelas)
-        n += db.count(QLatin1String(t), QStringLiteral("CDPRODUTO = '%1'").arg(codigo));
-    return n;
-}
 
 }  // namespace
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-const char *const kTabelas[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
-
 TDataPacket pacote(const QVariantMap &v)
 {
     return productPacket({v});
@@ -121,25 +119,10 @@ bool terminaNaEspera(const QString &conexao, const QString &trava, qint64 pid, c
     return terminou;
 }
 
-int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo)
-{
-    int n = 0;
-    for (const char *t : kTabelas)
-        n += db.count(QLatin1String(t), QStringLiteral("CDPRODUTO = '%1'").arg(codigo));
-    return n;
-}
-
-int totalLinhas(const TestDb::Fresh &db)
-{
-    int n = 0;
-    for (const char *t : kTabelas)
-        n += db.count(QLatin1String(t));
-    return n;
-}
 
 void restaura(const TestDb::Fresh &db)
 {
-    for (const char *t : kTabelas)
+    for (const char *t : kTabelasProduto)
         db.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
     insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
 }
@@ -179,7 +162,7 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
         "BEGIN PERFORM set_config('qul.disparos', n::TEXT, false); "
         "IF n = (SELECT alvo FROM qul_test_alvo) THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF; "
         "RETURN COALESCE(NEW, OLD); END $$"));
-    for (const char *t : kTabelas) {
+    for (const char *t : kTabelasProduto) {
         const QString evento = QStringLiteral("INSERT OR UPDATE OR DELETE ON %1").arg(QLatin1String(t));
         db.exec(QStringLiteral("CREATE TRIGGER qul_fi_antes BEFORE %1 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()").arg(evento));
         db.exec(QStringLiteral("CREATE TRIGGER qul_fi_depois AFTER %1 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()").arg(evento));

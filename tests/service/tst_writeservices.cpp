@@ -60,18 +60,6 @@ void falhaEm(const TestDb::Fresh &db, const QString &table, const QString &when)
     }
 }
 
-int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo)
-{
-    const QString where = QStringLiteral("CDPRODUTO = '%1'").arg(codigo);
-    return db.count(QStringLiteral("PRODUTO"), where) + db.count(QStringLiteral("ITEMPRECO"), where)
-           + db.count(QStringLiteral("ALIQIMPFIS"), where) + db.count(QStringLiteral("PRODLOJA"), where);
-}
-
-int totalLinhas(const TestDb::Fresh &db)
-{
-    return db.count(QStringLiteral("PRODUTO")) + db.count(QStringLiteral("ITEMPRECO"))
-           + db.count(QStringLiteral("ALIQIMPFIS")) + db.count(QStringLiteral("PRODLOJA"));
-}
 
 }  // namespace
 

@@ -46,6 +46,19 @@ inline QString sqlText(const QString &s)
     return QLatin1Char('\'') + q + QLatin1Char('\'');
 }
 
+// The four tables a product is written to.
+inline constexpr const char *kTabelasProduto[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
+
+// Rows of one product (`codigo`), or of all products, in the four tables.
+inline int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo = QString(), bool todos = false)
+{
+    int n = 0;
+    for (const char *t : kTabelasProduto)
+        n += todos ? db.count(QLatin1String(t)) : db.count(QLatin1String(t), QStringLiteral("CDPRODUTO = '%1'").arg(codigo));
+    return n;
+}
+inline int totalLinhas(const TestDb::Fresh &db) { return linhasDoProduto(db, QString(), true); }
+
 inline void insereImpostos(const TestDb::Fresh &db)
 {
     db.exec(QStringLiteral("INSERT INTO IMPOSTO (CDIMPOSTO, NMIMPOSTO, SGIMPOSTO, IDTPIMPOSFIS) VALUES ('00', 'Tributado Livre', 'TRIB', 'T')"));
