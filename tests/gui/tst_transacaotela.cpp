@@ -24,7 +24,7 @@ struct Visao {
         db.exec(QStringLiteral("DELETE FROM qul_test_xact"));
         db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION qul_test_xact() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                                "INSERT INTO qul_test_xact VALUES (TG_TABLE_NAME, txid_current()); RETURN NULL; END $$"));
-        for (const char *t : kTabelasProduto)
+        for (const char *t : kTabelas)
             db.exec(QStringLiteral("CREATE TRIGGER qul_test_xact AFTER INSERT OR UPDATE OR DELETE ON %1 "
                                    "FOR EACH ROW EXECUTE FUNCTION qul_test_xact()").arg(QLatin1String(t)));
     }

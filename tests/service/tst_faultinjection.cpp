@@ -122,7 +122,7 @@ bool terminaNaEspera(const QString &conexao, const QString &trava, qint64 pid, c
 
 void restaura(const TestDb::Fresh &db)
 {
-    for (const char *t : kTabelasProduto)
+    for (const char *t : kTabelas)
         db.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
     insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
 }
@@ -162,7 +162,7 @@ void TstFaultInjection::sessionEndedAtEveryStatementPoint()
         "BEGIN PERFORM set_config('qul.disparos', n::TEXT, false); "
         "IF n = (SELECT alvo FROM qul_test_alvo) THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF; "
         "RETURN COALESCE(NEW, OLD); END $$"));
-    for (const char *t : kTabelasProduto) {
+    for (const char *t : kTabelas) {
         const QString evento = QStringLiteral("INSERT OR UPDATE OR DELETE ON %1").arg(QLatin1String(t));
         db.exec(QStringLiteral("CREATE TRIGGER qul_fi_antes BEFORE %1 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()").arg(evento));
         db.exec(QStringLiteral("CREATE TRIGGER qul_fi_depois AFTER %1 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()").arg(evento));

@@ -46,14 +46,12 @@ inline QString sqlText(const QString &s)
     return QLatin1Char('\'') + q + QLatin1Char('\'');
 }
 
-// The four tables a product is written to.
-inline constexpr const char *kTabelasProduto[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
-
-// Rows of one product (`codigo`), or of all products, in the four tables.
+// The four tables a product is written to, and its rows there (every product's with `todos`).
+inline constexpr const char *kTabelas[] = {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"};
 inline int linhasDoProduto(const TestDb::Fresh &db, const QString &codigo = QString(), bool todos = false)
 {
     int n = 0;
-    for (const char *t : kTabelasProduto)
+    for (const char *t : kTabelas)
         n += todos ? db.count(QLatin1String(t)) : db.count(QLatin1String(t), QStringLiteral("CDPRODUTO = '%1'").arg(codigo));
     return n;
 }
