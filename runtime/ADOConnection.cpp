@@ -341,15 +341,64 @@ void TADOConnection::BeginTrans()
     }
     m_inTrans = true;
     m_timeoutLocal = -1;
+    m_odbcXid = m_driver == QLatin1String("QODBC") && m_dialect == TDialect::PostgreSQL ? transactionId() : -1;
+}
+
+qint64 TADOConnection::transactionId()
+{
+    QSqlQuery q(Database());
+    ++StatementCount;
+    if (!q.exec(QStringLiteral("SELECT txid_current()")))
+        raise(q.lastError(), q);
+    return q.next() ? q.value(0).toLongLong() : -1;
 }
 
 void TADOConnection::CommitTrans()
 {
     const QString &drv = m_driver;
+    const auto desfeita = [this](bool desfazer) {
+        if (desfazer) {
+            try {
+                m_driver == QLatin1String("QODBC") ? void(Database().rollback()) : execControl("ROLLBACK");
+            } catch (const std::exception &) {
+            }
+        }
+        m_inTrans = false;
+        m_timeoutLocal = -1;
+        QString t = QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação.");
+        if (ConnectionLost())
+            t += QLatin1Char(' ') + driverFaultSentence(TDriverFault::ConnectionLost, m_driver);
+        throw EADOError(t, ConnectionLost());
+    };
+    if (m_open && m_inTrans && !InTransaction())
+        desfeita(false);  // the engine ended it already: nothing of it was kept
+    if (m_pg && PQtransactionStatus(m_pg) == PQTRANS_INERROR)
+        desfeita(true);  // an earlier statement failed: COMMIT would only roll back
+    if (m_odbcXid >= 0) {
+        // PostgreSQL's ODBC driver rolls a transaction back by itself after
+        // some failures and then commits an empty one: the transaction must
+        // still be the one begun.
+        qint64 agora = -1;
+        try {
+            agora = transactionId();
+        } catch (const std::exception &) {
+        }
+        if (agora != m_odbcXid)
+            desfeita(true);
+    }
     if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
         // A COMMIT that fails may leave the transaction open (SQLite, busy)
         // or ended (PostgreSQL): InTransaction asks the engine which.
-        execControl("COMMIT");
+        QSqlQuery q(Database());
+        ++StatementCount;
+        if (!q.exec(QStringLiteral("COMMIT")))
+            raise(QString(), q.lastError());
+        // PostgreSQL answers COMMIT of a transaction it has aborted with
+        // ROLLBACK, and no error.
+        const QVariant r = q.result() ? q.result()->handle() : QVariant();
+        if (m_pg && r.isValid() && (r.metaType().flags() & QMetaType::IsPointer)
+            && qstrcmp(PQcmdStatus(*static_cast<PGresult *const *>(r.constData())), "COMMIT") != 0)
+            desfeita(false);
     } else {
         QSqlDatabase db = Database();
         ++StatementCount;
@@ -359,6 +408,11 @@ void TADOConnection::CommitTrans()
     }
     m_inTrans = false;
     m_timeoutLocal = -1;
+}
+
+bool TADOConnection::TransactionEnded() const
+{
+    return m_open && m_inTrans && !InTransaction();
 }
 
 void TADOConnection::RollbackTrans()

@@ -43,7 +43,12 @@ public:
     // it itself; the engine is asked only whether it has since ended it
     // (a lost connection, SQLite's rollback after a full disk).
     bool InTransaction() const;
+    // Began by this connection and since ended by the engine: what a
+    // commit must report as a failure.
+    bool TransactionEnded() const;
     void BeginTrans();
+    // Raises when nothing was kept: the engine ended the transaction, an
+    // earlier statement left it aborted, or the server rolled it back.
     void CommitTrans();
     void RollbackTrans();
 
@@ -77,6 +82,7 @@ private:
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
     void execControl(const char *sql);
+    qint64 transactionId();  // PostgreSQL's id of the open transaction
     QList<TADOStatement *> m_users;  // statements prepared on this connection
     QString m_name;
     bool m_open = false;
@@ -85,6 +91,7 @@ private:
     sqlite3 *m_sqlite = nullptr;
     pg_conn *m_pg = nullptr;  // libpq's handle of an open PostgreSQL connection
     bool m_inTrans = false;  // between this connection's BeginTrans and its end
+    qint64 m_odbcXid = -1;   // through ODBC to PostgreSQL: the id of the transaction begun
     mutable bool m_lost = false;
     int m_timeoutSession = -1;  // PostgreSQL statement_timeout in ms; -1 unknown
     int m_timeoutLocal = -1;    // the same set for the open transaction only

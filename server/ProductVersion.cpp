@@ -3,6 +3,7 @@
 #include "ProductList.h"
 #include "ProductPacket.h"
 #include "QulShared.h"
+#include "TrdmCadProd.h"
 
 namespace {
 
@@ -32,7 +33,16 @@ std::optional<TDataPacket> produtosMudados(TrdmCadProd &dm, const TDataPacket &l
     mudados.fields = productPacketFields();
     bool mudou = false;
     for (const QVariantList &antes : lido.rows) {
-        const TDataPacket agora = readStoredProduct(dm, antes.value(codigo).toString());
+        const QString cd = antes.value(codigo).toString();
+        // Its rows locked first: a writer that takes none of the terminals'
+        // locks either committed before (and is seen below) or waits for
+        // this save to end.
+        TADOQuery *trava = dm.adqTravaProduto;
+        trava->Close();
+        trava->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = cd;
+        trava->Open();
+        trava->Close();
+        const TDataPacket agora = readStoredProduct(dm, cd);
         if (agora.rows.isEmpty()) {
             mudou = true;
             continue;

@@ -8,8 +8,9 @@
 
 class TrdmCadProd;
 
-// Reads each product of `lido` (rows of the product packet as getProduto
-// gave them) as the list reads it, and compares every field. Run it inside
+// Locks each product of `lido` (rows of the product packet as getProduto
+// gave them) in the four tables, reads it as the list reads it, and
+// compares every field. Run it inside
 // the save's transaction after the terminals' lock, so nothing of the
 // terminals can change between this and the write. Returns, when any
 // product differs or is gone, a product packet with the current rows of

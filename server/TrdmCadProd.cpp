@@ -185,6 +185,7 @@ void TrdmCadProd::loadDesign()
     QUL_BIND(adqAliqImpFis, TADOQuery);
     QUL_BIND(adqProdLoja, TADOQuery);
     QUL_BIND(adqProdutoLista, TADOQuery);
+    QUL_BIND(adqTravaProduto, TADOQuery);
     QUL_BIND(cdsProdutoServ, TClientDataSet);
     QUL_BIND(assItemPreco, TADOSqlStorage);
     QUL_BIND(cdsInsProd, TClientDataSet);
@@ -252,7 +253,9 @@ void TrdmCadProd::StartTrans()
 
 void TrdmCadProd::CommitTrans()
 {
-    if (adcCadProd->InTransaction())
+    // A transaction the engine ended is committed too, so that its loss is
+    // reported instead of skipped.
+    if (adcCadProd->InTransaction() || adcCadProd->TransactionEnded())
         adcCadProd->CommitTrans();
 }
 

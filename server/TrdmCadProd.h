@@ -40,6 +40,10 @@ public:
     // The product list in one statement over the four tables (getProduto);
     // the four queries above merge it row by row.
     TADOQuery *adqProdutoLista = nullptr;
+    // Locks one product's rows in the four tables for the transaction, so
+    // that no other writer changes them between an edit's check and its
+    // write (on SQLite the write lock of the transaction already does).
+    TADOQuery *adqTravaProduto = nullptr;
     TClientDataSet *cdsProdutoServ = nullptr;
     TADOSqlStorage *assItemPreco = nullptr;
     TClientDataSet *cdsInsProd = nullptr;

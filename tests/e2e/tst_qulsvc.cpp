@@ -1,6 +1,8 @@
 // End to end: the built module loaded by qulsvc as a host loads it, on
 // every engine, and the module's export list.
 
+#include "CommitProxy.h"
+#include "ConnectionString.h"
 #include "TestDb.h"
 
 #include <QJsonArray>
@@ -132,6 +134,15 @@ void TstQulsvc::writeServices()
     r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("i"), QStringLiteral("-")}, novo);
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
+
+    // A COMMIT the server answers with ROLLBACK is a refused save.
+    if (db.engine() == TestDb::Engine::PostgreSQL) {
+        CommitProxy proxy(TConnectionString::parse(db.connectionString()).value(QStringLiteral("Port")).toInt());
+        r = qulsvc({QStringLiteral("--connection"), proxy.through(db.connectionString()), QStringLiteral("setProduto"),
+                    QStringLiteral("I"), QStringLiteral("-")}, novo);
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.json.value("result").toString(), QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação."));
+    }
 }
 
 void TstQulsvc::usageAndConnectionErrors()

@@ -7,6 +7,8 @@
 
 #include <QJsonDocument>
 #include <QProcess>
+#include <QSqlQuery>
+#include <thread>
 
 namespace {
 
@@ -100,17 +102,21 @@ private Q_SLOTS:
 
     // The lost update: while this terminal edits the name of product 2,
     // another stores a price and a name through qulsvc, or a tool changes
-    // the tax or the print port in their tables.
+    // the tax or the print port in their tables; "durante": the tool's
+    // change is still uncommitted when the operator confirms, and commits
+    // once the save waits for it.
     void edicaoSobreAlteracaoDoOutro_data()
     {
         QTest::addColumn<QString>("sql");  // the tool's statement; empty: qulsvc
         QTest::addColumn<QString>("campo");
         QTest::addColumn<QString>("valor");  // as the entry page shows it, and as stored
         QTest::addColumn<QString>("aviso");
+        QTest::addColumn<bool>("durante");
         QTest::newRow("preço e nome") << "" << "edtPrecoUnit" << "11,11"
-                                      << " Alterado também no outro terminal, mantido o que foi digitado: Nome.";
-        QTest::newRow("imposto") << "UPDATE ALIQIMPFIS SET CDIMPOSTO = '01'" << "edtImposto" << "T07" << "";
-        QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "";
+                                      << " Alterado também no outro terminal, mantido o que foi digitado: Nome." << false;
+        QTest::newRow("imposto") << "UPDATE ALIQIMPFIS SET CDIMPOSTO = '01'" << "edtImposto" << "T07" << "" << false;
+        QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "" << false;
+        QTest::newRow("preço durante a gravação") << "UPDATE ITEMPRECO SET VRPRECITEM = 22.22" << "edtPrecoUnit" << "22,22" << "" << true;
     }
     void edicaoSobreAlteracaoDoOutro()
     {
@@ -118,18 +124,40 @@ private Q_SLOTS:
         QFETCH(QString, campo);
         QFETCH(QString, valor);
         QFETCH(QString, aviso);
+        QFETCH(bool, durante);
         QUL_AMBIENTE(amb, false);
         tresProdutos(amb.db);
         Mensagens msgs;
+        std::atomic<int> ferramenta{0};  // 1: its change made, uncommitted; 2: done
+        std::jthread outra;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
-            if (sql.isEmpty())
+            if (sql.isEmpty()) {
                 outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
-            else
+            } else if (durante) {
+                outra = std::jthread([&, origem = amb.db.db().connectionName()] {
+                    {
+                        QSqlDatabase c = QSqlDatabase::cloneDatabase(origem, "ferramenta");
+                        QSqlQuery q(c);
+                        const bool ok = c.open() && c.transaction() && q.exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));
+                        ferramenta = ok ? 1 : 2;
+                        // until the save waits for its rows (SQLite: for its write lock)
+                        for (int i = 0; ok && i < 200 && amb.db.onPostgreSQL(); ++i, QThread::msleep(10))
+                            if (q.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")) && q.next() && q.value(0).toInt() > 0)
+                                break;
+                        QThread::msleep(amb.db.onPostgreSQL() ? 0 : 300);
+                        c.commit();
+                    }
+                    QSqlDatabase::removeDatabase("ferramenta");
+                    ferramenta = 2;
+                });
+                while (ferramenta == 0)
+                    QThread::msleep(5);
+            } else
                 amb.db.exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), f->msgPadrao->Msg(QStringLiteral("PROD_ALTERADO")) + aviso + QStringLiteral("|2|N|002"));

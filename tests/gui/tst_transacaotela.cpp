@@ -3,6 +3,8 @@
 // the engine saw it (PostgreSQL: its triggers' transaction ids; SQLite: its
 // statement trace); a lost server reconnected with the entry page kept.
 
+#include "CommitProxy.h"
+#include "ConnectionString.h"
 #include "GuiFixture.h"
 
 #include <QSqlQuery>
@@ -164,6 +166,28 @@ private Q_SLOTS:
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
         }));
         QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '1'")).toDouble(), 4.75);
+    }
+
+    // The server answers the save's COMMIT with ROLLBACK, as it does for a
+    // transaction it aborted: the operator is told, not "saved".
+    void commitDesfeitoPeloServidorEhFalha()
+    {
+        if (TestDb::currentEngine() != TestDb::Engine::PostgreSQL)
+            QSKIP("the reply to COMMIT is read on the native connection");
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        insereProduto(amb.db, produto(QStringLiteral("1"), QStringLiteral("1")));
+        CommitProxy proxy(TConnectionString::parse(amb.db.connectionString()).value(QStringLiteral("Port")).toInt());
+        SetStringConexQul(proxy.through(amb.db.connectionString()));
+        Mensagens msgs;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            f->sbtEditarClick(nullptr);
+            f->edtPrecoUnit->setCaption(QStringLiteral("4,75"));
+            QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
+            QVERIFY2(msgs.ultima().contains(QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação.")),
+                     qPrintable(msgs.ultima()));
+            QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
+        }));
     }
 };
 

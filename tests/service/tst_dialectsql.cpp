@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -109,14 +110,16 @@ void TstDialectSql::catalogueParses()
     for (TADOStatement *st : dm.statements()) {
         const QString name = dynamic_cast<QObject *>(st)->objectName();
         QString error;
-        const QString text = bound(st, textFor(st, TDialect(dialect)), &error);
+        QString text = bound(st, textFor(st, TDialect(dialect)), &error);
+        if (TDialect(dialect) == TDialect::Oracle)  // sqlfluff's Oracle grammar has no locking clause
+            text.replace(QRegularExpression(QStringLiteral("\\s+FOR UPDATE$")), QString());
         QVERIFY2(error.isEmpty(), qPrintable(name + QStringLiteral(": ") + error));
         QFile f(dir.filePath(name + QStringLiteral(".sql")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(text.toUtf8() + '\n');
         files << f.fileName();
     }
-    QCOMPARE(files.size(), 22);
+    QCOMPARE(files.size(), 23);
 
     QProcess p;
     p.setWorkingDirectory(dir.path());

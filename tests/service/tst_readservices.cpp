@@ -41,7 +41,7 @@ void TstReadServices::catalogueRunsInEveryDialect()
         db.engine() == TestDb::Engine::SQLite ? TDialect::SQLite : TDialect::PostgreSQL;
     QCOMPARE(con->Dialect(), expected);
     const QList<TADOStatement *> all = rdmCadProd->statements();
-    QCOMPARE(all.size(), 22);  // ten queries, twelve commands
+    QCOMPARE(all.size(), 23);  // eleven queries, twelve commands
     for (TADOStatement *st : all) {
         const QString text = st->effectiveText();
         const TParsedSql parsed = parseNamedParameters(text);

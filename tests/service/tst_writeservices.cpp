@@ -78,6 +78,7 @@ private Q_SLOTS:
     void severalRowsAndNoRows();
     void failureInThirdStatementLeavesNothing();
     void rollbackLeavingTheTransactionOpenIsAFailureStatus();
+    void commitAfterASwallowedErrorKeepsNothing();
     void badPacketsAreRefusedWhole();
     void refusedPacketsWriteNothing_data();
     void refusedPacketsWriteNothing();
@@ -360,6 +361,28 @@ void TstWriteServices::rollbackLeavingTheTransactionOpenIsAFailureStatus()
     QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), kServiceFailure);
     QCOMPARE(sqlite3_get_autocommit(h), 0);  // still in the transaction
     sqlite3_set_authorizer(h, nullptr, nullptr);
+}
+
+// A statement failed inside the transaction and its error went nowhere:
+// PostgreSQL has aborted the transaction, its ODBC driver has rolled it
+// back, SQLite too (OR ROLLBACK): the commit says nothing was kept.
+void TstWriteServices::commitAfterASwallowedErrorKeepsNothing()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    TADOConnection *c = rdmCadProd->adcCadProd;
+    c->BeginTrans();
+    QSqlQuery(c->Database()).exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('KG', 'Quilo')"));
+    QSqlQuery(c->Database()).exec(QStringLiteral("INSERT OR ROLLBACK INTO UNIDMEDIDA (SGUNIDADE) VALUES ('KG')"));
+    QString erro;
+    try {
+        rdmCadProd->CommitTrans();
+    } catch (const EADOError &e) {
+        erro = e.Message();
+    }
+    QCOMPARE(erro, QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação."));
+    QCOMPARE(db.count(QStringLiteral("UNIDMEDIDA")), 0);
+    QVERIFY(!c->InTransaction());
 }
 
 void TstWriteServices::badPacketsAreRefusedWhole()
