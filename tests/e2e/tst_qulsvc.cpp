@@ -2,7 +2,6 @@
 // every engine, and the module's export list.
 
 #include "CommitProxy.h"
-#include "ConnectionString.h"
 #include "TestDb.h"
 
 #include <QJsonArray>
@@ -137,8 +136,8 @@ void TstQulsvc::writeServices()
 
     // A COMMIT the server answers with ROLLBACK is a refused save.
     if (db.engine() == TestDb::Engine::PostgreSQL) {
-        CommitProxy proxy(TConnectionString::parse(db.connectionString()).value(QStringLiteral("Port")).toInt());
-        r = qulsvc({QStringLiteral("--connection"), proxy.through(db.connectionString()), QStringLiteral("setProduto"),
+        const CommitProxy proxy(db.connectionString());
+        r = qulsvc({QStringLiteral("--connection"), proxy.through(), QStringLiteral("setProduto"),
                     QStringLiteral("I"), QStringLiteral("-")}, novo);
         QCOMPARE(r.exitCode, 3);
         QCOMPARE(r.json.value("result").toString(), QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação."));

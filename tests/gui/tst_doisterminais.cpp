@@ -128,7 +128,7 @@ private Q_SLOTS:
         QUL_AMBIENTE(amb, false);
         tresProdutos(amb.db);
         Mensagens msgs;
-        std::atomic<int> ferramenta{0};  // 1: its change made, uncommitted; 2: done
+        std::atomic<bool> ferramenta{false};  // its change made, not committed
         std::jthread outra;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
@@ -138,24 +138,19 @@ private Q_SLOTS:
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
             if (sql.isEmpty()) {
                 outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
-            } else if (durante) {
+            } else if (durante) {  // the tool commits once the save waits for it
                 outra = std::jthread([&, origem = amb.db.db().connectionName()] {
                     {
                         QSqlDatabase c = QSqlDatabase::cloneDatabase(origem, "ferramenta");
-                        QSqlQuery q(c);
-                        const bool ok = c.open() && c.transaction() && q.exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));
-                        ferramenta = ok ? 1 : 2;
-                        // until the save waits for its rows (SQLite: for its write lock)
-                        for (int i = 0; ok && i < 200 && amb.db.onPostgreSQL(); ++i, QThread::msleep(10))
-                            if (q.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")) && q.next() && q.value(0).toInt() > 0)
-                                break;
-                        QThread::msleep(amb.db.onPostgreSQL() ? 0 : 300);
+                        if (c.open() && c.transaction())
+                            QSqlQuery(c).exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));
+                        ferramenta = true;
+                        QThread::msleep(400);
                         c.commit();
                     }
                     QSqlDatabase::removeDatabase("ferramenta");
-                    ferramenta = 2;
                 });
-                while (ferramenta == 0)
+                while (!ferramenta)
                     QThread::msleep(5);
             } else
                 amb.db.exec(sql + QStringLiteral(" WHERE CDPRODUTO = '2'"));

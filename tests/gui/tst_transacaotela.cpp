@@ -4,7 +4,6 @@
 // statement trace); a lost server reconnected with the entry page kept.
 
 #include "CommitProxy.h"
-#include "ConnectionString.h"
 #include "GuiFixture.h"
 
 #include <QSqlQuery>
@@ -177,8 +176,8 @@ private Q_SLOTS:
         QUL_AMBIENTE(amb, false);
         insereImpostos(amb.db);
         insereProduto(amb.db, produto(QStringLiteral("1"), QStringLiteral("1")));
-        CommitProxy proxy(TConnectionString::parse(amb.db.connectionString()).value(QStringLiteral("Port")).toInt());
-        SetStringConexQul(proxy.through(amb.db.connectionString()));
+        const CommitProxy proxy(amb.db.connectionString());
+        SetStringConexQul(proxy.through());
         Mensagens msgs;
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             f->sbtEditarClick(nullptr);

@@ -1,7 +1,7 @@
 #pragma once
-// A relay on loopback between a client and the PostgreSQL test server that
-// turns every reply "COMMIT" into "ROLLBACK": what the server answers when
-// it has aborted the transaction that the client asks to commit.
+// A relay on loopback to the PostgreSQL test server that turns every reply
+// "COMMIT" into "ROLLBACK": the server's answer to the commit of a
+// transaction it has aborted.
 
 #include <QString>
 #include <atomic>
@@ -10,15 +10,15 @@
 
 class CommitProxy {
 public:
-    explicit CommitProxy(int serverPort);
+    explicit CommitProxy(const QString &connectionString);
     ~CommitProxy();
-    int port() const { return m_port; }
-    // `connectionString` (ADO syntax) sent through this relay.
-    QString through(const QString &connectionString) const;
+    // The connection string (ADO syntax) sent through this relay.
+    QString through() const { return m_through; }
 
 private:
     void relay(int client);
-    int m_listen = -1, m_port = 0, m_server = 0;
+    int m_listen = -1, m_server = 0;
+    QString m_through;
     std::atomic<bool> m_stop{false};
     std::jthread m_acceptor;
     std::vector<std::jthread> m_relays;  // the acceptor's alone while it runs
