@@ -5,6 +5,7 @@
 #include "ProductPacket.h"
 #include "TMessages.h"
 
+#include <algorithm>
 #include <optional>
 
 static void iniciaRecursosTela()
@@ -78,47 +79,54 @@ struct TRecusa {
     QString texto;
 };
 
-class TVerificador {
-public:
-    TVerificador(const QList<TLinhaCatalogo> &linhas, const TLojaCatalogo &loja) : m_loja(loja)
+}  // namespace
+
+struct TVerificadorCatalogo::TEstado {
+    TEstado(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> &&alterados)
+        : m_loja(loja), m_conhecidos(alterados.has_value())
     {
-        // The products the file updates: their present codes give way to the file's.
-        for (const TLinhaCatalogo &l : linhas)
-            if (const QString c = l.valores[CDPRODUTO].trimmed(); !c.isEmpty())
-                m_alterados.insert(c);
+        if (alterados)
+            m_alterados = std::move(*alterados);
     }
 
     // The row checked and, when it passes, its packet row.
     std::optional<TRecusa> verifica(const TLinhaCatalogo &l, QVariantList *linha);
 
-private:
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
-    std::optional<QString> conflito(const QHash<QString, QStringList> &loja, QHash<QString, int> &arquivo,
+    std::optional<QString> conflito(const QHash<QString, QStringList> &loja, TCodigosCatalogo &arquivo,
                                     const QString &codigo, const QString &produto, int linha, const char *chave);
 
     const TLojaCatalogo &m_loja;
-    QSet<QString> m_alterados;
-    QHash<QString, int> m_produtos, m_reduzidos, m_barras;  // value: the row's line
+    const bool m_conhecidos;
+    TCodigosCatalogo m_alterados;  // the products the file updates: their present codes give way to the file's
+    QStringList m_supostos;        // stored products taken as updated further on
+    TCodigosCatalogo m_produtos, m_reduzidos, m_barras;
 };
 
-std::optional<QString> TVerificador::conflito(const QHash<QString, QStringList> &loja, QHash<QString, int> &arquivo,
-                                              const QString &codigo, const QString &produto, int linha,
-                                              const char *chave)
+std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const QHash<QString, QStringList> &loja,
+                                                               TCodigosCatalogo &arquivo, const QString &codigo,
+                                                               const QString &produto, int linha, const char *chave)
 {
-    for (const QString &outro : loja.value(codigo))
-        if (outro != produto && !m_alterados.contains(outro))
+    for (const QString &outro : loja.value(codigo)) {
+        if (outro == produto || m_alterados.contem(outro))
+            continue;
+        if (m_conhecidos)
             return textoCatalogo(chave);
-    const auto it = arquivo.constFind(codigo);
-    if (it != arquivo.constEnd())
-        return textoCatalogo(chave) + QStringLiteral(" (também na linha %1 do arquivo)").arg(it.value());
-    arquivo.insert(codigo, linha);
+        m_supostos.append(outro);  // unless the file updates it further on
+    }
+    if (const int antes = arquivo.linha(codigo))
+        return textoCatalogo(chave) + QStringLiteral(" (também na linha %1 do arquivo)").arg(antes);
+    arquivo.insere(codigo, linha);
     return std::nullopt;
 }
 
-std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, QVariantList *linha)
 {
     const QStringList &v = l.valores;
+    if (!m_conhecidos)
+        if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
+            m_alterados.insere(c, l.linha);
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
     const auto guardado = m_loja.produtos.constFind(v[CDPRODUTO].trimmed());
@@ -179,11 +187,11 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     if (!produto.isEmpty()) {
         if (!m_loja.produtos.contains(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(mostra(produto))};
-        if (const auto it = m_produtos.constFind(produto); it != m_produtos.constEnd())
+        if (const int antes = m_produtos.linha(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
                                           .arg(mostra(produto))
-                                          .arg(it.value())};
-        m_produtos.insert(produto, l.linha);
+                                          .arg(antes)};
+        m_produtos.insere(produto, l.linha);
     }
     if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
@@ -210,22 +218,67 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     return std::nullopt;
 }
 
-}  // namespace
-
-TPlanoCatalogo verificaCatalogo(const QList<TLinhaCatalogo> &linhas, const TLojaCatalogo &loja)
+TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> alterados)
+    : d(std::make_unique<TEstado>(loja, std::move(alterados)))
 {
-    TPlanoCatalogo plano;
-    plano.inclusoes.fields = productPacketFields();
-    plano.alteracoes.fields = productPacketFields();
-    TVerificador verificador(linhas, loja);
-    for (const TLinhaCatalogo &l : linhas) {
-        QVariantList linha;
-        if (const auto recusa = verificador.verifica(l, &linha)) {
-            plano.recusas.append(
-                QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto));
-            continue;
-        }
-        (linha.first().isValid() ? plano.alteracoes : plano.inclusoes).rows.append(std::move(linha));
+}
+
+TVerificadorCatalogo::~TVerificadorCatalogo() = default;
+
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+{
+    const auto recusa = d->verifica(l, linha);
+    return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)
+                  : QString();
+}
+
+bool TVerificadorCatalogo::refazer() const
+{
+    return !d->m_conhecidos && !d->m_alterados.contemTodos(d->m_supostos);
+}
+
+TCodigosCatalogo &TVerificadorCatalogo::alterados()
+{
+    return d->m_alterados;
+}
+
+bool TCodigosCatalogo::compacta(const QString &codigo, TChave *out)
+{
+    // At most 36 digits: below 10^36 < 2^120, with the length above.
+    if (codigo.isEmpty() || codigo.size() > 36)
+        return false;
+    unsigned __int128 v = 0;
+    for (const QChar c : codigo) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        v = v * 10 + (c.unicode() - '0');
     }
-    return plano;
+    v |= static_cast<unsigned __int128>(codigo.size()) << 122;
+    out->alto = quint64(v >> 64);
+    out->baixo = quint64(v);
+    return true;
+}
+
+int TCodigosCatalogo::linha(const QString &codigo) const
+{
+    TChave k;
+    return compacta(codigo, &k) ? m_compactos.value(k) : m_textos.value(codigo);
+}
+
+void TCodigosCatalogo::insere(const QString &codigo, int linha)
+{
+    TChave k;
+    linha = std::max(linha, 1);
+    if (!compacta(codigo, &k))
+        m_textos.insert(codigo, m_textos.value(codigo, linha));
+    else if (!m_compactos.contains(k))
+        m_compactos.insert(k, linha);
+}
+
+bool TCodigosCatalogo::contemTodos(const QStringList &codigos) const
+{
+    for (const QString &c : codigos)
+        if (!contem(c))
+            return false;
+    return true;
 }
