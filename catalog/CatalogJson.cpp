@@ -52,7 +52,7 @@ char TLeitorJson::proximoSinal()
     return c;
 }
 
-QByteArray TLeitorJson::trecho(char primeiro, const QString &oQue)
+QByteArray TLeitorJson::trecho(char primeiro, const QString &onde)
 {
     QByteArray t(1, primeiro);
     const bool composto = primeiro == '[' || primeiro == '{';
@@ -67,18 +67,18 @@ QByteArray TLeitorJson::trecho(char primeiro, const QString &oQue)
                 break;
             }
             t.append(c);
-            if (t.size() > 64)
-                falha(QStringLiteral("valor inválido em %1.").arg(oQue));
+            if (t.size() > kMaxTrecho)
+                falha(QStringLiteral("valor com mais de %1 MiB %2.").arg(kMaxTrecho >> 20).arg(onde));
         }
         return t;
     }
     char c;
     while (texto || nivel > 0) {
         if (!le(c))
-            falha(QStringLiteral("o arquivo termina no meio de %1 (arquivo cortado?).").arg(oQue));
+            falha(QStringLiteral("o arquivo termina antes do fim do pacote, %1 (arquivo cortado?).").arg(onde));
         t.append(c);
         if (t.size() > kMaxTrecho)
-            falha(QStringLiteral("%1 tem mais de %2 MiB.").arg(oQue).arg(kMaxTrecho >> 20));
+            falha(QStringLiteral("valor com mais de %1 MiB %2.").arg(kMaxTrecho >> 20).arg(onde));
         if (texto) {
             if (escape)
                 escape = false;
@@ -109,7 +109,7 @@ bool TLeitorJson::membro(QString &nome)
     }
     if (c != '"')
         falha(QStringLiteral("esperado o nome de um membro do objeto; encontrado %1.").arg(mostraByte(c)));
-    const QByteArray t = trecho(c, QStringLiteral("um nome"));
+    const QByteArray t = trecho(c, QStringLiteral("num nome de membro"));
     QJsonParseError e;
     const QJsonDocument d = QJsonDocument::fromJson("[" + t + "]", &e);
     if (!d.isArray())
@@ -136,7 +136,7 @@ QList<TFieldDef> TLeitorJson::campos()
                 falha(QStringLiteral("\"rows\" não é uma lista."));
             return m_campos;
         }
-        const QByteArray v = trecho(c, nome == fields ? QStringLiteral("a lista \"fields\"") : QStringLiteral("um valor"));
+        const QByteArray v = trecho(c, QStringLiteral("em \"%1\"").arg(nome.left(40)));
         if (nome != fields) {
             valida(v, nome);
             continue;
@@ -176,19 +176,19 @@ bool TLeitorJson::proxima(QVariantList &valores)
         c = proximoSinal();
     }
     ++m_linha;
-    const QString oQue = QStringLiteral("a linha %1 de \"rows\"").arg(m_linha);
+    const QString linha = QStringLiteral("linha %1 de \"rows\"").arg(m_linha);
     if (c != '[')
-        falha(QStringLiteral("%1 não é uma lista.").arg(oQue));
+        falha(QStringLiteral("a %1 não é uma lista.").arg(linha));
     QJsonParseError e;
-    const QJsonDocument d = QJsonDocument::fromJson(trecho(c, oQue), &e);
+    const QJsonDocument d = QJsonDocument::fromJson(trecho(c, QStringLiteral("na ") + linha), &e);
     if (!d.isArray())
-        falha(QStringLiteral("%1: %2.").arg(oQue, e.errorString()));
+        falha(QStringLiteral("%1: %2.").arg(linha, e.errorString()));
     try {
         const TDataPacket p = TDataPacket::fromJson(
             QJsonObject{{QStringLiteral("fields"), m_camposJson}, {QStringLiteral("rows"), QJsonArray{d.array()}}});
         valores = p.rows.first();
     } catch (const EPacketError &ex) {
-        falha(QStringLiteral("%1: %2").arg(oQue, exceptionMessage(ex)));
+        falha(QStringLiteral("%1: %2").arg(linha, exceptionMessage(ex)));
     }
     return true;
 }
@@ -199,7 +199,7 @@ void TLeitorJson::fimDoObjeto()
     while (membro(nome)) {
         if (nome == QLatin1String("fields") || nome == QLatin1String("rows"))
             falha(QStringLiteral("\"%1\" repetido.").arg(nome));
-        valida(trecho(proximoSinal(), QStringLiteral("um valor")), nome);
+        valida(trecho(proximoSinal(), QStringLiteral("em \"%1\"").arg(nome.left(40))), nome);
     }
     char c;
     while (le(c))

@@ -29,7 +29,7 @@ public:
 private:
     bool le(char &c);
     char proximoSinal();                              // the next byte that is not white space
-    QByteArray trecho(char primeiro, const QString &oQue);  // a whole value that begins with `primeiro`
+    QByteArray trecho(char primeiro, const QString &onde);  // a whole value that begins with `primeiro`
     bool membro(QString &nome);                       // the next member's name and its ':'
     void fimDoObjeto();                               // the members after "rows", then only white space
 
