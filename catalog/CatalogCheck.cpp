@@ -5,7 +5,9 @@
 #include "ProductPacket.h"
 #include "TMessages.h"
 
+#include <QCryptographicHash>
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 static void iniciaRecursosTela()
@@ -94,30 +96,31 @@ struct TVerificadorCatalogo::TEstado {
 
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
-    std::optional<QString> conflito(const QHash<QString, QStringList> &loja, TCodigosCatalogo &arquivo,
+    std::optional<QString> conflito(const TDonosCodigo &loja, TCodigosCatalogo &arquivo,
                                     const QString &codigo, const QString &produto, int linha, const char *chave);
 
     const TLojaCatalogo &m_loja;
     const bool m_conhecidos;
     TCodigosCatalogo m_alterados;  // the products the file updates: their present codes give way to the file's
-    QStringList m_supostos;        // stored products taken as updated further on
+    QList<TChaveCodigo> m_supostos;  // stored products taken as updated further on
     TCodigosCatalogo m_produtos, m_reduzidos, m_barras;
 };
 
-std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const QHash<QString, QStringList> &loja,
-                                                               TCodigosCatalogo &arquivo, const QString &codigo,
-                                                               const QString &produto, int linha, const char *chave)
+std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodigo &loja, TCodigosCatalogo &arquivo,
+                                                               const QString &codigo, const QString &produto, int linha,
+                                                               const char *chave)
 {
-    for (const QString &outro : loja.value(codigo)) {
-        if (outro == produto || m_alterados.contem(outro))
+    const TChaveCodigo k = TChaveCodigo::de(codigo), este = TChaveCodigo::de(produto);
+    for (const TChaveCodigo &outro : loja.donos(k)) {
+        if (outro == este || m_alterados.contem(outro))
             continue;
         if (m_conhecidos)
             return textoCatalogo(chave);
         m_supostos.append(outro);  // unless the file updates it further on
     }
-    if (const int antes = arquivo.linha(codigo))
+    if (const int antes = arquivo.linha(k))
         return textoCatalogo(chave) + QStringLiteral(" (também na linha %1 do arquivo)").arg(antes);
-    arquivo.insere(codigo, linha);
+    arquivo.insere(k, linha);
     return std::nullopt;
 }
 
@@ -129,11 +132,11 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
             m_alterados.insere(c, l.linha);
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
-    const auto guardado = m_loja.produtos.constFind(v[CDPRODUTO].trimmed());
+    const auto guardado = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
-        if (guardado != m_loja.produtos.constEnd()
+        if (guardado != m_loja.atipicos.constEnd()
             && v[c] == (c == CDPRODINTE ? guardado->reduzido : c == NMPRODUTO ? guardado->nome : guardado->barras))
             continue;
         if (!textoDigitavel(numero, v[c]))
@@ -185,7 +188,7 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     // The product it updates, and the codes no other product may keep.
     const QString produto = v[CDPRODUTO].trimmed();
     if (!produto.isEmpty()) {
-        if (!m_loja.produtos.contains(produto))
+        if (!m_loja.produtos.contem(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(mostra(produto))};
         if (const int antes = m_produtos.linha(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
@@ -234,7 +237,12 @@ QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *li
 
 bool TVerificadorCatalogo::refazer() const
 {
-    return !d->m_conhecidos && !d->m_alterados.contemTodos(d->m_supostos);
+    if (d->m_conhecidos)
+        return false;
+    for (const TChaveCodigo &k : d->m_supostos)
+        if (!d->m_alterados.contem(k))
+            return true;
+    return false;
 }
 
 TCodigosCatalogo &TVerificadorCatalogo::alterados()
@@ -242,43 +250,66 @@ TCodigosCatalogo &TVerificadorCatalogo::alterados()
     return d->m_alterados;
 }
 
-bool TCodigosCatalogo::compacta(const QString &codigo, TChave *out)
+TChaveCodigo TChaveCodigo::de(const QString &codigo)
 {
-    // At most 36 digits: below 10^36 < 2^120, with the length above.
-    if (codigo.isEmpty() || codigo.size() > 36)
-        return false;
+    // Digits: below 10^36 < 2^120, with the length in the top 6 bits.
     unsigned __int128 v = 0;
-    for (const QChar c : codigo) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-        v = v * 10 + (c.unicode() - '0');
+    bool digitos = !codigo.isEmpty() && codigo.size() <= 36;
+    for (qsizetype i = 0; digitos && i < codigo.size(); ++i) {
+        const char16_t c = codigo.at(i).unicode();
+        digitos = c >= u'0' && c <= u'9';
+        v = v * 10 + (c - u'0');
     }
-    v |= static_cast<unsigned __int128>(codigo.size()) << 122;
-    out->alto = quint64(v >> 64);
-    out->baixo = quint64(v);
-    return true;
+    TChaveCodigo k;
+    if (digitos) {
+        v |= static_cast<unsigned __int128>(codigo.size()) << 122;
+        k.alto = quint64(v >> 64);
+        k.baixo = quint64(v);
+        return k;
+    }
+    const QByteArray h = QCryptographicHash::hash(QByteArrayView(reinterpret_cast<const char *>(codigo.utf16()),
+                                                                 codigo.size() * 2),
+                                                  QCryptographicHash::Sha256);
+    std::memcpy(&k.alto, h.constData(), 8);
+    std::memcpy(&k.baixo, h.constData() + 8, 8);
+    k.alto |= quint64(0x3F) << 58;  // a length no digits have
+    return k;
 }
 
-int TCodigosCatalogo::linha(const QString &codigo) const
+void TCodigosCatalogo::insere(TChaveCodigo k, int linha)
 {
-    TChave k;
-    return compacta(codigo, &k) ? m_compactos.value(k) : m_textos.value(codigo);
+    if (!m_linhas.contains(k))
+        m_linhas.insert(k, std::max(linha, 1));
 }
 
-void TCodigosCatalogo::insere(const QString &codigo, int linha)
+void TDonosCodigo::insere(TChaveCodigo codigo, TChaveCodigo produto)
 {
-    TChave k;
-    linha = std::max(linha, 1);
-    if (!compacta(codigo, &k))
-        m_textos.insert(codigo, m_textos.value(codigo, linha));
-    else if (!m_compactos.contains(k))
-        m_compactos.insert(k, linha);
+    if (!m_primeiro.contains(codigo))
+        m_primeiro.insert(codigo, produto);
+    else
+        m_outros.insert(codigo, produto);
 }
 
-bool TCodigosCatalogo::contemTodos(const QStringList &codigos) const
+QVarLengthArray<TChaveCodigo, 2> TDonosCodigo::donos(TChaveCodigo codigo) const
 {
-    for (const QString &c : codigos)
-        if (!contem(c))
-            return false;
-    return true;
+    QVarLengthArray<TChaveCodigo, 2> d;
+    const auto it = m_primeiro.constFind(codigo);
+    if (it == m_primeiro.constEnd())
+        return d;
+    d.append(it.value());
+    for (auto o = m_outros.constFind(codigo); o != m_outros.constEnd() && o.key() == codigo; ++o)
+        d.append(o.value());
+    return d;
+}
+
+void TLojaCatalogo::insereProduto(const QString &codigo, const QString &reduzido, const QString &nome,
+                                  const QString &barras)
+{
+    const TChaveCodigo k = TChaveCodigo::de(codigo);
+    produtos.insere(k, 1);
+    porReduzido.insere(TChaveCodigo::de(reduzido), k);
+    if (!barras.isEmpty())
+        porBarras.insere(TChaveCodigo::de(barras), k);
+    if (!textoDigitavel(2, reduzido) || !textoDigitavel(3, nome) || !textoDigitavel(8, barras))
+        atipicos.insert(codigo, {reduzido, nome, barras});
 }

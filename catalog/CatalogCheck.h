@@ -8,8 +8,45 @@
 #include <QHash>
 #include <QSet>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <memory>
 #include <optional>
+
+// A code's key, 16 bytes, since a file or a store may hold a million of
+// them: a code of up to 36 ASCII digits (as codes are) packs with its
+// length, so "01" and "1" stay apart; any other text is its SHA-256 cut to
+// 122 bits, marked apart from the digits.
+struct TChaveCodigo {
+    quint64 alto = 0, baixo = 0;
+    static TChaveCodigo de(const QString &codigo);
+    bool operator==(const TChaveCodigo &) const = default;
+    friend size_t qHash(const TChaveCodigo &k, size_t seed = 0) { return qHashMulti(seed, k.alto, k.baixo); }
+};
+
+// Codes with the line each was first seen on.
+class TCodigosCatalogo {
+public:
+    int linha(TChaveCodigo k) const { return m_linhas.value(k); }  // 0 when absent
+    bool contem(TChaveCodigo k) const { return m_linhas.contains(k); }
+    void insere(TChaveCodigo k, int linha);  // a code already there keeps its line
+    int linha(const QString &codigo) const { return linha(TChaveCodigo::de(codigo)); }
+    bool contem(const QString &codigo) const { return contem(TChaveCodigo::de(codigo)); }
+    void insere(const QString &codigo, int linha) { insere(TChaveCodigo::de(codigo), linha); }
+
+private:
+    QHash<TChaveCodigo, int> m_linhas;
+};
+
+// The products that hold each code (one, unless the store has duplicates).
+class TDonosCodigo {
+public:
+    void insere(TChaveCodigo codigo, TChaveCodigo produto);
+    QVarLengthArray<TChaveCodigo, 2> donos(TChaveCodigo codigo) const;
+
+private:
+    QHash<TChaveCodigo, TChaveCodigo> m_primeiro;
+    QMultiHash<TChaveCodigo, TChaveCodigo> m_outros;
+};
 
 // What the checks need to know of the store, read once under the
 // terminals' lock.
@@ -20,35 +57,18 @@ struct TLojaCatalogo {
     QSet<QString> unidades;
     QHash<QString, TImposto> impostos;      // by CDIMPOSTO
     QHash<QString, QString> impostoPorSigla;  // SGIMPOSTO: its CDIMPOSTO
-    // The stored texts of the typed fields by CDPRODUTO: an update that
-    // leaves one as it is stores what the screen's Editar would keep.
+    TCodigosCatalogo produtos;               // the stored products' CDPRODUTO
+    // The stored texts of the typed fields of a product that has one the
+    // keyboard could not have typed (another tool wrote it), by CDPRODUTO:
+    // an update that leaves it as it is stores what the screen's Editar
+    // would keep. A text that could be typed passes the checks as it is.
     struct TGuardado {
         QString reduzido, nome, barras;
     };
-    QHash<QString, TGuardado> produtos;
-    QHash<QString, QStringList> porReduzido, porBarras;  // code: the products holding it
-};
+    QHash<QString, TGuardado> atipicos;
+    TDonosCodigo porReduzido, porBarras;  // code: the products holding it
 
-// Codes with the line each was first seen on, kept small, since a file
-// may hold a million rows: a code of ASCII digits (as codes are) packs
-// into 16 bytes with its length, so "01" and "1" stay apart; any other
-// text is kept as it is.
-class TCodigosCatalogo {
-public:
-    int linha(const QString &codigo) const;  // 0 when absent
-    bool contem(const QString &codigo) const { return linha(codigo) != 0; }
-    void insere(const QString &codigo, int linha);  // a code already there keeps its line
-    bool contemTodos(const QStringList &codigos) const;
-
-private:
-    struct TChave {
-        quint64 alto = 0, baixo = 0;
-        bool operator==(const TChave &) const = default;
-        friend size_t qHash(const TChave &k, size_t seed = 0) { return qHashMulti(seed, k.alto, k.baixo); }
-    };
-    static bool compacta(const QString &codigo, TChave *out);
-    QHash<TChave, int> m_compactos;
-    QHash<QString, int> m_textos;
+    void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
 // The catalogue texts by key (the screen's message catalogue).

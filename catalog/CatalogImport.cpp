@@ -41,11 +41,7 @@ TLojaCatalogo leLoja(TrdmCadProd &dm)
     p.AddField(QStringLiteral("CDBARPRODUTO"), TFieldType::ftString, 30);
     p.AddField(QStringLiteral("NMPRODUTO"), TFieldType::ftString, 50);
     p.Stream([&loja](QVector<QVariant> &&r) {
-        const QString codigo = r[0].toString();
-        loja.produtos.insert(codigo, {r[1].toString(), r[3].toString(), r[2].toString()});
-        loja.porReduzido[r[1].toString()].append(codigo);
-        if (const QString barras = r[2].toString(); !barras.isEmpty())
-            loja.porBarras[barras].append(codigo);
+        loja.insereProduto(r[0].toString(), r[1].toString(), r[3].toString(), r[2].toString());
     });
     return loja;
 }
