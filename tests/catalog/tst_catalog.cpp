@@ -99,6 +99,7 @@ void TstCatalog::linhaRecusada_data()
     linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não cadastrado.");
     linha("reduzido da loja", ";1;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido já cadastrado.");
     linha("barras da loja", ";21;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já cadastrado.");
+    linha("reduzido 01 não é 1", ";01;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já");
     linha("reduzido de outra linha", ";20;Feijao;UN;1;03;;N;;;0\n",
           "linha 3: CDPRODINTE: Código Reduzido já cadastrado. (também na linha 2 do arquivo)");
     linha("barras de outra linha", ";21;Feijao;UN;1;03;;N;;7891111111111;0\n",
