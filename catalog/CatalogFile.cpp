@@ -77,7 +77,7 @@ public:
         const bool ok = entrada ? m_arquivo.open(stdin, QIODevice::ReadOnly)
                                 : (m_arquivo.setFileName(caminho), m_arquivo.open(QIODevice::ReadOnly));
         if (!ok)
-            ilegivel(QStringLiteral("não foi possível ler %1: %2").arg(caminho, m_arquivo.errorString()));
+            ilegivel(QStringLiteral("não foi possível ler %1: %2.").arg(caminho, m_arquivo.errorString()));
         if (entrada || m_arquivo.isSequential())
             copia();
         m_dispositivo = m_copia ? static_cast<QIODevice *>(m_copia.get()) : &m_arquivo;
@@ -89,7 +89,7 @@ public:
         if (m_noInicio)
             return;
         if (!m_dispositivo->seek(0))
-            ilegivel(QStringLiteral("não foi possível reler %1: %2").arg(m_caminho, m_dispositivo->errorString()));
+            ilegivel(QStringLiteral("não foi possível reler %1: %2.").arg(m_caminho, m_dispositivo->errorString()));
         m_colunas.clear();
         QString erro;
         if (m_formato == TFormatoCatalogo::Csv) {
