@@ -1,8 +1,10 @@
-// The catalogue commands on stores of several sizes: `qulsvc import` of a
-// CSV of N new products into an empty store, then `qulsvc export` of the
-// N products, each timed as a whole program run with its peak memory.
+// The catalogue commands on stores of several sizes: `qulsvc import
+// --check` and `qulsvc import` of a CSV of N new products into an empty
+// store, then `qulsvc export` of the N products; with --json, the same two
+// imports of the packet's JSON form of M products into another empty
+// store. Each is timed as a whole program run with its peak memory.
 //
-//   bench_catalog [--engine sqlite|postgresql] [--products 1000,10000,50000]
+//   bench_catalog [--engine sqlite|postgresql] [--products 1000,10000,50000] [--json 200000]
 //
 // PostgreSQL is reached through QUL_PG_TEST (as the tests do); the
 // benchmark creates and drops databases of its own there.
@@ -37,32 +39,90 @@ void must(QSqlQuery &q, const QString &sql)
         falha(sql + QStringLiteral(": ") + q.lastError().text());
 }
 
-// N products as a spreadsheet would hold them: every fourth weighed, every
-// tenth with the typed rate.
+// Product k of a catalogue: every fourth weighed, every tenth with the
+// typed rate.
+struct ProdutoGerado {
+    explicit ProdutoGerado(int k)
+        : pesado(k % 4 == 0), livre(k % 10 == 0), reduzido(QString::number(k)),
+          nome(QStringLiteral("Produto importado %1").arg(k)),
+          barras(QStringLiteral("789%1").arg(k, 10, 10, QLatin1Char('0'))), preco(1 + k % 100 + (k % 100) / 100.0)
+    {
+    }
+    bool pesado, livre;
+    QString reduzido, nome, barras;
+    double preco;
+};
+
+// Bytes to a file in pieces, so that a catalogue of a million rows is never held whole.
+class Arquivo {
+public:
+    explicit Arquivo(const QString &caminho) : m_f(caminho)
+    {
+        if (!m_f.open(QIODevice::WriteOnly))
+            falha(QStringLiteral("não foi possível gravar ") + caminho);
+    }
+    void escreve(const QByteArray &b)
+    {
+        m_buffer += b;
+        if (m_buffer.size() > (1 << 20))
+            descarrega();
+    }
+    void descarrega()
+    {
+        if (m_f.write(m_buffer) != m_buffer.size())
+            falha(QStringLiteral("não foi possível gravar ") + m_f.fileName());
+        m_buffer.clear();
+    }
+    ~Arquivo() { descarrega(); }
+
+private:
+    QFile m_f;
+    QByteArray m_buffer;
+};
+
+// N products as a spreadsheet would hold them.
 QString geraCsv(const QString &pasta, int n)
 {
     const QString caminho = QDir(pasta).filePath(QStringLiteral("catalogo%1.csv").arg(n));
-    QFile f(caminho);
-    if (!f.open(QIODevice::WriteOnly))
-        falha(QStringLiteral("não foi possível gravar ") + caminho);
-    QByteArray t = "\xEF\xBB\xBF" "CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS;IDPESAPROD;QTTARAPROD;"
-                   "CDBARPRODUTO;CDPORIMPPROD\r\n";
+    Arquivo f(caminho);
+    f.escreve("\xEF\xBB\xBF" "CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS;IDPESAPROD;QTTARAPROD;"
+              "CDBARPRODUTO;CDPORIMPPROD\r\n");
     for (int k = 1; k <= n; ++k) {
-        const bool pesado = k % 4 == 0, livre = k % 10 == 0;
-        t += QStringLiteral("%1;Produto importado %1;%2;%3,%4;%5;%6;%7;%8;789%9;COM1\r\n")
-                 .arg(k)
-                 .arg(pesado ? QStringLiteral("KG") : QStringLiteral("UN"))
-                 .arg(1 + k % 100)
-                 .arg(k % 100, 2, 10, QLatin1Char('0'))
-                 .arg(livre ? QStringLiteral("00") : QStringLiteral("03"))
-                 .arg(livre ? QStringLiteral("3,2") : QString())
-                 .arg(pesado ? QStringLiteral("S") : QStringLiteral("N"))
-                 .arg(pesado ? QStringLiteral("0,015") : QString())
-                 .arg(k, 10, 10, QLatin1Char('0'))
-                 .toUtf8();
+        const ProdutoGerado p(k);
+        f.escreve(QStringLiteral("%1;%2;%3;%4,%5;%6;%7;%8;%9;%10;COM1\r\n")
+                      .arg(p.reduzido, p.nome, p.pesado ? QStringLiteral("KG") : QStringLiteral("UN"))
+                      .arg(1 + k % 100)
+                      .arg(k % 100, 2, 10, QLatin1Char('0'))
+                      .arg(p.livre ? QStringLiteral("00") : QStringLiteral("03"), p.livre ? QStringLiteral("3,2") : QString(),
+                           p.pesado ? QStringLiteral("S") : QStringLiteral("N"),
+                           p.pesado ? QStringLiteral("0,015") : QString(), p.barras)
+                      .toUtf8());
     }
-    if (f.write(t) != t.size())
-        falha(QStringLiteral("não foi possível gravar ") + caminho);
+    return caminho;
+}
+
+// The same products in the packet's JSON form, as getProduto prints it.
+QString geraJson(const QString &pasta, int n)
+{
+    const QString caminho = QDir(pasta).filePath(QStringLiteral("catalogo%1.json").arg(n));
+    Arquivo f(caminho);
+    f.escreve(R"({"fields":[{"name":"CDPRODINTE","type":"string","size":20},{"name":"NMPRODUTO","type":"string","size":50},)"
+              R"({"name":"SGUNIDADE","type":"string","size":10},{"name":"VRPRECITEM","type":"float","size":0},)"
+              R"({"name":"CDIMPOSTO","type":"string","size":2},{"name":"VRPEALIMPFIS","type":"float","size":0},)"
+              R"({"name":"IDPESAPROD","type":"string","size":1},{"name":"QTTARAPROD","type":"float","size":0},)"
+              R"({"name":"CDBARPRODUTO","type":"string","size":30},{"name":"CDPORIMPPROD","type":"string","size":5}],"rows":[)");
+    for (int k = 1; k <= n; ++k) {
+        const ProdutoGerado p(k);
+        f.escreve(QStringLiteral("%1[\"%2\",\"%3\",\"%4\",%5,\"%6\",%7,\"%8\",%9,\"%10\",\"COM1\"]")
+                      .arg(k > 1 ? QStringLiteral(",") : QString(), p.reduzido, p.nome,
+                           p.pesado ? QStringLiteral("KG") : QStringLiteral("UN"))
+                      .arg(p.preco)
+                      .arg(p.livre ? QStringLiteral("00") : QStringLiteral("03"), p.livre ? QStringLiteral("3.2") : QStringLiteral("null"),
+                           p.pesado ? QStringLiteral("S") : QStringLiteral("N"),
+                           p.pesado ? QStringLiteral("0.015") : QStringLiteral("null"), p.barras)
+                      .toUtf8());
+    }
+    f.escreve("]}\n");
     return caminho;
 }
 
@@ -101,48 +161,31 @@ Execucao executa(const QStringList &argv)
     return e;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    QString engine = QStringLiteral("sqlite");
-    QList<int> tamanhos{1000, 10000, 50000};
-    const QStringList a = app.arguments();
-    for (int k = 1; k + 1 < a.size(); k += 2) {
-        if (a[k] == QLatin1String("--engine"))
-            engine = a[k + 1];
-        else if (a[k] == QLatin1String("--products")) {
-            tamanhos.clear();
-            for (const QString &p : a[k + 1].split(QLatin1Char(','), Qt::SkipEmptyParts))
-                tamanhos.append(p.toInt());
-        }
-    }
-    const bool postgres = engine == QLatin1String("postgresql");
+// An empty store of its own for one size: its connection string. PostgreSQL
+// gets a database created for it (`banco`), dropped by apaga().
+struct Loja {
+    bool postgres = false;
     TConnectionString pg;
-    if (postgres) {
-        pg = TConnectionString::parse(qEnvironmentVariable("QUL_PG_TEST"));
-        if (pg.value(QStringLiteral("Port")).isEmpty())
-            falha(QStringLiteral("QUL_PG_TEST não definido"));
+    QString banco, cs;
+
+    QSqlDatabase servidor(const QString &nome) const
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("b"));
+        db.setHostName(pg.value(QStringLiteral("Data Source"), QStringLiteral("127.0.0.1")));
+        db.setPort(pg.value(QStringLiteral("Port")).toInt());
+        db.setUserName(pg.value(QStringLiteral("User ID"), QStringLiteral("postgres")));
+        db.setPassword(pg.value(QStringLiteral("Password")));
+        db.setDatabaseName(nome);
+        return db;
     }
-    const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
-    QTemporaryDir dir;
-    std::printf("engine %s; qulsvc as a whole program: wall seconds, peak resident memory of the process\n",
-                qPrintable(engine));
-    std::printf("%-9s %-8s %9s %10s %12s\n", "produtos", "comando", "segundos", "pico MiB", "produtos/s");
-    for (const int n : tamanhos) {
-        const QString csv = geraCsv(dir.path(), n);
-        QString cs, banco;
+
+    void cria(const QString &pasta, const QString &nome)
+    {
         {
             QSqlDatabase db;
             if (postgres) {
-                banco = QStringLiteral("qul_bench_cat_%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
-                db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("b"));
-                db.setHostName(pg.value(QStringLiteral("Data Source"), QStringLiteral("127.0.0.1")));
-                db.setPort(pg.value(QStringLiteral("Port")).toInt());
-                db.setUserName(pg.value(QStringLiteral("User ID"), QStringLiteral("postgres")));
-                db.setPassword(pg.value(QStringLiteral("Password")));
-                db.setDatabaseName(QStringLiteral("postgres"));
+                banco = QStringLiteral("qul_bench_cat_%1_%2").arg(QCoreApplication::applicationPid()).arg(nome);
+                db = servidor(QStringLiteral("postgres"));
                 if (!db.open())
                     falha(db.lastError().text());
                 QSqlQuery q(db);
@@ -154,7 +197,7 @@ int main(int argc, char **argv)
                          .arg(db.port())
                          .arg(banco, db.userName(), db.password());
             } else {
-                const QString caminho = dir.filePath(QStringLiteral("loja%1.db").arg(n));
+                const QString caminho = QDir(pasta).filePath(QStringLiteral("loja%1.db").arg(nome));
                 db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("b"));
                 db.setDatabaseName(caminho);
                 cs = QStringLiteral("Provider=SQLite;Data Source=%1").arg(caminho);
@@ -170,31 +213,83 @@ int main(int argc, char **argv)
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("b"));
-        const QStringList base{qulsvc, QStringLiteral("--connection"), cs};
-        const Execucao imp = executa(base + QStringList{QStringLiteral("import"), csv});
-        if (imp.segundos < 0)
-            falha(QStringLiteral("import falhou: ") + (base + QStringList{QStringLiteral("import"), csv}).join(' '));
-        std::printf("%-9d %-8s %9.2f %10.1f %12.0f\n", n, "import", imp.segundos, imp.picoKb / 1024.0, n / imp.segundos);
-        const QString saida = dir.filePath(QStringLiteral("exportado.csv"));
-        const Execucao exp = executa(base + QStringList{QStringLiteral("export"), saida});
-        if (exp.segundos < 0)
-            falha(QStringLiteral("export falhou"));
-        std::printf("%-9d %-8s %9.2f %10.1f %12.0f\n", n, "export", exp.segundos, exp.picoKb / 1024.0, n / exp.segundos);
-        std::fflush(stdout);
+    }
+
+    void apaga()
+    {
         if (postgres) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("b"));
-            db.setHostName(pg.value(QStringLiteral("Data Source"), QStringLiteral("127.0.0.1")));
-            db.setPort(pg.value(QStringLiteral("Port")).toInt());
-            db.setUserName(pg.value(QStringLiteral("User ID"), QStringLiteral("postgres")));
-            db.setPassword(pg.value(QStringLiteral("Password")));
-            db.setDatabaseName(QStringLiteral("postgres"));
-            if (db.open()) {
-                QSqlQuery q(db);
-                must(q, QStringLiteral("DROP DATABASE ") + banco);
+            {
+                QSqlDatabase db = servidor(QStringLiteral("postgres"));
+                if (db.open()) {
+                    QSqlQuery q(db);
+                    must(q, QStringLiteral("DROP DATABASE ") + banco);
+                }
+                db.close();
             }
-            db.close();
+            QSqlDatabase::removeDatabase(QStringLiteral("b"));
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("b"));
+    }
+};
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QString engine = QStringLiteral("sqlite");
+    QList<int> tamanhos{1000, 10000, 50000}, tamanhosJson;
+    const QStringList a = app.arguments();
+    const auto lista = [](const QString &texto) {
+        QList<int> l;
+        for (const QString &p : texto.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            l.append(p.toInt());
+        return l;
+    };
+    for (int k = 1; k + 1 < a.size(); k += 2) {
+        if (a[k] == QLatin1String("--engine"))
+            engine = a[k + 1];
+        else if (a[k] == QLatin1String("--products"))
+            tamanhos = lista(a[k + 1]);
+        else if (a[k] == QLatin1String("--json"))
+            tamanhosJson = lista(a[k + 1]);
+    }
+    Loja loja;
+    loja.postgres = engine == QLatin1String("postgresql");
+    if (loja.postgres) {
+        loja.pg = TConnectionString::parse(qEnvironmentVariable("QUL_PG_TEST"));
+        if (loja.pg.value(QStringLiteral("Port")).isEmpty())
+            falha(QStringLiteral("QUL_PG_TEST não definido"));
+    }
+    const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
+    QTemporaryDir dir;
+    std::printf("engine %s; qulsvc as a whole program: wall seconds, peak resident memory of the process\n",
+                qPrintable(engine));
+    std::printf("%-9s %-14s %9s %10s %12s\n", "produtos", "comando", "segundos", "pico MiB", "produtos/s");
+    const auto roda = [&](int n, const char *nome, const QStringList &args) {
+        const QStringList argv = QStringList{qulsvc, QStringLiteral("--connection"), loja.cs} + args;
+        const Execucao e = executa(argv);
+        if (e.segundos < 0)
+            falha(QStringLiteral("%1 falhou: %2").arg(QLatin1String(nome), argv.join(QLatin1Char(' '))));
+        std::printf("%-9d %-14s %9.2f %10.1f %12.0f\n", n, nome, e.segundos, e.picoKb / 1024.0, n / e.segundos);
+        std::fflush(stdout);
+    };
+    for (const int n : tamanhos) {
+        const QString csv = geraCsv(dir.path(), n);
+        loja.cria(dir.path(), QString::number(n));
+        roda(n, "import --check", {QStringLiteral("import"), QStringLiteral("--check"), csv});
+        roda(n, "import", {QStringLiteral("import"), csv});
+        roda(n, "export", {QStringLiteral("export"), dir.filePath(QStringLiteral("exportado.csv"))});
+        loja.apaga();
+        QFile::remove(csv);
+    }
+    for (const int n : tamanhosJson) {
+        const QString json = geraJson(dir.path(), n);
+        loja.cria(dir.path(), QStringLiteral("json%1").arg(n));
+        const QStringList formato{QStringLiteral("--format"), QStringLiteral("json")};
+        roda(n, "json --check", QStringList{QStringLiteral("import"), QStringLiteral("--check")} + formato + QStringList{json});
+        roda(n, "json import", QStringList{QStringLiteral("import")} + formato + QStringList{json});
+        loja.apaga();
+        QFile::remove(json);
     }
     return 0;
 }

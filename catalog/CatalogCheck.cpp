@@ -5,6 +5,9 @@
 #include "ProductPacket.h"
 #include "TMessages.h"
 
+#include <QCryptographicHash>
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 static void iniciaRecursosTela()
@@ -78,54 +81,62 @@ struct TRecusa {
     QString texto;
 };
 
-class TVerificador {
-public:
-    TVerificador(const QList<TLinhaCatalogo> &linhas, const TLojaCatalogo &loja) : m_loja(loja)
+}  // namespace
+
+struct TVerificadorCatalogo::TEstado {
+    TEstado(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> &&alterados)
+        : m_loja(loja), m_conhecidos(alterados.has_value())
     {
-        // The products the file updates: their present codes give way to the file's.
-        for (const TLinhaCatalogo &l : linhas)
-            if (const QString c = l.valores[CDPRODUTO].trimmed(); !c.isEmpty())
-                m_alterados.insert(c);
+        if (alterados)
+            m_alterados = std::move(*alterados);
     }
 
     // The row checked and, when it passes, its packet row.
     std::optional<TRecusa> verifica(const TLinhaCatalogo &l, QVariantList *linha);
 
-private:
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
-    std::optional<QString> conflito(const QHash<QString, QStringList> &loja, QHash<QString, int> &arquivo,
+    std::optional<QString> conflito(const TDonosCodigo &loja, TCodigosCatalogo &arquivo,
                                     const QString &codigo, const QString &produto, int linha, const char *chave);
 
     const TLojaCatalogo &m_loja;
-    QSet<QString> m_alterados;
-    QHash<QString, int> m_produtos, m_reduzidos, m_barras;  // value: the row's line
+    const bool m_conhecidos;
+    TCodigosCatalogo m_alterados;  // the products the file updates: their present codes give way to the file's
+    QList<TChaveCodigo> m_supostos;  // stored products taken as updated further on
+    TCodigosCatalogo m_produtos, m_reduzidos, m_barras;
 };
 
-std::optional<QString> TVerificador::conflito(const QHash<QString, QStringList> &loja, QHash<QString, int> &arquivo,
-                                              const QString &codigo, const QString &produto, int linha,
-                                              const char *chave)
+std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodigo &loja, TCodigosCatalogo &arquivo,
+                                                               const QString &codigo, const QString &produto, int linha,
+                                                               const char *chave)
 {
-    for (const QString &outro : loja.value(codigo))
-        if (outro != produto && !m_alterados.contains(outro))
+    const TChaveCodigo k = TChaveCodigo::de(codigo), este = TChaveCodigo::de(produto);
+    for (const TChaveCodigo &outro : loja.donos(k)) {
+        if (outro == este || m_alterados.contem(outro))
+            continue;
+        if (m_conhecidos)
             return textoCatalogo(chave);
-    const auto it = arquivo.constFind(codigo);
-    if (it != arquivo.constEnd())
-        return textoCatalogo(chave) + QStringLiteral(" (também na linha %1 do arquivo)").arg(it.value());
-    arquivo.insert(codigo, linha);
+        m_supostos.append(outro);  // unless the file updates it further on
+    }
+    if (const int antes = arquivo.linha(k))
+        return textoCatalogo(chave) + QStringLiteral(" (também na linha %1 do arquivo)").arg(antes);
+    arquivo.insere(k, linha);
     return std::nullopt;
 }
 
-std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, QVariantList *linha)
 {
     const QStringList &v = l.valores;
+    if (!m_conhecidos)
+        if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
+            m_alterados.insere(c, l.linha);
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
-    const auto guardado = m_loja.produtos.constFind(v[CDPRODUTO].trimmed());
+    const auto guardado = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
-        if (guardado != m_loja.produtos.constEnd()
+        if (guardado != m_loja.atipicos.constEnd()
             && v[c] == (c == CDPRODINTE ? guardado->reduzido : c == NMPRODUTO ? guardado->nome : guardado->barras))
             continue;
         if (!textoDigitavel(numero, v[c]))
@@ -177,13 +188,13 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     // The product it updates, and the codes no other product may keep.
     const QString produto = v[CDPRODUTO].trimmed();
     if (!produto.isEmpty()) {
-        if (!m_loja.produtos.contains(produto))
+        if (!m_loja.produtos.contem(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(mostra(produto))};
-        if (const auto it = m_produtos.constFind(produto); it != m_produtos.constEnd())
+        if (const int antes = m_produtos.linha(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
                                           .arg(mostra(produto))
-                                          .arg(it.value())};
-        m_produtos.insert(produto, l.linha);
+                                          .arg(antes)};
+        m_produtos.insere(produto, l.linha);
     }
     if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
@@ -210,22 +221,95 @@ std::optional<TRecusa> TVerificador::verifica(const TLinhaCatalogo &l, QVariantL
     return std::nullopt;
 }
 
-}  // namespace
-
-TPlanoCatalogo verificaCatalogo(const QList<TLinhaCatalogo> &linhas, const TLojaCatalogo &loja)
+TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> alterados)
+    : d(std::make_unique<TEstado>(loja, std::move(alterados)))
 {
-    TPlanoCatalogo plano;
-    plano.inclusoes.fields = productPacketFields();
-    plano.alteracoes.fields = productPacketFields();
-    TVerificador verificador(linhas, loja);
-    for (const TLinhaCatalogo &l : linhas) {
-        QVariantList linha;
-        if (const auto recusa = verificador.verifica(l, &linha)) {
-            plano.recusas.append(
-                QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto));
-            continue;
-        }
-        (linha.first().isValid() ? plano.alteracoes : plano.inclusoes).rows.append(std::move(linha));
+}
+
+TVerificadorCatalogo::~TVerificadorCatalogo() = default;
+
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+{
+    const auto recusa = d->verifica(l, linha);
+    return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)
+                  : QString();
+}
+
+bool TVerificadorCatalogo::refazer() const
+{
+    if (d->m_conhecidos)
+        return false;
+    for (const TChaveCodigo &k : d->m_supostos)
+        if (!d->m_alterados.contem(k))
+            return true;
+    return false;
+}
+
+TCodigosCatalogo &TVerificadorCatalogo::alterados()
+{
+    return d->m_alterados;
+}
+
+TChaveCodigo TChaveCodigo::de(const QString &codigo)
+{
+    // Digits: below 10^36 < 2^120, with the length in the top 6 bits.
+    unsigned __int128 v = 0;
+    bool digitos = !codigo.isEmpty() && codigo.size() <= 36;
+    for (qsizetype i = 0; digitos && i < codigo.size(); ++i) {
+        const char16_t c = codigo.at(i).unicode();
+        digitos = c >= u'0' && c <= u'9';
+        v = v * 10 + (c - u'0');
     }
-    return plano;
+    TChaveCodigo k;
+    if (digitos) {
+        v |= static_cast<unsigned __int128>(codigo.size()) << 122;
+        k.alto = quint64(v >> 64);
+        k.baixo = quint64(v);
+        return k;
+    }
+    const QByteArray h = QCryptographicHash::hash(QByteArrayView(reinterpret_cast<const char *>(codigo.utf16()),
+                                                                 codigo.size() * 2),
+                                                  QCryptographicHash::Sha256);
+    std::memcpy(&k.alto, h.constData(), 8);
+    std::memcpy(&k.baixo, h.constData() + 8, 8);
+    k.alto |= quint64(0x3F) << 58;  // a length no digits have
+    return k;
+}
+
+void TCodigosCatalogo::insere(TChaveCodigo k, int linha)
+{
+    if (!m_linhas.contains(k))
+        m_linhas.insert(k, std::max(linha, 1));
+}
+
+void TDonosCodigo::insere(TChaveCodigo codigo, TChaveCodigo produto)
+{
+    if (!m_primeiro.contains(codigo))
+        m_primeiro.insert(codigo, produto);
+    else
+        m_outros.insert(codigo, produto);
+}
+
+QVarLengthArray<TChaveCodigo, 2> TDonosCodigo::donos(TChaveCodigo codigo) const
+{
+    QVarLengthArray<TChaveCodigo, 2> d;
+    const auto it = m_primeiro.constFind(codigo);
+    if (it == m_primeiro.constEnd())
+        return d;
+    d.append(it.value());
+    for (auto o = m_outros.constFind(codigo); o != m_outros.constEnd() && o.key() == codigo; ++o)
+        d.append(o.value());
+    return d;
+}
+
+void TLojaCatalogo::insereProduto(const QString &codigo, const QString &reduzido, const QString &nome,
+                                  const QString &barras)
+{
+    const TChaveCodigo k = TChaveCodigo::de(codigo);
+    produtos.insere(k, 1);
+    porReduzido.insere(TChaveCodigo::de(reduzido), k);
+    if (!barras.isEmpty())
+        porBarras.insere(TChaveCodigo::de(barras), k);
+    if (!textoDigitavel(2, reduzido) || !textoDigitavel(3, nome) || !textoDigitavel(8, barras))
+        atipicos.insert(codigo, {reduzido, nome, barras});
 }

@@ -1,14 +1,52 @@
 #pragma once
 // A catalogue's rows checked as the entry page checks a confirmed product,
 // against what the store holds and against each other, and turned into
-// the packets that insert and update them.
+// the packet rows that insert and update them.
 
 #include "CatalogFile.h"
-#include "DataPacket.h"
 
 #include <QHash>
 #include <QSet>
 #include <QStringList>
+#include <QVarLengthArray>
+#include <memory>
+#include <optional>
+
+// A code's key, 16 bytes, since a file or a store may hold a million of
+// them: a code of up to 36 ASCII digits (as codes are) packs with its
+// length, so "01" and "1" stay apart; any other text is its SHA-256 cut to
+// 122 bits, marked apart from the digits.
+struct TChaveCodigo {
+    quint64 alto = 0, baixo = 0;
+    static TChaveCodigo de(const QString &codigo);
+    bool operator==(const TChaveCodigo &) const = default;
+    friend size_t qHash(const TChaveCodigo &k, size_t seed = 0) { return qHashMulti(seed, k.alto, k.baixo); }
+};
+
+// Codes with the line each was first seen on.
+class TCodigosCatalogo {
+public:
+    int linha(TChaveCodigo k) const { return m_linhas.value(k); }  // 0 when absent
+    bool contem(TChaveCodigo k) const { return m_linhas.contains(k); }
+    void insere(TChaveCodigo k, int linha);  // a code already there keeps its line
+    int linha(const QString &codigo) const { return linha(TChaveCodigo::de(codigo)); }
+    bool contem(const QString &codigo) const { return contem(TChaveCodigo::de(codigo)); }
+    void insere(const QString &codigo, int linha) { insere(TChaveCodigo::de(codigo), linha); }
+
+private:
+    QHash<TChaveCodigo, int> m_linhas;
+};
+
+// The products that hold each code (one, unless the store has duplicates).
+class TDonosCodigo {
+public:
+    void insere(TChaveCodigo codigo, TChaveCodigo produto);
+    QVarLengthArray<TChaveCodigo, 2> donos(TChaveCodigo codigo) const;
+
+private:
+    QHash<TChaveCodigo, TChaveCodigo> m_primeiro;
+    QMultiHash<TChaveCodigo, TChaveCodigo> m_outros;
+};
 
 // What the checks need to know of the store, read once under the
 // terminals' lock.
@@ -19,23 +57,48 @@ struct TLojaCatalogo {
     QSet<QString> unidades;
     QHash<QString, TImposto> impostos;      // by CDIMPOSTO
     QHash<QString, QString> impostoPorSigla;  // SGIMPOSTO: its CDIMPOSTO
-    // The stored texts of the typed fields by CDPRODUTO: an update that
-    // leaves one as it is stores what the screen's Editar would keep.
+    TCodigosCatalogo produtos;               // the stored products' CDPRODUTO
+    // The stored texts of the typed fields of a product that has one the
+    // keyboard could not have typed (another tool wrote it), by CDPRODUTO:
+    // an update that leaves it as it is stores what the screen's Editar
+    // would keep. A text that could be typed passes the checks as it is.
     struct TGuardado {
         QString reduzido, nome, barras;
     };
-    QHash<QString, TGuardado> produtos;
-    QHash<QString, QStringList> porReduzido, porBarras;  // code: the products holding it
-};
+    QHash<QString, TGuardado> atipicos;
+    TDonosCodigo porReduzido, porBarras;  // code: the products holding it
 
-struct TPlanoCatalogo {
-    TDataPacket inclusoes, alteracoes;  // product packets, rows in file order
-    QStringList recusas;                // "linha N: CAMPO: texto", in file order
+    void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
 // The catalogue texts by key (the screen's message catalogue).
 QString textoCatalogo(const char *chave);
 
-// Every row checked; a row that passes goes into one of the two packets.
-// A row with CDPRODUTO updates that product, one without is a new product.
-TPlanoCatalogo verificaCatalogo(const QList<TLinhaCatalogo> &linhas, const TLojaCatalogo &loja);
+// The rows of one reading of a file, checked in file order against the
+// store and against the rows before them. What is kept per row is its
+// codes (product, reduced, bar code) with its line.
+//
+// A product the file updates gives up its codes to the file's rows. When
+// `alterados` (the products the whole file updates) is given, that is
+// known from the first row on; without it, the products are learnt as the
+// rows come, and a code a stored product holds is taken as given up until
+// the last row tells whether the file updates that product: refazer().
+class TVerificadorCatalogo {
+public:
+    explicit TVerificadorCatalogo(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> alterados = std::nullopt);
+    ~TVerificadorCatalogo();
+
+    // The row's refusal ("linha N: CAMPO: texto"); or an empty text, and
+    // in `linha` its product packet row (CDPRODUTO null: a new product).
+    QString verifica(const TLinhaCatalogo &l, QVariantList *linha);
+
+    // After the last row: whether a row passed by taking a code from a
+    // stored product that the file turned out not to update; then the
+    // reading must be done again, given alterados().
+    bool refazer() const;
+    TCodigosCatalogo &alterados();
+
+private:
+    struct TEstado;
+    std::unique_ptr<TEstado> d;
+};

@@ -62,10 +62,8 @@ extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *form
 {
     const QString arquivo = argText(file);
     return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
-        const TArquivoCatalogo a = leCatalogo(arquivo, formato, codificacao);
-        if (!a.erro.isEmpty())
-            throw Exception(a.erro + QStringLiteral(" Nada foi gravado."));
-        const TResumoImportacao r = importaCatalogo(dataModule(), a, checkOnly != 0, [&](qint64 feitas, qint64 total) {
+        const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
+        const TResumoImportacao r = importaCatalogo(dataModule(), *fonte, checkOnly != 0, [&](qint64 feitas, qint64 total) {
             if (progress)
                 progress(feitas, total, context);
         });

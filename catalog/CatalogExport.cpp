@@ -5,10 +5,29 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <memory>
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// What is at the destination (nothing: empty), refused when it is a
+// symbolic link of another user: in a folder others can write to, such a
+// link would send the export over a file of the user exporting (the
+// kernel's protected_symlinks refuses to follow it for the same reason).
+std::optional<struct stat> linkPermitido(const QString &caminho)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(caminho).constData(), &st) != 0)
+        return std::nullopt;
+    if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid())
+        throw Exception(QStringLiteral("não foi possível gravar %1: é um link simbólico de outro usuário; "
+                                       "apague-o ou escolha outro destino.")
+                            .arg(caminho));
+    return st;
+}
 
 // Bytes to a file through a buffer of its own; a failed write raises. A
 // named file appears only whole, when fecha() is reached (until then the
@@ -23,8 +42,18 @@ public:
             m_arquivo.reset(f);
             ok = f->open(stdout, QIODevice::WriteOnly);
         } else {
-            m_arquivo.reset(new QSaveFile(caminho));
-            ok = m_arquivo->open(QIODevice::WriteOnly);
+            const std::optional<struct stat> antes = linkPermitido(caminho);
+            auto *f = new QSaveFile(caminho);
+            m_arquivo.reset(f);
+            ok = f->open(QIODevice::WriteOnly);
+            // The destination as the save file found it: the same one.
+            const std::optional<struct stat> depois = ok ? linkPermitido(caminho) : std::nullopt;
+            if (ok && (antes.has_value() != depois.has_value()
+                       || (antes && (antes->st_dev != depois->st_dev || antes->st_ino != depois->st_ino)))) {
+                f->cancelWriting();
+                throw Exception(QStringLiteral("não foi possível gravar %1: o destino foi trocado enquanto era aberto.")
+                                    .arg(caminho));
+            }
         }
         if (!ok)
             throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(caminho, m_arquivo->errorString()));

@@ -7,5 +7,7 @@
 class TrdmCadProd;
 
 // Writes the list to `caminho` ("-": standard output) and returns how
-// many products it holds. Raises on a database or file error.
+// many products it holds. A named file appears only whole; one that is a
+// symbolic link of another user is refused. Raises on a database or file
+// error.
 qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao);

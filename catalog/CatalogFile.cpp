@@ -1,10 +1,11 @@
 #include "CatalogFile.h"
 
+#include "CatalogJson.h"
 #include "DataPacket.h"
 #include "ProductPacket.h"
 
 #include <QFile>
-#include <QJsonDocument>
+#include <QTemporaryFile>
 #include <cstdio>
 
 bool formatoPorNome(const QString &nome, TFormatoCatalogo *out)
@@ -36,15 +37,6 @@ QString textoNumero(double v)
 
 namespace {
 
-bool abre(QFile &f, const QString &caminho, QString *erro)
-{
-    const bool ok = caminho == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
-                                                  : (f.setFileName(caminho), f.open(QIODevice::ReadOnly));
-    if (!ok)
-        *erro = QStringLiteral("não foi possível ler %1: %2").arg(caminho, f.errorString());
-    return ok;
-}
-
 // Which packet field each column holds; unknown or repeated names are an error.
 bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *erro)
 {
@@ -69,87 +61,145 @@ bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *err
     return erro->isEmpty();
 }
 
-void leCsv(QFile &f, TCodificacao codificacao, TArquivoCatalogo &a)
+[[noreturn]] void ilegivel(const QString &texto)
 {
-    TLeitorCsv leitor(f, codificacao);
-    QStringList campos;
-    int linha = 0;
-    if (!leitor.proximo(campos, linha)) {
-        a.erro = leitor.erro().isEmpty() ? QStringLiteral("arquivo vazio: falta a linha de cabeçalho.") : leitor.erro();
-        return;
-    }
-    QList<int> colunas;
-    if (!mapeiaCabecalho(campos, &colunas, &a.erro))
-        return;
-    const int nCampos = int(productPacketFields().size());
-    while (leitor.proximo(campos, linha)) {
-        if (campos.size() != colunas.size()) {
-            a.recusas.append(QStringLiteral("linha %1: a linha tem %2 campos; o cabeçalho tem %3.")
-                                 .arg(linha)
-                                 .arg(campos.size())
-                                 .arg(colunas.size()));
-            continue;
-        }
-        TLinhaCatalogo l;
-        l.linha = linha;
-        l.valores = QList<QString>(nCampos);
-        for (int c = 0; c < colunas.size(); ++c)
-            l.valores[colunas[c]] = campos[c];
-        a.linhas.append(std::move(l));
-    }
-    if (!leitor.erro().isEmpty())
-        a.erro = leitor.erro();
+    throw Exception(texto + QStringLiteral(" Nada foi gravado."));
 }
 
-void leJson(QFile &f, TArquivoCatalogo &a)
-{
-    QJsonParseError e;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &e);
-    if (!doc.isObject()) {
-        a.erro = QStringLiteral("pacote JSON inválido: %1")
-                     .arg(e.error == QJsonParseError::NoError ? QStringLiteral("não é um objeto") : e.errorString());
-        return;
+// A file read from its start as often as asked: a regular file is sought
+// back; standard input or a pipe is first copied to a temporary file.
+class TFonteArquivo : public TFonteCatalogo {
+public:
+    TFonteArquivo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
+        : m_caminho(caminho), m_formato(formato), m_codificacao(codificacao)
+    {
+        const bool entrada = caminho == QLatin1String("-");
+        const bool ok = entrada ? m_arquivo.open(stdin, QIODevice::ReadOnly)
+                                : (m_arquivo.setFileName(caminho), m_arquivo.open(QIODevice::ReadOnly));
+        if (!ok)
+            ilegivel(QStringLiteral("não foi possível ler %1: %2.").arg(caminho, m_arquivo.errorString()));
+        if (entrada || m_arquivo.isSequential())
+            copia();
+        m_dispositivo = m_copia ? static_cast<QIODevice *>(m_copia.get()) : &m_arquivo;
+        reinicia();
     }
-    TDataPacket p;
-    try {
-        p = TDataPacket::fromJson(doc.object());
-    } catch (const std::exception &ex) {
-        a.erro = QStringLiteral("pacote JSON inválido: %1").arg(exceptionMessage(ex));
-        return;
-    }
-    QStringList nomes;
-    for (const TFieldDef &d : std::as_const(p.fields))
-        nomes.append(d.name);
-    QList<int> colunas;
-    if (!mapeiaCabecalho(nomes, &colunas, &a.erro))
-        return;
-    const int nCampos = int(productPacketFields().size());
-    for (int r = 0; r < p.rows.size(); ++r) {
-        TLinhaCatalogo l;
-        l.linha = r + 1;
-        l.valores = QList<QString>(nCampos);
-        for (int c = 0; c < colunas.size(); ++c) {
-            const QVariant &v = p.rows[r].at(c);
-            const int tipo = v.metaType().id();
-            if (!v.isValid())
-                continue;
-            l.valores[colunas[c]] = tipo == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+
+    void reinicia() override
+    {
+        if (m_noInicio)
+            return;
+        if (!m_dispositivo->seek(0))
+            ilegivel(QStringLiteral("não foi possível reler %1: %2.").arg(m_caminho, m_dispositivo->errorString()));
+        m_colunas.clear();
+        QString erro;
+        if (m_formato == TFormatoCatalogo::Csv) {
+            m_json.reset();
+            m_csv = std::make_unique<TLeitorCsv>(*m_dispositivo, m_codificacao);
+            QStringList nomes;
+            int linha = 0;
+            if (!m_csv->proximo(nomes, linha))
+                ilegivel(m_csv->erro().isEmpty() ? QStringLiteral("arquivo vazio: falta a linha de cabeçalho.")
+                                                 : m_csv->erro());
+            if (!mapeiaCabecalho(nomes, &m_colunas, &erro))
+                ilegivel(erro);
+        } else {
+            m_csv.reset();
+            m_json = std::make_unique<TLeitorJson>(*m_dispositivo);
+            QStringList nomes;
+            try {
+                for (const TFieldDef &d : m_json->campos())
+                    nomes.append(d.name);
+            } catch (const std::exception &e) {
+                ilegivel(QStringLiteral("pacote JSON inválido: %1").arg(exceptionMessage(e)));
+            }
+            if (!mapeiaCabecalho(nomes, &m_colunas, &erro))
+                ilegivel(erro);
         }
-        a.linhas.append(std::move(l));
+        m_noInicio = true;
     }
-}
+
+    bool proxima(TLinhaCatalogo &l) override
+    {
+        m_noInicio = false;
+        l.recusa.clear();
+        l.valores = QStringList(productPacketFields().size());
+        return m_csv ? proximaCsv(l) : proximaJson(l);
+    }
+
+private:
+    void copia()
+    {
+        m_copia = std::make_unique<QTemporaryFile>();
+        if (!m_copia->open())
+            ilegivel(QStringLiteral("não foi possível criar um arquivo temporário para a entrada: %1")
+                         .arg(m_copia->errorString()));
+        for (;;) {
+            QByteArray bytes = m_arquivo.read(1 << 16);
+            if (bytes.isEmpty() && !m_arquivo.atEnd() && m_arquivo.waitForReadyRead(-1))
+                bytes = m_arquivo.read(1 << 16);
+            if (bytes.isEmpty())
+                break;
+            if (m_copia->write(bytes) != bytes.size())
+                ilegivel(QStringLiteral("não foi possível copiar a entrada para %1: %2")
+                             .arg(m_copia->fileName(), m_copia->errorString()));
+        }
+        m_arquivo.close();
+    }
+
+    bool proximaCsv(TLinhaCatalogo &l)
+    {
+        if (!m_csv->proximo(m_campos, l.linha)) {
+            if (!m_csv->erro().isEmpty())
+                ilegivel(m_csv->erro());
+            return false;
+        }
+        if (m_campos.size() != m_colunas.size()) {
+            l.recusa = QStringLiteral("linha %1: a linha tem %2 campos; o cabeçalho tem %3.")
+                           .arg(l.linha)
+                           .arg(m_campos.size())
+                           .arg(m_colunas.size());
+            l.valores.clear();
+            return true;
+        }
+        for (int c = 0; c < m_colunas.size(); ++c)
+            l.valores[m_colunas[c]] = m_campos[c];
+        return true;
+    }
+
+    bool proximaJson(TLinhaCatalogo &l)
+    {
+        QVariantList valores;
+        try {
+            if (!m_json->proxima(valores))
+                return false;
+        } catch (const std::exception &e) {
+            ilegivel(QStringLiteral("pacote JSON inválido: %1").arg(exceptionMessage(e)));
+        }
+        l.linha = m_json->linha();
+        for (int c = 0; c < m_colunas.size(); ++c) {
+            const QVariant &v = valores.at(c);
+            if (v.isValid())
+                l.valores[m_colunas[c]] = v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+        }
+        return true;
+    }
+
+    QString m_caminho;
+    TFormatoCatalogo m_formato;
+    TCodificacao m_codificacao;
+    QFile m_arquivo;
+    std::unique_ptr<QTemporaryFile> m_copia;
+    QIODevice *m_dispositivo = nullptr;
+    std::unique_ptr<TLeitorCsv> m_csv;
+    std::unique_ptr<TLeitorJson> m_json;
+    QList<int> m_colunas;
+    QStringList m_campos;
+    bool m_noInicio = false;
+};
 
 }  // namespace
 
-TArquivoCatalogo leCatalogo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
+std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
 {
-    TArquivoCatalogo a;
-    QFile f;
-    if (!abre(f, caminho, &a.erro))
-        return a;
-    if (formato == TFormatoCatalogo::Csv)
-        leCsv(f, codificacao, a);
-    else
-        leJson(f, a);
-    return a;
+    return std::make_unique<TFonteArquivo>(caminho, formato, codificacao);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// A catalogue file read into rows of texts, one value per product packet
-// field: CSV with a header row of field names (any order, letter case
-// ignored), or the packet's JSON form. Numbers are written and read as
+// A catalogue file read row by row into texts, one value per product
+// packet field: CSV with a header row of field names (any order, letter
+// case ignored), or the packet's JSON form. Only the row being read is
+// held; the file can be read again from its first row (an import checks
+// every row before it writes one). Numbers are written and read as
 // Brazilian spreadsheets do (decimal comma, no thousands separator).
 
 #include "CsvText.h"
@@ -10,6 +12,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 enum class TFormatoCatalogo { Csv, Json };
 
@@ -25,13 +28,39 @@ QString textoNumero(double v);
 struct TLinhaCatalogo {
     int linha = 0;         // where the row starts in the file (JSON: its place in "rows", from 1)
     QStringList valores;   // by field of productPacketFields(); absent columns empty
+    QString recusa;        // refused as it was read ("linha N: ..."): no values
 };
 
-struct TArquivoCatalogo {
+// A catalogue's rows, one at a time. A file that cannot be read as a
+// whole (not UTF-8, a quote never closed, a truncated JSON packet, ...)
+// raises Exception with its line, whichever row it is at.
+class TFonteCatalogo {
+public:
+    virtual ~TFonteCatalogo() = default;
+    // Back before the first row.
+    virtual void reinicia() = 0;
+    // The next row into `l`; false after the last.
+    virtual bool proxima(TLinhaCatalogo &l) = 0;
+};
+
+// Rows held in memory (tools and tests that build them).
+struct TArquivoCatalogo : TFonteCatalogo {
     QList<TLinhaCatalogo> linhas;
-    QStringList recusas;  // rows refused as they were read ("linha N: ...")
-    QString erro;         // the file as a whole could not be read: nothing of it counts
+    void reinicia() override { m_proxima = 0; }
+    bool proxima(TLinhaCatalogo &l) override
+    {
+        if (m_proxima >= linhas.size())
+            return false;
+        l = linhas.at(m_proxima++);
+        return true;
+    }
+
+private:
+    qsizetype m_proxima = 0;
 };
 
-// Reads `caminho` ("-": standard input).
-TArquivoCatalogo leCatalogo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao);
+// Opens `caminho` ("-": standard input, first copied whole to a temporary
+// file, as is a named pipe, so that it can be read twice) and reads its
+// header. Raises Exception when it cannot be opened or its header read.
+std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, TFormatoCatalogo formato,
+                                             TCodificacao codificacao);

@@ -1,6 +1,7 @@
 #include "CatalogImport.h"
 
 #include "CatalogCheck.h"
+#include "ProductPacket.h"
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
@@ -40,27 +41,48 @@ TLojaCatalogo leLoja(TrdmCadProd &dm)
     p.AddField(QStringLiteral("CDBARPRODUTO"), TFieldType::ftString, 30);
     p.AddField(QStringLiteral("NMPRODUTO"), TFieldType::ftString, 50);
     p.Stream([&loja](QVector<QVariant> &&r) {
-        const QString codigo = r[0].toString();
-        loja.produtos.insert(codigo, {r[1].toString(), r[3].toString(), r[2].toString()});
-        loja.porReduzido[r[1].toString()].append(codigo);
-        if (const QString barras = r[2].toString(); !barras.isEmpty())
-            loja.porBarras[barras].append(codigo);
+        loja.insereProduto(r[0].toString(), r[1].toString(), r[3].toString(), r[2].toString());
     });
     return loja;
 }
 
-// Rows [inicio, inicio + n) of a packet.
-TDataPacket lote(const TDataPacket &p, qsizetype inicio, qsizetype n)
+// One reading of the whole file: its refusals, and how many rows insert
+// and how many update.
+struct TLeitura {
+    QStringList recusas;
+    qint64 inclusoes = 0, alteracoes = 0;
+};
+
+TLeitura confere(TFonteCatalogo &fonte, TVerificadorCatalogo &verificador)
 {
-    TDataPacket l;
-    l.fields = p.fields;
-    l.rows = p.rows.mid(inicio, n);
-    return l;
+    TLeitura r;
+    fonte.reinicia();
+    TLinhaCatalogo l;
+    QVariantList linha;
+    while (fonte.proxima(l)) {
+        const QString recusa = l.recusa.isEmpty() ? verificador.verifica(l, &linha) : l.recusa;
+        if (!recusa.isEmpty())
+            r.recusas.append(recusa);
+        else
+            ++(linha.first().isValid() ? r.alteracoes : r.inclusoes);
+    }
+    return r;
+}
+
+[[noreturn]] void arquivoMudou(int linha)
+{
+    throw Exception(QStringLiteral("o arquivo mudou durante a importação (linha %1). Nada foi gravado.").arg(linha));
 }
 
 }  // namespace
 
-TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arquivo, bool soVerifica,
+// Two readings, so that only the codes of the rows are held: the first
+// checks every row (a refused one anywhere means nothing is written), the
+// second writes them. Writing as the rows come and rolling back on a
+// refusal would read once, but a row may take a code from a stored product
+// that only a later row updates, and every refused import would cost the
+// writes of its rows and hold the store's tables while it ran.
+TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool soVerifica,
                                   const TProgressoImportacao &progresso)
 {
     TResumoImportacao resumo;
@@ -72,30 +94,59 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arqui
         dm.StartTrans();
         gerador = std::make_unique<TdtmQulProxCodigo>(nullptr);
         gerador->Trava();
-        const TPlanoCatalogo plano = verificaCatalogo(arquivo.linhas, leLoja(dm));
-        resumo.recusas = arquivo.recusas + plano.recusas;
+        const TLojaCatalogo loja = leLoja(dm);
+        auto verificador = std::make_unique<TVerificadorCatalogo>(loja);
+        TLeitura leitura = confere(fonte, *verificador);
+        if (verificador->refazer()) {
+            // Knowing now every product the file updates.
+            TCodigosCatalogo alterados = std::move(verificador->alterados());
+            verificador = std::make_unique<TVerificadorCatalogo>(loja, std::move(alterados));
+            leitura = confere(fonte, *verificador);
+        }
+        TCodigosCatalogo alterados = std::move(verificador->alterados());
+        verificador.reset();
+        resumo.recusas = leitura.recusas;
         if (!resumo.recusas.isEmpty() || soVerifica) {
             dm.RollbackTrans();
             if (soVerifica && resumo.recusas.isEmpty()) {
-                resumo.inseridos = int(plano.inclusoes.rows.size());
-                resumo.alterados = int(plano.alteracoes.rows.size());
+                resumo.inseridos = int(leitura.inclusoes);
+                resumo.alterados = int(leitura.alteracoes);
             }
         } else {
-            const qint64 total = plano.alteracoes.rows.size() + plano.inclusoes.rows.size();
+            TVerificadorCatalogo escrita(loja, std::move(alterados));
+            const qint64 total = leitura.inclusoes + leitura.alteracoes;
             qint64 feitas = 0;
-            for (const bool insercao : {false, true}) {
-                const TDataPacket &p = insercao ? plano.inclusoes : plano.alteracoes;
-                for (qsizetype i = 0; i < p.rows.size(); i += kMaxLinhasInclusao) {
-                    const TDataPacket l = lote(p, i, kMaxLinhasInclusao);
-                    gravaProdutos(dm, l, insercao, *gerador, false);
-                    feitas += l.rows.size();
-                    if (progresso)
-                        progresso(feitas, total);
-                }
+            TDataPacket lotes[2];  // updates, inserts
+            lotes[0].fields = lotes[1].fields = productPacketFields();
+            const auto grava = [&](bool insercao) {
+                TDataPacket &p = lotes[insercao];
+                if (p.rows.isEmpty())
+                    return;
+                gravaProdutos(dm, p, insercao, *gerador, false);
+                feitas += p.rows.size();
+                p.rows.clear();
+                if (progresso)
+                    progresso(feitas, total);
+            };
+            fonte.reinicia();
+            TLinhaCatalogo l;
+            qint64 lidas = 0;
+            while (fonte.proxima(l)) {
+                QVariantList linha;
+                if (!l.recusa.isEmpty() || !escrita.verifica(l, &linha).isEmpty() || ++lidas > total)
+                    arquivoMudou(l.linha);
+                const bool insercao = !linha.first().isValid();
+                lotes[insercao].rows.append(std::move(linha));
+                if (lotes[insercao].rows.size() >= kMaxLinhasInclusao)
+                    grava(insercao);
             }
+            if (lidas != total)
+                arquivoMudou(l.linha);
+            grava(false);
+            grava(true);
             dm.CommitTrans();
-            resumo.inseridos = int(plano.inclusoes.rows.size());
-            resumo.alterados = int(plano.alteracoes.rows.size());
+            resumo.inseridos = int(leitura.inclusoes);
+            resumo.alterados = int(leitura.alteracoes);
         }
     } catch (...) {
         rollBackFailedWrite(dm);

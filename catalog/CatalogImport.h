@@ -1,7 +1,8 @@
 #pragma once
 // A catalogue written into the store all or nothing: one transaction, the
-// terminals' lock, the store's codes read once, every row checked, then
-// the rows through the save in batches.
+// terminals' lock, the store's codes read once, every row of the file
+// checked, then the file read again and its rows written through the save
+// in batches as they come.
 
 #include "CatalogFile.h"
 
@@ -18,6 +19,7 @@ struct TResumoImportacao {
 using TProgressoImportacao = std::function<void(qint64 feitas, qint64 total)>;
 
 // Imports the rows (or, when `soVerifica`, only checks them, writing
-// nothing). Raises on a database error after rolling back.
-TResumoImportacao importaCatalogo(TrdmCadProd &dm, const TArquivoCatalogo &arquivo, bool soVerifica,
+// nothing). Raises on a database error, or a file that cannot be read
+// whole, after rolling back.
+TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool soVerifica,
                                   const TProgressoImportacao &progresso);

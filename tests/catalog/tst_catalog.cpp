@@ -7,6 +7,7 @@
 #include "ModuleFixture.h"
 
 #include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
 
@@ -33,23 +34,24 @@ QString grava(const QTemporaryDir &dir, const QByteArray &conteudo)
 }
 
 // The import's answer: its refusals (or failure text) and its summary.
-QVariantMap importa(const QString &caminho, bool soVerifica = false, const char16_t *formato = u"csv")
+QVariantMap importa(const QString &caminho, bool soVerifica = false, const char16_t *formato = u"csv",
+                    const char16_t *codificacao = nullptr)
 {
     QVariant out;
     const std::u16string c = w(caminho);
-    if (QulImportaProdutos(c.c_str(), formato, nullptr, soVerifica, nullptr, nullptr, &out) != 0)
+    if (QulImportaProdutos(c.c_str(), formato, codificacao, soVerifica, nullptr, nullptr, &out) != 0)
         return {{QStringLiteral("falha"), QStringLiteral("status de falha")}};
     if (out.metaType().id() == QMetaType::QString)
         return {{QStringLiteral("falha"), out.toString()}};
     return out.toMap();
 }
 
-QByteArray exporta(const QTemporaryDir &dir, const char16_t *formato)
+QByteArray exporta(const QTemporaryDir &dir, const char16_t *formato, const char16_t *codificacao = nullptr)
 {
     const QString caminho = dir.filePath(QStringLiteral("exportado"));
     const std::u16string c = w(caminho);
     QVariant out;
-    if (QulExportaProdutos(c.c_str(), formato, nullptr, &out) != 0 || out.metaType().id() != QMetaType::QVariantMap)
+    if (QulExportaProdutos(c.c_str(), formato, codificacao, &out) != 0 || out.metaType().id() != QMetaType::QVariantMap)
         return "falha: " + out.toString().toUtf8();
     QFile f(caminho);
     f.open(QIODevice::ReadOnly);
@@ -65,6 +67,8 @@ private Q_SLOTS:
     void linhaRecusada_data();
     void linhaRecusada();
     void idaEVolta();
+    void exportacao_data();
+    void exportacao();
     void interrompidaNadaGrava();
 };
 
@@ -72,8 +76,9 @@ void TstCatalog::linhaRecusada_data()
 {
     QTest::addColumn<QByteArray>("conteudo");  // after the header and the good line 2
     QTest::addColumn<QString>("recusa");
-    const auto linha = [](const char *nome, const QByteArray &c, const char *r) {
-        QTest::newRow(nome) << c << QString::fromUtf8(r);
+    QTest::addColumn<QString>("opcoes");  // "json", "cp1252" or empty: CSV in UTF-8
+    const auto linha = [](const char *nome, const QByteArray &c, const char *r, const char *opcoes = "") {
+        QTest::newRow(nome) << c << QString::fromUtf8(r) << QString::fromLatin1(opcoes);
     };
     linha("reduzido vazio", ";;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido deve ser informado.");
     linha("reduzido com letra", ";2a;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"2a\" não é aceito: só algarismos");
@@ -94,6 +99,7 @@ void TstCatalog::linhaRecusada_data()
     linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não cadastrado.");
     linha("reduzido da loja", ";1;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido já cadastrado.");
     linha("barras da loja", ";21;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já cadastrado.");
+    linha("reduzido 01 não é 1", ";01;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já");
     linha("reduzido de outra linha", ";20;Feijao;UN;1;03;;N;;;0\n",
           "linha 3: CDPRODINTE: Código Reduzido já cadastrado. (também na linha 2 do arquivo)");
     linha("barras de outra linha", ";21;Feijao;UN;1;03;;N;;7891111111111;0\n",
@@ -101,8 +107,20 @@ void TstCatalog::linhaRecusada_data()
     linha("produto em duas linhas", "1;1;Pao;UN;1;03;;N;;;0\n1;1;Pao;UN;1;03;;N;;;0\n",
           "linha 4: CDPRODUTO: Produto de código \"1\" também na linha 3 do arquivo.");
     linha("campos a menos", ";21;Feijao\n", "linha 3: a linha tem 3 campos; o cabeçalho tem 11.");
+    linha("sem fim de linha", ";21;;UN;1;03;;N;;;0", "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
+    linha("CRLF", "\n" + QByteArray(kCabecalho + kBoa + ";21;;UN;1;03;;N;;;0\n").replace("\n", "\r\n"),
+          "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
+    linha("marca força UTF-8", "\n\xEF\xBB\xBF" + kCabecalho + ";21;Feijão;UN;1;03;;N;;;0\n",
+          "linha 2: NMPRODUTO: \"Feijão\" não é aceito", "cp1252");
+    const QByteArray json = "\n{\"fields\":[{\"name\":\"CDPRODINTE\",\"type\":\"string\",\"size\":20},{\"name\":"
+                            "\"NMPRODUTO\",\"type\":\"string\",\"size\":50},{\"name\":\"SGUNIDADE\",\"type\":\"string\","
+                            "\"size\":10},{\"name\":\"VRPRECITEM\",\"type\":\"float\",\"size\":0},{\"name\":\"CDIMPOSTO\","
+                            "\"type\":\"string\",\"size\":2}],\"rows\":[[\"21\",\"Feijao\",\"UN\",1.5,\"03\"]";
+    linha("JSON cortado", json, "o arquivo termina antes do fim do pacote", "json");
+    linha("JSON linha recusada", json + ",[\"22\",\"\",\"UN\",1,\"03\"]]}", "linha 2: NMPRODUTO: Nome do Produto", "json");
     // The file as a whole.
     linha("coluna desconhecida", "\nXYZ;CDPRODINTE\n1;2\n", "colunas desconhecidas: XYZ");
+    linha("coluna repetida", "\nCDPRODINTE;NMPRODUTO;cdprodinte\n1;a;2\n", "colunas repetidas: cdprodinte.");
     linha("aspas sem fim", ";21;\"Feijao;UN;1;03;;N;;;0\n", "linha 3: aspas abertas e não fechadas até o fim do arquivo.");
     linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "não é texto UTF-8 válido");
     linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
@@ -113,6 +131,7 @@ void TstCatalog::linhaRecusada()
 {
     QFETCH(QByteArray, conteudo);
     QFETCH(QString, recusa);
+    QFETCH(QString, opcoes);
     QUL_FRESH_DB(db, false);
     preparaLoja(db);
     Modulo m(db.connectionString());
@@ -120,7 +139,8 @@ void TstCatalog::linhaRecusada()
     // "coluna desconhecida" brings its own header after an empty line.
     const QByteArray arquivo = conteudo.startsWith('\n') ? conteudo.mid(1) : kCabecalho + kBoa + conteudo;
     for (const bool soVerifica : {true, false}) {
-        const QVariantMap r = importa(grava(dir, arquivo), soVerifica);
+        const QVariantMap r = importa(grava(dir, arquivo), soVerifica, opcoes == "json" ? u"json" : u"csv",
+                                      opcoes == "cp1252" ? u"cp1252" : nullptr);
         const QStringList recusas = r.value(QStringLiteral("recusas")).toStringList();
         const QString texto = r.contains(QStringLiteral("falha")) ? r.value(QStringLiteral("falha")).toString()
                                                                   : recusas.join(QLatin1Char('\n'));
@@ -164,6 +184,15 @@ void TstCatalog::idaEVolta()
     }
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
 
+    // Two products swap their reduced codes; then one alone takes the other's.
+    r = importa(grava(dir, kCabecalho + "1;900;Pao;UN;1;03;;N;;;0\n9;1;Pao;UN;1;03;;N;;;0\n"));
+    QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
+    QCOMPARE(db.scalar(QStringLiteral("SELECT CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '1'")).toString(),
+             QStringLiteral("900"));
+    r = importa(grava(dir, kCabecalho + "9;900;Pao;UN;1;03;;N;;;0\n"), true);
+    QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(),
+             QStringList{QStringLiteral("linha 2: CDPRODINTE: Código Reduzido já cadastrado.")});
+
     // An empty store: the header alone.
     db.exec(QStringLiteral("DELETE FROM ITEMPRECO"));
     db.exec(QStringLiteral("DELETE FROM ALIQIMPFIS"));
@@ -172,6 +201,43 @@ void TstCatalog::idaEVolta()
     QCOMPARE(exporta(dir, u"csv"),
              QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
                         "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
+}
+
+void TstCatalog::exportacao_data()
+{
+    QTest::addColumn<QString>("nome");         // of a stored product
+    QTest::addColumn<QString>("codificacao");
+    QTest::addColumn<bool>("linkAlheio");      // the destination: another user's link to a file of ours
+    QTest::addColumn<QString>("esperado");     // in the file written, or in the failure
+    QTest::newRow("espaços") << " Sal " << "utf8" << false << ";\" Sal \";";
+    QTest::newRow("aspas") << "Sal \"fino\"" << "utf8" << false << ";\"Sal \"\"fino\"\"\";";
+    QTest::newRow("fora do cp1252") << "Sal \u0151" << "cp1252" << false << "um caractere que cp1252 não tem (U+0151)";
+    QTest::newRow("link de outro usuário") << "Sal" << "utf8" << true << "exportado: é um link simbólico de outro usuário";
+}
+
+void TstCatalog::exportacao()
+{
+    QFETCH(QString, nome);
+    QFETCH(QString, codificacao);
+    QFETCH(bool, linkAlheio);
+    QFETCH(QString, esperado);
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    ProdutoTeste p = produto(QStringLiteral("9"), QStringLiteral("900"));
+    p.nome = nome;
+    insereProduto(db, p);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    const QByteArray meu = QFile::encodeName(grava(dir, "intocado"));
+    const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("exportado")));
+    if (linkAlheio && (::symlink(meu.constData(), link.constData()) != 0 || ::lchown(link.constData(), 65534, 65534) != 0))
+        QSKIP("a link of another user needs root");
+    const std::u16string c = w(codificacao);
+    const QString texto = QString::fromUtf8(exporta(dir, u"csv", c.c_str()));
+    QVERIFY2(texto.contains(esperado), qPrintable(texto));
+    QFile alvo(QFile::decodeName(meu));
+    QVERIFY(alvo.open(QIODevice::ReadOnly));
+    QCOMPARE(alvo.readAll(), QByteArray("intocado"));
 }
 
 void TstCatalog::interrompidaNadaGrava()
