@@ -98,9 +98,9 @@ private Q_SLOTS:
         QCOMPARE(amb.db.count(QStringLiteral("ITEMPRECO"), QStringLiteral("CDPRODUTO = '2'")), outro == QLatin1String("X") ? 0 : 1);
     }
 
-    // The lost update: while this terminal edits the name of product 2,
-    // another stores a price and a name through qulsvc, or a tool changes
-    // the tax or the print port in their tables.
+    // The lost update: while this terminal edits the name and the unit of
+    // product 2, another stores a price and a name through qulsvc, or a
+    // tool changes the tax, the print port or the name (to the same one).
     void edicaoSobreAlteracaoDoOutro_data()
     {
         QTest::addColumn<QString>("sql");  // the tool's statement; empty: qulsvc
@@ -111,6 +111,7 @@ private Q_SLOTS:
                                       << " Alterado também no outro terminal, mantido o que foi digitado: Nome.";
         QTest::newRow("imposto") << "UPDATE ALIQIMPFIS SET CDIMPOSTO = '01'" << "edtImposto" << "T07" << "";
         QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "";
+        QTest::newRow("o mesmo nome") << "UPDATE PRODUTO SET NMPRODUTO = 'Meu nome'" << "edtNomeProd" << "Meu nome" << "";
     }
     void edicaoSobreAlteracaoDoOutro()
     {
@@ -122,11 +123,13 @@ private Q_SLOTS:
         tresProdutos(amb.db);
         Mensagens msgs;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
-        const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
+        const auto unidade = [&] { return amb.db.scalar("SELECT SGUNIDADE FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
+            f->edtUnidade->setCaption(QStringLiteral("Quilo"));  // a unit picked: its name and its code
+            f->FSgUnidade = QStringLiteral("KG");
             if (sql.isEmpty())
                 outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
             else
@@ -136,13 +139,14 @@ private Q_SLOTS:
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
             QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
             QCOMPARE(f->edtNomeProd->caption(), QStringLiteral("Meu nome"));
-            QCOMPARE(nome(), antes);  // nothing of this edit was written
+            QCOMPARE(unidade(), QStringLiteral("UN"));  // nothing of this edit was written
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
             f->sbtEditarClick(nullptr);  // both terminals' values, as the list reads them again
             QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
         }));
         QCOMPARE(nome(), QStringLiteral("Meu nome"));
+        QCOMPARE(unidade(), QStringLiteral("KG"));
     }
 };
 
