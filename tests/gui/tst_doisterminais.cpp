@@ -100,11 +100,11 @@ private Q_SLOTS:
         QCOMPARE(amb.db.count(QStringLiteral("ITEMPRECO"), QStringLiteral("CDPRODUTO = '2'")), outro == QLatin1String("X") ? 0 : 1);
     }
 
-    // The lost update: while this terminal edits the name of product 2,
-    // another stores a price and a name through qulsvc, or a tool changes
-    // the tax or the print port in their tables; "durante": the tool's
-    // change is still uncommitted when the operator confirms, and commits
-    // once the save waits for it.
+    // The lost update: while this terminal edits the name and the unit of
+    // product 2, another stores a price and a name through qulsvc, or a
+    // tool changes the tax, the print port or the name (to the same one);
+    // "durante": the tool's change is still uncommitted when the operator
+    // confirms, and commits once the save waits for it.
     void edicaoSobreAlteracaoDoOutro_data()
     {
         QTest::addColumn<QString>("sql");  // the tool's statement; empty: qulsvc
@@ -116,6 +116,7 @@ private Q_SLOTS:
                                       << " Alterado também no outro terminal, mantido o que foi digitado: Nome." << false;
         QTest::newRow("imposto") << "UPDATE ALIQIMPFIS SET CDIMPOSTO = '01'" << "edtImposto" << "T07" << "" << false;
         QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "" << false;
+        QTest::newRow("o mesmo nome") << "UPDATE PRODUTO SET NMPRODUTO = 'Meu nome'" << "edtNomeProd" << "Meu nome" << "" << false;
         QTest::newRow("preço durante a gravação") << "UPDATE ITEMPRECO SET VRPRECITEM = 22.22" << "edtPrecoUnit" << "22,22" << "" << true;
     }
     void edicaoSobreAlteracaoDoOutro()
@@ -131,11 +132,13 @@ private Q_SLOTS:
         std::atomic<bool> ferramenta{false};  // its change made, not committed
         std::jthread outra;
         const auto nome = [&] { return amb.db.scalar("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
-        const QString antes = sql.isEmpty() ? QStringLiteral("Nome do outro") : QStringLiteral("Produto 2");
+        const auto unidade = [&] { return amb.db.scalar("SELECT SGUNIDADE FROM PRODUTO WHERE CDPRODUTO = '2'").toString(); };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             QVERIFY(f->cdsProduto->Locate(QStringLiteral("CDPRODUTO"), QStringLiteral("2")));
             f->sbtEditarClick(nullptr);
             f->edtNomeProd->setCaption(QStringLiteral("Meu nome"));
+            f->edtUnidade->setCaption(QStringLiteral("Quilo"));  // a unit picked: its name and its code
+            f->FSgUnidade = QStringLiteral("KG");
             if (sql.isEmpty()) {
                 outroTerminal(amb.db, QStringLiteral("E"), {{"VRPRECITEM", 11.11}, {"NMPRODUTO", "Nome do outro"}});
             } else if (durante) {  // the tool commits once the save waits for it
@@ -159,13 +162,14 @@ private Q_SLOTS:
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina2"));
             QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
             QCOMPARE(f->edtNomeProd->caption(), QStringLiteral("Meu nome"));
-            QCOMPARE(nome(), antes);  // nothing of this edit was written
+            QCOMPARE(unidade(), QStringLiteral("UN"));  // nothing of this edit was written
             f->sbtConfirmarClick(nullptr);
             QCOMPARE(msgs.ultima(), QStringLiteral("Operação realizada com sucesso.|0|N|002"));
             f->sbtEditarClick(nullptr);  // both terminals' values, as the list reads them again
             QCOMPARE(f->componente<TBlendedButton>(campo)->caption(), valor);
         }));
         QCOMPARE(nome(), QStringLiteral("Meu nome"));
+        QCOMPARE(unidade(), QStringLiteral("KG"));
     }
 };
 

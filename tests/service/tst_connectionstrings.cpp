@@ -148,6 +148,8 @@ void TstConnectionStrings::whereStoreStringsLead_data()
                                          << (oci ? "ORCL" : "Driver={Oracle};DBQ=ORCL") << "" << "";
     QTest::newRow("PostgreSQL.1") << "Provider=PostgreSQL.1;Data Source=h;Initial Catalog=loja;Connect Timeout=0" << "QPSQL"
                                   << int(TDialect::PostgreSQL) << "loja" << "" << "";
+    QTest::newRow("PostgreSQL, ODBC's UID and PWD") << "Provider=PostgreSQL;Data Source=h;Initial Catalog=loja;UID=u;PWD=Pw9" << "QPSQL"
+                                                << int(TDialect::PostgreSQL) << "loja" << "u" << "Pw9";
     QTest::newRow("SQLite") << "Provider=SQLite;Data Source=/var/lib/loja.db;Persist Security Info=False" << "QSQLITE"
                             << int(TDialect::SQLite) << "/var/lib/loja.db" << "" << "";
 }
