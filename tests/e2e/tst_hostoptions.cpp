@@ -17,7 +17,8 @@ void TstHostOptions::versionAndHelp_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("options");
-    const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--help"), QStringLiteral("--version")};
+    const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--connection-file"),
+                             QStringLiteral("--help"), QStringLiteral("--version")};
     QTest::newRow("qulsvc") << "qulsvc" << shared;
     QTest::newRow("qulhost") << "qulhost" << shared + QStringList{QStringLiteral("--demo")};
 }
@@ -59,7 +60,7 @@ void TstHostOptions::versionAndHelp()
         QVERIFY2(help.contains(o), qPrintable(o));
     // The sources, in their order, and the module's place.
     qsizetype at = 0;
-    for (const char *source : {"--connection CADEIA", "QUL_CONNECTION", "qul.ini ao lado do programa",
+    for (const char *source : {"--connection CADEIA", "--connection-file ARQUIVO", "QUL_CONNECTION", "qul.ini ao lado do programa",
                                "/etc/qul/qul.ini", "qul-demo.db", "~/.local/share/qul00002", "libqul00002.so.1"}) {
         const qsizetype next = help.indexOf(QString::fromUtf8(source), at);
         QVERIFY2(next >= 0, source);
