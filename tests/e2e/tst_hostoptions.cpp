@@ -17,8 +17,7 @@ void TstHostOptions::versionAndHelp_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("options");
-    const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--connection-file"),
-                             QStringLiteral("--help"), QStringLiteral("--version")};
+    const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--help"), QStringLiteral("--version")};
     QTest::newRow("qulsvc") << "qulsvc" << shared;
     QTest::newRow("qulhost") << "qulhost" << shared + QStringList{QStringLiteral("--demo")};
 }
