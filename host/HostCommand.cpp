@@ -37,8 +37,8 @@ public:
 
 const char *kConnectionSources =
     "\n\nCadeia de conexão, da primeira fonte que existir:\n"
-    "  1. --connection CADEIA ou --connection-file ARQUIVO (em qulhost, --demo: o banco\n"
-    "     de demonstração)\n"
+    "  1. --connection CADEIA ou --connection-file ARQUIVO (em qulhost, --demo: o\n"
+    "     banco de demonstração)\n"
     "  2. a variável de ambiente QUL_CONNECTION\n"
     "  3. a chave Connection da seção [Database] de qul.ini ao lado do programa\n"
     "  4. a mesma chave em " QUL_SYSTEM_CONFIG_FILE "\n"
@@ -49,9 +49,9 @@ const char *kConnectionSources =
     "diz como dar a conexão.\n"
     "--connection deixa a cadeia, com a senha, à vista de todo usuário local (ps,\n"
     "/proc/PID/cmdline) enquanto o programa roda; --connection-file, QUL_CONNECTION,\n"
-    "qul.ini e um arquivo .udl (File Name=) não a mostram. ARQUIVO dá a cadeia na sua\n"
-    "primeira linha não vazia e é recusado se outros usuários podem lê-lo (chmod 600\n"
-    "ou 640).\n"
+    "qul.ini e um arquivo .udl (File Name=) não a mostram. ARQUIVO dá a cadeia na\n"
+    "sua primeira linha não vazia e é recusado se outros usuários podem lê-lo\n"
+    "(chmod 600 ou 640).\n"
     "O banco de demonstração qul-demo.db fica ao lado do programa quando o módulo\n"
     "está ao lado dele; instalado, na pasta de dados do usuário\n"
     "($XDG_DATA_HOME/qul00002, por padrão ~/.local/share/qul00002).\n"
