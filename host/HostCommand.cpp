@@ -1,5 +1,6 @@
 #include "HostCommand.h"
 
+#include "ConnectionFile.h"
 #include "qul00002.h"
 
 #include <QCoreApplication>
@@ -36,7 +37,8 @@ public:
 
 const char *kConnectionSources =
     "\n\nCadeia de conexão, da primeira fonte que existir:\n"
-    "  1. --connection CADEIA (em qulhost, --demo: o banco de demonstração)\n"
+    "  1. --connection CADEIA ou --connection-file ARQUIVO (em qulhost, --demo: o\n"
+    "     banco de demonstração)\n"
     "  2. a variável de ambiente QUL_CONNECTION\n"
     "  3. a chave Connection da seção [Database] de qul.ini ao lado do programa\n"
     "  4. a mesma chave em " QUL_SYSTEM_CONFIG_FILE "\n"
@@ -45,6 +47,11 @@ const char *kConnectionSources =
     "ou interpretar é um erro que nomeia o arquivo. Sem nenhuma fonte, só numa\n"
     "árvore de compilação vale o banco de demonstração; instalado, é um erro que\n"
     "diz como dar a conexão.\n"
+    "--connection deixa a cadeia, com a senha, à vista de todo usuário local (ps,\n"
+    "/proc/PID/cmdline) enquanto o programa roda; --connection-file, QUL_CONNECTION,\n"
+    "qul.ini e um arquivo .udl (File Name=) não a mostram. ARQUIVO dá a cadeia na\n"
+    "sua primeira linha não vazia e é recusado se outros usuários podem lê-lo\n"
+    "(chmod 600 ou 640).\n"
     "O banco de demonstração qul-demo.db fica ao lado do programa quando o módulo\n"
     "está ao lado dele; instalado, na pasta de dados do usuário\n"
     "($XDG_DATA_HOME/qul00002, por padrão ~/.local/share/qul00002).\n"
@@ -74,13 +81,30 @@ void setUp(QCommandLineParser &parser, const QString &description)
     parser.addOption(QCommandLineOption(QStringLiteral("connection"),
                                         QStringLiteral("Cadeia de conexão do banco da loja (formato ADO)."),
                                         QStringLiteral("CADEIA")));
+    parser.addOption(QCommandLineOption(QStringLiteral("connection-file"),
+                                        QStringLiteral("Lê a cadeia de conexão da primeira linha não vazia de ARQUIVO, "
+                                                       "sem pô-la na linha de comando."),
+                                        QStringLiteral("ARQUIVO")));
     parser.addHelpOption();
     parser.addVersionOption();
 }
 
-QString connection(const QCommandLineParser &parser)
+int connection(const QCommandLineParser &parser, const char *program, QString *connection)
 {
-    return parser.value(QStringLiteral("connection"));
+    const QString file = QStringLiteral("connection-file");
+    if (!parser.isSet(file)) {
+        *connection = parser.value(QStringLiteral("connection"));
+        return -1;
+    }
+    if (parser.isSet(QStringLiteral("connection")))
+        return usageError(parser, QStringLiteral("--connection e --connection-file não podem ser dados juntos."),
+                          program);
+    QString error;
+    if (!ConnectionFile::read(parser.value(file), connection, &error)) {
+        printError(program, error);
+        return kExitUsage;
+    }
+    return -1;
 }
 
 void printError(const char *program, const QString &message)

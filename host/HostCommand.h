@@ -1,7 +1,7 @@
 #pragma once
 // What qulhost and qulsvc share on their command line: the options
-// --connection, --help and --version, the text on where the connection
-// string comes from, and the usage errors (exit status 2).
+// --connection, --connection-file, --help and --version, the text on where
+// the connection string comes from, and the usage errors (exit status 2).
 
 #include "ModuleLoader.h"
 
@@ -14,9 +14,14 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitModule = 1;  // module, connection or screen could not be opened
 inline constexpr int kExitUsage = 2;
 
-// Adds --connection, --help and --version; `description` heads --help.
+// Adds --connection, --connection-file, --help and --version;
+// `description` heads --help.
 void setUp(QCommandLineParser &parser, const QString &description);
-QString connection(const QCommandLineParser &parser);
+// The connection string the host sets itself: the value of --connection or
+// the first non-empty line of --connection-file; empty when neither is
+// given. Returns -1 when the program goes on; otherwise the exit status (2)
+// after both options were given or the file was refused (said on stderr).
+int connection(const QCommandLineParser &parser, const char *program, QString *connection);
 
 // Parses the arguments. Returns -1 when the program goes on; otherwise
 // the exit status after --help, --version or a usage error (the error and

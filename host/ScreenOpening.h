@@ -9,7 +9,7 @@
 namespace ScreenOpening {
 
 struct Options {
-    QString connection;         // --connection; empty: the configured one
+    QString connection;         // --connection or --connection-file; empty: the configured one
     bool demo = false;          // --demo (ignored with a connection)
     bool showFailure = true;    // a failure also goes to the module's message dialog
 };

@@ -26,14 +26,15 @@ int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes)
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Usa o banco de demonstração qul-demo.db, criando-o se "
                                                  "faltar; vem antes de QUL_CONNECTION e de qul.ini "
-                                                 "(ignorado com --connection)."));
+                                                 "(ignorado com --connection e --connection-file)."));
     parser.addOption(demo);
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
         return status;
     if (!parser.positionalArguments().isEmpty())
         return HostCommand::usageError(
             parser, QStringLiteral("argumento inesperado: %1").arg(parser.positionalArguments().first()), kProgram);
-    opcoes->connection = HostCommand::connection(parser);
+    if (const int status = HostCommand::connection(parser, kProgram, &opcoes->connection); status >= 0)
+        return status;
     opcoes->demo = parser.isSet(demo);
     return -1;
 }

@@ -219,6 +219,10 @@ int main(int argc, char **argv)
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
         return status;
 
+    QString connection;
+    if (const int status = HostCommand::connection(parser, kProgram, &connection); status >= 0)
+        return status;
+
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return HostCommand::usageError(parser, QStringLiteral("falta o comando."), kProgram);
@@ -265,7 +269,6 @@ int main(int argc, char **argv)
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;
     }
-    const QString connection = HostCommand::connection(parser);
     QVariant error;
     if (cria(connection.isEmpty() ? nullptr : utf16(connection), &error) != 0) {
         HostCommand::printError(kProgram, error.toString());

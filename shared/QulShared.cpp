@@ -115,9 +115,10 @@ QString _GetStringConexQul(const QString &)
     }
     if (InBuildTree())
         return DemoConnectionString();
-    throw EConfigError(QStringLiteral("Nenhuma cadeia de conexão configurada. Dê uma com --connection, com a "
-                                      "variável de ambiente QUL_CONNECTION ou na chave Connection da seção "
-                                      "[Database] de %1 ou de %2 (qulhost --demo abre o banco de demonstração).")
+    throw EConfigError(QStringLiteral("Nenhuma cadeia de conexão configurada. Dê uma com --connection ou "
+                                      "--connection-file, com a variável de ambiente QUL_CONNECTION ou na chave "
+                                      "Connection da seção [Database] de %1 ou de %2 (qulhost --demo abre o banco "
+                                      "de demonstração).")
                            .arg(beside, g_systemConfigPath));
 }
 

@@ -59,7 +59,7 @@ void TstHostOptions::versionAndHelp()
         QVERIFY2(help.contains(o), qPrintable(o));
     // The sources, in their order, and the module's place.
     qsizetype at = 0;
-    for (const char *source : {"--connection CADEIA", "QUL_CONNECTION", "qul.ini ao lado do programa",
+    for (const char *source : {"--connection CADEIA", "--connection-file ARQUIVO", "QUL_CONNECTION", "qul.ini ao lado do programa",
                                "/etc/qul/qul.ini", "qul-demo.db", "~/.local/share/qul00002", "libqul00002.so.1"}) {
         const qsizetype next = help.indexOf(QString::fromUtf8(source), at);
         QVERIFY2(next >= 0, source);

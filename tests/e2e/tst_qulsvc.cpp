@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void readServices();
     void writeServices();
     void usageAndConnectionErrors();
+    void connectionFile_data();
+    void connectionFile();
     void catalogueCommands();
     void exportListMatchesPublicHeader();
 };
@@ -161,6 +164,52 @@ void TstQulsvc::usageAndConnectionErrors()
     QVERIFY(r.out.isEmpty());
     r = qulsvc({QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=/nao/existe.db"), QStringLiteral("getUnidade")});
     QCOMPARE(r.exitCode, 1);
+}
+
+void TstQulsvc::connectionFile_data()
+{
+    QTest::addColumn<QByteArray>("text");  // of the file %f; %c: the store's connection string
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    const QStringList file{QStringLiteral("--connection-file"), QStringLiteral("%f")}, cs{QStringLiteral("--connection"), QStringLiteral("%c")};
+    QTest::newRow("0600, CRLF, blank lines first") << QByteArray("\r\n \t\r\n%c\r\nProvider=SQLite;Data Source=/x.db\r\n") << 0600 << file << 0;
+    QTest::newRow("0640, no line end") << QByteArray("%c") << 0640 << file << 0;
+    QTest::newRow("0644: others can read it") << QByteArray("%c\n") << 0644 << file << 2;
+    QTest::newRow("only blank lines") << QByteArray("\n \r\n") << 0600 << file << 2;
+    QTest::newRow("missing") << QByteArray("%c") << 0600 << QStringList{QStringLiteral("--connection-file"), QStringLiteral("/nao/existe")} << 2;
+    QTest::newRow("and --connection") << QByteArray("%c") << 0600 << file + cs << 2;
+    QTest::newRow("--connection shows the password") << QByteArray("%c") << 0600 << cs << 0;
+}
+
+void TstQulsvc::connectionFile()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, mode);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
+        QSKIP("engine-independent");
+    QUL_FRESH_DB(db, true);
+    const QString store = db.connectionString() + QStringLiteral(";Password=segredo123");
+    QTemporaryFile f;
+    QVERIFY(f.open() && f.write(text.replace("%c", store.toUtf8())) > 0 && f.flush() && ::chmod(qPrintable(f.fileName()), mode_t(mode)) == 0);
+    options.replaceInStrings(QStringLiteral("%f"), f.fileName()).replaceInStrings(QStringLiteral("%c"), store);
+    qputenv("QUL_CONNECTION", "Provider=SQLite;Data Source=/nao/existe.db");  // where no string from the file leads
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"), options + QStringList{"import", "--check", "-"});
+    if (exitCode == 0) {  // what ps shows, once exec has set up its arguments, while it waits for the rows
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(p.processId()));
+        auto shown = [&] { cmdline.close(); return cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : QByteArray(); };
+        QTRY_VERIFY(shown().contains("--check"));
+        QCOMPARE(shown().contains("segredo123"), options.contains(store));
+    }
+    p.write("CDPRODUTO;NMPRODUTO\n");
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    QVERIFY2(p.exitCode() == exitCode && !err.contains("segredo123")
+                 && (exitCode == 0 || err.contains(options.contains(store) ? "--connection-file" : options.at(1).toUtf8())), err.constData());
 }
 
 // export to standard output, import from standard input: a refused file
