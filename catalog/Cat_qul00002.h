@@ -35,4 +35,12 @@ QUL_EXPORT int32_t QulImportaProdutos(const char16_t *file, const char16_t *form
                                       int32_t checkOnly, TQulProgressoImportacao progress, void *context,
                                       QVariant *out);
 
+// As QulImportaProdutos; and, when `report` is not empty, every refused
+// row is written to that file (even by a check): CSV as the export writes
+// it, columns "linha", "coluna", "texto", then the row's values under the
+// file's column names.
+QUL_EXPORT int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                               const char16_t *report, int32_t checkOnly,
+                                               TQulProgressoImportacao progress, void *context, QVariant *out);
+
 }  // extern "C"

@@ -230,7 +230,9 @@ TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
 QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *linha)
 {
-    const auto recusa = d->verifica(l, linha);
+    auto recusa = d->verifica(l, linha);
+    if (recusa && recusa->texto == textoCatalogo("VALOR_INV"))
+        recusa->texto += dicaNumero(l.valores[recusa->campo]);
     return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)
                   : QString();
 }

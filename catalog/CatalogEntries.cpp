@@ -56,20 +56,29 @@ extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
     });
 }
 
-extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
-                                      int32_t checkOnly, TQulProgressoImportacao progress, void *context,
-                                      QVariant *out)
+extern "C" int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                               const char16_t *report, int32_t checkOnly,
+                                               TQulProgressoImportacao progress, void *context, QVariant *out)
 {
-    const QString arquivo = argText(file);
+    const QString arquivo = argText(file), relatorio = argText(report);
     return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
         const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
         const TResumoImportacao r = importaCatalogo(dataModule(), *fonte, checkOnly != 0, [&](qint64 feitas, qint64 total) {
             if (progress)
                 progress(feitas, total, context);
         });
+        if (!relatorio.isEmpty())
+            escreveRelatorio(relatorio, *fonte, r.recusas);
         return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
                            {QStringLiteral("alterados"), r.alterados},
                            {QStringLiteral("recusados"), int(r.recusas.size())},
                            {QStringLiteral("recusas"), r.recusas}};
     });
+}
+
+extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      int32_t checkOnly, TQulProgressoImportacao progress, void *context,
+                                      QVariant *out)
+{
+    return QulImportaProdutosRelatorio(file, format, encoding, nullptr, checkOnly, progress, context, out);
 }

@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 #include "ProductList.h"
+#include "ProductPacket.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -110,6 +111,31 @@ void verificaCp1252(const TDataPacket &p)
                 }
 }
 
+// A refusal's line, column (empty: the row as a whole) and text.
+struct TRecusaLida {
+    int linha = 0;
+    QString coluna, texto;
+};
+
+TRecusaLida leRecusa(const QString &recusa)
+{
+    TRecusaLida r;
+    r.texto = recusa;
+    if (!recusa.startsWith(QLatin1String("linha ")))
+        return r;
+    const qsizetype fim = recusa.indexOf(QLatin1String(": "));
+    r.linha = recusa.mid(6, fim - 6).toInt();
+    r.texto = recusa.mid(fim + 2);
+    const qsizetype campo = r.texto.indexOf(QLatin1String(": "));
+    for (const TFieldDef &f : productPacketFields())
+        if (campo > 0 && r.texto.left(campo) == f.name) {
+            r.coluna = f.name;
+            r.texto = r.texto.mid(campo + 2);
+            break;
+        }
+    return r;
+}
+
 void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
 {
     const auto bytes = [codificacao](const QString &s) {
@@ -127,7 +153,7 @@ void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
         for (qsizetype i = 0; i < r.size(); ++i) {
             if (i > 0)
                 linha += QLatin1Char(';');
-            linha += campoCsv(textoValor(r[i]));
+            linha += campoCatalogo(p.fields[i], textoValor(r[i]));
         }
         linha += QStringLiteral("\r\n");
         saida.escreve(bytes(linha));
@@ -150,4 +176,35 @@ qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo
         saida.escreve("\n", 1);
     saida.fecha();
     return p.rows.size();
+}
+
+void escreveRelatorio(const QString &caminho, TFonteCatalogo &fonte, const QStringList &recusas)
+{
+    const QList<TFieldDef> &campos = productPacketFields();
+    const QList<int> colunas = fonte.colunas();
+    TSaida saida(caminho);
+    QString linha = QStringLiteral("\xFEFFlinha;coluna;texto");
+    for (const int c : colunas)
+        linha += QLatin1Char(';') + campoCsv(campos[c].name);
+    saida.escreve((linha + QStringLiteral("\r\n")).toUtf8());
+    fonte.reinicia();
+    TLinhaCatalogo l;
+    bool haLinha = fonte.proxima(l);
+    for (const QString &recusa : recusas) {
+        const TRecusaLida r = leRecusa(recusa);
+        while (haLinha && l.linha < r.linha)
+            haLinha = fonte.proxima(l);
+        linha = QString::number(r.linha) + QLatin1Char(';') + r.coluna + QLatin1Char(';') + campoCsv(r.texto);
+        if (haLinha && l.linha == r.linha) {
+            // A row refused as read holds its fields as they came, as many as there were.
+            const bool porCampo = l.recusa.isEmpty();
+            for (qsizetype i = 0; i < (porCampo ? colunas.size() : l.valores.size()); ++i) {
+                const TFieldDef simples{QString(), TFieldType::ftString, 0};
+                const TFieldDef &f = i < colunas.size() ? campos[colunas[i]] : simples;
+                linha += QLatin1Char(';') + campoCatalogo(f, l.valores.value(porCampo ? colunas[i] : i));
+            }
+        }
+        saida.escreve((linha + QStringLiteral("\r\n")).toUtf8());
+    }
+    saida.fecha();
 }

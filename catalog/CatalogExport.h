@@ -11,3 +11,11 @@ class TrdmCadProd;
 // symbolic link of another user is refused. Raises on a database or file
 // error.
 qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao);
+
+// The refused rows of an import written to `caminho` as the export writes
+// CSV, for the file's user to mend and import again: the columns "linha",
+// "coluna" and "texto" of each refusal of `recusas` ("linha N: CAMPO:
+// texto", in file order), then the row's values as read, under the file's
+// column names. `fonte` is read again from its first row, one row held at
+// a time. Raises on a file error.
+void escreveRelatorio(const QString &caminho, TFonteCatalogo &fonte, const QStringList &recusas);

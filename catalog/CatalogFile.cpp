@@ -35,6 +35,32 @@ QString textoNumero(double v)
     return localCatalogo().toString(v, 'f', QLocale::FloatingPointShortest);
 }
 
+QString campoCatalogo(const TFieldDef &campo, const QString &texto)
+{
+    if (campo.type == TFieldType::ftFloat)
+        return campoCsv(texto);
+    static const QStringList codigos{QStringLiteral("CDPRODUTO"), QStringLiteral("CDARVPROD"),
+                                     QStringLiteral("CDPRODINTE"), QStringLiteral("CDBARPRODUTO"),
+                                     QStringLiteral("CDIMPOSTO")};
+    return campoCsv(textoSemFormula(texto), codigos.contains(campo.name));
+}
+
+QString dicaNumero(const QString &valor)
+{
+    if (!valor.contains(QLatin1Char('.')))
+        return QString();
+    return QStringLiteral(" \"%1\": use vírgula como separador decimal e nenhum separador de milhar (ex.: 1234,5).")
+        .arg(valor.trimmed().left(20));
+}
+
+QList<int> TFonteCatalogo::colunas() const
+{
+    QList<int> todas;
+    for (int i = 0; i < productPacketFields().size(); ++i)
+        todas.append(i);
+    return todas;
+}
+
 namespace {
 
 // Which packet field each column holds; unknown or repeated names are an error.
@@ -53,6 +79,17 @@ bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *err
             repetidas.append(nome);
         colunas->append(i);
     }
+    // A spreadsheet that wrote its columns with another separator: the
+    // header is then one column holding the names.
+    if (nomes.size() == 1)
+        for (const QChar sep : {QLatin1Char(','), QLatin1Char('\t')})
+            if (nomes[0].split(sep).size() > 1) {
+                *erro = QStringLiteral("o cabeçalho não tem ';': o arquivo separa as colunas com '%1', e elas devem "
+                                       "vir separadas por ';' (ponto e vírgula); na planilha, salve em CSV com ';' "
+                                       "como separador de campos.")
+                            .arg(sep == QLatin1Char(',') ? QStringLiteral(",") : QStringLiteral("tabulação"));
+                return false;
+            }
     if (!desconhecidas.isEmpty())
         *erro = QStringLiteral("colunas desconhecidas: %1 (as colunas são os campos do pacote de produto).")
                     .arg(desconhecidas.join(QStringLiteral(", ")));
@@ -126,6 +163,8 @@ public:
         return m_csv ? proximaCsv(l) : proximaJson(l);
     }
 
+    QList<int> colunas() const override { return m_colunas; }
+
 private:
     void copia()
     {
@@ -159,10 +198,12 @@ private:
                            .arg(m_campos.size())
                            .arg(m_colunas.size());
             l.valores.clear();
+            for (const QString &campo : std::as_const(m_campos))
+                l.valores.append(textoDeFormula(campo));
             return true;
         }
         for (int c = 0; c < m_colunas.size(); ++c)
-            l.valores[m_colunas[c]] = m_campos[c];
+            l.valores[m_colunas[c]] = textoDeFormula(m_campos[c]);
         return true;
     }
 

@@ -25,10 +25,22 @@ const QLocale &localCatalogo();
 // the fewest digits that read back as the same number.
 QString textoNumero(double v);
 
+struct TFieldDef;
+
+// A value written as the export writes it in CSV, `campo` its column: a
+// code always quoted (a spreadsheet then reads it as text, keeping its
+// leading zeros), a text a spreadsheet would take for a formula behind a
+// "'" (which reading a CSV row takes off again).
+QString campoCatalogo(const TFieldDef &campo, const QString &texto);
+
+// What a value refused as "Valor digitado é inválido." should say more
+// when it is a number written with a point ("15.9"); else empty.
+QString dicaNumero(const QString &valor);
+
 struct TLinhaCatalogo {
     int linha = 0;         // where the row starts in the file (JSON: its place in "rows", from 1)
     QStringList valores;   // by field of productPacketFields(); absent columns empty
-    QString recusa;        // refused as it was read ("linha N: ..."): no values
+    QString recusa;        // refused as it was read ("linha N: ..."): `valores` its fields as they came
 };
 
 // A catalogue's rows, one at a time. A file that cannot be read as a
@@ -41,6 +53,8 @@ public:
     virtual void reinicia() = 0;
     // The next row into `l`; false after the last.
     virtual bool proxima(TLinhaCatalogo &l) = 0;
+    // The packet fields the file's columns hold, in the file's order.
+    virtual QList<int> colunas() const;
 };
 
 // Rows held in memory (tools and tests that build them).

@@ -2,6 +2,9 @@
 
 #include "Cp1252.h"
 
+#include <algorithm>
+#include <utility>
+
 bool codificacaoPorNome(const QString &nome, TCodificacao *out)
 {
     const QString n = nome.toLower();
@@ -14,9 +17,8 @@ bool codificacaoPorNome(const QString &nome, TCodificacao *out)
     return true;
 }
 
-QString campoCsv(const QString &valor)
+QString campoCsv(const QString &valor, bool aspas)
 {
-    bool aspas = false;
     for (const QChar c : valor)
         aspas = aspas || c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n')
                 || c == QLatin1Char('\r');
@@ -27,6 +29,31 @@ QString campoCsv(const QString &valor)
     QString q = valor;
     q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+namespace {
+
+// Whether `valor` from `i` on is "'"s (any number) then a character a
+// spreadsheet starts a formula with.
+bool formulaDesde(const QString &valor, qsizetype i)
+{
+    while (i < valor.size() && valor[i] == QLatin1Char('\''))
+        ++i;
+    return i < valor.size()
+           && (valor[i] == QLatin1Char('=') || valor[i] == QLatin1Char('+') || valor[i] == QLatin1Char('-')
+               || valor[i] == QLatin1Char('@'));
+}
+
+}  // namespace
+
+QString textoSemFormula(const QString &valor)
+{
+    return formulaDesde(valor, 0) ? QLatin1Char('\'') + valor : valor;
+}
+
+QString textoDeFormula(const QString &campo)
+{
+    return campo.startsWith(QLatin1Char('\'')) && formulaDesde(campo, 1) ? campo.mid(1) : campo;
 }
 
 namespace {
@@ -43,6 +70,55 @@ bool utf8Cortado(const QByteArray &fim)
         return seguintes + 1 < tamanho;
     }
     return false;
+}
+
+// How many bytes follow `b[i]` as a well-formed UTF-8 character of more
+// than one byte (no overlong form, no surrogate); 0 when it is not one,
+// -1 when the bytes end before it does.
+int utf8Seguintes(const QByteArray &b, qsizetype i)
+{
+    const auto u = [&b](qsizetype k) { return static_cast<unsigned char>(b[k]); };
+    const unsigned char c = u(i);
+    const int n = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : 0;
+    if (n == 0)
+        return 0;
+    const unsigned char baixo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned char alto = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    for (int k = 1; k <= n; ++k) {
+        if (i + k >= b.size())
+            return -1;
+        if (u(i + k) < (k == 1 ? baixo : 0x80) || u(i + k) > (k == 1 ? alto : 0xBF))
+            return 0;
+    }
+    return n;
+}
+
+// Where the first byte lies that no UTF-8 text holds; -1 when there is none
+// (a character cut by the end of the bytes is not one).
+qsizetype primeiroInvalido(const QByteArray &b)
+{
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        if (static_cast<unsigned char>(b[i]) < 0x80)
+            continue;
+        const int n = utf8Seguintes(b, i);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            return i;
+        i += n;
+    }
+    return -1;
+}
+
+// The line breaks in b[0, fim) as the reader counts them (CRLF one); `crAntes`:
+// the bytes before ended with a CR.
+int quebras(const QByteArray &b, qsizetype fim, bool crAntes)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < fim; ++i)
+        if (b[i] == '\r' || (b[i] == '\n' && !(i == 0 ? crAntes : b[i - 1] == '\r')))
+            ++n;
+    return n;
 }
 
 }  // namespace
@@ -73,18 +149,38 @@ bool TLeitorCsv::carrega()
             m_erro = QStringLiteral("linha %1: o arquivo termina no meio de um caractere UTF-8.").arg(m_linha);
         return false;
     }
-    m_fimAnterior = bytes.right(4);
+    // The line the new bytes begin on: every text before them has been
+    // read (more is loaded only then), but a CR just read waits for the
+    // next byte to know whether a LF follows it, not yet counted.
+    const bool crAntes = std::exchange(m_fimAnterior, bytes.right(4)).endsWith('\r');
+    const int linhaDosBytes = m_linha + (crAntes ? 1 : 0);
     m_texto.remove(0, m_pos);
     m_pos = 0;
     if (m_codificacao == TCodificacao::Utf8) {
         m_texto += m_utf8.decode(bytes);
         if (m_utf8.hasError()) {
-            m_erro = QStringLiteral("linha %1: o arquivo não é texto UTF-8 válido (para arquivos de planilhas "
-                                    "antigas use --encoding cp1252).")
-                         .arg(m_linha);
+            // The line of the first byte that is not UTF-8 (one of a
+            // character cut between two reads is on the line it began).
+            const qsizetype i = std::max<qsizetype>(0, primeiroInvalido(bytes));
+            m_erro = QStringLiteral("linha %1: o arquivo não é texto UTF-8 válido (o byte 0x%2 não é UTF-8; um "
+                                    "arquivo de planilha antiga, em Windows-1252, importe com --encoding cp1252).")
+                         .arg(linhaDosBytes + quebras(bytes, i, crAntes))
+                         .arg(static_cast<unsigned char>(bytes[i]), 2, 16, QLatin1Char('0'));
             return false;
         }
     } else {
+        // Accented letters written in UTF-8 read in code page 1252 as two
+        // or three characters ("ã" as "Ã£"), which no text of that code
+        // page is likely to hold.
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            if (static_cast<unsigned char>(bytes[i]) >= 0x80 && utf8Seguintes(bytes, i) > 0) {
+                const int n = utf8Seguintes(bytes, i);
+                m_erro = QStringLiteral("linha %1: o arquivo parece ser UTF-8, não Windows-1252 (\"%2\" é \"%3\" "
+                                        "em UTF-8): importe-o sem --encoding cp1252.")
+                             .arg(linhaDosBytes + quebras(bytes, i, crAntes))
+                             .arg(cp1252ToString(bytes.mid(i, n + 1)), QString::fromUtf8(bytes.mid(i, n + 1)));
+                return false;
+            }
         m_texto += cp1252ToString(bytes);
     }
     return true;

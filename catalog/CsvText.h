@@ -14,8 +14,17 @@ enum class TCodificacao { Utf8, Cp1252 };
 // "utf8"/"utf-8" or "cp1252"/"windows-1252" (letter case ignored); false for another name.
 bool codificacaoPorNome(const QString &nome, TCodificacao *out);
 
-// One field as written: quoted when it needs it.
-QString campoCsv(const QString &valor);
+// One field as written: quoted when it needs it, or always (`aspas`: a
+// code, which a spreadsheet then reads as text, keeping its leading zeros).
+QString campoCsv(const QString &valor, bool aspas = false);
+
+// A text a spreadsheet would take for a formula (it begins with "=", "+",
+// "-" or "@") written with a leading "'", which makes it text there; and
+// that "'" taken off again as a field is read. A text that already begins
+// with "'" before one of those characters gains one more, so that reading
+// gives back every text written.
+QString textoSemFormula(const QString &valor);
+QString textoDeFormula(const QString &campo);
 
 // Reads records one at a time from a device, decoding as it goes: a file
 // of any length is never held whole.

@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -28,6 +29,8 @@ namespace {
 const char *const kProgram = "qulsvc";
 constexpr int kExitFailureText = 3;
 constexpr int kExitFailureStatus = 4;
+// The refused rows an import prints; the rest are counted.
+constexpr qsizetype kRefusalsShown = 100;
 
 const char *kCommands =
     "Chama um serviço de dados de produtos e imprime {\"status\": N, \"result\": R}.\n"
@@ -40,10 +43,13 @@ const char *kCommands =
     "  setDelProduto CODIGO\n"
     "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
     "                                      todos os produtos, como getProduto T os lista\n"
-    "  import [--check] [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
+    "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
+    "         [--relatorio RELATORIO] ARQUIVO|-\n"
     "                                      cada linha verificada como a tela verifica;\n"
     "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
-    "                                      uma linha recusada e nada é gravado\n"
+    "                                      uma linha recusada e nada é gravado; as\n"
+    "                                      100 primeiras recusas impressas, todas em\n"
+    "                                      RELATORIO (CSV) para corrigir na planilha\n"
     "CSV: ';' entre campos, vírgula decimal, cabeçalho com os nomes dos campos do\n"
     "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
     "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
@@ -167,7 +173,7 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
             return HostCommand::kExitOk;
         }
     } else {
-        auto importa = QUL_ENTRY(mod, QulImportaProdutos);
+        auto importa = QUL_ENTRY(mod, QulImportaProdutosRelatorio);
         if (!importa) {
             HostCommand::printError(kProgram, mod.error());
             return HostCommand::kExitModule;
@@ -175,13 +181,22 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
         Progress progress;
         progress.clock.start();
         const bool terminal = isatty(fileno(stderr));
-        status = importa(utf16(file), utf16(format), utf16(encoding), parser.isSet(QStringLiteral("check")) ? 1 : 0,
+        const QString report = parser.value(QStringLiteral("relatorio"));
+        status = importa(utf16(file), utf16(format), utf16(encoding), utf16(report),
+                         parser.isSet(QStringLiteral("check")) ? 1 : 0,
                          terminal ? &Progress::report : nullptr, &progress, &result);
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
-            for (const QString &line : m.value(QStringLiteral("recusas")).toStringList())
+            // A file with many refused rows: the first ones, and the report for all.
+            const QStringList refused = m.value(QStringLiteral("recusas")).toStringList();
+            for (const QString &line : refused.first(std::min<qsizetype>(refused.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
+            if (refused.size() > kRefusalsShown)
+                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 linhas recusadas; %2")
+                                                    .arg(refused.size() - kRefusalsShown)
+                                                    .arg(report.isEmpty() ? QStringLiteral("veja --relatorio ARQUIVO.")
+                                                                          : QStringLiteral("todas em %1.").arg(report))));
             const bool check = parser.isSet(QStringLiteral("check"));
             std::printf("%s: %d; %s: %d; recusados: %d; segundos: %s%s\n", check ? "a incluir" : "inseridos",
                         m.value(QStringLiteral("inseridos")).toInt(), check ? "a alterar" : "alterados",
@@ -214,6 +229,9 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("encoding"), QStringLiteral("export e import em CSV: utf8 (padrão) ou cp1252."),
                       QStringLiteral("utf8|cp1252")});
     parser.addOption({QStringLiteral("check"), QStringLiteral("import: só verifica o arquivo, sem gravar.")});
+    parser.addOption({QStringLiteral("relatorio"),
+                      QStringLiteral("import: grava as linhas recusadas em CSV (linha, coluna, texto e os valores)."),
+                      QStringLiteral("RELATORIO")});
     parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
                                  QStringLiteral("COMANDO [ARGUMENTOS...]"));
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)

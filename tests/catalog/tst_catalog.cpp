@@ -87,7 +87,8 @@ void TstCatalog::linhaRecusada_data()
     linha("nome acentuado", ";21;Feijão;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"Feijão\" não é aceito");
     linha("unidade vazia", ";21;Feijao;;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade deve ser informada.");
     linha("unidade inexistente", ";21;Feijao;XX;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade \"XX\" não cadastrada.");
-    linha("preço com ponto", ";21;Feijao;UN;1.5;03;;N;;;0\n", "linha 3: VRPRECITEM: Valor digitado é inválido.");
+    linha("preço com ponto", ";21;Feijao;UN;1.5;03;;N;;;0\n",
+          "linha 3: VRPRECITEM: Valor digitado é inválido. \"1.5\": use vírgula como separador decimal");
     linha("imposto vazio", ";21;Feijao;UN;1;;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto deve ser informado.");
     linha("imposto inexistente", ";21;Feijao;UN;1;77;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto \"77\" não cadastrado.");
     linha("alíquota vazia", ";21;Feijao;UN;1;00;;N;;;0\n", "linha 3: VRPEALIMPFIS: Alíquota deve ser informada.");
@@ -122,7 +123,12 @@ void TstCatalog::linhaRecusada_data()
     linha("coluna desconhecida", "\nXYZ;CDPRODINTE\n1;2\n", "colunas desconhecidas: XYZ");
     linha("coluna repetida", "\nCDPRODINTE;NMPRODUTO;cdprodinte\n1;a;2\n", "colunas repetidas: cdprodinte.");
     linha("aspas sem fim", ";21;\"Feijao;UN;1;03;;N;;;0\n", "linha 3: aspas abertas e não fechadas até o fim do arquivo.");
-    linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "não é texto UTF-8 válido");
+    linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "linha 3: o arquivo não é texto UTF-8 válido (o byte 0xe3");
+    linha("não UTF-8 mais abaixo", ";21;Feijao;UN;1;03;;N;;;0\r\n\r;22;Feij\xE3o;UN;1;03;;N;;;0\n", "linha 5: o arquivo não");
+    linha("UTF-8 lido em cp1252", ";21;Feijao;UN;1;03;;N;;;0\n;22;Feijão;UN;1;03;;N;;;0\n",
+          "linha 4: o arquivo parece ser UTF-8, não Windows-1252 (\"Ã£\" é \"ã\" em UTF-8)", "cp1252");
+    linha("separado por vírgula", "\nCDPRODINTE,NMPRODUTO\n1,a\n", "o arquivo separa as colunas com ',', e elas devem vir");
+    linha("fórmula sem a aspa", ";21;'=Feijao;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"=Feijao\" não é aceito");
     linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
     linha("campo enorme", ";21;" + QByteArray(70000, 'a') + ";UN;1;03;;N;;;0\n", "campo com mais de 65536 caracteres");
 }
@@ -169,7 +175,7 @@ void TstCatalog::idaEVolta()
     // And one another tool wrote, with a name the keyboard cannot type: an
     // update that leaves it as stored types nothing.
     ProdutoTeste outro = produto(QStringLiteral("9"), QStringLiteral("900"));
-    outro.nome = QStringLiteral("Pão Francês");
+    outro.nome = QStringLiteral("=Pão Francês");
     insereProduto(db, outro);
 
     for (const char16_t *formato : {u"csv", u"json"}) {
@@ -210,6 +216,10 @@ void TstCatalog::exportacao_data()
     QTest::addColumn<bool>("linkAlheio");      // the destination: another user's link to a file of ours
     QTest::addColumn<QString>("esperado");     // in the file written, or in the failure
     QTest::newRow("espaços") << " Sal " << "utf8" << false << ";\" Sal \";";
+    QTest::newRow("códigos entre aspas") << "Sal" << "utf8" << false << "\"9\";\"9\";\"7890000000009\";Sal;";
+    QTest::newRow("imposto entre aspas") << "Sal" << "utf8" << false << ";\"900\";1,5;\"03\";COM1;";
+    QTest::newRow("fórmula") << "-1+1" << "utf8" << false << ";'-1+1;";
+    QTest::newRow("aspa e fórmula") << "'@a" << "cp1252" << false << ";''@a;";
     QTest::newRow("aspas") << "Sal \"fino\"" << "utf8" << false << ";\"Sal \"\"fino\"\"\";";
     QTest::newRow("fora do cp1252") << "Sal \u0151" << "cp1252" << false << "um caractere que cp1252 não tem (U+0151)";
     QTest::newRow("link de outro usuário") << "Sal" << "utf8" << true << "exportado: é um link simbólico de outro usuário";

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -231,7 +232,8 @@ void TstQulsvc::catalogueCommands()
     r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, arquivo);
     QCOMPARE(r.exitCode, 3);
     QVERIFY2(r.out.startsWith("linha 3: NMPRODUTO: Nome do Produto deve ser informado.\n"
-                              "linha 4: VRPRECITEM: Valor digitado é inválido.\n"
+                              "linha 4: VRPRECITEM: Valor digitado é inválido. \"8.9\": use vírgula como separador decimal e "
+                              "nenhum separador de milhar (ex.: 1234,5).\n"
                               "inseridos: 0; alterados: 0; recusados: 2;"),
              r.out.constData());
     QVERIFY(r.err.isEmpty());  // no progress bar off a terminal
@@ -248,8 +250,27 @@ void TstQulsvc::catalogueCommands()
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString(),
              QStringLiteral("Goiabada 300g"));
 
+    // Many refused rows: the first hundred printed, every one in the report, quoted as the export quotes.
+    QByteArray muitas = arquivo.left(arquivo.indexOf('\n') + 1) + "0042;'=x;UN;8,9;03\n";
+    for (int i = 0; i < 101; ++i)
+        muitas += QByteArray::number(6000 + i) + ";;UN;8,9;03\n";
+    QTemporaryDir dir;
+    const QString relatorio = dir.filePath(QStringLiteral("recusadas.csv"));
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("--relatorio"), relatorio, QStringLiteral("-")}, muitas);
+    QVERIFY2(r.exitCode == 3 && r.out.contains("\nlinha 101: NMPRODUTO:") && !r.out.contains("linha 102:")
+                 && r.out.contains("\n… e mais 2 linhas recusadas; todas em " + relatorio.toUtf8() + ".\n"),
+             r.out.constData());
+    QFile f(relatorio);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> linhas = f.readAll().split('\n');
+    QCOMPARE(linhas.size(), 104);  // the header, 102 rows, nothing after the last line break
+    QCOMPARE(linhas[0], "\xEF\xBB\xBFlinha;coluna;texto;CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO\r");
+    QVERIFY2(linhas[1].startsWith("2;NMPRODUTO;\"\"\"=x\"\" não é aceito") && linhas[1].endsWith(";\"0042\";'=x;UN;8,9;\"03\"\r"),
+             linhas[1].constData());
+    QCOMPARE(linhas[102], "103;NMPRODUTO;Nome do Produto deve ser informado.;\"6100\";;UN;8,9;\"03\"\r");
+
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
-    QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]"));
+    QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
 }
 
 void TstQulsvc::exportListMatchesPublicHeader()
