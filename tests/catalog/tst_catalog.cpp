@@ -125,6 +125,8 @@ void TstCatalog::linhaRecusada_data()
     linha("aspas sem fim", ";21;\"Feijao;UN;1;03;;N;;;0\n", "linha 3: aspas abertas e não fechadas até o fim do arquivo.");
     linha("não UTF-8", ";21;Feij\xE3o;UN;1;03;;N;;;0\n", "linha 3: o arquivo não é texto UTF-8 válido (o byte 0xe3");
     linha("não UTF-8 mais abaixo", ";21;Feijao;UN;1;03;;N;;;0\r\n\r;22;Feij\xE3o;UN;1;03;;N;;;0\n", "linha 5: o arquivo não");
+    // The second read of the file begins between the CR and the LF of a line break.
+    linha("não UTF-8 após 64 KiB", "\r" + QByteArray("\r\n").repeated(40000) + "Feij\xE3o", "linha 40004: o arquivo não");
     linha("UTF-8 lido em cp1252", ";21;Feijao;UN;1;03;;N;;;0\n;22;Feijão;UN;1;03;;N;;;0\n",
           "linha 4: o arquivo parece ser UTF-8, não Windows-1252 (\"Ã£\" é \"ã\" em UTF-8)", "cp1252");
     linha("separado por vírgula", "\nCDPRODINTE,NMPRODUTO\n1,a\n", "o arquivo separa as colunas com ',', e elas devem vir");
