@@ -49,8 +49,12 @@ QString dicaNumero(const QString &valor)
 {
     if (!valor.contains(QLatin1Char('.')))
         return QString();
+    QString mostrado = valor.trimmed().left(20);
+    for (QChar &c : mostrado)
+        if (c.category() == QChar::Other_Control || c.isSurrogate())
+            c = QLatin1Char('?');  // the text goes to a terminal
     return QStringLiteral(" \"%1\": use vírgula como separador decimal e nenhum separador de milhar (ex.: 1234,5).")
-        .arg(valor.trimmed().left(20));
+        .arg(mostrado);
 }
 
 QList<int> TFonteCatalogo::colunas() const

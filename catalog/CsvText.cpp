@@ -93,11 +93,11 @@ int utf8Seguintes(const QByteArray &b, qsizetype i)
     return n;
 }
 
-// Where the first byte lies that no UTF-8 text holds; -1 when there is none
-// (a character cut by the end of the bytes is not one).
-qsizetype primeiroInvalido(const QByteArray &b)
+// Where the first byte lies that no UTF-8 text holds, from `inicio` on; -1
+// when there is none (a character cut by the end of the bytes is not one).
+qsizetype primeiroInvalido(const QByteArray &b, qsizetype inicio)
 {
-    for (qsizetype i = 0; i < b.size(); ++i) {
+    for (qsizetype i = inicio; i < b.size(); ++i) {
         if (static_cast<unsigned char>(b[i]) < 0x80)
             continue;
         const int n = utf8Seguintes(b, i);
@@ -152,7 +152,8 @@ bool TLeitorCsv::carrega()
     // The line the new bytes begin on: every text before them has been
     // read (more is loaded only then), but a CR just read waits for the
     // next byte to know whether a LF follows it, not yet counted.
-    const bool crAntes = std::exchange(m_fimAnterior, bytes.right(4)).endsWith('\r');
+    const QByteArray anterior = std::exchange(m_fimAnterior, bytes.right(4));
+    const bool crAntes = anterior.endsWith('\r');
     const int linhaDosBytes = m_linha + (crAntes ? 1 : 0);
     m_texto.remove(0, m_pos);
     m_pos = 0;
@@ -161,9 +162,14 @@ bool TLeitorCsv::carrega()
         if (m_utf8.hasError()) {
             // The line of the first byte that is not UTF-8 (one of a
             // character cut between two reads is on the line it began).
-            const qsizetype i = std::max<qsizetype>(0, primeiroInvalido(bytes));
-            m_erro = QStringLiteral("linha %1: o arquivo não é texto UTF-8 válido (o byte 0x%2 não é UTF-8; um "
-                                    "arquivo de planilha antiga, em Windows-1252, importe com --encoding cp1252).")
+            qsizetype resto = 0;  // the end of a character the bytes before began
+            while (utf8Cortado(anterior) && resto < std::min<qsizetype>(3, bytes.size())
+                   && (static_cast<unsigned char>(bytes[resto]) & 0xC0) == 0x80)
+                ++resto;
+            const qsizetype i = std::max<qsizetype>(0, primeiroInvalido(bytes, resto));
+            m_erro = QStringLiteral("linha %1: o arquivo não é texto UTF-8 válido (o byte 0x%2 não é UTF-8; se "
+                                    "ele vem de uma planilha antiga, em Windows-1252, importe-o com --encoding "
+                                    "cp1252).")
                          .arg(linhaDosBytes + quebras(bytes, i, crAntes))
                          .arg(static_cast<unsigned char>(bytes[i]), 2, 16, QLatin1Char('0'));
             return false;
