@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Remakes the files in this folder as LibreOffice Calc leaves a catalogue
+# export that a store manager opened and saved again with Brazilian
+# settings (separator ';', decimal comma), once as Calc opens it by default
+# and once with "quoted field as text". The store is the demo store with a
+# reduced code and a bar code with leading zeros (product 1) and a name
+# that a spreadsheet would take for a formula (product 2), written as
+# another tool would; tst_catalog makes the same store.
+#
+#   bash tests/catalog/calc/remake.sh [BUILD_BIN]   (default build/bin)
+# Needs libreoffice-calc-nogui (apt-get install --no-install-recommends).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+bin=${1:-$here/../../../build/bin}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$bin/qulmkdemo" "$work/loja.db" >/dev/null
+sqlite3 "$work/loja.db" "UPDATE PRODUTO SET CDPRODINTE = '0042', CDBARPRODUTO = '0012345678905' WHERE CDPRODUTO = '1';
+                         UPDATE PRODUTO SET NMPRODUTO = '=1+1' WHERE CDPRODUTO = '2';"
+"$bin/qulsvc" --connection "Provider=SQLite;Data Source=$work/loja.db" export "$here/export.csv" >/dev/null
+# Filter options: separator ';' (59), quote '"' (34), UTF-8 (76), from line
+# 1, no column formats, Portuguese (Brazil) (1046), quoted field as text,
+# detect special numbers; on saving, cells as shown.
+for texto in false true; do
+  name=$([ "$texto" = true ] && echo calc-texto || echo calc-padrao)
+  mkdir -p "$work/$name"
+  LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8 soffice --headless -env:UserInstallation=file://$work/perfil \
+    --infilter="CSV:59,34,76,1,,1046,$texto,true" \
+    --convert-to "csv:Text - txt - csv (StarCalc):59,34,76,1,,1046,false,true,true" \
+    --outdir "$work/$name" "$here/export.csv" >/dev/null 2>&1
+  cp "$work/$name/export.csv" "$here/$name.csv"
+done
+echo "remade: $here/{export,calc-padrao,calc-texto}.csv"
