@@ -81,6 +81,35 @@ struct TRecusa {
     QString texto;
 };
 
+bool tem(quint32 colunas, Campo c)
+{
+    return colunas & (1u << c);
+}
+
+// A stored value as the export writes it.
+QString textoGuardado(const QVariant &v)
+{
+    return v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+}
+
+// The values of the columns the file does not have: an update keeps the
+// product's stored ones; a new product takes what the entry page starts
+// one with (empty fields, Não, no print port). The tax comes from the
+// file when it has CDIMPOSTO or SGIMPOSTO; the columns that are not
+// stored stay empty.
+void completa(quint32 colunas, const QVariantList *guardado, QStringList &v)
+{
+    for (int c = 0; c < v.size(); ++c) {
+        if (tem(colunas, Campo(c)) || c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT || c == SGIMPOSTO
+            || c == IDTPIMPOSFIS || (c == CDIMPOSTO && tem(colunas, SGIMPOSTO)))
+            continue;
+        if (guardado)
+            v[c] = textoGuardado(guardado->at(c));
+        else
+            v[c] = c == IDPESAPROD ? QStringLiteral("N") : c == CDPORIMPPROD ? QStringLiteral("0") : QString();
+    }
+}
+
 }  // namespace
 
 struct TVerificadorCatalogo::TEstado {
@@ -92,7 +121,7 @@ struct TVerificadorCatalogo::TEstado {
     }
 
     // The row checked and, when it passes, its packet row.
-    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, QVariantList *linha);
+    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha);
 
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
@@ -124,20 +153,22 @@ std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodig
     return std::nullopt;
 }
 
-std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
+                                                               QVariantList *linha)
 {
-    const QStringList &v = l.valores;
+    QStringList v = l.valores;
+    completa(l.colunas, guardado, v);
     if (!m_conhecidos)
         if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
             m_alterados.insere(c, l.linha);
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
-    const auto guardado = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
+    const auto atipico = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
-        if (guardado != m_loja.atipicos.constEnd()
-            && v[c] == (c == CDPRODINTE ? guardado->reduzido : c == NMPRODUTO ? guardado->nome : guardado->barras))
+        if (atipico != m_loja.atipicos.constEnd()
+            && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras))
             continue;
         if (!textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
@@ -168,9 +199,10 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     if (!m_loja.unidades.contains(unidade))
         return TRecusa{SGUNIDADE, QStringLiteral("Unidade \"%1\" não cadastrada.").arg(mostra(unidade))};
     const auto imposto = m_loja.impostos.constFind(cdImposto);
-    if (imposto == m_loja.impostos.constEnd())
-        return TRecusa{v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO,
-                       QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
+    if (imposto == m_loja.impostos.constEnd()) {
+        const Campo c = v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO;
+        return TRecusa{c, QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
+    }
 
     // Numbers the checks do not read are stored as they are: they must be numbers.
     double aliquota = t.aliquota, tara = t.tara;
@@ -228,9 +260,9 @@ TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, std::optio
 
 TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
-QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha)
 {
-    const auto recusa = d->verifica(l, linha);
+    const auto recusa = d->verifica(l, guardado, linha);
     return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)
                   : QString();
 }

@@ -67,6 +67,8 @@ private Q_SLOTS:
     void linhaRecusada_data();
     void linhaRecusada();
     void idaEVolta();
+    void colunasDoArquivo_data();
+    void colunasDoArquivo();
     void exportacao_data();
     void exportacao();
     void interrompidaNadaGrava();
@@ -201,6 +203,52 @@ void TstCatalog::idaEVolta()
     QCOMPARE(exporta(dir, u"csv"),
              QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
                         "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
+}
+
+void TstCatalog::colunasDoArquivo_data()
+{
+    QTest::addColumn<QByteArray>("arquivo");
+    QTest::addColumn<QString>("esperado");  // in the refusals, then each product's bar code, weighing, tare,
+                                            // port, price, and 1 when its last change is still the stored one
+    const auto linha = [](const char *nome, const QByteArray &a, const char *e) { QTest::newRow(nome) << a << QString::fromUtf8(e); };
+    const QByteArray precos = "CDPRODUTO;CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS\n";
+    linha("lista de preços", precos + "9;0042;Queijo;KG;7,5;03;\n;77;Sal;UN;2;03;\n",
+          "0042: 0012345678905 S 0.015 COM2 7.5 0; 77:  N 0 0 2 0;");
+    linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
+}
+
+// A file of some columns: those it lacks keep the stored values (a new
+// product takes the entry page's first ones); codes and columns that are
+// not stored are checked against the stored product.
+void TstCatalog::colunasDoArquivo()
+{
+    QFETCH(QByteArray, arquivo);
+    QFETCH(QString, esperado);
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    ProdutoTeste p = produto(QStringLiteral("9"), QStringLiteral("0042"));
+    p.barras = QStringLiteral("0012345678905");
+    p.unidade = QStringLiteral("KG");
+    p.pesado = QStringLiteral("S");
+    p.tara = 0.015;
+    p.porta = QStringLiteral("COM2");
+    insereProduto(db, p);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    QString texto = importa(grava(dir, arquivo)).value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
+    for (const char *reduzido : {"0042", "77"}) {
+        const auto um = [&](const char *coluna, const char *tabela = "PRODUTO") {
+            return db.scalar(QStringLiteral("SELECT %1 FROM PRODUTO P JOIN %2 X ON X.CDPRODUTO = P.CDPRODUTO WHERE "
+                                            "P.CDPRODINTE = '%3'").arg(QLatin1String(coluna), QLatin1String(tabela), QLatin1String(reduzido)));
+        };
+        if (um("P.IDPESAPROD").isValid())
+            texto += QStringLiteral(" %1: %2 %3 %4 %5 %6 %7;").arg(QLatin1String(reduzido), um("P.CDBARPRODUTO").toString(),
+                                                              um("P.IDPESAPROD").toString())
+                         .arg(um("P.QTTARAPROD").toDouble()).arg(um("CDPORIMPPROD", "PRODLOJA").toString())
+                         .arg(um("VRPRECITEM", "ITEMPRECO").toDouble())
+                         .arg(int(um("P.DTULTATUPROD").toString().left(4) < QLatin1String("2021")));
+    }
+    QVERIFY2(texto.contains(esperado), qPrintable(texto));
 }
 
 void TstCatalog::exportacao_data()
