@@ -110,6 +110,21 @@ void completa(quint32 colunas, const QVariantList *guardado, QStringList &v)
     }
 }
 
+// A packet row that writes nothing the product does not hold: every
+// field but the key and the columns that are not stored.
+bool iguais(const QVariantList &linha, const QVariantList &guardado)
+{
+    const QList<TFieldDef> &campos = productPacketFields();
+    for (int c = 0; c < campos.size(); ++c) {
+        if (c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT)
+            continue;
+        if (campos[c].type == TFieldType::ftFloat ? linha[c].toDouble() != guardado[c].toDouble()
+                                                  : linha[c].toString() != guardado[c].toString())
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 struct TVerificadorCatalogo::TEstado {
@@ -250,6 +265,8 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
                           aliquota,
                           imposto->sigla,
                           imposto->tipo};
+    if (!produto.isEmpty() && guardado && iguais(*linha, *guardado))
+        linha->clear();  // nothing to write: its last-change dates stay
     return std::nullopt;
 }
 

@@ -69,6 +69,7 @@ extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *form
         });
         return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
                            {QStringLiteral("alterados"), r.alterados},
+                           {QStringLiteral("inalterados"), r.inalterados},
                            {QStringLiteral("recusados"), int(r.recusas.size())},
                            {QStringLiteral("recusas"), r.recusas}};
     });

@@ -180,11 +180,17 @@ void TstCatalog::idaEVolta()
         const QString arquivo = grava(dir, antes);
         r = importa(arquivo, false, formato);
         QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
-        QCOMPARE(r.value(QStringLiteral("alterados")).toInt(), 5);
-        QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 0);
+        QCOMPARE(r.value(QStringLiteral("alterados")).toInt() + r.value(QStringLiteral("inseridos")).toInt(), 0);
+        QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), 5);
+        QCOMPARE(importa(arquivo, true, formato).value(QStringLiteral("inalterados")).toInt(), 5);
         QCOMPARE(exporta(dir, formato), antes);
     }
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
+    // Nothing was written: the stored products keep their last-change dates.
+    for (const char *t : {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"})
+        QCOMPARE(db.count(QLatin1String(t), QStringLiteral("CDPRODUTO IN ('1', '9') AND DTULTATU%1 < '2021-01-01'")
+                                                .arg(QLatin1String(t[0] == 'P' && t[4] == 'U' ? "PROD" : t[0] == 'I' ? "ITPR" : t[0] == 'A' ? "ALIF" : "PLOJ"))),
+                 2);
 
     // Two products swap their reduced codes; then one alone takes the other's.
     r = importa(grava(dir, kCabecalho + "1;900;Pao;UN;1;03;;N;;;0\n9;1;Pao;UN;1;03;;N;;;0\n"));
@@ -215,6 +221,8 @@ void TstCatalog::colunasDoArquivo_data()
     linha("lista de preços", precos + "9;0042;Queijo;KG;7,5;03;\n;77;Sal;UN;2;03;\n",
           "0042: 0012345678905 S 0.015 COM2 7.5 0; 77:  N 0 0 2 0;");
     linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
+    linha("não gravadas de acordo", "CDPRODUTO;CDARVPROD;SGIMPOSTO;IDTPIMPOSFIS;VRPREUNIT;VRPRECITEM\n9;9;T18;T;1,5;1,5\n",
+          "0042: 0012345678905 S 0.015 COM2 1.5 1;");
 }
 
 // A file of some columns: those it lacks keep the stored values (a new

@@ -232,7 +232,7 @@ void TstQulsvc::catalogueCommands()
     QCOMPARE(r.exitCode, 3);
     QVERIFY2(r.out.startsWith("linha 3: NMPRODUTO: Nome do Produto deve ser informado.\n"
                               "linha 4: VRPRECITEM: Valor digitado é inválido.\n"
-                              "inseridos: 0; alterados: 0; recusados: 2;"),
+                              "inseridos: 0; alterados: 0; inalterados: 0; recusados: 2;"),
              r.out.constData());
     QVERIFY(r.err.isEmpty());  // no progress bar off a terminal
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
@@ -241,7 +241,7 @@ void TstQulsvc::catalogueCommands()
     r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("--check"), QStringLiteral("-")},
                arquivo.left(arquivo.indexOf('\n') + 1) + bom);
     QCOMPARE(r.exitCode, 0);
-    QVERIFY2(r.out.startsWith("a incluir: 1; a alterar: 0; recusados: 0;"), r.out.constData());
+    QVERIFY2(r.out.startsWith("a incluir: 1; a alterar: 0; inalterados: 0; recusados: 0;"), r.out.constData());
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
     r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, arquivo.left(arquivo.indexOf('\n') + 1) + bom);
     QCOMPARE(r.exitCode, 0);
