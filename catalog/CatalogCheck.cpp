@@ -110,6 +110,25 @@ void completa(quint32 colunas, const QVariantList *guardado, QStringList &v)
     }
 }
 
+// `arquivo` is `guardado` without some of its leading zeros.
+bool perdeuZeros(const QString &arquivo, const QString &guardado)
+{
+    const qsizetype n = guardado.size() - arquivo.size();
+    if (arquivo.isEmpty() || n <= 0 || !guardado.endsWith(arquivo))
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (guardado.at(i) != QLatin1Char('0'))
+            return false;
+    return true;
+}
+
+QString zerosPerdidos(const QString &arquivo, const QString &guardado)
+{
+    return QStringLiteral("zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto "
+                          "(\"%1\", cadastrado \"%2\").")
+        .arg(mostra(arquivo), mostra(guardado));
+}
+
 // A packet row that writes nothing the product does not hold: every
 // field but the key and the columns that are not stored.
 bool iguais(const QVariantList &linha, const QVariantList &guardado)
@@ -176,6 +195,11 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     if (!m_conhecidos)
         if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
             m_alterados.insere(c, l.linha);
+    // A code the spreadsheet read as a number.
+    if (guardado)
+        for (const Campo c : {CDPRODINTE, CDBARPRODUTO})
+            if (const QString antes = guardado->at(c).toString(); perdeuZeros(v[c], antes))
+                return TRecusa{c, zerosPerdidos(v[c], antes)};
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
     const auto atipico = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
@@ -216,6 +240,9 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     const auto imposto = m_loja.impostos.constFind(cdImposto);
     if (imposto == m_loja.impostos.constEnd()) {
         const Campo c = v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO;
+        for (auto i = m_loja.impostos.constBegin(); c == CDIMPOSTO && i != m_loja.impostos.constEnd(); ++i)
+            if (perdeuZeros(cdImposto, i.key()))
+                return TRecusa{CDIMPOSTO, zerosPerdidos(cdImposto, i.key())};
         return TRecusa{c, QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
     }
 

@@ -223,6 +223,10 @@ void TstCatalog::colunasDoArquivo_data()
     linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
     linha("não gravadas de acordo", "CDPRODUTO;CDARVPROD;SGIMPOSTO;IDTPIMPOSFIS;VRPREUNIT;VRPRECITEM\n9;9;T18;T;1,5;1,5\n",
           "0042: 0012345678905 S 0.015 COM2 1.5 1;");
+    const char *zeros = ": zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto";
+    linha("reduzido sem zeros", "CDPRODUTO;CDPRODINTE\n9;42\n", qPrintable(QStringLiteral("linha 2: CDPRODINTE") + QString::fromUtf8(zeros)));
+    linha("barras sem zeros", "CDPRODUTO;CDBARPRODUTO\n9;12345678905\n", "linha 2: CDBARPRODUTO: zeros à esquerda perdidos");
+    linha("imposto sem zero", precos + ";77;Sal;UN;2;3;\n", "linha 2: CDIMPOSTO: zeros à esquerda perdidos");
 }
 
 // A file of some columns: those it lacks keep the stored values (a new
