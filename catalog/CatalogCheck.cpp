@@ -129,6 +129,41 @@ QString zerosPerdidos(const QString &arquivo, const QString &guardado)
         .arg(mostra(arquivo), mostra(guardado));
 }
 
+// The columns the export writes but an import does not store, each as the
+// rest of the row decides it: empty, or that value. `guardado`: the
+// product the row updates (none: a new one).
+std::optional<TRecusa> naoGravada(const QStringList &v, const QVariantList *guardado, double preco,
+                                  const TLojaCatalogo::TImposto &imposto)
+{
+    const QString sigla = v[SGIMPOSTO].trimmed(), tipo = v[IDTPIMPOSFIS].trimmed(), arvore = v[CDARVPROD].trimmed();
+    if (!sigla.isEmpty() && sigla != imposto.sigla)
+        return TRecusa{SGIMPOSTO, QStringLiteral("\"%1\" não é a sigla do imposto de CDIMPOSTO (\"%2\"); a coluna não "
+                                                 "é gravada.")
+                                      .arg(mostra(sigla), imposto.sigla)};
+    // (or the product's own, of the same tax, as the export writes it)
+    const bool tipoGuardado = guardado && guardado->at(CDIMPOSTO).toString() == v[CDIMPOSTO].trimmed()
+                              && tipo == guardado->at(IDTPIMPOSFIS).toString();
+    if (!tipo.isEmpty() && tipo != imposto.tipo && !tipoGuardado)
+        return TRecusa{IDTPIMPOSFIS, QStringLiteral("\"%1\" não é o tipo do imposto de CDIMPOSTO (\"%2\"); a coluna não "
+                                                    "é gravada.")
+                                         .arg(mostra(tipo), imposto.tipo)};
+    double unitario = 0;
+    if (const QString u = v[VRPREUNIT].trimmed();
+        !u.isEmpty() && (!converteNumero(u, localCatalogo(), &unitario) || unitario != preco))
+        return TRecusa{VRPREUNIT, QStringLiteral("\"%1\" não é o preço de VRPRECITEM; a coluna não é gravada: deixe-a "
+                                                 "vazia.")
+                                      .arg(mostra(u))};
+    const QString cadastrado = guardado ? guardado->at(CDARVPROD).toString() : QString();
+    if (!arvore.isEmpty() && arvore != cadastrado)
+        return TRecusa{CDARVPROD,
+                       guardado ? QStringLiteral("\"%1\" não é o cadastrado (\"%2\"); a coluna não é gravada.")
+                                      .arg(mostra(arvore), mostra(cadastrado))
+                                : QStringLiteral("\"%1\" num produto novo, que tem o código que o gerador lhe dá; deixe "
+                                                 "a coluna vazia.")
+                                      .arg(mostra(arvore))};
+    return std::nullopt;
+}
+
 // A packet row that writes nothing the product does not hold: every
 // field but the key and the columns that are not stored.
 bool iguais(const QVariantList &linha, const QVariantList &guardado)
@@ -270,6 +305,10 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
                                           .arg(antes)};
         m_produtos.insere(produto, l.linha);
     }
+    // Columns written as the export writes them but not stored: a value
+    // other than the one the row's other columns give would be lost.
+    if (const auto r = naoGravada(v, produto.isEmpty() ? nullptr : guardado, t.preco, *imposto))
+        return r;
     if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
     if (!v[CDBARPRODUTO].isEmpty())

@@ -227,6 +227,12 @@ void TstCatalog::colunasDoArquivo_data()
     linha("reduzido sem zeros", "CDPRODUTO;CDPRODINTE\n9;42\n", qPrintable(QStringLiteral("linha 2: CDPRODINTE") + QString::fromUtf8(zeros)));
     linha("barras sem zeros", "CDPRODUTO;CDBARPRODUTO\n9;12345678905\n", "linha 2: CDBARPRODUTO: zeros à esquerda perdidos");
     linha("imposto sem zero", precos + ";77;Sal;UN;2;3;\n", "linha 2: CDIMPOSTO: zeros à esquerda perdidos");
+    linha("sigla de outro imposto", "CDPRODUTO;CDIMPOSTO;SGIMPOSTO\n9;03;I\n", "linha 2: SGIMPOSTO: \"I\" não é a sigla");
+    linha("tipo de outro imposto", "CDPRODUTO;IDTPIMPOSFIS\n9;I\n", "linha 2: IDTPIMPOSFIS: \"I\" não é o tipo");
+    linha("preço unitário", "CDPRODUTO;VRPREUNIT\n9;2\n", "linha 2: VRPREUNIT: \"2\" não é o preço");
+    linha("outro código", "CDPRODUTO;CDARVPROD\n9;8\n", "linha 2: CDARVPROD: \"8\" não é o cadastrado (\"9\")");
+    linha("código num novo", precos.mid(10).replace("CDPRODINTE", "CDARVPROD;CDPRODINTE") + "8;77;Sal;UN;2;03;\n",
+          "linha 2: CDARVPROD:");
 }
 
 // A file of some columns: those it lacks keep the stored values (a new
