@@ -1,6 +1,7 @@
 // The catalogue commands on stores of several sizes: `qulsvc import
 // --check` and `qulsvc import` of a CSV of N new products into an empty
-// store, then `qulsvc export` of the N products; with --json, the same two
+// store, then `qulsvc export` of the N products and `import` of that
+// export over them; with --json, the same two
 // imports of the packet's JSON form of M products into another empty
 // store. Each is timed as a whole program run with its peak memory.
 //
@@ -279,6 +280,8 @@ int main(int argc, char **argv)
         roda(n, "import --check", {QStringLiteral("import"), QStringLiteral("--check"), csv});
         roda(n, "import", {QStringLiteral("import"), csv});
         roda(n, "export", {QStringLiteral("export"), dir.filePath(QStringLiteral("exportado.csv"))});
+        // The export read back: every row an update of a stored product.
+        roda(n, "reimport", {QStringLiteral("import"), dir.filePath(QStringLiteral("exportado.csv"))});
         loja.apaga();
         QFile::remove(csv);
     }

@@ -28,8 +28,10 @@ QUL_EXPORT int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
 // Checks every row of the file and, unless `checkOnly`, writes them in one
 // transaction: a row with an existing CDPRODUTO updates that product, one
 // without is inserted under a generated code. When any row is refused,
-// nothing is written. Summary: "inseridos", "alterados", "recusados",
-// "segundos" and "recusas" (a QStringList of "linha N: CAMPO: texto").
+// nothing is written; an update whose values are the stored ones is not
+// written either. Summary: "inseridos", "alterados", "inalterados",
+// "recusados", "segundos" and "recusas" (a QStringList of "linha N: CAMPO:
+// texto").
 // `progress` (may be null) is called after each batch written.
 QUL_EXPORT int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                       int32_t checkOnly, TQulProgressoImportacao progress, void *context,

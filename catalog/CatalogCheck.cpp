@@ -81,6 +81,104 @@ struct TRecusa {
     QString texto;
 };
 
+bool tem(quint32 colunas, Campo c)
+{
+    return colunas & (1u << c);
+}
+
+// A stored value as the export writes it.
+QString textoGuardado(const QVariant &v)
+{
+    return v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+}
+
+// The values of the columns the file does not have: an update keeps the
+// product's stored ones; a new product takes what the entry page starts
+// one with (empty fields, Não, no print port). The tax comes from the
+// file when it has CDIMPOSTO or SGIMPOSTO; the columns that are not
+// stored stay empty.
+void completa(quint32 colunas, const QVariantList *guardado, QStringList &v)
+{
+    for (int c = 0; c < v.size(); ++c) {
+        if (tem(colunas, Campo(c)) || c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT || c == SGIMPOSTO
+            || c == IDTPIMPOSFIS || (c == CDIMPOSTO && tem(colunas, SGIMPOSTO)))
+            continue;
+        if (guardado)
+            v[c] = textoGuardado(guardado->at(c));
+        else
+            v[c] = c == IDPESAPROD ? QStringLiteral("N") : c == CDPORIMPPROD ? QStringLiteral("0") : QString();
+    }
+}
+
+// `arquivo` is `guardado` without some of its leading zeros.
+bool perdeuZeros(const QString &arquivo, const QString &guardado)
+{
+    const qsizetype n = guardado.size() - arquivo.size();
+    if (arquivo.isEmpty() || n <= 0 || !guardado.endsWith(arquivo))
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (guardado.at(i) != QLatin1Char('0'))
+            return false;
+    return true;
+}
+
+QString zerosPerdidos(const QString &arquivo, const QString &guardado)
+{
+    return QStringLiteral("zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto "
+                          "(\"%1\", cadastrado \"%2\").")
+        .arg(mostra(arquivo), mostra(guardado));
+}
+
+// The columns the export writes but an import does not store, each as the
+// rest of the row decides it: empty, or that value. `guardado`: the
+// product the row updates (none: a new one).
+std::optional<TRecusa> naoGravada(const QStringList &v, const QVariantList *guardado, double preco,
+                                  const TLojaCatalogo::TImposto &imposto)
+{
+    const QString sigla = v[SGIMPOSTO].trimmed(), tipo = v[IDTPIMPOSFIS].trimmed(), arvore = v[CDARVPROD].trimmed();
+    if (!sigla.isEmpty() && sigla != imposto.sigla)
+        return TRecusa{SGIMPOSTO, QStringLiteral("\"%1\" não é a sigla do imposto de CDIMPOSTO (\"%2\"); a coluna não "
+                                                 "é gravada.")
+                                      .arg(mostra(sigla), imposto.sigla)};
+    // (or the product's own, of the same tax, as the export writes it)
+    const bool tipoGuardado = guardado && guardado->at(CDIMPOSTO).toString() == v[CDIMPOSTO].trimmed()
+                              && tipo == guardado->at(IDTPIMPOSFIS).toString();
+    if (!tipo.isEmpty() && tipo != imposto.tipo && !tipoGuardado)
+        return TRecusa{IDTPIMPOSFIS, QStringLiteral("\"%1\" não é o tipo do imposto de CDIMPOSTO (\"%2\"); a coluna não "
+                                                    "é gravada.")
+                                         .arg(mostra(tipo), imposto.tipo)};
+    double unitario = 0;
+    if (const QString u = v[VRPREUNIT].trimmed();
+        !u.isEmpty() && (!converteNumero(u, localCatalogo(), &unitario) || unitario != preco))
+        return TRecusa{VRPREUNIT, QStringLiteral("\"%1\" não é o preço de VRPRECITEM; a coluna não é gravada: deixe-a "
+                                                 "vazia.")
+                                      .arg(mostra(u))};
+    const QString cadastrado = guardado ? guardado->at(CDARVPROD).toString() : QString();
+    if (!arvore.isEmpty() && arvore != cadastrado)
+        return TRecusa{CDARVPROD,
+                       guardado ? QStringLiteral("\"%1\" não é o cadastrado (\"%2\"); a coluna não é gravada.")
+                                      .arg(mostra(arvore), mostra(cadastrado))
+                                : QStringLiteral("\"%1\" num produto novo, que tem o código que o gerador lhe dá; deixe "
+                                                 "a coluna vazia.")
+                                      .arg(mostra(arvore))};
+    return std::nullopt;
+}
+
+// A packet row that writes nothing the product does not hold: every
+// field but the key and the columns that are not stored.
+bool iguais(const QVariantList &linha, const QVariantList &guardado)
+{
+    const QList<TFieldDef> &campos = productPacketFields();
+    for (int c = 0; c < campos.size(); ++c) {
+        if (c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT)
+            continue;
+        if (campos[c].type == TFieldType::ftFloat ? linha[c].toDouble() != guardado[c].toDouble()
+                                                  : linha[c].toString() != guardado[c].toString())
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 struct TVerificadorCatalogo::TEstado {
@@ -92,7 +190,7 @@ struct TVerificadorCatalogo::TEstado {
     }
 
     // The row checked and, when it passes, its packet row.
-    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, QVariantList *linha);
+    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha);
 
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
@@ -124,20 +222,27 @@ std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodig
     return std::nullopt;
 }
 
-std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
+                                                               QVariantList *linha)
 {
-    const QStringList &v = l.valores;
+    QStringList v = l.valores;
+    completa(l.colunas, guardado, v);
     if (!m_conhecidos)
         if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
             m_alterados.insere(c, l.linha);
+    // A code the spreadsheet read as a number.
+    if (guardado)
+        for (const Campo c : {CDPRODINTE, CDBARPRODUTO})
+            if (const QString antes = guardado->at(c).toString(); perdeuZeros(v[c], antes))
+                return TRecusa{c, zerosPerdidos(v[c], antes)};
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
-    const auto guardado = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
+    const auto atipico = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
-        if (guardado != m_loja.atipicos.constEnd()
-            && v[c] == (c == CDPRODINTE ? guardado->reduzido : c == NMPRODUTO ? guardado->nome : guardado->barras))
+        if (atipico != m_loja.atipicos.constEnd()
+            && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras))
             continue;
         if (!textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
@@ -168,9 +273,13 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     if (!m_loja.unidades.contains(unidade))
         return TRecusa{SGUNIDADE, QStringLiteral("Unidade \"%1\" não cadastrada.").arg(mostra(unidade))};
     const auto imposto = m_loja.impostos.constFind(cdImposto);
-    if (imposto == m_loja.impostos.constEnd())
-        return TRecusa{v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO,
-                       QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
+    if (imposto == m_loja.impostos.constEnd()) {
+        const Campo c = v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO;
+        for (auto i = m_loja.impostos.constBegin(); c == CDIMPOSTO && i != m_loja.impostos.constEnd(); ++i)
+            if (perdeuZeros(cdImposto, i.key()))
+                return TRecusa{CDIMPOSTO, zerosPerdidos(cdImposto, i.key())};
+        return TRecusa{c, QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
+    }
 
     // Numbers the checks do not read are stored as they are: they must be numbers.
     double aliquota = t.aliquota, tara = t.tara;
@@ -196,6 +305,10 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
                                           .arg(antes)};
         m_produtos.insere(produto, l.linha);
     }
+    // Columns written as the export writes them but not stored: a value
+    // other than the one the row's other columns give would be lost.
+    if (const auto r = naoGravada(v, produto.isEmpty() ? nullptr : guardado, t.preco, *imposto))
+        return r;
     if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
     if (!v[CDBARPRODUTO].isEmpty())
@@ -218,6 +331,8 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
                           aliquota,
                           imposto->sigla,
                           imposto->tipo};
+    if (!produto.isEmpty() && guardado && iguais(*linha, *guardado))
+        linha->clear();  // nothing to write: its last-change dates stay
     return std::nullopt;
 }
 
@@ -228,9 +343,9 @@ TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, std::optio
 
 TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
-QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, QVariantList *linha)
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha)
 {
-    auto recusa = d->verifica(l, linha);
+    auto recusa = d->verifica(l, guardado, linha);
     if (recusa && recusa->texto == textoCatalogo("VALOR_INV"))
         recusa->texto += dicaNumero(l.valores[recusa->campo]);
     return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)

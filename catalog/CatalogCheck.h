@@ -89,8 +89,11 @@ public:
     ~TVerificadorCatalogo();
 
     // The row's refusal ("linha N: CAMPO: texto"); or an empty text, and
-    // in `linha` its product packet row (CDPRODUTO null: a new product).
-    QString verifica(const TLinhaCatalogo &l, QVariantList *linha);
+    // in `linha` its product packet row (CDPRODUTO null: a new product;
+    // no row at all: an update that changes nothing). `guardado`: the
+    // stored row (TProdutosGuardados) of the product the row updates, if
+    // it names a stored one.
+    QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha);
 
     // After the last row: whether a row passed by taking a code from a
     // stored product that the file turned out not to update; then the

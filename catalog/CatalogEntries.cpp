@@ -71,6 +71,7 @@ extern "C" int32_t QulImportaProdutosRelatorio(const char16_t *file, const char1
             escreveRelatorio(relatorio, *fonte, r.recusas);
         return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
                            {QStringLiteral("alterados"), r.alterados},
+                           {QStringLiteral("inalterados"), r.inalterados},
                            {QStringLiteral("recusados"), int(r.recusas.size())},
                            {QStringLiteral("recusas"), r.recusas}};
     });

@@ -164,6 +164,9 @@ public:
         m_noInicio = false;
         l.recusa.clear();
         l.valores = QStringList(productPacketFields().size());
+        l.colunas = 0;
+        for (const int c : std::as_const(m_colunas))
+            l.colunas |= 1u << c;
         return m_csv ? proximaCsv(l) : proximaJson(l);
     }
 

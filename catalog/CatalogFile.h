@@ -40,6 +40,7 @@ QString dicaNumero(const QString &valor);
 struct TLinhaCatalogo {
     int linha = 0;         // where the row starts in the file (JSON: its place in "rows", from 1)
     QStringList valores;   // by field of productPacketFields(); absent columns empty
+    quint32 colunas = ~0u; // bit i: the file has a column for field i
     QString recusa;        // refused as it was read ("linha N: ..."): `valores` its fields as they came
 };
 

@@ -1,11 +1,13 @@
 #include "CatalogImport.h"
 
 #include "CatalogCheck.h"
+#include "CatalogStored.h"
 #include "ProductPacket.h"
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
+#include <QSet>
 #include <memory>
 
 namespace {
@@ -46,25 +48,84 @@ TLojaCatalogo leLoja(TrdmCadProd &dm)
     return loja;
 }
 
-// One reading of the whole file: its refusals, and how many rows insert
-// and how many update.
-struct TLeitura {
-    QStringList recusas;
-    qint64 inclusoes = 0, alteracoes = 0;
+// The file's rows a batch at a time, each with the stored row of the
+// product it updates: one statement per batch reads them, and only a
+// batch's rows and stored rows are held.
+class TLotesArquivo {
+public:
+    TLotesArquivo(TFonteCatalogo &fonte, const TLojaCatalogo &loja, TProdutosGuardados &guardados)
+        : m_fonte(fonte), m_loja(loja), m_guardados(guardados)
+    {
+        m_linhas.resize(TProdutosGuardados::kMaxProdutos);
+    }
+
+    // Back before the first row.
+    void reinicia()
+    {
+        m_fonte.reinicia();
+        m_n = 0;
+    }
+
+    // The next batch; false after the last row.
+    bool proximo()
+    {
+        QStringList codigos;
+        QSet<QString> vistos;
+        m_n = 0;
+        while (m_n < m_linhas.size() && m_fonte.proxima(m_linhas[m_n])) {
+            const TLinhaCatalogo &l = m_linhas[m_n++];
+            ultima = l.linha;
+            const QString c = l.recusa.isEmpty() ? l.valores.first().trimmed() : QString();
+            if (!c.isEmpty() && m_loja.produtos.contem(c) && !vistos.contains(c)) {
+                vistos.insert(c);
+                codigos.append(c);
+            }
+        }
+        m_guardados.le(codigos);
+        return m_n > 0;
+    }
+
+    qsizetype tamanho() const { return m_n; }
+    const TLinhaCatalogo &linha(qsizetype i) const { return m_linhas.at(i); }
+    const QVariantList *guardado(const TLinhaCatalogo &l) const
+    {
+        return l.recusa.isEmpty() ? m_guardados.linha(l.valores.first().trimmed()) : nullptr;
+    }
+
+    int ultima = 0;  // the line of the last row read
+
+private:
+    TFonteCatalogo &m_fonte;
+    const TLojaCatalogo &m_loja;
+    TProdutosGuardados &m_guardados;
+    QList<TLinhaCatalogo> m_linhas;
+    qsizetype m_n = 0;
 };
 
-TLeitura confere(TFonteCatalogo &fonte, TVerificadorCatalogo &verificador)
+// One reading of the whole file: its refusals, and how many rows insert,
+// how many update and how many would change nothing.
+struct TLeitura {
+    QStringList recusas;
+    qint64 inclusoes = 0, alteracoes = 0, inalteradas = 0;
+    qint64 linhas() const { return inclusoes + alteracoes + inalteradas; }
+    // Counts a row that passed, given its packet row.
+    void conta(const QVariantList &linha) { ++(linha.isEmpty() ? inalteradas : linha.first().isValid() ? alteracoes : inclusoes); }
+};
+
+TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador)
 {
     TLeitura r;
-    fonte.reinicia();
-    TLinhaCatalogo l;
+    lotes.reinicia();
     QVariantList linha;
-    while (fonte.proxima(l)) {
-        const QString recusa = l.recusa.isEmpty() ? verificador.verifica(l, &linha) : l.recusa;
-        if (!recusa.isEmpty())
-            r.recusas.append(recusa);
-        else
-            ++(linha.first().isValid() ? r.alteracoes : r.inclusoes);
+    while (lotes.proximo()) {
+        for (qsizetype i = 0; i < lotes.tamanho(); ++i) {
+            const TLinhaCatalogo &l = lotes.linha(i);
+            const QString recusa = l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &linha) : l.recusa;
+            if (!recusa.isEmpty())
+                r.recusas.append(recusa);
+            else
+                r.conta(linha);
+        }
     }
     return r;
 }
@@ -95,13 +156,15 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         gerador = std::make_unique<TdtmQulProxCodigo>(nullptr);
         gerador->Trava();
         const TLojaCatalogo loja = leLoja(dm);
+        TProdutosGuardados guardados(dm);
+        TLotesArquivo lotesArquivo(fonte, loja, guardados);
         auto verificador = std::make_unique<TVerificadorCatalogo>(loja);
-        TLeitura leitura = confere(fonte, *verificador);
+        TLeitura leitura = confere(lotesArquivo, *verificador);
         if (verificador->refazer()) {
             // Knowing now every product the file updates.
             TCodigosCatalogo alterados = std::move(verificador->alterados());
             verificador = std::make_unique<TVerificadorCatalogo>(loja, std::move(alterados));
-            leitura = confere(fonte, *verificador);
+            leitura = confere(lotesArquivo, *verificador);
         }
         TCodigosCatalogo alterados = std::move(verificador->alterados());
         verificador.reset();
@@ -111,6 +174,7 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             if (soVerifica && resumo.recusas.isEmpty()) {
                 resumo.inseridos = int(leitura.inclusoes);
                 resumo.alterados = int(leitura.alteracoes);
+                resumo.inalterados = int(leitura.inalteradas);
             }
         } else {
             TVerificadorCatalogo escrita(loja, std::move(alterados));
@@ -128,25 +192,34 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                 if (progresso)
                     progresso(feitas, total);
             };
-            fonte.reinicia();
-            TLinhaCatalogo l;
-            qint64 lidas = 0;
-            while (fonte.proxima(l)) {
-                QVariantList linha;
-                if (!l.recusa.isEmpty() || !escrita.verifica(l, &linha).isEmpty() || ++lidas > total)
-                    arquivoMudou(l.linha);
-                const bool insercao = !linha.first().isValid();
-                lotes[insercao].rows.append(std::move(linha));
-                if (lotes[insercao].rows.size() >= kMaxLinhasInclusao)
-                    grava(insercao);
+            // The same rows as the check found, each as it found it.
+            TLeitura escritas;
+            lotesArquivo.reinicia();
+            while (lotesArquivo.proximo()) {
+                for (qsizetype i = 0; i < lotesArquivo.tamanho(); ++i) {
+                    const TLinhaCatalogo &l = lotesArquivo.linha(i);
+                    QVariantList linha;
+                    if (!l.recusa.isEmpty() || !escrita.verifica(l, lotesArquivo.guardado(l), &linha).isEmpty()
+                        || escritas.linhas() >= leitura.linhas())
+                        arquivoMudou(l.linha);
+                    escritas.conta(linha);
+                    if (linha.isEmpty())
+                        continue;  // an update that changes nothing
+                    const bool insercao = !linha.first().isValid();
+                    lotes[insercao].rows.append(std::move(linha));
+                    if (lotes[insercao].rows.size() >= kMaxLinhasInclusao)
+                        grava(insercao);
+                }
             }
-            if (lidas != total)
-                arquivoMudou(l.linha);
+            if (escritas.inclusoes != leitura.inclusoes || escritas.alteracoes != leitura.alteracoes
+                || escritas.inalteradas != leitura.inalteradas)
+                arquivoMudou(lotesArquivo.ultima);
             grava(false);
             grava(true);
             dm.CommitTrans();
             resumo.inseridos = int(leitura.inclusoes);
             resumo.alterados = int(leitura.alteracoes);
+            resumo.inalterados = int(leitura.inalteradas);
         }
     } catch (...) {
         rollBackFailedWrite(dm);

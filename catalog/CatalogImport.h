@@ -12,6 +12,7 @@ class TrdmCadProd;
 
 struct TResumoImportacao {
     int inseridos = 0, alterados = 0;
+    int inalterados = 0;  // updates whose values were the stored ones: not written
     QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
 };
 

@@ -198,9 +198,10 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
                                                     .arg(report.isEmpty() ? QStringLiteral("veja --relatorio ARQUIVO.")
                                                                           : QStringLiteral("todas em %1.").arg(report))));
             const bool check = parser.isSet(QStringLiteral("check"));
-            std::printf("%s: %d; %s: %d; recusados: %d; segundos: %s%s\n", check ? "a incluir" : "inseridos",
-                        m.value(QStringLiteral("inseridos")).toInt(), check ? "a alterar" : "alterados",
-                        m.value(QStringLiteral("alterados")).toInt(), m.value(QStringLiteral("recusados")).toInt(),
+            std::printf("%s: %d; %s: %d; inalterados: %d; recusados: %d; segundos: %s%s\n",
+                        check ? "a incluir" : "inseridos", m.value(QStringLiteral("inseridos")).toInt(),
+                        check ? "a alterar" : "alterados", m.value(QStringLiteral("alterados")).toInt(),
+                        m.value(QStringLiteral("inalterados")).toInt(), m.value(QStringLiteral("recusados")).toInt(),
                         qPrintable(seconds(m.value(QStringLiteral("segundos")))),
                         m.value(QStringLiteral("recusados")).toInt() > 0 ? " (nada foi gravado)" : "");
             return m.value(QStringLiteral("recusados")).toInt() > 0 ? kExitFailureText : HostCommand::kExitOk;

@@ -67,6 +67,8 @@ private Q_SLOTS:
     void linhaRecusada_data();
     void linhaRecusada();
     void idaEVolta();
+    void colunasDoArquivo_data();
+    void colunasDoArquivo();
     void exportacao_data();
     void exportacao();
     void interrompidaNadaGrava();
@@ -186,11 +188,17 @@ void TstCatalog::idaEVolta()
         const QString arquivo = grava(dir, antes);
         r = importa(arquivo, false, formato);
         QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
-        QCOMPARE(r.value(QStringLiteral("alterados")).toInt(), 5);
-        QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 0);
+        QCOMPARE(r.value(QStringLiteral("alterados")).toInt() + r.value(QStringLiteral("inseridos")).toInt(), 0);
+        QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), 5);
+        QCOMPARE(importa(arquivo, true, formato).value(QStringLiteral("inalterados")).toInt(), 5);
         QCOMPARE(exporta(dir, formato), antes);
     }
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
+    // Nothing was written: the stored products keep their last-change dates.
+    for (const char *t : {"PRODUTO", "ITEMPRECO", "ALIQIMPFIS", "PRODLOJA"})
+        QCOMPARE(db.count(QLatin1String(t), QStringLiteral("CDPRODUTO IN ('1', '9') AND DTULTATU%1 < '2021-01-01'")
+                                                .arg(QLatin1String(t[0] == 'P' && t[4] == 'U' ? "PROD" : t[0] == 'I' ? "ITPR" : t[0] == 'A' ? "ALIF" : "PLOJ"))),
+                 2);
 
     // Two products swap their reduced codes; then one alone takes the other's.
     r = importa(grava(dir, kCabecalho + "1;900;Pao;UN;1;03;;N;;;0\n9;1;Pao;UN;1;03;;N;;;0\n"));
@@ -209,6 +217,64 @@ void TstCatalog::idaEVolta()
     QCOMPARE(exporta(dir, u"csv"),
              QByteArray("\xEF\xBB\xBF" "CDPRODUTO;CDARVPROD;CDBARPRODUTO;NMPRODUTO;SGUNIDADE;VRPREUNIT;IDPESAPROD;"
                         "QTTARAPROD;CDPRODINTE;VRPRECITEM;CDIMPOSTO;CDPORIMPPROD;VRPEALIMPFIS;SGIMPOSTO;IDTPIMPOSFIS\r\n"));
+}
+
+void TstCatalog::colunasDoArquivo_data()
+{
+    QTest::addColumn<QByteArray>("arquivo");
+    QTest::addColumn<QString>("esperado");  // in the refusals, then each product's bar code, weighing, tare,
+                                            // port, price, and 1 when its last change is still the stored one
+    const auto linha = [](const char *nome, const QByteArray &a, const char *e) { QTest::newRow(nome) << a << QString::fromUtf8(e); };
+    const QByteArray precos = "CDPRODUTO;CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS\n";
+    linha("lista de preços", precos + "9;0042;Queijo;KG;7,5;03;\n;77;Sal;UN;2;03;\n",
+          "0042: 0012345678905 S 0.015 COM2 7.5 0; 77:  N 0 0 2 0;");
+    linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
+    linha("não gravadas de acordo", "CDPRODUTO;CDARVPROD;SGIMPOSTO;IDTPIMPOSFIS;VRPREUNIT;VRPRECITEM\n9;9;T18;T;1,5;1,5\n",
+          "0042: 0012345678905 S 0.015 COM2 1.5 1;");
+    const char *zeros = ": zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto";
+    linha("reduzido sem zeros", "CDPRODUTO;CDPRODINTE\n9;42\n", qPrintable(QStringLiteral("linha 2: CDPRODINTE") + QString::fromUtf8(zeros)));
+    linha("barras sem zeros", "CDPRODUTO;CDBARPRODUTO\n9;12345678905\n", "linha 2: CDBARPRODUTO: zeros à esquerda perdidos");
+    linha("imposto sem zero", precos + ";77;Sal;UN;2;3;\n", "linha 2: CDIMPOSTO: zeros à esquerda perdidos");
+    linha("sigla de outro imposto", "CDPRODUTO;CDIMPOSTO;SGIMPOSTO\n9;03;I\n", "linha 2: SGIMPOSTO: \"I\" não é a sigla");
+    linha("tipo de outro imposto", "CDPRODUTO;IDTPIMPOSFIS\n9;I\n", "linha 2: IDTPIMPOSFIS: \"I\" não é o tipo");
+    linha("preço unitário", "CDPRODUTO;VRPREUNIT\n9;2\n", "linha 2: VRPREUNIT: \"2\" não é o preço");
+    linha("outro código", "CDPRODUTO;CDARVPROD\n9;8\n", "linha 2: CDARVPROD: \"8\" não é o cadastrado (\"9\")");
+    linha("código num novo", precos.mid(10).replace("CDPRODINTE", "CDARVPROD;CDPRODINTE") + "8;77;Sal;UN;2;03;\n",
+          "linha 2: CDARVPROD:");
+}
+
+// A file of some columns: those it lacks keep the stored values (a new
+// product takes the entry page's first ones); codes and columns that are
+// not stored are checked against the stored product.
+void TstCatalog::colunasDoArquivo()
+{
+    QFETCH(QByteArray, arquivo);
+    QFETCH(QString, esperado);
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    ProdutoTeste p = produto(QStringLiteral("9"), QStringLiteral("0042"));
+    p.barras = QStringLiteral("0012345678905");
+    p.unidade = QStringLiteral("KG");
+    p.pesado = QStringLiteral("S");
+    p.tara = 0.015;
+    p.porta = QStringLiteral("COM2");
+    insereProduto(db, p);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    QString texto = importa(grava(dir, arquivo)).value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
+    for (const char *reduzido : {"0042", "77"}) {
+        const auto um = [&](const char *coluna, const char *tabela = "PRODUTO") {
+            return db.scalar(QStringLiteral("SELECT %1 FROM PRODUTO P JOIN %2 X ON X.CDPRODUTO = P.CDPRODUTO WHERE "
+                                            "P.CDPRODINTE = '%3'").arg(QLatin1String(coluna), QLatin1String(tabela), QLatin1String(reduzido)));
+        };
+        if (um("P.IDPESAPROD").isValid())
+            texto += QStringLiteral(" %1: %2 %3 %4 %5 %6 %7;").arg(QLatin1String(reduzido), um("P.CDBARPRODUTO").toString(),
+                                                              um("P.IDPESAPROD").toString())
+                         .arg(um("P.QTTARAPROD").toDouble()).arg(um("CDPORIMPPROD", "PRODLOJA").toString())
+                         .arg(um("VRPRECITEM", "ITEMPRECO").toDouble())
+                         .arg(int(um("P.DTULTATUPROD").toString().left(4) < QLatin1String("2021")));
+    }
+    QVERIFY2(texto.contains(esperado), qPrintable(texto));
 }
 
 void TstCatalog::exportacao_data()

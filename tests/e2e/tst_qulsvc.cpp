@@ -234,7 +234,7 @@ void TstQulsvc::catalogueCommands()
     QVERIFY2(r.out.startsWith("linha 3: NMPRODUTO: Nome do Produto deve ser informado.\n"
                               "linha 4: VRPRECITEM: Valor digitado é inválido. \"8.9\": use vírgula como separador decimal e "
                               "nenhum separador de milhar (ex.: 1234,5).\n"
-                              "inseridos: 0; alterados: 0; recusados: 2;"),
+                              "inseridos: 0; alterados: 0; inalterados: 0; recusados: 2;"),
              r.out.constData());
     QVERIFY(r.err.isEmpty());  // no progress bar off a terminal
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
@@ -243,7 +243,7 @@ void TstQulsvc::catalogueCommands()
     r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("--check"), QStringLiteral("-")},
                arquivo.left(arquivo.indexOf('\n') + 1) + bom);
     QCOMPARE(r.exitCode, 0);
-    QVERIFY2(r.out.startsWith("a incluir: 1; a alterar: 0; recusados: 0;"), r.out.constData());
+    QVERIFY2(r.out.startsWith("a incluir: 1; a alterar: 0; inalterados: 0; recusados: 0;"), r.out.constData());
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 40);
     r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("-")}, arquivo.left(arquivo.indexOf('\n') + 1) + bom);
     QCOMPARE(r.exitCode, 0);

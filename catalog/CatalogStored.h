@@ -1,0 +1,36 @@
+#pragma once
+// The stored rows of the products a batch of a catalogue's rows updates,
+// read as the product list reads them (its statement, filtered on those
+// products' keys): one statement per batch, so that only a batch's rows
+// are ever held, however large the store.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <memory>
+
+class TrdmCadProd;
+class TADOQuery;
+
+class TProdutosGuardados {
+public:
+    // The most products one reading takes.
+    static constexpr int kMaxProdutos = 1000;
+
+    explicit TProdutosGuardados(TrdmCadProd &dm);
+    ~TProdutosGuardados();
+
+    // Reads the rows of `codigos` (at most kMaxProdutos), in place of the
+    // ones read before. Raises on a database error.
+    void le(const QStringList &codigos);
+    // The product packet row of `codigo` as the list gives it (a null text
+    // column empty, a null number 0, VRPREUNIT null); nullptr when the last
+    // reading had none.
+    const QVariantList *linha(const QString &codigo) const;
+
+private:
+    TrdmCadProd &m_dm;
+    std::unique_ptr<TADOQuery> m_consulta;
+    QHash<QString, QVariantList> m_linhas;
+};
