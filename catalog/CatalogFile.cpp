@@ -67,6 +67,21 @@ QList<int> TFonteCatalogo::colunas() const
 
 namespace {
 
+// Spaces around a value are the spreadsheet's, not the product's: every
+// value is trimmed but a name written between quotes (a name's own spaces
+// survive the export, which quotes them, and the import).
+QString semEspacos(int campo, const QString &valor, bool entreAspas)
+{
+    static const int nome = [] {
+        const QList<TFieldDef> &f = productPacketFields();
+        for (int i = 0; i < f.size(); ++i)
+            if (f[i].name == QLatin1String("NMPRODUTO"))
+                return i;
+        return -1;
+    }();
+    return campo == nome && entreAspas ? valor : valor.trimmed();
+}
+
 // Which packet field each column holds; unknown or repeated names are an error.
 bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *erro)
 {
@@ -194,7 +209,7 @@ private:
 
     bool proximaCsv(TLinhaCatalogo &l)
     {
-        if (!m_csv->proximo(m_campos, l.linha)) {
+        if (!m_csv->proximo(m_campos, l.linha, &m_aspas)) {
             if (!m_csv->erro().isEmpty())
                 ilegivel(m_csv->erro());
             return false;
@@ -210,7 +225,7 @@ private:
             return true;
         }
         for (int c = 0; c < m_colunas.size(); ++c)
-            l.valores[m_colunas[c]] = textoDeFormula(m_campos[c]);
+            l.valores[m_colunas[c]] = textoDeFormula(semEspacos(m_colunas[c], m_campos[c], m_aspas[c]));
         return true;
     }
 
@@ -227,7 +242,8 @@ private:
         for (int c = 0; c < m_colunas.size(); ++c) {
             const QVariant &v = valores.at(c);
             if (v.isValid())
-                l.valores[m_colunas[c]] = v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
+                l.valores[m_colunas[c]] = v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble())
+                                                                                 : semEspacos(m_colunas[c], v.toString(), true);
         }
         return true;
     }
@@ -242,6 +258,7 @@ private:
     std::unique_ptr<TLeitorJson> m_json;
     QList<int> m_colunas;
     QStringList m_campos;
+    QList<bool> m_aspas;  // of each field of m_campos: written between quotes
     bool m_noInicio = false;
 };
 

@@ -192,9 +192,16 @@ bool TLeitorCsv::carrega()
     return true;
 }
 
-bool TLeitorCsv::proximo(QStringList &campos, int &linha)
+bool TLeitorCsv::proximo(QStringList &campos, int &linha, QList<bool> *aspas)
 {
     campos.clear();
+    if (aspas)
+        aspas->clear();
+    const auto acrescenta = [&](const QString &campo, bool citado) {
+        campos.append(campo);
+        if (aspas)
+            aspas->append(citado);
+    };
     QString campo;
     bool entreAspas = false, algo = false, fechouAspas = false;
     linha = m_linha;
@@ -208,7 +215,7 @@ bool TLeitorCsv::proximo(QStringList &campos, int &linha)
             }
             if (!algo)
                 return false;
-            campos.append(campo);
+            acrescenta(campo, fechouAspas);
             return true;
         }
         const QChar c = m_texto.at(m_pos++);
@@ -229,7 +236,7 @@ bool TLeitorCsv::proximo(QStringList &campos, int &linha)
                 campo.append(c);
             }
         } else if (c == QLatin1Char(';')) {
-            campos.append(campo);
+            acrescenta(campo, fechouAspas);
             campo.clear();
             fechouAspas = false;
             algo = true;
@@ -249,7 +256,7 @@ bool TLeitorCsv::proximo(QStringList &campos, int &linha)
                 linha = m_linha;  // a line holding nothing
                 continue;
             }
-            campos.append(campo);
+            acrescenta(campo, fechouAspas);
             return true;
         } else if (c == QLatin1Char('"') && campo.isEmpty() && !fechouAspas) {
             entreAspas = true;

@@ -38,8 +38,9 @@ public:
     TLeitorCsv(QIODevice &dispositivo, TCodificacao codificacao);
     // The next record into `campos`, with the line it starts on. False at
     // the end of the file or on an error (then erro() is not empty). Lines
-    // holding nothing are skipped.
-    bool proximo(QStringList &campos, int &linha);
+    // holding nothing are skipped. `aspas`, when given, tells of each field
+    // whether it was written between quotes.
+    bool proximo(QStringList &campos, int &linha, QList<bool> *aspas = nullptr);
     const QString &erro() const { return m_erro; }
 
 private:
