@@ -322,7 +322,7 @@ void TstCatalog::exportacao()
     QCOMPARE(alvo.readAll(), QByteArray("intocado"));
 }
 
-// The demo store's export as Calc saves it again (tests/catalog/calc/remake.sh
+// Five products of the demo store's export as Calc saves it again (tests/catalog/calc/remake.sh
 // made the files from this same store): opened with quoted fields as text it
 // changes nothing; opened as Calc does by default, its codes lost their
 // leading zeros and it is refused.
@@ -332,7 +332,7 @@ void TstCatalog::planilhaDoCalc_data()
     QTest::addColumn<int>("zeros");  // rows refused for codes that lost their leading zeros
     QTest::newRow("a exportação") << "export.csv" << 0;
     QTest::newRow("Calc, campos entre aspas como texto") << "calc-texto.csv" << 0;
-    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 29;  // tax codes "II", "FF", "NN" keep theirs
+    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 5;
 }
 
 void TstCatalog::planilhaDoCalc()
@@ -346,7 +346,7 @@ void TstCatalog::planilhaDoCalc()
     const QVariantMap r = importa(QStringLiteral(QUL_PLANILHAS "/") + arquivo);
     const QString recusas = r.value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
     QCOMPARE(recusas.count(QStringLiteral("zeros à esquerda perdidos")), zeros);
-    QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), zeros ? 0 : 40);
+    QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), zeros ? 0 : 5);
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO || CDPRODINTE || CDBARPRODUTO FROM PRODUTO WHERE CDPRODUTO IN ('1', '2') "
                                       "ORDER BY CDPRODUTO")).toString(), QStringLiteral("Pão Francês00420012345678905"));
 }
