@@ -233,6 +233,7 @@ void TstCatalog::colunasDoArquivo_data()
     linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
     linha("espaços fora de aspas", "CDPRODUTO;CDBARPRODUTO;NMPRODUTO;VRPRECITEM\n 9 ; 0012345678905 ; Produto 9 ; 1,5\n",
           "0042: 0012345678905 S 0.015 COM2 1.5 1;");
+    linha("nome entre aspas no fim da linha", "CDPRODUTO;NMPRODUTO\n9;\" Produto 9\"\n", "0042: 0012345678905 S 0.015 COM2 1.5 0;");
     linha("não gravadas de acordo", "CDPRODUTO;CDARVPROD;SGIMPOSTO;IDTPIMPOSFIS;VRPREUNIT;VRPRECITEM\n9;9;T18;T;1,5;1,5\n",
           "0042: 0012345678905 S 0.015 COM2 1.5 1;");
     const char *zeros = ": zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto";
