@@ -45,4 +45,19 @@ QUL_EXPORT int32_t QulImportaProdutosRelatorio(const char16_t *file, const char1
                                                const char16_t *report, int32_t checkOnly,
                                                TQulProgressoImportacao progress, void *context, QVariant *out);
 
+// What QulImportaProdutosOpcoes may do, or-ed together.
+enum {
+    QUL_IMPORTA_SO_VERIFICA = 1,       // check the rows, write nothing
+    QUL_IMPORTA_INSERIR_AUSENTES = 2,  // a CDPRODUTO of digits not in the store: a new product under that code
+    QUL_IMPORTA_AJUSTAR_NOMES = 4,     // a name with accents the keyboard cannot type: stored without them (but Ç, ç)
+};
+
+// As QulImportaProdutosRelatorio, with `opcoes` in place of `checkOnly`.
+// The summary also has "ajustes": a QStringList of the names adjusted,
+// "linha N: NMPRODUTO: \"antes\" -> \"depois\"". Other bits of `opcoes`
+// are refused.
+QUL_EXPORT int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                            const char16_t *report, int32_t opcoes,
+                                            TQulProgressoImportacao progress, void *context, QVariant *out);
+
 }  // extern "C"

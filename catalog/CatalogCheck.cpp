@@ -26,6 +26,22 @@ QString textoCatalogo(const char *chave)
     return catalogo->Msg(QLatin1String(chave));
 }
 
+QString semAcentos(const QString &texto)
+{
+    QString r;
+    r.reserve(texto.size());
+    for (const QChar c : texto) {
+        if (c == u'ç' || c == u'Ç' || c.decompositionTag() != QChar::Canonical) {
+            r.append(c);
+            continue;
+        }
+        for (const QChar d : QString(c).normalized(QString::NormalizationForm_D))
+            if (d.category() != QChar::Mark_NonSpacing)
+                r.append(d);
+    }
+    return r;
+}
+
 namespace {
 
 // The product packet's fields, in productPacketFields() order.
@@ -131,9 +147,10 @@ QString zerosPerdidos(const QString &arquivo, const QString &guardado)
 
 // The columns the export writes but an import does not store, each as the
 // rest of the row decides it: empty, or that value. `guardado`: the
-// product the row updates (none: a new one).
+// product the row updates (none: a new one, whose CDARVPROD is
+// `arvoreNova`: its own code, or empty when the generator gives it).
 std::optional<TRecusa> naoGravada(const QStringList &v, const QVariantList *guardado, double preco,
-                                  const TLojaCatalogo::TImposto &imposto)
+                                  const TLojaCatalogo::TImposto &imposto, const QString &arvoreNova)
 {
     const QString sigla = v[SGIMPOSTO].trimmed(), tipo = v[IDTPIMPOSFIS].trimmed(), arvore = v[CDARVPROD].trimmed();
     if (!sigla.isEmpty() && sigla != imposto.sigla)
@@ -153,15 +170,34 @@ std::optional<TRecusa> naoGravada(const QStringList &v, const QVariantList *guar
         return TRecusa{VRPREUNIT, QStringLiteral("\"%1\" não é o preço de VRPRECITEM; a coluna não é gravada: deixe-a "
                                                  "vazia.")
                                       .arg(mostra(u))};
-    const QString cadastrado = guardado ? guardado->at(CDARVPROD).toString() : QString();
+    const QString cadastrado = guardado ? guardado->at(CDARVPROD).toString() : arvoreNova;
     if (!arvore.isEmpty() && arvore != cadastrado)
         return TRecusa{CDARVPROD,
-                       guardado ? QStringLiteral("\"%1\" não é o cadastrado (\"%2\"); a coluna não é gravada.")
-                                      .arg(mostra(arvore), mostra(cadastrado))
+                       guardado || !cadastrado.isEmpty()
+                           ? QStringLiteral("\"%1\" não é %2 (\"%3\"); a coluna não é gravada.")
+                                 .arg(mostra(arvore), guardado ? QStringLiteral("o cadastrado")
+                                                               : QStringLiteral("o CDPRODUTO do produto novo"),
+                                      mostra(cadastrado))
                                 : QStringLiteral("\"%1\" num produto novo, que tem o código que o gerador lhe dá; deixe "
                                                  "a coluna vazia.")
                                       .arg(mostra(arvore))};
     return std::nullopt;
+}
+
+bool soDigitos(const QString &s)
+{
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A CDPRODUTO the store does not hold: what the operator may do.
+QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
+{
+    const QString base = QStringLiteral("Produto de código \"%1\" não cadastrado; ").arg(mostra(produto));
+    if (digitos && !inserirAusentes)
+        return base + QStringLiteral("para incluí-lo com este código, importe com --inserir-ausentes.");
+    return base + QStringLiteral("só um código de até %1 algarismos é incluído com o seu código; deixe CDPRODUTO "
+                                 "vazio para incluí-lo com um código novo.")
+                      .arg(productPacketFields().at(CDPRODUTO).size);
 }
 
 // A packet row that writes nothing the product does not hold: every
@@ -182,8 +218,8 @@ bool iguais(const QVariantList &linha, const QVariantList &guardado)
 }  // namespace
 
 struct TVerificadorCatalogo::TEstado {
-    TEstado(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> &&alterados)
-        : m_loja(loja), m_conhecidos(alterados.has_value())
+    TEstado(const TLojaCatalogo &loja, TOpcoesCatalogo opcoes, std::optional<TCodigosCatalogo> &&alterados)
+        : m_loja(loja), m_opcoes(opcoes), m_conhecidos(alterados.has_value())
     {
         if (alterados)
             m_alterados = std::move(*alterados);
@@ -198,7 +234,9 @@ struct TVerificadorCatalogo::TEstado {
                                     const QString &codigo, const QString &produto, int linha, const char *chave);
 
     const TLojaCatalogo &m_loja;
+    const TOpcoesCatalogo m_opcoes;
     const bool m_conhecidos;
+    QString m_ajuste;  // of the row checked last
     TCodigosCatalogo m_alterados;  // the products the file updates: their present codes give way to the file's
     QList<TChaveCodigo> m_supostos;  // stored products taken as updated further on
     TCodigosCatalogo m_produtos, m_reduzidos, m_barras;
@@ -238,16 +276,32 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     // What the keyboard could not have typed; a stored text that an update
     // leaves as it is was not typed (Editar keeps it as it stands).
     const auto atipico = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
+    const auto guardadoAssim = [&](Campo c) {
+        return atipico != m_loja.atipicos.constEnd()
+               && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras);
+    };
+    // A name typed on another keyboard: without its accents, when asked.
+    m_ajuste.clear();
+    QString sugestao;
+    if (!guardadoAssim(NMPRODUTO) && !textoDigitavel(3, v[NMPRODUTO])) {
+        const QString semAcento = semAcentos(v[NMPRODUTO]);
+        if (m_opcoes.ajustarNomes && semAcento != v[NMPRODUTO]) {
+            m_ajuste = QStringLiteral("linha %1: NMPRODUTO: \"%2\" -> \"%3\"")
+                           .arg(l.linha)
+                           .arg(mostra(v[NMPRODUTO], 60), mostra(semAcento, 60));
+            v[NMPRODUTO] = semAcento;
+        } else if (!m_opcoes.ajustarNomes && textoDigitavel(3, semAcento)) {
+            sugestao = QStringLiteral(" Importado com --ajustar-nomes, seria \"%1\".").arg(mostra(semAcento, 60));
+        }
+    }
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &r = *regraCampo(numero);
-        if (atipico != m_loja.atipicos.constEnd()
-            && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras))
-            continue;
-        if (!textoDigitavel(numero, v[c]))
+        if (!guardadoAssim(c) && !textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
-                                  .arg(mostra(v[c], 60), descricaoAceitos(r))
-                                  .arg(r.limite)};
+                                      .arg(mostra(v[c], 60), descricaoAceitos(r))
+                                      .arg(r.limite)
+                                  + (c == NMPRODUTO ? sugestao : QString())};
     }
     const QString pesa = v[IDPESAPROD].trimmed().toUpper();
     if (!pesa.isEmpty() && pesa != QLatin1String("S") && pesa != QLatin1String("N"))
@@ -296,9 +350,17 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
 
     // The product it updates, and the codes no other product may keep.
     const QString produto = v[CDPRODUTO].trimmed();
+    bool novoComCodigo = false;  // another store's product, under its code
     if (!produto.isEmpty()) {
-        if (!m_loja.produtos.contem(produto))
-            return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" não cadastrado.").arg(mostra(produto))};
+        if (!m_loja.produtos.contem(produto)) {
+            const bool digitos = soDigitos(produto) && produto.size() <= productPacketFields().at(CDPRODUTO).size;
+            for (qsizetype n = 1; digitos && produto.size() + n <= productPacketFields().at(CDPRODUTO).size; ++n)
+                if (const QString comZeros = QString(n, u'0') + produto; m_loja.produtos.contem(comZeros))
+                    return TRecusa{CDPRODUTO, zerosPerdidos(produto, comZeros)};
+            if (!digitos || !m_opcoes.inserirAusentes)
+                return TRecusa{CDPRODUTO, ausente(produto, digitos, m_opcoes.inserirAusentes)};
+            novoComCodigo = true;
+        }
         if (const int antes = m_produtos.linha(produto))
             return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
                                           .arg(mostra(produto))
@@ -307,7 +369,8 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     }
     // Columns written as the export writes them but not stored: a value
     // other than the one the row's other columns give would be lost.
-    if (const auto r = naoGravada(v, produto.isEmpty() ? nullptr : guardado, t.preco, *imposto))
+    if (const auto r = naoGravada(v, produto.isEmpty() || novoComCodigo ? nullptr : guardado, t.preco, *imposto,
+                                  novoComCodigo ? produto : QString()))
         return r;
     if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
@@ -336,16 +399,20 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     return std::nullopt;
 }
 
-TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> alterados)
-    : d(std::make_unique<TEstado>(loja, std::move(alterados)))
+TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, TOpcoesCatalogo opcoes,
+                                           std::optional<TCodigosCatalogo> alterados)
+    : d(std::make_unique<TEstado>(loja, opcoes, std::move(alterados)))
 {
 }
 
 TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
-QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha)
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha,
+                                      QString *ajuste)
 {
     auto recusa = d->verifica(l, guardado, linha);
+    if (ajuste)
+        *ajuste = recusa ? QString() : d->m_ajuste;
     if (recusa && recusa->texto == textoCatalogo("VALOR_INV"))
         recusa->texto += dicaNumero(l.valores[recusa->campo]);
     return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)

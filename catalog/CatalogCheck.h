@@ -74,6 +74,19 @@ struct TLojaCatalogo {
 // The catalogue texts by key (the screen's message catalogue).
 QString textoCatalogo(const char *chave);
 
+// The text with its letters' accents taken off, but Ç and ç's.
+QString semAcentos(const QString &texto);
+
+// What an import may do beyond what the entry page would.
+struct TOpcoesCatalogo {
+    // A CDPRODUTO of digits that the store does not hold is a new product
+    // under that code (another store's catalogue), not a refused row.
+    bool inserirAusentes = false;
+    // A name with letters the keyboard cannot type has its accents taken
+    // off (Ç and ç kept), each change reported.
+    bool ajustarNomes = false;
+};
+
 // The rows of one reading of a file, checked in file order against the
 // store and against the rows before them. What is kept per row is its
 // codes (product, reduced, bar code) with its line.
@@ -85,15 +98,20 @@ QString textoCatalogo(const char *chave);
 // the last row tells whether the file updates that product: refazer().
 class TVerificadorCatalogo {
 public:
-    explicit TVerificadorCatalogo(const TLojaCatalogo &loja, std::optional<TCodigosCatalogo> alterados = std::nullopt);
+    explicit TVerificadorCatalogo(const TLojaCatalogo &loja, TOpcoesCatalogo opcoes = {},
+                                  std::optional<TCodigosCatalogo> alterados = std::nullopt);
     ~TVerificadorCatalogo();
 
     // The row's refusal ("linha N: CAMPO: texto"); or an empty text, and
-    // in `linha` its product packet row (CDPRODUTO null: a new product;
-    // no row at all: an update that changes nothing). `guardado`: the
-    // stored row (TProdutosGuardados) of the product the row updates, if
-    // it names a stored one.
-    QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha);
+    // in `linha` its product packet row (CDPRODUTO null: a new product
+    // under a generated code; one the store does not hold: a new product
+    // under that code; no row at all: an update that changes nothing).
+    // `guardado`: the stored row (TProdutosGuardados) of the product the
+    // row updates, if it names a stored one. `ajuste`, when given, gets
+    // the row's adjusted name ("linha N: NMPRODUTO: \"antes\" -> \"depois\"")
+    // or an empty text.
+    QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha,
+                     QString *ajuste = nullptr);
 
     // After the last row: whether a row passed by taking a code from a
     // stored product that the file turned out not to update; then the

@@ -56,25 +56,40 @@ extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
     });
 }
 
-extern "C" int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,
-                                               const char16_t *report, int32_t checkOnly,
-                                               TQulProgressoImportacao progress, void *context, QVariant *out)
+extern "C" int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                            const char16_t *report, int32_t opcoes,
+                                            TQulProgressoImportacao progress, void *context, QVariant *out)
 {
     const QString arquivo = argText(file), relatorio = argText(report);
     return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
+        constexpr int32_t conhecidas = QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES;
+        if (opcoes & ~conhecidas)
+            throw Exception(QStringLiteral("opções de importação desconhecidas: %1.").arg(opcoes & ~conhecidas));
         const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
-        const TResumoImportacao r = importaCatalogo(dataModule(), *fonte, checkOnly != 0, [&](qint64 feitas, qint64 total) {
-            if (progress)
-                progress(feitas, total, context);
-        });
+        const TResumoImportacao r = importaCatalogo(
+            dataModule(), *fonte, opcoes & QUL_IMPORTA_SO_VERIFICA,
+            [&](qint64 feitas, qint64 total) {
+                if (progress)
+                    progress(feitas, total, context);
+            },
+            {bool(opcoes & QUL_IMPORTA_INSERIR_AUSENTES), bool(opcoes & QUL_IMPORTA_AJUSTAR_NOMES)});
         if (!relatorio.isEmpty())
             escreveRelatorio(relatorio, *fonte, r.recusas);
         return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
                            {QStringLiteral("alterados"), r.alterados},
                            {QStringLiteral("inalterados"), r.inalterados},
                            {QStringLiteral("recusados"), int(r.recusas.size())},
-                           {QStringLiteral("recusas"), r.recusas}};
+                           {QStringLiteral("recusas"), r.recusas},
+                           {QStringLiteral("ajustes"), r.ajustes}};
     });
+}
+
+extern "C" int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                               const char16_t *report, int32_t checkOnly,
+                                               TQulProgressoImportacao progress, void *context, QVariant *out)
+{
+    return QulImportaProdutosOpcoes(file, format, encoding, report, checkOnly != 0 ? QUL_IMPORTA_SO_VERIFICA : 0,
+                                    progress, context, out);
 }
 
 extern "C" int32_t QulImportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,

@@ -82,6 +82,13 @@ QString semEspacos(int campo, const QString &valor, bool entreAspas)
     return campo == nome && entreAspas ? valor : valor.trimmed();
 }
 
+QString outroSeparador(QChar sep)
+{
+    return QStringLiteral("o cabeçalho não tem ';': o arquivo separa as colunas com '%1', e elas devem vir separadas "
+                          "por ';' (ponto e vírgula); na planilha, salve em CSV com ';' como separador de campos.")
+        .arg(sep == QLatin1Char(',') ? QStringLiteral(",") : QStringLiteral("tabulação"));
+}
+
 // Which packet field each column holds; unknown or repeated names are an error.
 bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *erro)
 {
@@ -103,10 +110,7 @@ bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *err
     if (nomes.size() == 1)
         for (const QChar sep : {QLatin1Char(','), QLatin1Char('\t')})
             if (nomes[0].split(sep).size() > 1) {
-                *erro = QStringLiteral("o cabeçalho não tem ';': o arquivo separa as colunas com '%1', e elas devem "
-                                       "vir separadas por ';' (ponto e vírgula); na planilha, salve em CSV com ';' "
-                                       "como separador de campos.")
-                            .arg(sep == QLatin1Char(',') ? QStringLiteral(",") : QStringLiteral("tabulação"));
+                *erro = outroSeparador(sep);
                 return false;
             }
     if (!desconhecidas.isEmpty())
@@ -153,9 +157,13 @@ public:
             m_csv = std::make_unique<TLeitorCsv>(*m_dispositivo, m_codificacao);
             QStringList nomes;
             int linha = 0;
-            if (!m_csv->proximo(nomes, linha))
+            if (!m_csv->proximo(nomes, linha)) {
+                // Names between quotes, split on another separator.
+                const QChar apos = m_csv->aposAspas();
                 ilegivel(m_csv->erro().isEmpty() ? QStringLiteral("arquivo vazio: falta a linha de cabeçalho.")
-                                                 : m_csv->erro());
+                         : apos == QLatin1Char(',') || apos == QLatin1Char('\t') ? outroSeparador(apos)
+                                                                                 : m_csv->erro());
+            }
             if (!mapeiaCabecalho(nomes, &m_colunas, &erro))
                 ilegivel(erro);
         } else {

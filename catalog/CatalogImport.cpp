@@ -1,6 +1,5 @@
 #include "CatalogImport.h"
 
-#include "CatalogCheck.h"
 #include "CatalogStored.h"
 #include "ProductPacket.h"
 #include "ProductWrite.h"
@@ -102,29 +101,52 @@ private:
     qsizetype m_n = 0;
 };
 
-// One reading of the whole file: its refusals, and how many rows insert,
-// how many update and how many would change nothing.
+// What a row that passed writes, given its packet row.
+enum TEscrita { Nada, Alteracao, Inclusao, InclusaoComCodigo };
+
+TEscrita escrita(const QVariantList &linha, const TLojaCatalogo &loja)
+{
+    if (linha.isEmpty())
+        return Nada;
+    if (!linha.first().isValid())
+        return Inclusao;
+    return loja.produtos.contem(linha.first().toString()) ? Alteracao : InclusaoComCodigo;
+}
+
+// One reading of the whole file: its refusals and adjusted names, and how
+// many rows insert, how many update and how many would change nothing.
 struct TLeitura {
-    QStringList recusas;
+    QStringList recusas, ajustes;
     qint64 inclusoes = 0, alteracoes = 0, inalteradas = 0;
+    QString maiorCodigo;  // of the products inserted under the file's own codes
     qint64 linhas() const { return inclusoes + alteracoes + inalteradas; }
-    // Counts a row that passed, given its packet row.
-    void conta(const QVariantList &linha) { ++(linha.isEmpty() ? inalteradas : linha.first().isValid() ? alteracoes : inclusoes); }
+    // Counts a row that passed.
+    void conta(TEscrita e, const QVariantList &linha)
+    {
+        ++(e == Nada ? inalteradas : e == Alteracao ? alteracoes : inclusoes);
+        if (e == InclusaoComCodigo && (maiorCodigo.isEmpty() || codigoMaior(linha.first().toString(), maiorCodigo)))
+            maiorCodigo = linha.first().toString();
+    }
 };
 
-TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador)
+TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const TLojaCatalogo &loja)
 {
     TLeitura r;
     lotes.reinicia();
     QVariantList linha;
+    QString ajuste;
     while (lotes.proximo()) {
         for (qsizetype i = 0; i < lotes.tamanho(); ++i) {
             const TLinhaCatalogo &l = lotes.linha(i);
-            const QString recusa = l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &linha) : l.recusa;
-            if (!recusa.isEmpty())
+            const QString recusa =
+                l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &linha, &ajuste) : l.recusa;
+            if (!recusa.isEmpty()) {
                 r.recusas.append(recusa);
-            else
-                r.conta(linha);
+                continue;
+            }
+            r.conta(escrita(linha, loja), linha);
+            if (!ajuste.isEmpty())
+                r.ajustes.append(ajuste);
         }
     }
     return r;
@@ -144,7 +166,7 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador)
 // that only a later row updates, and every refused import would cost the
 // writes of its rows and hold the store's tables while it ran.
 TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool soVerifica,
-                                  const TProgressoImportacao &progresso)
+                                  const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes)
 {
     TResumoImportacao resumo;
     // Outlives the transaction: its statements are freed only after the
@@ -158,17 +180,18 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         const TLojaCatalogo loja = leLoja(dm);
         TProdutosGuardados guardados(dm);
         TLotesArquivo lotesArquivo(fonte, loja, guardados);
-        auto verificador = std::make_unique<TVerificadorCatalogo>(loja);
-        TLeitura leitura = confere(lotesArquivo, *verificador);
+        auto verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes);
+        TLeitura leitura = confere(lotesArquivo, *verificador, loja);
         if (verificador->refazer()) {
             // Knowing now every product the file updates.
             TCodigosCatalogo alterados = std::move(verificador->alterados());
-            verificador = std::make_unique<TVerificadorCatalogo>(loja, std::move(alterados));
-            leitura = confere(lotesArquivo, *verificador);
+            verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes, std::move(alterados));
+            leitura = confere(lotesArquivo, *verificador, loja);
         }
         TCodigosCatalogo alterados = std::move(verificador->alterados());
         verificador.reset();
         resumo.recusas = leitura.recusas;
+        resumo.ajustes = leitura.ajustes;
         if (!resumo.recusas.isEmpty() || soVerifica) {
             dm.RollbackTrans();
             if (soVerifica && resumo.recusas.isEmpty()) {
@@ -177,16 +200,20 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                 resumo.inalterados = int(leitura.inalteradas);
             }
         } else {
-            TVerificadorCatalogo escrita(loja, std::move(alterados));
+            TVerificadorCatalogo verificador(loja, opcoes, std::move(alterados));
             const qint64 total = leitura.inclusoes + leitura.alteracoes;
             qint64 feitas = 0;
-            TDataPacket lotes[2];  // updates, inserts
-            lotes[0].fields = lotes[1].fields = productPacketFields();
-            const auto grava = [&](bool insercao) {
-                TDataPacket &p = lotes[insercao];
+            TDataPacket lotes[4];  // by TEscrita
+            for (TDataPacket &p : lotes)
+                p.fields = productPacketFields();
+            // The codes generated come after the file's own, whichever is written first.
+            if (!leitura.maiorCodigo.isEmpty())
+                gerador->Reserva(leitura.maiorCodigo);
+            const auto grava = [&](TEscrita e) {
+                TDataPacket &p = lotes[e];
                 if (p.rows.isEmpty())
                     return;
-                gravaProdutos(dm, p, insercao, *gerador, false);
+                gravaProdutos(dm, p, e != Alteracao, *gerador, false, e == InclusaoComCodigo);
                 feitas += p.rows.size();
                 p.rows.clear();
                 if (progresso)
@@ -199,23 +226,24 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                 for (qsizetype i = 0; i < lotesArquivo.tamanho(); ++i) {
                     const TLinhaCatalogo &l = lotesArquivo.linha(i);
                     QVariantList linha;
-                    if (!l.recusa.isEmpty() || !escrita.verifica(l, lotesArquivo.guardado(l), &linha).isEmpty()
+                    if (!l.recusa.isEmpty() || !verificador.verifica(l, lotesArquivo.guardado(l), &linha).isEmpty()
                         || escritas.linhas() >= leitura.linhas())
                         arquivoMudou(l.linha);
-                    escritas.conta(linha);
-                    if (linha.isEmpty())
+                    const TEscrita e = escrita(linha, loja);
+                    escritas.conta(e, linha);
+                    if (e == Nada)
                         continue;  // an update that changes nothing
-                    const bool insercao = !linha.first().isValid();
-                    lotes[insercao].rows.append(std::move(linha));
-                    if (lotes[insercao].rows.size() >= kMaxLinhasInclusao)
-                        grava(insercao);
+                    lotes[e].rows.append(std::move(linha));
+                    if (lotes[e].rows.size() >= kMaxLinhasInclusao)
+                        grava(e);
                 }
             }
             if (escritas.inclusoes != leitura.inclusoes || escritas.alteracoes != leitura.alteracoes
                 || escritas.inalteradas != leitura.inalteradas)
                 arquivoMudou(lotesArquivo.ultima);
-            grava(false);
-            grava(true);
+            grava(Alteracao);
+            grava(InclusaoComCodigo);
+            grava(Inclusao);
             dm.CommitTrans();
             resumo.inseridos = int(leitura.inclusoes);
             resumo.alterados = int(leitura.alteracoes);

@@ -4,7 +4,7 @@
 // checked, then the file read again and its rows written through the save
 // in batches as they come.
 
-#include "CatalogFile.h"
+#include "CatalogCheck.h"
 
 #include <functional>
 
@@ -14,6 +14,7 @@ struct TResumoImportacao {
     int inseridos = 0, alterados = 0;
     int inalterados = 0;  // updates whose values were the stored ones: not written
     QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
+    QStringList ajustes;  // names adjusted (TOpcoesCatalogo::ajustarNomes)
 };
 
 // Rows written so far, of how many.
@@ -23,4 +24,4 @@ using TProgressoImportacao = std::function<void(qint64 feitas, qint64 total)>;
 // nothing). Raises on a database error, or a file that cannot be read
 // whole, after rolling back.
 TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool soVerifica,
-                                  const TProgressoImportacao &progresso);
+                                  const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes = {});

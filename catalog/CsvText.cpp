@@ -262,6 +262,7 @@ bool TLeitorCsv::proximo(QStringList &campos, int &linha, QList<bool> *aspas)
             entreAspas = true;
             algo = true;
         } else if (fechouAspas) {
+            m_aposAspas = c;
             m_erro = QStringLiteral("linha %1: texto depois das aspas de fechamento de um campo.").arg(m_linha);
             return false;
         } else {

@@ -42,6 +42,9 @@ public:
     // whether it was written between quotes.
     bool proximo(QStringList &campos, int &linha, QList<bool> *aspas = nullptr);
     const QString &erro() const { return m_erro; }
+    // After the error of text following a closing quote: that character
+    // (a header quoted and split on ',' ends there).
+    QChar aposAspas() const { return m_aposAspas; }
 
 private:
     bool carrega();  // more text into the buffer; false at the end or on an error
@@ -54,4 +57,5 @@ private:
     int m_linha = 1;
     bool m_inicio = true, m_fim = false;
     QString m_erro;
+    QChar m_aposAspas;
 };

@@ -44,7 +44,7 @@ const char *kCommands =
     "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
     "                                      todos os produtos, como getProduto T os lista\n"
     "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
-    "         [--relatorio RELATORIO] ARQUIVO|-\n"
+    "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
     "                                      cada linha verificada como a tela verifica;\n"
     "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
     "                                      uma linha recusada e nada é gravado; as\n"
@@ -173,7 +173,7 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
             return HostCommand::kExitOk;
         }
     } else {
-        auto importa = QUL_ENTRY(mod, QulImportaProdutosRelatorio);
+        auto importa = QUL_ENTRY(mod, QulImportaProdutosOpcoes);
         if (!importa) {
             HostCommand::printError(kProgram, mod.error());
             return HostCommand::kExitModule;
@@ -182,13 +182,24 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
         progress.clock.start();
         const bool terminal = isatty(fileno(stderr));
         const QString report = parser.value(QStringLiteral("relatorio"));
-        status = importa(utf16(file), utf16(format), utf16(encoding), utf16(report),
-                         parser.isSet(QStringLiteral("check")) ? 1 : 0,
+        int32_t options = 0;
+        for (const auto &[name, bit] : {std::pair{"check", QUL_IMPORTA_SO_VERIFICA},
+                                        {"inserir-ausentes", QUL_IMPORTA_INSERIR_AUSENTES},
+                                        {"ajustar-nomes", QUL_IMPORTA_AJUSTAR_NOMES}})
+            if (parser.isSet(QLatin1String(name)))
+                options |= bit;
+        status = importa(utf16(file), utf16(format), utf16(encoding), utf16(report), options,
                          terminal ? &Progress::report : nullptr, &progress, &result);
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
-            // A file with many refused rows: the first ones, and the report for all.
+            // The names adjusted, then, of a file with many refused rows,
+            // the first ones, and the report for all.
+            const QStringList adjusted = m.value(QStringLiteral("ajustes")).toStringList();
+            for (const QString &line : adjusted.first(std::min<qsizetype>(adjusted.size(), kRefusalsShown)))
+                std::printf("%s\n", qPrintable(line));
+            if (adjusted.size() > kRefusalsShown)
+                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 nomes ajustados.").arg(adjusted.size() - kRefusalsShown)));
             const QStringList refused = m.value(QStringLiteral("recusas")).toStringList();
             for (const QString &line : refused.first(std::min<qsizetype>(refused.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
@@ -233,6 +244,10 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("relatorio"),
                       QStringLiteral("import: grava as linhas recusadas em CSV (linha, coluna, texto e os valores)."),
                       QStringLiteral("RELATORIO")});
+    parser.addOption({QStringLiteral("inserir-ausentes"),
+                      QStringLiteral("import: inclui com o seu código um CDPRODUTO de algarismos que a loja não tem.")});
+    parser.addOption({QStringLiteral("ajustar-nomes"),
+                      QStringLiteral("import: tira os acentos (menos o do ç) de um nome que o teclado não digita.")});
     parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
                                  QStringLiteral("COMANDO [ARGUMENTOS...]"));
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)

@@ -6,6 +6,7 @@
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -241,10 +242,28 @@ void verificaConflito(TrdmCadProd &dm, const LinhaProduto &l, const QString &cod
         throw EDatabaseError(QStringLiteral("Código de Barras já cadastrado."));
 }
 
+// The codes an insert of the packet's own codes writes.
+QStringList codigosProprios(const TDataPacket &p, const TDataSet &cds)
+{
+    const int i = p.fieldIndex(QStringLiteral("CDPRODUTO"));
+    const TField *f = cds.FindField(QStringLiteral("CDPRODUTO"));
+    QStringList codigos;
+    for (const QVariantList &linha : p.rows) {
+        const QString v = i >= 0 ? linha.value(i).toString() : QString();
+        if (v.isEmpty() || (f && v.size() > f->Size())
+            || !std::all_of(v.begin(), v.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            throw EDatabaseError(QStringLiteral("Código de produto \"%1\" inválido: até %2 algarismos. Nada foi gravado.")
+                                     .arg(v.left(20))
+                                     .arg(f ? f->Size() : 10));
+        codigos.append(v);
+    }
+    return codigos;
+}
+
 }  // namespace
 
 void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
-                   bool verificaCodigos)
+                   bool verificaCodigos, bool codigosDoPacote)
 {
     TClientDataSet *cds = dm.cdsInsProd;
     validaPacote(pacote, *cds, insercao);
@@ -254,7 +273,8 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
     if (insercao) {
         // Each row its own product (a second row under the same code
         // would collide on the product key); the codes are read once.
-        const QStringList codigos = gerador.PrxProdutos(std::max(1, cds->RecordCount()));
+        const QStringList codigos = codigosDoPacote ? codigosProprios(pacote, *cds)
+                                                    : gerador.PrxProdutos(std::max(1, cds->RecordCount()));
         // Products whose codes the caller checked go one statement per
         // table where the engine takes it, in the tables' order.
         std::optional<TInsercoesEmLote> lote;

@@ -20,6 +20,8 @@ inline constexpr int kMaxLinhasInclusao = 1000;
 // code at once store one product. A packet with rows ends by notifying
 // the other terminals (ProductChanges.h), heard once the caller commits.
 // Raises on any refusal or database error; the caller rolls back.
-// `gerador` must outlive the transaction.
+// `gerador` must outlive the transaction. `codigosDoPacote`: an insert
+// takes each row's own CDPRODUTO (digits, at most its width) instead of a
+// generated code; the caller reserves them with the generator first.
 void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
-                   bool verificaCodigos = true);
+                   bool verificaCodigos = true, bool codigosDoPacote = false);

@@ -57,7 +57,27 @@ QString maisUm(QString digits)
     return digits;
 }
 
+QStringView semZeros(QStringView d)
+{
+    while (d.size() > 1 && d.front() == QLatin1Char('0'))
+        d = d.mid(1);
+    return d;
+}
+
 }  // namespace
+
+bool codigoMaior(QStringView a, QStringView b)
+{
+    a = semZeros(a);
+    b = semZeros(b);
+    return a.size() != b.size() ? a.size() > b.size() : a.compare(b) > 0;
+}
+
+void TdtmQulProxCodigo::Reserva(const QString &codigo)
+{
+    if (m_reservado.isEmpty() || codigoMaior(codigo, m_reservado))
+        m_reservado = semZeros(codigo).toString();
+}
 
 QString TdtmQulProxCodigo::PrxProduto()
 {
@@ -102,9 +122,9 @@ QStringList TdtmQulProxCodigo::PrxProdutos(int quantidade)
     adqMaxProduto->Close();
     // Plain decimal arithmetic on the text: codes are at most ten digits,
     // but a stored all-digit code may be longer than a machine integer.
-    QString digits = max.isEmpty() ? QStringLiteral("0") : max;
-    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
-        digits.remove(0, 1);
+    QString digits = semZeros(max.isEmpty() ? QStringLiteral("0") : max).toString();
+    if (!m_reservado.isEmpty() && codigoMaior(m_reservado, digits))
+        digits = m_reservado;
     QStringList codigos;
     codigos.reserve(quantidade);
     for (int k = 0; k < quantidade; ++k) {

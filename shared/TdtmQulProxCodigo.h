@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QStringList>
 
+// Whether the all-digit code `a` is greater in value than `b` ("10" > "9").
+bool codigoMaior(QStringView a, QStringView b);
+
 class TdtmQulProxCodigo : public QObject {
     Q_OBJECT
 public:
@@ -27,10 +30,15 @@ public:
     // what others store (codes in use) takes it before looking. Taken once
     // per generator, so a generator serves one transaction.
     void Trava();
+    // A code of digits the caller inserts itself in this transaction: the
+    // codes handed out from now on come after it (and after any reserved
+    // before), whether or not it is written yet.
+    void Reserva(const QString &codigo);
 
 private:
     TADOConnection *sessaoEmTransacao();
     bool m_travado = false;
+    QString m_reservado;  // the greatest code reserved, without leading zeros
     TADOQuery *adqLock;
     TADOQuery *adqMaxProduto;
 };

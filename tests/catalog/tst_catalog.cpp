@@ -5,6 +5,7 @@
 #include "Cat_qul00002.h"
 #include "CatalogImport.h"
 #include "ModuleFixture.h"
+#include "ProductWrite.h"
 
 #include <QTemporaryDir>
 #include <unistd.h>
@@ -34,12 +35,13 @@ QString grava(const QTemporaryDir &dir, const QByteArray &conteudo)
 }
 
 // The import's answer: its refusals (or failure text) and its summary.
-QVariantMap importa(const QString &caminho, bool soVerifica = false, const char16_t *formato = u"csv",
+// `opcoes`: QUL_IMPORTA_* (true: only check).
+QVariantMap importa(const QString &caminho, int opcoes = 0, const char16_t *formato = u"csv",
                     const char16_t *codificacao = nullptr)
 {
     QVariant out;
     const std::u16string c = w(caminho);
-    if (QulImportaProdutos(c.c_str(), formato, codificacao, soVerifica, nullptr, nullptr, &out) != 0)
+    if (QulImportaProdutosOpcoes(c.c_str(), formato, codificacao, nullptr, opcoes, nullptr, nullptr, &out) != 0)
         return {{QStringLiteral("falha"), QStringLiteral("status de falha")}};
     if (out.metaType().id() == QMetaType::QString)
         return {{QStringLiteral("falha"), out.toString()}};
@@ -74,13 +76,14 @@ private Q_SLOTS:
     void planilhaDoCalc_data();
     void planilhaDoCalc();
     void interrompidaNadaGrava();
+    void outraLoja();
 };
 
 void TstCatalog::linhaRecusada_data()
 {
     QTest::addColumn<QByteArray>("conteudo");  // after the header and the good line 2
     QTest::addColumn<QString>("recusa");
-    QTest::addColumn<QString>("opcoes");  // "json", "cp1252" or empty: CSV in UTF-8
+    QTest::addColumn<QString>("opcoes");  // "json", "cp1252", "inserir" (--inserir-ausentes) or empty: CSV in UTF-8
     const auto linha = [](const char *nome, const QByteArray &c, const char *r, const char *opcoes = "") {
         QTest::newRow(nome) << c << QString::fromUtf8(r) << QString::fromLatin1(opcoes);
     };
@@ -88,7 +91,10 @@ void TstCatalog::linhaRecusada_data()
     linha("reduzido com letra", ";2a;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"2a\" não é aceito: só algarismos");
     linha("reduzido longo", ";12345678901;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"12345678901\" não é aceito");
     linha("nome vazio", ";21;;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
-    linha("nome acentuado", ";21;Feijão;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"Feijão\" não é aceito");
+    linha("nome acentuado", ";21;Feijão;UN;1;03;;N;;;0\n",
+          "linha 3: NMPRODUTO: \"Feijão\" não é aceito: letras sem acento, Ç, ç, algarismos, espaço, vírgula, ponto e "
+          "barra, no máximo 50 caracteres. Importado com --ajustar-nomes, seria \"Feijao\".");
+    linha("nome sem ajuste possível", ";21;Feij☺o;UN;1;03;;N;;;0\n", "caracteres.");
     linha("unidade vazia", ";21;Feijao;;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade deve ser informada.");
     linha("unidade inexistente", ";21;Feijao;XX;1;03;;N;;;0\n", "linha 3: SGUNIDADE: Unidade \"XX\" não cadastrada.");
     linha("preço com ponto", ";21;Feijao;UN;1.5;03;;N;;;0\n",
@@ -101,7 +107,16 @@ void TstCatalog::linhaRecusada_data()
     linha("pesado nem S nem N", ";21;Feijao;UN;1;03;;X;;;0\n", "linha 3: IDPESAPROD:");
     linha("barras com letra", ";21;Feijao;UN;1;03;;N;;789A;0\n", "linha 3: CDBARPRODUTO: \"789A\" não é aceito");
     linha("porta longa", ";21;Feijao;UN;1;03;;N;;;COM123\n", "linha 3: CDPORIMPPROD:");
-    linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não cadastrado.");
+    linha("produto inexistente", "999;21;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODUTO: Produto de código \"999\" não "
+          "cadastrado; para incluí-lo com este código, importe com --inserir-ausentes.");
+    linha("inexistente sem algarismos", "A9;21;Feijao;UN;1;03;;N;;;0\n", "\"A9\" não cadastrado; só um código de até "
+          "10 algarismos é incluído com o seu código; deixe CDPRODUTO vazio", "inserir");
+    linha("inexistente longo", "12345678901;21;Feijao;UN;1;03;;N;;;0\n", "só um código de até 10", "inserir");
+    linha("inexistente, a árvore é o código", "\nCDPRODUTO;CDARVPROD;CDPRODINTE;NMPRODUTO;"
+          "SGUNIDADE;VRPRECITEM;CDIMPOSTO\n99;98;21;Feijao;UN;1;03\n", "linha 2: CDARVPROD: \"98\" não é o CDPRODUTO "
+          "do produto novo (\"99\")", "inserir");
+    linha("inexistente duas vezes", "99;21;Feijao;UN;1;03;;N;;;0\n99;22;Feijao;UN;1;03;;N;;;0\n",
+          "linha 4: CDPRODUTO: Produto de código \"99\" também na linha 3", "inserir");
     linha("reduzido da loja", ";1;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido já cadastrado.");
     linha("barras da loja", ";21;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já cadastrado.");
     linha("reduzido 01 não é 1", ";01;Feijao;UN;1;03;;N;;7890000000001;0\n", "linha 3: CDBARPRODUTO: Código de Barras já");
@@ -134,6 +149,7 @@ void TstCatalog::linhaRecusada_data()
     linha("UTF-8 lido em cp1252", ";21;Feijao;UN;1;03;;N;;;0\n;22;Feijão;UN;1;03;;N;;;0\n",
           "linha 4: o arquivo parece ser UTF-8, não Windows-1252 (\"Ã£\" é \"ã\" em UTF-8)", "cp1252");
     linha("separado por vírgula", "\nCDPRODINTE,NMPRODUTO\n1,a\n", "o arquivo separa as colunas com ',', e elas devem vir");
+    linha("entre aspas, por vírgula", "\n\"CDPRODINTE\",\"NMPRODUTO\"\n\"1\",\"a\"\n", "separa as colunas com ','");
     linha("fórmula sem a aspa", ";21;'=Feijao;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"=Feijao\" não é aceito");
     linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
     linha("campo enorme", ";21;" + QByteArray(70000, 'a') + ";UN;1;03;;N;;;0\n", "campo com mais de 65536 caracteres");
@@ -151,8 +167,9 @@ void TstCatalog::linhaRecusada()
     // "coluna desconhecida" brings its own header after an empty line.
     const QByteArray arquivo = conteudo.startsWith('\n') ? conteudo.mid(1) : kCabecalho + kBoa + conteudo;
     for (const bool soVerifica : {true, false}) {
-        const QVariantMap r = importa(grava(dir, arquivo), soVerifica, opcoes == "json" ? u"json" : u"csv",
-                                      opcoes == "cp1252" ? u"cp1252" : nullptr);
+        const QVariantMap r = importa(grava(dir, arquivo),
+                                      soVerifica | (opcoes == "inserir" ? QUL_IMPORTA_INSERIR_AUSENTES : 0),
+                                      opcoes == "json" ? u"json" : u"csv", opcoes == "cp1252" ? u"cp1252" : nullptr);
         const QStringList recusas = r.value(QStringLiteral("recusas")).toStringList();
         const QString texto = r.contains(QStringLiteral("falha")) ? r.value(QStringLiteral("falha")).toString()
                                                                   : recusas.join(QLatin1Char('\n'));
@@ -384,6 +401,51 @@ void TstCatalog::interrompidaNadaGrava()
     // The connection goes on: the same rows import whole.
     QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}).inseridos, 2499);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 2500);
+}
+
+// Another store's export into a store without products: refused, saying
+// which options take it; with them, the same catalogue under the same
+// codes, names without accents. Products generated in the same import
+// come after the file's own codes.
+void TstCatalog::outraLoja()
+{
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    ProdutoTeste p = produto(QStringLiteral("250"), QStringLiteral("7"));
+    p.nome = QStringLiteral("Pão Francês");
+    insereProduto(db, p);
+    insereProduto(db, produto(QStringLiteral("0042"), QStringLiteral("8")));
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    const QByteArray antes = exporta(dir, u"csv");
+    const auto esvazia = [&] {
+        for (const char *t : {"ITEMPRECO", "ALIQIMPFIS", "PRODLOJA", "PRODUTO"})
+            db.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+    };
+    esvazia();
+    const QString arquivo = grava(dir, antes);
+    QVariantMap r = importa(arquivo);
+    const QString recusas = r.value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
+    QCOMPARE(recusas.count(QStringLiteral("importe com --inserir-ausentes")), 2);
+    QCOMPARE(recusas.count(QStringLiteral("Importado com --ajustar-nomes, seria \"Pao Frances\"")), 1);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 0);
+    r = importa(arquivo, QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES);
+    QCOMPARE(r.value(QStringLiteral("ajustes")).toStringList(),
+             QStringList{QStringLiteral("linha 3: NMPRODUTO: \"Pão Francês\" -> \"Pao Frances\"")});
+    QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 3);
+    QCOMPARE(exporta(dir, u"csv"), QByteArray(antes).replace("Pão Francês", "Pao Frances"));
+
+    // A reduced code that lost its leading zeros does not make another product.
+    r = importa(grava(dir, kCabecalho + "42;9;Pao;UN;1;03;;N;;;0\n"), QUL_IMPORTA_INSERIR_AUSENTES);
+    QVERIFY2(r.value(QStringLiteral("recusas")).toStringList().value(0).contains(QStringLiteral("zeros à esquerda perdidos")),
+             qPrintable(r.value(QStringLiteral("recusas")).toStringList().value(0)));
+    // A batch of generated codes written before the file's own code 300.
+    QByteArray novos = kCabecalho;
+    for (int i = 0; i < kMaxLinhasInclusao; ++i)
+        novos += ";" + QByteArray::number(1000 + i) + ";Pao;UN;1;03;;N;;;0\n";
+    r = importa(grava(dir, novos + "300;9;Pao;UN;1;03;;N;;;0\n"), QUL_IMPORTA_INSERIR_AUSENTES);
+    QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), kMaxLinhasInclusao + 1);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = '301' AND CDPRODINTE = '1000'")), 1);
 }
 
 QTEST_GUILESS_MAIN(TstCatalog)
