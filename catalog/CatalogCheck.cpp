@@ -44,13 +44,24 @@ QString semAcentos(const QString &texto)
 
 namespace {
 
-// The product packet's fields, in productPacketFields() order.
-enum Campo {
-    CDPRODUTO, CDARVPROD, CDBARPRODUTO, NMPRODUTO, SGUNIDADE, VRPREUNIT, IDPESAPROD, QTTARAPROD, CDPRODINTE,
-    VRPRECITEM, CDIMPOSTO, CDPORIMPPROD, VRPEALIMPFIS, SGIMPOSTO, IDTPIMPOSFIS,
-};
+// Where a product field stands in the rows the import reads (the file's
+// texts, the stored products), which hold the packet's fields in
+// productPacketFields() order: found by the field's name.
+using Campo = int;
 
-// The packet field an entry field stands for.
+Campo campo(const char *nome)
+{
+    return int(productPacketFields().indexOf(productPacketField(QLatin1String(nome))));
+}
+
+const Campo CDPRODUTO = campo("CDPRODUTO"), CDARVPROD = campo("CDARVPROD"), CDBARPRODUTO = campo("CDBARPRODUTO"),
+            NMPRODUTO = campo("NMPRODUTO"), SGUNIDADE = campo("SGUNIDADE"), VRPREUNIT = campo("VRPREUNIT"),
+            IDPESAPROD = campo("IDPESAPROD"), QTTARAPROD = campo("QTTARAPROD"), CDPRODINTE = campo("CDPRODINTE"),
+            VRPRECITEM = campo("VRPRECITEM"), CDIMPOSTO = campo("CDIMPOSTO"), CDPORIMPPROD = campo("CDPORIMPPROD"),
+            VRPEALIMPFIS = campo("VRPEALIMPFIS"), SGIMPOSTO = campo("SGIMPOSTO"),
+            IDTPIMPOSFIS = campo("IDTPIMPOSFIS");
+
+// The packet field an entry field stands for, by the entry field's number.
 Campo campoDoNumero(int numero)
 {
     switch (numero) {
@@ -68,6 +79,11 @@ Campo campoDoNumero(int numero)
 QString nomeCampo(Campo c)
 {
     return productPacketFields().at(c).name;
+}
+
+int largura(Campo c)
+{
+    return productPacketFields().at(c).size;
 }
 
 QString descricaoAceitos(const TRegraCampo &r)
@@ -115,8 +131,8 @@ QString textoGuardado(const QVariant &v)
 // stored stay empty.
 void completa(quint32 colunas, const QVariantList *guardado, QStringList &v)
 {
-    for (int c = 0; c < v.size(); ++c) {
-        if (tem(colunas, Campo(c)) || c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT || c == SGIMPOSTO
+    for (Campo c = 0; c < v.size(); ++c) {
+        if (tem(colunas, c) || c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT || c == SGIMPOSTO
             || c == IDTPIMPOSFIS || (c == CDIMPOSTO && tem(colunas, SGIMPOSTO)))
             continue;
         if (guardado)
@@ -197,15 +213,16 @@ QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
         return base + QStringLiteral("para incluí-lo com este código, importe com --inserir-ausentes.");
     return base + QStringLiteral("só um código de até %1 algarismos é incluído com o seu código; deixe CDPRODUTO "
                                  "vazio para incluí-lo com um código novo.")
-                      .arg(productPacketFields().at(CDPRODUTO).size);
+                      .arg(largura(CDPRODUTO));
 }
 
-// A packet row that writes nothing the product does not hold: every
-// field but the key and the columns that are not stored.
-bool iguais(const QVariantList &linha, const QVariantList &guardado)
+// A product that writes nothing the stored one (its packet row) does not
+// hold: every field but the key and the columns that are not stored.
+bool iguais(const TProduto &produto, const QVariantList &guardado)
 {
     const QList<TFieldDef> &campos = productPacketFields();
-    for (int c = 0; c < campos.size(); ++c) {
+    const QVariantList linha = linhaDoProduto(produto, campos);
+    for (Campo c = 0; c < campos.size(); ++c) {
         if (c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT)
             continue;
         if (campos[c].type == TFieldType::ftFloat ? linha[c].toDouble() != guardado[c].toDouble()
@@ -225,8 +242,9 @@ struct TVerificadorCatalogo::TEstado {
             m_alterados = std::move(*alterados);
     }
 
-    // The row checked and, when it passes, its packet row.
-    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha);
+    // The row checked and, when it passes, its product.
+    std::optional<TRecusa> verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
+                                    std::optional<TProduto> *produto);
 
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
@@ -261,7 +279,7 @@ std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodig
 }
 
 std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
-                                                               QVariantList *linha)
+                                                               std::optional<TProduto> *saida)
 {
     QStringList v = l.valores;
     completa(l.colunas, guardado, v);
@@ -343,7 +361,7 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     if (!pesado && !v[QTTARAPROD].trimmed().isEmpty() && !converteNumero(v[QTTARAPROD], localCatalogo(), &tara))
         return TRecusa{QTTARAPROD, textoCatalogo("VALOR_INV")};
     const QString porta = v[CDPORIMPPROD].trimmed();
-    const int larguraPorta = productPacketFields().at(CDPORIMPPROD).size;
+    const int larguraPorta = largura(CDPORIMPPROD);
     if (porta.size() > larguraPorta || !isStorableText(porta))
         return TRecusa{CDPORIMPPROD,
                        QStringLiteral("\"%1\" não é aceito: no máximo %2 caracteres.").arg(mostra(porta)).arg(larguraPorta)};
@@ -353,8 +371,8 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     bool novoComCodigo = false;  // another store's product, under its code
     if (!produto.isEmpty()) {
         if (!m_loja.produtos.contem(produto)) {
-            const bool digitos = soDigitos(produto) && produto.size() <= productPacketFields().at(CDPRODUTO).size;
-            for (qsizetype n = 1; digitos && produto.size() + n <= productPacketFields().at(CDPRODUTO).size; ++n)
+            const bool digitos = soDigitos(produto) && produto.size() <= largura(CDPRODUTO);
+            for (qsizetype n = 1; digitos && produto.size() + n <= largura(CDPRODUTO); ++n)
                 if (const QString comZeros = QString(n, u'0') + produto; m_loja.produtos.contem(comZeros))
                     return TRecusa{CDPRODUTO, zerosPerdidos(produto, comZeros)};
             if (!digitos || !m_opcoes.inserirAusentes)
@@ -378,24 +396,25 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
         if (const auto c = conflito(m_loja.porBarras, m_barras, v[CDBARPRODUTO], produto, l.linha, "CODBAR_JCAD"))
             return TRecusa{CDBARPRODUTO, *c};
 
-    const QVariant codigo = produto.isEmpty() ? QVariant() : QVariant(produto);
-    *linha = QVariantList{codigo,
-                          codigo,
-                          v[CDBARPRODUTO],
-                          v[NMPRODUTO],
-                          unidade,
-                          QVariant(),
-                          pesado ? QStringLiteral("S") : QStringLiteral("N"),
-                          tara,
-                          v[CDPRODINTE],
-                          t.preco,
-                          cdImposto,
-                          porta,
-                          aliquota,
-                          imposto->sigla,
-                          imposto->tipo};
-    if (!produto.isEmpty() && guardado && iguais(*linha, *guardado))
-        linha->clear();  // nothing to write: its last-change dates stay
+    TProduto p;
+    p.cdProduto = produto;  // empty: the generator gives the new product its code
+    p.cdArvProd = produto;
+    p.cdBarProduto = v[CDBARPRODUTO];
+    p.nmProduto = v[NMPRODUTO];
+    p.sgUnidade = unidade;
+    p.idPesaProd = pesado ? QStringLiteral("S") : QStringLiteral("N");
+    p.qtTaraProd = tara;
+    p.cdProdInte = v[CDPRODINTE];
+    p.vrPrecItem = t.preco;
+    p.cdImposto = cdImposto;
+    p.cdPorImpProd = porta;
+    p.vrPeAlImpFis = aliquota;
+    p.sgImposto = imposto->sigla;
+    p.idTpImposFis = imposto->tipo;
+    if (!produto.isEmpty() && guardado && iguais(p, *guardado))
+        saida->reset();  // nothing to write: its last-change dates stay
+    else
+        *saida = std::move(p);
     return std::nullopt;
 }
 
@@ -407,10 +426,10 @@ TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, TOpcoesCat
 
 TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
-QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha,
-                                      QString *ajuste)
+QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
+                                      std::optional<TProduto> *produto, QString *ajuste)
 {
-    auto recusa = d->verifica(l, guardado, linha);
+    auto recusa = d->verifica(l, guardado, produto);
     if (ajuste)
         *ajuste = recusa ? QString() : d->m_ajuste;
     if (recusa && recusa->texto == textoCatalogo("VALOR_INV"))

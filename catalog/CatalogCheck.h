@@ -1,9 +1,10 @@
 #pragma once
 // A catalogue's rows checked as the entry page checks a confirmed product,
 // against what the store holds and against each other, and turned into
-// the packet rows that insert and update them.
+// the products (ProductRecord.h) that insert and update them.
 
 #include "CatalogFile.h"
+#include "ProductRecord.h"
 
 #include <QHash>
 #include <QSet>
@@ -103,14 +104,14 @@ public:
     ~TVerificadorCatalogo();
 
     // The row's refusal ("linha N: CAMPO: texto"); or an empty text, and
-    // in `linha` its product packet row (CDPRODUTO null: a new product
-    // under a generated code; one the store does not hold: a new product
-    // under that code; no row at all: an update that changes nothing).
+    // in `produto` what it writes (CDPRODUTO empty: a new product under a
+    // generated code; one the store does not hold: a new product under
+    // that code; no product at all: an update that changes nothing).
     // `guardado`: the stored row (TProdutosGuardados) of the product the
     // row updates, if it names a stored one. `ajuste`, when given, gets
     // the row's adjusted name ("linha N: NMPRODUTO: \"antes\" -> \"depois\"")
     // or an empty text.
-    QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, QVariantList *linha,
+    QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, std::optional<TProduto> *produto,
                      QString *ajuste = nullptr);
 
     // After the last row: whether a row passed by taking a code from a

@@ -1,7 +1,6 @@
 #include "CatalogImport.h"
 
 #include "CatalogStored.h"
-#include "ProductPacket.h"
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
@@ -101,16 +100,16 @@ private:
     qsizetype m_n = 0;
 };
 
-// What a row that passed writes, given its packet row.
+// What a row that passed writes, given its product.
 enum TEscrita { Nada, Alteracao, Inclusao, InclusaoComCodigo };
 
-TEscrita escrita(const QVariantList &linha, const TLojaCatalogo &loja)
+TEscrita escrita(const std::optional<TProduto> &produto, const TLojaCatalogo &loja)
 {
-    if (linha.isEmpty())
+    if (!produto)
         return Nada;
-    if (!linha.first().isValid())
+    if (produto->cdProduto.isEmpty())
         return Inclusao;
-    return loja.produtos.contem(linha.first().toString()) ? Alteracao : InclusaoComCodigo;
+    return loja.produtos.contem(produto->cdProduto) ? Alteracao : InclusaoComCodigo;
 }
 
 // One reading of the whole file: its refusals and adjusted names, and how
@@ -121,11 +120,11 @@ struct TLeitura {
     QString maiorCodigo;  // of the products inserted under the file's own codes
     qint64 linhas() const { return inclusoes + alteracoes + inalteradas; }
     // Counts a row that passed.
-    void conta(TEscrita e, const QVariantList &linha)
+    void conta(TEscrita e, const std::optional<TProduto> &produto)
     {
         ++(e == Nada ? inalteradas : e == Alteracao ? alteracoes : inclusoes);
-        if (e == InclusaoComCodigo && (maiorCodigo.isEmpty() || codigoMaior(linha.first().toString(), maiorCodigo)))
-            maiorCodigo = linha.first().toString();
+        if (e == InclusaoComCodigo && (maiorCodigo.isEmpty() || codigoMaior(produto->cdProduto, maiorCodigo)))
+            maiorCodigo = produto->cdProduto;
     }
 };
 
@@ -133,18 +132,18 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const 
 {
     TLeitura r;
     lotes.reinicia();
-    QVariantList linha;
+    std::optional<TProduto> produto;
     QString ajuste;
     while (lotes.proximo()) {
         for (qsizetype i = 0; i < lotes.tamanho(); ++i) {
             const TLinhaCatalogo &l = lotes.linha(i);
             const QString recusa =
-                l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &linha, &ajuste) : l.recusa;
+                l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &produto, &ajuste) : l.recusa;
             if (!recusa.isEmpty()) {
                 r.recusas.append(recusa);
                 continue;
             }
-            r.conta(escrita(linha, loja), linha);
+            r.conta(escrita(produto, loja), produto);
             if (!ajuste.isEmpty())
                 r.ajustes.append(ajuste);
         }
@@ -203,19 +202,17 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             TVerificadorCatalogo verificador(loja, opcoes, std::move(alterados));
             const qint64 total = leitura.inclusoes + leitura.alteracoes;
             qint64 feitas = 0;
-            TDataPacket lotes[4];  // by TEscrita
-            for (TDataPacket &p : lotes)
-                p.fields = productPacketFields();
+            QList<TProduto> lotes[4];  // by TEscrita
             // The codes generated come after the file's own, whichever is written first.
             if (!leitura.maiorCodigo.isEmpty())
                 gerador->Reserva(leitura.maiorCodigo);
             const auto grava = [&](TEscrita e) {
-                TDataPacket &p = lotes[e];
-                if (p.rows.isEmpty())
+                QList<TProduto> &lote = lotes[e];
+                if (lote.isEmpty())
                     return;
-                gravaProdutos(dm, p, e != Alteracao, *gerador, false, e == InclusaoComCodigo);
-                feitas += p.rows.size();
-                p.rows.clear();
+                gravaProdutos(dm, lote, e != Alteracao, *gerador, false, e == InclusaoComCodigo);
+                feitas += lote.size();
+                lote.clear();
                 if (progresso)
                     progresso(feitas, total);
             };
@@ -225,16 +222,16 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             while (lotesArquivo.proximo()) {
                 for (qsizetype i = 0; i < lotesArquivo.tamanho(); ++i) {
                     const TLinhaCatalogo &l = lotesArquivo.linha(i);
-                    QVariantList linha;
-                    if (!l.recusa.isEmpty() || !verificador.verifica(l, lotesArquivo.guardado(l), &linha).isEmpty()
+                    std::optional<TProduto> produto;
+                    if (!l.recusa.isEmpty() || !verificador.verifica(l, lotesArquivo.guardado(l), &produto).isEmpty()
                         || escritas.linhas() >= leitura.linhas())
                         arquivoMudou(l.linha);
-                    const TEscrita e = escrita(linha, loja);
-                    escritas.conta(e, linha);
+                    const TEscrita e = escrita(produto, loja);
+                    escritas.conta(e, produto);
                     if (e == Nada)
                         continue;  // an update that changes nothing
-                    lotes[e].rows.append(std::move(linha));
-                    if (lotes[e].rows.size() >= kMaxLinhasInclusao)
+                    lotes[e].append(std::move(*produto));
+                    if (lotes[e].size() >= kMaxLinhasInclusao)
                         grava(e);
                 }
             }

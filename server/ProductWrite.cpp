@@ -3,6 +3,7 @@
 #include "CodeClash.h"
 #include "MultiRowInsert.h"
 #include "ProductChanges.h"
+#include "ProductPacket.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
@@ -11,7 +12,6 @@
 #include <optional>
 
 namespace {
-
 
 void setParam(TADOStatement *st, const char *name, const QVariant &v)
 {
@@ -30,65 +30,8 @@ const QDateTime &inicioPreco()
     return d;
 }
 
-struct LinhaProduto {
-    QString cdProdInte, nmProduto, cdBarProduto, sgUnidade, idPesaProd, cdImposto, sgImposto, idTpImposFis,
-        cdPorImpProd;
-    double qtTaraProd = 0, vrPrecItem = 0, vrPeAlImpFis = 0;
-    QString cdProduto;
-};
-
-LinhaProduto lerLinha(TClientDataSet *cds)
-{
-    const auto s = [cds](const char *n) { return cds->FieldByName(QLatin1String(n))->AsString(); };
-    const auto f = [cds](const char *n) { return cds->FieldByName(QLatin1String(n))->AsFloat(); };
-    LinhaProduto l;
-    l.cdProduto = s("CDPRODUTO");
-    l.cdProdInte = s("CDPRODINTE");
-    l.nmProduto = s("NMPRODUTO");
-    l.cdBarProduto = s("CDBARPRODUTO");
-    l.sgUnidade = s("SGUNIDADE");
-    l.idPesaProd = s("IDPESAPROD");
-    l.qtTaraProd = f("QTTARAPROD");
-    l.vrPrecItem = f("VRPRECITEM");
-    l.cdImposto = s("CDIMPOSTO");
-    l.sgImposto = s("SGIMPOSTO");
-    l.idTpImposFis = s("IDTPIMPOSFIS");
-    l.vrPeAlImpFis = f("VRPEALIMPFIS");
-    l.cdPorImpProd = s("CDPORIMPPROD");
-    return l;
-}
-
-void inserePreco(TrdmCadProd &dm, const QString &codigo, double preco, TInsercoesEmLote *lote = nullptr)
-{
-    setParam(dm.acmInsItemPrec, "P_DTINIVGPREC", inicioPreco());
-    setParam(dm.acmInsItemPrec, "P_CDPRODUTO", codigo);
-    setParam(dm.acmInsItemPrec, "P_CDPRPAITABPR", codigo);
-    setParam(dm.acmInsItemPrec, "P_VRPRECITEM", preco);
-    setParam(dm.acmInsItemPrec, "P_DTULTATUITPR", agora());
-    TInsercoesEmLote::executa(lote, dm.acmInsItemPrec);
-}
-
-void insereAliquota(TrdmCadProd &dm, const QString &codigo, const QString &cdImposto, const LinhaProduto &l,
-                    TInsercoesEmLote *lote = nullptr)
-{
-    setParam(dm.acmInsAliq, "P_CDPRODUTO", codigo);
-    setParam(dm.acmInsAliq, "P_CDIMPOSTO", cdImposto);
-    setParam(dm.acmInsAliq, "P_IDTPIMPOSFIS", l.idTpImposFis);
-    setParam(dm.acmInsAliq, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
-    setParam(dm.acmInsAliq, "P_DTULTATUALIF", agora());
-    TInsercoesEmLote::executa(lote, dm.acmInsAliq);
-}
-
-void insereLoja(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l, TInsercoesEmLote *lote = nullptr)
-{
-    setParam(dm.acmInsProdLoja, "P_CDPRODUTO", codigo);
-    setParam(dm.acmInsProdLoja, "P_CDPORIMPPROD", l.cdPorImpProd);
-    setParam(dm.acmInsProdLoja, "P_DTULTATUPLOJ", agora());
-    TInsercoesEmLote::executa(lote, dm.acmInsProdLoja);
-}
-
 // The product row's values; the insert and the update take the same ones.
-void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto &l)
+void parametrosProduto(TADOCommand *c, const QString &codigo, const TProduto &l)
 {
     setParam(c, "P_CDPRODUTO", codigo);
     setParam(c, "P_CDPRODINTE", l.cdProdInte);
@@ -100,39 +43,96 @@ void parametrosProduto(TADOCommand *c, const QString &codigo, const LinhaProduto
     setParam(c, "P_DTULTATUPROD", agora());
 }
 
-// `lote`: gathered to be sent with the other new products' rows.
-void insereProduto(TrdmCadProd &dm, const QString &codigo, const LinhaProduto &l, TInsercoesEmLote *lote)
-{
-    parametrosProduto(dm.acmInsProd, codigo, l);
-    TInsercoesEmLote::executa(lote, dm.acmInsProd);
-    inserePreco(dm, codigo, l.vrPrecItem, lote);
-    insereAliquota(dm, codigo, l.cdImposto, l, lote);
-    insereLoja(dm, codigo, l, lote);
-}
+// New products' rows: each statement run as it comes, or gathered into
+// the batch of multi-row inserts that envia() sends.
+class TInclusoes {
+public:
+    TInclusoes(TrdmCadProd &dm, bool emLote) : m_dm(dm)
+    {
+        if (emLote)
+            m_lote.emplace(QList<TADOCommand *>{dm.acmInsProd, dm.acmInsItemPrec, dm.acmInsAliq, dm.acmInsProdLoja});
+    }
 
-void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
+    // The product's rows in every table, in the tables' order.
+    void produto(const QString &codigo, const TProduto &p)
+    {
+        parametrosProduto(m_dm.acmInsProd, codigo, p);
+        executa(m_dm.acmInsProd);
+        preco(codigo, p.vrPrecItem);
+        aliquota(codigo, p.cdImposto, p);
+        loja(codigo, p);
+    }
+
+    void preco(const QString &codigo, double preco)
+    {
+        TADOCommand *c = m_dm.acmInsItemPrec;
+        setParam(c, "P_DTINIVGPREC", inicioPreco());
+        setParam(c, "P_CDPRODUTO", codigo);
+        setParam(c, "P_CDPRPAITABPR", codigo);
+        setParam(c, "P_VRPRECITEM", preco);
+        setParam(c, "P_DTULTATUITPR", agora());
+        executa(c);
+    }
+
+    void aliquota(const QString &codigo, const QString &cdImposto, const TProduto &p)
+    {
+        TADOCommand *c = m_dm.acmInsAliq;
+        setParam(c, "P_CDPRODUTO", codigo);
+        setParam(c, "P_CDIMPOSTO", cdImposto);
+        setParam(c, "P_IDTPIMPOSFIS", p.idTpImposFis);
+        setParam(c, "P_VRPEALIMPFIS", p.vrPeAlImpFis);
+        setParam(c, "P_DTULTATUALIF", agora());
+        executa(c);
+    }
+
+    void loja(const QString &codigo, const TProduto &p)
+    {
+        TADOCommand *c = m_dm.acmInsProdLoja;
+        setParam(c, "P_CDPRODUTO", codigo);
+        setParam(c, "P_CDPORIMPPROD", p.cdPorImpProd);
+        setParam(c, "P_DTULTATUPLOJ", agora());
+        executa(c);
+    }
+
+    // The rows gathered, if any.
+    void envia()
+    {
+        if (m_lote)
+            m_lote->envia();
+    }
+
+private:
+    void executa(TADOCommand *c) { TInsercoesEmLote::executa(m_lote ? &*m_lote : nullptr, c); }
+
+    TrdmCadProd &m_dm;
+    std::optional<TInsercoesEmLote> m_lote;
+};
+
+void alteraProduto(TrdmCadProd &dm, const TProduto &p)
 {
-    const QString &codigo = l.cdProduto;
+    const QString &codigo = p.cdProduto;
     TADOCommand *c = dm.acmUpdProd;
-    parametrosProduto(c, codigo, l);
+    parametrosProduto(c, codigo, p);
     if (c->Execute() == 0) {
         // Another terminal deleted it, or there was nothing to edit:
         // nothing of this save may be stored.
         throw EDatabaseError(
             QStringLiteral("Produto de código '%1' não encontrado; a alteração não foi gravada.").arg(codigo));
     }
+    // A table that lacks the product's row gets it.
+    TInclusoes faltantes(dm, false);
 
     c = dm.acmUpdItemPrec;
     setParam(c, "P_CDPRODUTO", codigo);
-    setParam(c, "P_VRPRECITEM", l.vrPrecItem);
+    setParam(c, "P_VRPRECITEM", p.vrPrecItem);
     setParam(c, "P_DTULTATUITPR", agora());
     setParam(c, "P_CDPRPAITABPR", codigo);
     if (c->Execute() == 0)
-        inserePreco(dm, codigo, l.vrPrecItem);
+        faltantes.preco(codigo, p.vrPrecItem);
 
     TADOQuery *imp = dm.adqImposto;
     imp->Close();
-    setParam(imp, "P_SGIMPOSTO", l.sgImposto);
+    setParam(imp, "P_SGIMPOSTO", p.sgImposto);
     imp->Open();
     QString cdImposto;
     if (!imp->IsEmpty()) {
@@ -143,24 +143,24 @@ void alteraProduto(TrdmCadProd &dm, const LinhaProduto &l)
     c = dm.acmUpdAliq;
     setParam(c, "P_CDPRODUTO", codigo);
     setParam(c, "P_CDIMPOSTO", cdImposto);
-    setParam(c, "P_IDTPIMPOSFIS", l.idTpImposFis);
-    setParam(c, "P_VRPEALIMPFIS", l.vrPeAlImpFis);
+    setParam(c, "P_IDTPIMPOSFIS", p.idTpImposFis);
+    setParam(c, "P_VRPEALIMPFIS", p.vrPeAlImpFis);
     setParam(c, "P_DTULTATUALIF", agora());
     if (c->Execute() == 0)
-        insereAliquota(dm, codigo, cdImposto, l);
+        faltantes.aliquota(codigo, cdImposto, p);
 
     c = dm.acmUpdProdLoja;
     setParam(c, "P_CDPRODUTO", codigo);
-    setParam(c, "P_CDPORIMPPROD", l.cdPorImpProd);
+    setParam(c, "P_CDPORIMPPROD", p.cdPorImpProd);
     setParam(c, "P_DTULTATUPLOJ", agora());
     if (c->Execute() == 0)
-        insereLoja(dm, codigo, l);
+        faltantes.loja(codigo, p);
 }
 
 // A packet is checked whole before anything is written. Key and code
 // fields are never cut to their width (a longer value would name another
 // product); numbers must be numbers; texts must be storable.
-void validaPacote(const TDataPacket &p, const TDataSet &cds, bool insercao)
+void validaPacote(const TDataPacket &p, bool insercao)
 {
     if (insercao && p.rows.size() > kMaxLinhasInclusao)
         throw EDatabaseError(QStringLiteral("Pacote com %1 produtos; uma inclusão aceita no máximo %2. Nada foi gravado.")
@@ -170,10 +170,9 @@ void validaPacote(const TDataPacket &p, const TDataSet &cds, bool insercao)
     for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
         if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
             continue;  // not read by an insert
-        const TField *f = cds.FindField(QLatin1String(nome));
-        const int i = p.fieldIndex(QLatin1String(nome));
-        if (f && i >= 0 && f->Size() > 0)
-            codigos.append({i, f->Size()});
+        const int largura = productPacketField(QLatin1String(nome)).size;
+        if (const int i = p.fieldIndex(QLatin1String(nome)); i >= 0 && largura > 0)
+            codigos.append({i, largura});
     }
     QList<int> numeros;
     for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"})
@@ -226,7 +225,7 @@ void validaCodigosReduzidos(const TDataPacket &p)
 // The duplicate check of the screen, run again under the lock: another
 // product (other than `codigo`, or any when inserting) with this reduced
 // code or bar code.
-void verificaConflito(TrdmCadProd &dm, const LinhaProduto &l, const QString &codigo)
+void verificaConflito(TrdmCadProd &dm, const TProduto &l, const QString &codigo)
 {
     TADOQuery *q = dm.adqVd_Produto;
     q->Close();
@@ -242,61 +241,71 @@ void verificaConflito(TrdmCadProd &dm, const LinhaProduto &l, const QString &cod
         throw EDatabaseError(QStringLiteral("Código de Barras já cadastrado."));
 }
 
-// The codes an insert of the packet's own codes writes.
-QStringList codigosProprios(const TDataPacket &p, const TDataSet &cds)
+// The codes an insert of the products' own codes writes.
+QStringList codigosProprios(const QList<TProduto> &produtos)
 {
-    const int i = p.fieldIndex(QStringLiteral("CDPRODUTO"));
-    const TField *f = cds.FindField(QStringLiteral("CDPRODUTO"));
+    const int largura = productPacketField(QStringLiteral("CDPRODUTO")).size;
     QStringList codigos;
-    for (const QVariantList &linha : p.rows) {
-        const QString v = i >= 0 ? linha.value(i).toString() : QString();
-        if (v.isEmpty() || (f && v.size() > f->Size())
+    for (const TProduto &p : produtos) {
+        const QString &v = p.cdProduto;
+        if (v.isEmpty() || v.size() > largura
             || !std::all_of(v.begin(), v.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
             throw EDatabaseError(QStringLiteral("Código de produto \"%1\" inválido: até %2 algarismos. Nada foi gravado.")
                                      .arg(v.left(20))
-                                     .arg(f ? f->Size() : 10));
+                                     .arg(largura));
         codigos.append(v);
     }
     return codigos;
 }
 
-}  // namespace
-
-void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
-                   bool verificaCodigos, bool codigosDoPacote)
+// The products written, once checked; their own codes (`codigosDoPacote`)
+// checked whole, the values stored cut to their fields' widths.
+void escreve(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,
+             bool verificaCodigos, bool codigosDoPacote)
 {
-    TClientDataSet *cds = dm.cdsInsProd;
-    validaPacote(pacote, *cds, insercao);
-    validaCodigosReduzidos(pacote);
-    cds->SetData(pacote);
     gerador.Trava();
     if (insercao) {
         // Each row its own product (a second row under the same code
         // would collide on the product key); the codes are read once.
-        const QStringList codigos = codigosDoPacote ? codigosProprios(pacote, *cds)
-                                                    : gerador.PrxProdutos(std::max(1, cds->RecordCount()));
+        const QStringList codigos = codigosDoPacote ? codigosProprios(produtos)
+                                                    : gerador.PrxProdutos(std::max(1, int(produtos.size())));
         // Products whose codes the caller checked go one statement per
         // table where the engine takes it, in the tables' order.
-        std::optional<TInsercoesEmLote> lote;
-        if (!verificaCodigos && cds->RecordCount() > 1 && TInsercoesEmLote::aceita(dm.adcCadProd))
-            lote.emplace(QList<TADOCommand *>{dm.acmInsProd, dm.acmInsItemPrec, dm.acmInsAliq, dm.acmInsProdLoja});
-        int n = 0;
-        for (cds->First(); !cds->Eof(); cds->Next()) {
-            const LinhaProduto l = lerLinha(cds);
+        TInclusoes inclusoes(dm, !verificaCodigos && produtos.size() > 1 && TInsercoesEmLote::aceita(dm.adcCadProd));
+        for (qsizetype n = 0; n < produtos.size(); ++n) {
+            const TProduto p = produtoNasLarguras(produtos[n]);
             if (verificaCodigos)
-                verificaConflito(dm, l, QStringLiteral("T"));
-            insereProduto(dm, codigos.at(n++), l, lote ? &*lote : nullptr);
+                verificaConflito(dm, p, QStringLiteral("T"));
+            inclusoes.produto(codigos.at(n), p);
         }
-        if (lote)
-            lote->envia();
+        inclusoes.envia();
     } else {
-        for (cds->First(); !cds->Eof(); cds->Next()) {
-            const LinhaProduto l = lerLinha(cds);
+        for (const TProduto &produto : produtos) {
+            const TProduto p = produtoNasLarguras(produto);
             if (verificaCodigos)
-                verificaConflito(dm, l, l.cdProduto);
-            alteraProduto(dm, l);
+                verificaConflito(dm, p, p.cdProduto);
+            alteraProduto(dm, p);
         }
     }
-    if (cds->RecordCount() > 0)
+    if (!produtos.isEmpty())
         avisaProdutosAlterados(dm);
+}
+
+}  // namespace
+
+void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador)
+{
+    validaPacote(pacote, insercao);
+    validaCodigosReduzidos(pacote);
+    escreve(dm, produtosDoPacote(pacote), insercao, gerador, true, false);
+}
+
+void gravaProdutos(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,
+                   bool verificaCodigos, bool codigosProprios)
+{
+    // The packet's checks, on the products as the packet carries them.
+    const TDataPacket pacote = pacoteDeProdutos(produtos);
+    validaPacote(pacote, insercao);
+    validaCodigosReduzidos(pacote);
+    escreve(dm, produtos, insercao, gerador, verificaCodigos, codigosProprios);
 }

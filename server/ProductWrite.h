@@ -4,6 +4,7 @@
 // transaction runs batch by batch.
 
 #include "DataPacket.h"
+#include "ProductRecord.h"
 
 class TrdmCadProd;
 class TdtmQulProxCodigo;
@@ -11,17 +12,23 @@ class TdtmQulProxCodigo;
 // The most rows one insert packet may carry; the screen sends one.
 inline constexpr int kMaxLinhasInclusao = 1000;
 
-// Checks the product packet whole, then inserts its rows (`insercao`: each
-// a new product under a code from `gerador`) or updates the products whose
+// Checks the products whole, then inserts them (`insercao`: each a new
+// product under a code from `gerador`) or updates the products whose
 // CDPRODUTO they carry. Before writing, it takes the generator's lock,
 // which serialises the terminals' saves, and (when `verificaCodigos`)
-// refuses a row whose reduced code or bar code another product already
-// holds, with the screen's own texts: two terminals confirming the same
-// code at once store one product. A packet with rows ends by notifying
+// refuses a product whose reduced code or bar code another product
+// already holds, with the screen's own texts: two terminals confirming the
+// same code at once store one product. Products written end by notifying
 // the other terminals (ProductChanges.h), heard once the caller commits.
 // Raises on any refusal or database error; the caller rolls back.
-// `gerador` must outlive the transaction. `codigosDoPacote`: an insert
-// takes each row's own CDPRODUTO (digits, at most its width) instead of a
-// generated code; the caller reserves them with the generator first.
-void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador,
-                   bool verificaCodigos = true, bool codigosDoPacote = false);
+// `gerador` must outlive the transaction. `codigosProprios`: an insert
+// takes each product's own CDPRODUTO (digits, at most its width) instead
+// of a generated code; the caller reserves them with the generator first.
+// New products whose codes the caller checked go as multi-row inserts
+// where the engine gains by it (MultiRowInsert.h).
+void gravaProdutos(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,
+                   bool verificaCodigos = true, bool codigosProprios = false);
+
+// The same for a product packet (the save services' form), checked as it
+// came before it is read into products (ProductRecord.h).
+void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador);
