@@ -26,6 +26,7 @@
 #include "DeadKeys.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QRect>
 #include <QString>
 #include <QVariant>
@@ -232,10 +233,12 @@ private:
     // page shows it as stored now, keeping what the operator changed, or,
     // when it was deleted, the list page.
     void edicaoRecusada();
-    // The entry page's values: the ten fields, the unit and tax codes
-    // behind them, the weighed choice ("S"/"N").
-    QStringList estadoEntrada() const;
-    void poeEstadoEntrada(const QStringList &estado);
+    // The entry page's values by name: the ten fields' captions by the
+    // fields' names, the unit and tax codes behind them (FSgUnidade,
+    // FCdImposto, FIdTpImposFis), the weighed choice ("Pesado": "S"/"N").
+    using TEstadoEntrada = QHash<QString, QString>;
+    TEstadoEntrada estadoEntrada() const;
+    void poeEstadoEntrada(const TEstadoEntrada &estado);
 
     Ui::TfrmCadProd *ui;
     bool m_filtroInstalado = false;
@@ -243,7 +246,7 @@ private:
     TDeadKeyTyping m_acentos;   // a dead key waiting for the next key
     TMudancasExternas *m_mudancas = nullptr;  // other terminals' changes
     TDataPacket m_lido;                 // the product row Editar showed
-    QStringList m_entradaCarregada;     // the entry page as Editar filled it
+    TEstadoEntrada m_entradaCarregada;  // the entry page as Editar filled it
 };
 
 // The one form; empty while no screen is open.

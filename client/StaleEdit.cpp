@@ -18,38 +18,50 @@ namespace {
 
 const char *const kCamposEntrada[] = {"edtCodigo", "edtCodRed", "edtNomeProd", "edtUnidade", "edtPrecoUnit",
                                       "edtImposto", "edtAliq", "edtCodBarra", "edtPortaImp", "edtTara"};
-constexpr int kSgUnidade = 10, kCdImposto = 11, kIdTpImposFis = 12, kPesado = 13;
+// The values behind the captions, set by the pickers and the weighed choice.
+constexpr const char *kSgUnidade = "FSgUnidade", *kCdImposto = "FCdImposto", *kIdTpImposFis = "FIdTpImposFis",
+                     *kPesado = "Pesado";
 
 // Values that change together (a picked unit or tax brings its codes), each
 // group with the label that names it on the entry page.
 struct TGrupo {
-    QList<int> valores;
+    QList<const char *> valores;
     const char *rotulo;
 };
-const TGrupo kGrupos[] = {{{0}, "Label2"},  {{1}, "lblCodRed"}, {{2}, "Label3"},
-                          {{3, kSgUnidade}, "Label4"}, {{4}, "Label7"},
-                          {{5, kCdImposto, kIdTpImposFis}, "Label5"}, {{6}, "Label6"},
-                          {{7}, "Label14"}, {{8}, "Label8"}, {{9}, "Label11"}, {{kPesado}, "lblPesado"}};
+const TGrupo kGrupos[] = {{{"edtCodigo"}, "Label2"},
+                          {{"edtCodRed"}, "lblCodRed"},
+                          {{"edtNomeProd"}, "Label3"},
+                          {{"edtUnidade", kSgUnidade}, "Label4"},
+                          {{"edtPrecoUnit"}, "Label7"},
+                          {{"edtImposto", kCdImposto, kIdTpImposFis}, "Label5"},
+                          {{"edtAliq"}, "Label6"},
+                          {{"edtCodBarra"}, "Label14"},
+                          {{"edtPortaImp"}, "Label8"},
+                          {{"edtTara"}, "Label11"},
+                          {{kPesado}, "lblPesado"}};
 
 }  // namespace
 
-QStringList TfrmCadProd::estadoEntrada() const
+TfrmCadProd::TEstadoEntrada TfrmCadProd::estadoEntrada() const
 {
-    QStringList e;
+    TEstadoEntrada e;
     for (const char *c : kCamposEntrada)
-        e << componente<TBlendedButton>(QLatin1String(c))->caption();
-    e << FSgUnidade << FCdImposto << FIdTpImposFis << (ProdutoPesado() ? QStringLiteral("S") : QStringLiteral("N"));
+        e.insert(QLatin1String(c), componente<TBlendedButton>(QLatin1String(c))->caption());
+    e.insert(QLatin1String(kSgUnidade), FSgUnidade);
+    e.insert(QLatin1String(kCdImposto), FCdImposto);
+    e.insert(QLatin1String(kIdTpImposFis), FIdTpImposFis);
+    e.insert(QLatin1String(kPesado), ProdutoPesado() ? QStringLiteral("S") : QStringLiteral("N"));
     return e;
 }
 
-void TfrmCadProd::poeEstadoEntrada(const QStringList &e)
+void TfrmCadProd::poeEstadoEntrada(const TEstadoEntrada &e)
 {
-    for (int i = 0; i < kSgUnidade; ++i)
-        componente<TBlendedButton>(QLatin1String(kCamposEntrada[i]))->setCaption(e.value(i));
-    FSgUnidade = e.value(kSgUnidade);
-    FCdImposto = e.value(kCdImposto);
-    FIdTpImposFis = e.value(kIdTpImposFis);
-    e.value(kPesado) == QLatin1String("S") ? imgSimClick(imgSim) : imgNaoClick(imgNao);
+    for (const char *c : kCamposEntrada)
+        componente<TBlendedButton>(QLatin1String(c))->setCaption(e.value(QLatin1String(c)));
+    FSgUnidade = e.value(QLatin1String(kSgUnidade));
+    FCdImposto = e.value(QLatin1String(kCdImposto));
+    FIdTpImposFis = e.value(QLatin1String(kIdTpImposFis));
+    e.value(QLatin1String(kPesado)) == QLatin1String("S") ? imgSimClick(imgSim) : imgNaoClick(imgNao);
 }
 
 int TfrmCadProd::gravaPacote(const QVariant &pacote, QVariant *resultado)
@@ -63,8 +75,8 @@ int TfrmCadProd::gravaPacote(const QVariant &pacote, QVariant *resultado)
 void TfrmCadProd::edicaoRecusada()
 {
     const QString codigo = m_lido.rows.value(0).value(m_lido.fieldIndex(QStringLiteral("CDPRODUTO"))).toString();
-    const QStringList digitado = estadoEntrada();
-    const QStringList carregado = m_entradaCarregada;
+    const TEstadoEntrada digitado = estadoEntrada();
+    const TEstadoEntrada carregado = m_entradaCarregada;
     carregaProdutos();
     if (!cdsProduto->Locate(QStringLiteral("CDPRODUTO"), codigo, true)) {
         LimpaCampos();
@@ -73,19 +85,21 @@ void TfrmCadProd::edicaoRecusada()
         return;
     }
     mostraProdutoAtual();  // the stored values, and the row the next save checks against
-    const QStringList gravado = estadoEntrada();
-    QStringList junto = gravado, nosDois;
+    const TEstadoEntrada gravado = estadoEntrada();
+    TEstadoEntrada junto = gravado;
+    QStringList nosDois;
     for (const TGrupo &grupo : kGrupos) {
         bool mexido = false, outro = false, iguais = true;
-        for (const int i : grupo.valores) {
+        for (const char *nome : grupo.valores) {
+            const QLatin1String i(nome);
             mexido = mexido || digitado.value(i) != carregado.value(i);
             outro = outro || gravado.value(i) != carregado.value(i);
             iguais = iguais && gravado.value(i) == digitado.value(i);
         }
         if (!mexido)
             continue;
-        for (const int i : grupo.valores)
-            junto[i] = digitado.value(i);
+        for (const char *nome : grupo.valores)
+            junto[QLatin1String(nome)] = digitado.value(QLatin1String(nome));
         // Changed on both terminals, differently: the operator is told,
         // having not seen the other's value.
         if (outro && !iguais)
