@@ -37,7 +37,14 @@ private slots:
 void TstProductRecord::recordReadByName()
 {
     const TProduto p = exemplo();
-    QCOMPARE(produtosDoPacote(pacoteDeProdutos({p})), QList<TProduto>{p});
+    // The packet as the services build it, by field name.
+    const QVariantMap valores{{"CDPRODUTO", "12"},    {"CDARVPROD", "12"},   {"CDBARPRODUTO", "789"},
+                              {"NMPRODUTO", "ARROZ"}, {"SGUNIDADE", "KG"},   {"VRPREUNIT", 1.5},
+                              {"IDPESAPROD", "S"},    {"QTTARAPROD", 0.25},  {"CDPRODINTE", "34"},
+                              {"VRPRECITEM", 9.75},   {"CDIMPOSTO", "03"},   {"CDPORIMPPROD", "2"},
+                              {"VRPEALIMPFIS", 18.5}, {"SGIMPOSTO", "ICMS"}, {"IDTPIMPOSFIS", "T"}};
+    QCOMPARE(produtosDoPacote(productPacket({valores})), QList<TProduto>{p});
+    QCOMPARE(pacoteDeProdutos({p}), productPacket({valores}));
     // Fields in another order and letter case, a number as an integer.
     QList<TFieldDef> campos = productPacketFields();
     std::reverse(campos.begin(), campos.end());
