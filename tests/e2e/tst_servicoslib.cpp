@@ -1,6 +1,7 @@
 // The services library as a host without a screen reaches it: neither it
-// nor what it pulls in is a graphical Qt library, qulsvc runs a service
-// through it with none of them loaded (and without the screen's module),
+// nor what it pulls in is a graphical Qt library (nor libpq), qulsvc runs a
+// service through it with none of them loaded (and without the screen's
+// module),
 // and it exports the services, the catalogue and the module's entries
 // without widgets, as the public headers declare them, and no screen entry.
 
@@ -81,6 +82,9 @@ void TstServicosLib::semBibliotecaGrafica()
     QVERIFY(s.texto.contains("libQt6Core.so"));
     for (const char *grafica : {"libQt6Gui", "libQt6Widgets", "libQt6DBus", "libQt6XcbQpa", "libxcb"})
         QVERIFY2(!s.texto.contains(grafica), grafica);
+    // Nor the PostgreSQL client, for a SQLite store: Qt's driver brings it
+    // when a PostgreSQL store is opened.
+    QVERIFY(!s.texto.contains("libpq.so"));
 }
 
 void TstServicosLib::exportaOsServicos()
