@@ -43,6 +43,8 @@ bool ModuleLoader::load(const QString &path)
         }
     }
     m_library.setFileName(p);
+    // The screen's module is bound whole when loaded; the services library
+    // as its calls come, so that a short command binds only what it calls.
     m_library.setLoadHints(m_part == Part::Services ? QLibrary::LoadHints() : QLibrary::ResolveAllSymbolsHint);
     if (!m_library.load()) {
         m_error = QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(p, m_library.errorString());
