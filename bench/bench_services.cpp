@@ -16,6 +16,11 @@
 // --perfil runs getProduto alone, reps times per size, for a profiler
 // (perf record -g bench_services --perfil ...).
 //
+// --razoes prints only the two start-up ratios of qulsvc, in one run:
+// qulsvc getImposto on the demo store (made by qulmkdemo) and qulsvc
+// getProduto T on a store of 1,000 products (SQLite), each against sqlite3
+// running the same statement on the same store.
+//
 // PostgreSQL is reached through QUL_PG_TEST (as the tests do); the
 // benchmark creates and drops databases of its own there. For SQLite the
 // floor's statement orders by CAST(... AS NUMERIC): the shell lacks the
@@ -207,6 +212,90 @@ QList<int> tamanhos(const QString &s)
     return out;
 }
 
+// The shell's script for getImposto("T"): the statement it runs, with "T"
+// bound.
+QString scriptImposto(const QString &dir)
+{
+    const QString script =
+        QStringLiteral(".parameter set :P_SGIMPOSTO 'T'\n%1;\n").arg(rdmCadProd->adqImposto->effectiveText());
+    const QString path = QDir(dir).filePath(QStringLiteral("imposto.sql"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(script.toUtf8()) < 0) {
+        std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    return path;
+}
+
+// Each program's median times over `reps` rounds, every program run once a
+// round (so that a busy moment hits them alike).
+std::vector<Tempo> medianasEmTurnos(const std::vector<std::pair<QStringList, QString>> &programas, int reps)
+{
+    std::vector<std::vector<Tempo>> t(programas.size());
+    for (int r = 0; r < reps; ++r) {
+        for (size_t k = 0; k < programas.size(); ++k) {
+            const Tempo x = executa(programas[k].first, programas[k].second);
+            if (x.parede < 0) {
+                std::fprintf(stderr, "falhou: %s\n", qPrintable(programas[k].first.join(QLatin1Char(' '))));
+                std::exit(1);
+            }
+            t[k].push_back(x);
+        }
+    }
+    std::vector<Tempo> m;
+    for (const auto &v : t)
+        m.push_back(mediana(v));
+    return m;
+}
+
+// --razoes: qulsvc getImposto on the demo store and qulsvc getProduto T on
+// 1,000 products, each beside sqlite3 running the same statement.
+int razoes(int reps, const QTemporaryDir &dir, const QString &qulsvc)
+{
+    const QString demo = dir.filePath(QStringLiteral("demo.db"));
+    const QString qulmkdemo = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulmkdemo"));
+    if (executa({qulmkdemo, demo}).parede < 0) {
+        std::fputs("qulmkdemo falhou\n", stderr);
+        return 1;
+    }
+    const QString csDemo = QStringLiteral("Provider=SQLite;Data Source=%1").arg(demo);
+    SetStringConexQul(csDemo);
+    rdmCadProd = new TrdmCadProd(nullptr);
+    rdmCadProd->adcCadProd->Open();  // the statements' texts are the connected dialect's
+    const QString imposto = scriptImposto(dir.path());
+    delete rdmCadProd;
+
+    const int n = 1000;
+    const Loja loja = criaLoja(false, Pg(), dir, n);
+    SetStringConexQul(loja.cs);
+    rdmCadProd = new TrdmCadProd(nullptr);
+    rdmCadProd->adcCadProd->Open();
+    const QString lista = scriptDoPiso(loja, dir.path());
+    delete rdmCadProd;
+    rdmCadProd = nullptr;
+
+    const std::vector<Tempo> m = medianasEmTurnos(
+        {{loja.shell.mid(0, 2) + QStringList{demo}, imposto},
+         {{qulsvc, QStringLiteral("--connection"), csDemo, QStringLiteral("getImposto")}, QString()},
+         {loja.shell, lista},
+         {{qulsvc, QStringLiteral("--connection"), loja.cs, QStringLiteral("getProduto"), QStringLiteral("T")}, QString()}},
+        reps);
+    std::printf("medians of %d runs; times in ms\n%-40s %9s %9s %7s %7s\n", reps, "caminho", "parede", "cpu", "x piso",
+                "x cpu");
+    const char *const nomes[] = {"piso: sqlite3 getImposto, loja demo", "qulsvc getImposto, loja demo",
+                                 "piso: sqlite3 lista, 1000 produtos", "qulsvc getProduto T, 1000 produtos"};
+    for (size_t k = 0; k < m.size(); ++k) {
+        const Tempo &piso = m[k & ~size_t(1)];
+        std::printf("%-40s %9.1f %9.1f %7.2f %7.2f\n", nomes[k], m[k].parede, m[k].processo, m[k].parede / piso.parede,
+                    m[k].processo / piso.processo);
+    }
+    std::printf("razões: qulsvc getImposto %.2fx o sqlite3 (cpu %.2fx); qulsvc getProduto T com %d produtos %.2fx "
+                "(cpu %.2fx)\n",
+                m[1].parede / m[0].parede, m[1].processo / m[0].processo, n, m[3].parede / m[2].parede,
+                m[3].processo / m[2].processo);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -218,11 +307,12 @@ int main(int argc, char **argv)
     int saves = 200, reps = 5;
     const QStringList a = app.arguments();
     const bool perfil = a.contains(QStringLiteral("--perfil"));
-    for (int k = 1; k + 1 < a.size(); k += 2) {
-        if (a[k] == QLatin1String("--engine")) engine = a[k + 1];
-        else if (a[k] == QLatin1String("--products")) sizes = tamanhos(a[k + 1]);
-        else if (a[k] == QLatin1String("--saves")) saves = a[k + 1].toInt();
-        else if (a[k] == QLatin1String("--reps")) reps = std::max(1, a[k + 1].toInt());
+    for (int k = 1; k < a.size(); ++k) {
+        if (a[k] == QLatin1String("--perfil") || a[k] == QLatin1String("--razoes") || k + 1 >= a.size()) continue;
+        if (a[k] == QLatin1String("--engine")) engine = a[++k];
+        else if (a[k] == QLatin1String("--products")) sizes = tamanhos(a[++k]);
+        else if (a[k] == QLatin1String("--saves")) saves = a[++k].toInt();
+        else if (a[k] == QLatin1String("--reps")) reps = std::max(1, a[++k].toInt());
     }
     const bool postgres = engine == QLatin1String("postgresql");
     Pg pg;
@@ -245,6 +335,8 @@ int main(int argc, char **argv)
     const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
 
     QTemporaryDir dir;
+    if (a.contains(QStringLiteral("--razoes")))
+        return razoes(reps, dir, qulsvc);
     std::printf("engine %s, medians of %d runs; times in ms, per product in us; x piso = ratio to the floor\n",
                 qPrintable(engine), reps);
     std::printf("%-8s %-34s %9s %9s %8s %8s %7s %7s\n", "produtos", "caminho", "parede", "cpu", "us/prod", "cpu/prod",

@@ -2,29 +2,13 @@
 
 #include "FieldRules.h"
 #include "ProductChecks.h"
+#include "ProductMessages.h"
 #include "ProductPacket.h"
-#include "TMessages.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
 #include <cstring>
 #include <optional>
-
-static void iniciaRecursosTela()
-{
-    Q_INIT_RESOURCE(client);
-}
-
-QString textoCatalogo(const char *chave)
-{
-    static TMessages *const catalogo = [] {
-        iniciaRecursosTela();
-        auto *m = new TMessages(nullptr);
-        m->loadFromFile(QStringLiteral(":/client/msgPadrao.txt"));
-        return m;
-    }();
-    return catalogo->Msg(QLatin1String(chave));
-}
 
 QString semAcentos(const QString &texto)
 {

@@ -72,9 +72,6 @@ struct TLojaCatalogo {
     void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
-// The catalogue texts by key (the screen's message catalogue).
-QString textoCatalogo(const char *chave);
-
 // The text with its letters' accents taken off, but Ç and ç's.
 QString semAcentos(const QString &texto);
 

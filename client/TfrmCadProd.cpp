@@ -10,6 +10,7 @@
 #include "DesignLoader.h"
 #include "ErrorReport.h"
 #include "FieldRules.h"
+#include "ProductMessages.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
 #include "TMessages.h"
@@ -147,7 +148,8 @@ void TfrmCadProd::carregaDadosDesenho()
 
     msgPadrao = new TMessages(this);
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
-    if (!msgPadrao->loadFromFile(QStringLiteral(":/client/msgPadrao.txt")))
+    msgPadrao->setMessages(linhasMensagensPadrao());
+    if (msgPadrao->messages().isEmpty())
         throw Exception(QStringLiteral("Catálogo de mensagens da tela não encontrado."));
 
     dtsProduto = new TDataSetTableModel(cdsProduto, this);

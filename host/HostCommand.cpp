@@ -120,7 +120,7 @@ int usageError(const QCommandLineParser &parser, const QString &message, const c
     return kExitUsage;
 }
 
-int parse(QCommandLineParser &parser, const QStringList &arguments, const char *program)
+int parse(QCommandLineParser &parser, const QStringList &arguments, const char *program, ModuleLoader::Part part)
 {
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText(), program);
@@ -129,7 +129,7 @@ int parse(QCommandLineParser &parser, const QStringList &arguments, const char *
         return kExitOk;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        ModuleLoader module;
+        ModuleLoader module(part);
         if (!module.load()) {
             printError(program, module.error());
             return kExitModule;

@@ -25,8 +25,10 @@ int connection(const QCommandLineParser &parser, const char *program, QString *c
 
 // Parses the arguments. Returns -1 when the program goes on; otherwise
 // the exit status after --help, --version or a usage error (the error and
-// the usage are written to stderr).
-int parse(QCommandLineParser &parser, const QStringList &arguments, const char *program);
+// the usage are written to stderr). --version reads the version of the
+// part `part` of the module.
+int parse(QCommandLineParser &parser, const QStringList &arguments, const char *program,
+          ModuleLoader::Part part = ModuleLoader::Part::Screen);
 // Exit status 2 after a usage error found later (wrong arguments).
 int usageError(const QCommandLineParser &parser, const QString &message, const char *program);
 

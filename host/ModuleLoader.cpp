@@ -4,18 +4,32 @@
 #include <QDir>
 #include <QFileInfo>
 
-QStringList ModuleLoader::searchPaths()
+namespace {
+
+QStringList names(ModuleLoader::Part part)
+{
+    if (part == ModuleLoader::Part::Services)
+        return {QStringLiteral(QUL_SERVICES_SONAME), QStringLiteral(QUL_MODULE_SONAME)};
+    return {QStringLiteral(QUL_MODULE_SONAME)};
+}
+
+}  // namespace
+
+QStringList ModuleLoader::searchPaths(Part part)
 {
     const QDir program(QCoreApplication::applicationDirPath());
-    const QString name = QStringLiteral(QUL_MODULE_SONAME);
-    return {program.filePath(name), QDir::cleanPath(program.filePath(QStringLiteral(QUL_BIN_TO_LIBDIR "/") + name))};
+    QStringList paths;
+    for (const QString &folder : {program.path(), QDir::cleanPath(program.filePath(QStringLiteral(QUL_BIN_TO_LIBDIR)))})
+        for (const QString &name : names(part))
+            paths.append(QDir(folder).filePath(name));
+    return paths;
 }
 
 bool ModuleLoader::load(const QString &path)
 {
     QString p = path;
     if (p.isEmpty()) {
-        const QStringList candidates = searchPaths();
+        const QStringList candidates = searchPaths(m_part);
         for (const QString &c : candidates) {
             if (QFileInfo(c).isFile()) {
                 p = c;
@@ -24,12 +38,14 @@ bool ModuleLoader::load(const QString &path)
         }
         if (p.isEmpty()) {
             m_error = QStringLiteral("Módulo %1 não encontrado; procurado em: %2.")
-                          .arg(QStringLiteral(QUL_MODULE_SONAME), candidates.join(QStringLiteral(", ")));
+                          .arg(names(m_part).join(QStringLiteral(" ou ")), candidates.join(QStringLiteral(", ")));
             return false;
         }
     }
     m_library.setFileName(p);
-    m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    // The screen's module is bound whole when loaded; the services library
+    // as its calls come, so that a short command binds only what it calls.
+    m_library.setLoadHints(m_part == Part::Services ? QLibrary::LoadHints() : QLibrary::ResolveAllSymbolsHint);
     if (!m_library.load()) {
         m_error = QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(p, m_library.errorString());
         return false;

@@ -3,6 +3,10 @@
 // name, with the entry's type taken from the public header:
 //
 //   auto get = QUL_ENTRY(modulo, getProduto);   // decltype(getProduto) *
+//
+// A host without a screen asks for the services part: the services library
+// libqul00002-services.so (the services, the catalogue and the entries
+// without widgets, loading no Qt Gui nor Widgets), else the whole module.
 
 #include <QLibrary>
 #include <QString>
@@ -10,6 +14,12 @@
 
 class ModuleLoader {
 public:
+    enum class Part {
+        Screen,    // libqul00002.so
+        Services,  // libqul00002-services.so, else libqul00002.so
+    };
+    explicit ModuleLoader(Part part = Part::Screen) : m_part(part) {}
+
     // Loads the module from `path`, or, when empty, from the first of
     // searchPaths() that exists. Returns false and sets error() on failure.
     bool load(const QString &path = QString());
@@ -21,7 +31,9 @@ public:
     // the program belongs to (../lib/x86_64-linux-gnu from /usr/bin). The
     // loader's own search path is never used, so that a program never
     // picks up the module of another installation.
-    static QStringList searchPaths();
+    // For the services part, the services library is looked for before the
+    // module in each folder.
+    static QStringList searchPaths(Part part = Part::Screen);
 
     // The entry `name` as a pointer to `Fn`; nullptr (and error()) when
     // the module does not export it.
@@ -37,6 +49,7 @@ private:
     // metatypes it registered may still point into it.
     QLibrary m_library;
     QString m_error;
+    Part m_part;
 };
 
 #define QUL_ENTRY(loader, name) (loader).entry<decltype(name)>(#name)

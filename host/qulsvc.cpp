@@ -1,5 +1,6 @@
 // qulsvc: the command-line front of the product data services. It loads the
-// module and calls its exported functions, as a host does, and prints one
+// services library (libqul00002-services.so, else the whole module) and
+// calls its exported functions, as a host does, and prints one
 // JSON object: {"status": N, "result": R}. Its catalogue commands, export
 // and import, print a summary instead (and import its refused rows).
 //
@@ -54,7 +55,9 @@ const char *kCommands =
     "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
     "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
     "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
-    "ou conexão indisponível.";
+    "ou conexão indisponível.\n"
+    "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
+    "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.";
 
 QJsonValue resultToJson(const QVariant &v)
 {
@@ -250,7 +253,8 @@ int main(int argc, char **argv)
                       QStringLiteral("import: tira os acentos (menos o do ç) de um nome que o teclado não digita.")});
     parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
                                  QStringLiteral("COMANDO [ARGUMENTOS...]"));
-    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
+    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram, ModuleLoader::Part::Services);
+        status >= 0)
         return status;
 
     QString connection;
@@ -285,7 +289,8 @@ int main(int argc, char **argv)
         }
     }
 
-    ModuleLoader mod;
+    // The services library: neither Qt Gui nor Qt Widgets is loaded.
+    ModuleLoader mod(ModuleLoader::Part::Services);
     if (!mod.load()) {
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;

@@ -1,5 +1,8 @@
-// The module's own unit: the exports that are not services. The service
-// entries themselves are defined by the data service unit and exported
+// The module's own unit: the screen's entries, the module's start-up and
+// shut-down and the hooks a host may set. The service entries are defined
+// by the data service unit, the catalogue's by the catalogue, and the
+// entries without widgets (connection, demo database, packets as JSON) in
+// ModuleEntries.cpp, which the services library shares; all are exported
 // through qul00002.h.
 #include "qul00002.h"
 
@@ -15,30 +18,14 @@
 #include "ScreenTheme.h"
 #include "TMessages.h"
 #include "TouchDialogs.h"
-#include "ServiceCall.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
 #include <QString>
-
-#include <dlfcn.h>
 
 namespace {
 
-// Tells the shared services where this library was loaded from (the demo
-// database's place depends on it), as soon as it is loaded.
-[[maybe_unused]] const bool g_pastaModulo = [] {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<const void *>(&GetPackageInfoTable), &info) && info.dli_fname && *info.dli_fname)
-        SetModuleDir(QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath());
-    return true;
-}();
-
 QString g_ultimoErro;
 bool g_ultimoErroInformado = false;  // the operator already saw it
-QString g_caminhoDemo;
 int g_inicializado = 0;
 
 // Shared component package: the packet type, the product line's fonts and
@@ -163,64 +150,4 @@ extern "C" QUL_EXPORT void QulSetRelFiscaisHook(const TRelFiscaisHook *hook)
 extern "C" QUL_EXPORT void QulSetErrorReportHook(const TErrorReportHook *hook)
 {
     SetErrorReportHook(hook ? *hook : TErrorReportHook());
-}
-
-extern "C" QUL_EXPORT void QulSetStringConexQul(const char16_t *connectionString)
-{
-    SetStringConexQul(argText(connectionString));
-}
-
-extern "C" QUL_EXPORT void QulSetProgramDir(const char16_t *dir)
-{
-    SetProgramDir(argText(dir));
-}
-
-extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
-{
-    g_caminhoDemo = DemoDatabasePath();
-    return reinterpret_cast<const char16_t *>(g_caminhoDemo.utf16());
-}
-
-extern "C" QUL_EXPORT void QulUsaBancoDemo(void)
-{
-    UseDemoDatabase();
-}
-
-extern "C" QUL_EXPORT int32_t QulPacoteParaJson(const QVariant *packet, QVariant *out)
-{
-    if (!out)
-        return kServiceFailure;
-    try {
-        if (!packet || !isDataPacket(*packet))
-            throw EPacketError(QStringLiteral("O valor recebido não é um pacote de dados."));
-        *out = QString::fromUtf8(toDataPacket(*packet).toJsonText());
-        return 0;
-    } catch (const std::exception &e) {
-        *out = exceptionMessage(e);
-    } catch (...) {
-        *out = QStringLiteral("Erro desconhecido ao converter o pacote.");
-    }
-    return kServiceFailure;
-}
-
-extern "C" QUL_EXPORT int32_t QulJsonParaPacote(const char16_t *json, QVariant *out)
-{
-    if (!out)
-        return kServiceFailure;
-    try {
-        registerDataPacketType();
-        QJsonParseError erro;
-        const QJsonDocument doc = QJsonDocument::fromJson(argText(json).toUtf8(), &erro);
-        if (!doc.isObject())
-            throw EPacketError(QStringLiteral("Pacote JSON inválido: %1")
-                                   .arg(erro.error == QJsonParseError::NoError ? QStringLiteral("não é um objeto")
-                                                                               : erro.errorString()));
-        *out = fromDataPacket(TDataPacket::fromJson(doc.object()));
-        return 0;
-    } catch (const std::exception &e) {
-        *out = exceptionMessage(e);
-    } catch (...) {
-        *out = QStringLiteral("Erro desconhecido ao converter o pacote.");
-    }
-    return kServiceFailure;
 }

@@ -1,0 +1,14 @@
+#pragma once
+// The product message catalogue (msgPadrao.txt, lines "KEY|Text"), kept in
+// this library's resources so that code without widgets reads the same
+// texts the screen shows.
+
+#include <QString>
+#include <QStringList>
+
+// The catalogue's lines, as TMessages takes them; empty when the resource
+// cannot be read.
+QStringList linhasMensagensPadrao();
+
+// The catalogue's text for `chave` (read once); empty when it has none.
+QString textoCatalogo(const char *chave);

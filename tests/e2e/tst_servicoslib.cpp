@@ -1,0 +1,124 @@
+// The services library as a host without a screen reaches it: neither it
+// nor what it pulls in is a graphical Qt library (nor libpq), qulsvc runs a
+// service through it with none of them loaded (and without the screen's
+// module),
+// and it exports the services, the catalogue and the module's entries
+// without widgets, as the public headers declare them, and no screen entry.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Saida {
+    int codigo = -1;
+    QByteArray texto;  // standard output and error together
+};
+
+Saida roda(const QString &programa, const QStringList &args, const QStringList &env = {})
+{
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString &v : env)
+        e.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(e);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(programa, args);
+    Saida s;
+    if (!p.waitForFinished(60000))
+        return s;
+    s.codigo = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    s.texto = p.readAll();
+    return s;
+}
+
+QString bin(const char *nome)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(nome));
+}
+
+}  // namespace
+
+class TstServicosLib : public QObject {
+    Q_OBJECT
+private slots:
+    void semBibliotecaGrafica_data();
+    void semBibliotecaGrafica();
+    void exportaOsServicos();
+};
+
+void TstServicosLib::semBibliotecaGrafica_data()
+{
+    QTest::addColumn<bool>("qulsvc");  // false: ldd of the library itself
+    QTest::newRow("ldd da biblioteca") << false;
+    QTest::newRow("qulsvc getImposto") << true;
+}
+
+void TstServicosLib::semBibliotecaGrafica()
+{
+    QFETCH(bool, qulsvc);
+    Saida s;
+    if (!qulsvc) {
+        s = roda(QStringLiteral("ldd"), {QStringLiteral(QUL_SERVICES_LIB)});
+    } else {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("loja.db"));
+        QCOMPARE(roda(bin("qulmkdemo"), {db}).codigo, 0);
+        s = roda(bin("qulsvc"), {QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=") + db,
+                                 QStringLiteral("getImposto")},
+                 {QStringLiteral("LD_DEBUG=files")});
+        QVERIFY2(s.texto.contains("\"status\":0"), s.texto.right(2000).constData());
+        // Through the services library, not the screen's module.
+        QVERIFY(s.texto.contains("libqul00002-services.so"));
+        QVERIFY(!s.texto.contains("libqul00002.so"));
+    }
+    QCOMPARE(s.codigo, 0);
+    QVERIFY(s.texto.contains("libQt6Core.so"));
+    for (const char *grafica : {"libQt6Gui", "libQt6Widgets", "libQt6DBus", "libQt6XcbQpa", "libxcb"})
+        QVERIFY2(!s.texto.contains(grafica), grafica);
+    // Nor the PostgreSQL client, for a SQLite store: Qt's driver brings it
+    // when a PostgreSQL store is opened.
+    QVERIFY(!s.texto.contains("libpq.so"));
+}
+
+void TstServicosLib::exportaOsServicos()
+{
+    // Every entry of the services' and the catalogue's headers, and these
+    // of the module's own.
+    QSet<QString> esperados{QStringLiteral("Initialize"),           QStringLiteral("Finalize"),
+                            QStringLiteral("GetPackageInfoTable"),  QStringLiteral("QulSetStringConexQul"),
+                            QStringLiteral("QulSetProgramDir"),     QStringLiteral("QulCaminhoBancoDemo"),
+                            QStringLiteral("QulUsaBancoDemo"),      QStringLiteral("QulPacoteParaJson"),
+                            QStringLiteral("QulJsonParaPacote")};
+    static const QRegularExpression decl(QStringLiteral("QUL_EXPORT[^;(]*?\\b(\\w+)\\s*\\("));
+    for (const QString &path : QStringLiteral(QUL_SERVICE_HEADERS).split(QLatin1Char('|'))) {
+        QFile f(path);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
+        QString text;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            if (!line.trimmed().startsWith('#'))  // not the macro's own definition
+                text += QString::fromUtf8(line) + QLatin1Char('\n');
+        for (auto it = decl.globalMatch(text); it.hasNext();)
+            esperados.insert(it.next().captured(1));
+    }
+    QVERIFY(esperados.contains(QStringLiteral("getProduto")) && esperados.contains(QStringLiteral("QulExportaProdutos")));
+    const Saida nm = roda(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
+                                                 QStringLiteral(QUL_SERVICES_LIB)});
+    QCOMPARE(nm.codigo, 0);
+    QSet<QString> exportados;
+    for (const QByteArray &line : nm.texto.split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() == 3 && parts[1] != "V" && parts[1] != "W" && parts[1] != "w" && parts[1] != "u")
+            exportados.insert(QString::fromLatin1(parts[2]));
+    }
+    QCOMPARE(exportados, esperados);
+}
+
+QTEST_GUILESS_MAIN(TstServicosLib)
+#include "tst_servicoslib.moc"
