@@ -11,14 +11,16 @@ namespace {
 // after another, prepare it once.
 TADOCommand *comandoDeLinhas(TADOCommand *modelo, int n)
 {
-    static QHash<QPair<TADOCommand *, int>, QPointer<TADOCommand>> feitos;
-    QPointer<TADOCommand> &c = feitos[qMakePair(modelo, n)];
-    if (!c) {
-        feitos.removeIf([](const auto &it) { return it.value().isNull() && it.key().first != nullptr; });
-        std::unique_ptr<TADOCommand> novo = catalogueCommand(catalogueRowsOf(modelo->objectName()), n);
-        novo->setParent(modelo);
-        c = novo.release();
-    }
+    using Feitos = QHash<QPair<TADOCommand *, int>, QPointer<TADOCommand>>;
+    static Feitos feitos;
+    const auto chave = qMakePair(modelo, n);
+    if (TADOCommand *c = feitos.value(chave))
+        return c;
+    feitos.removeIf([](Feitos::iterator it) { return it.value().isNull(); });  // of models gone
+    std::unique_ptr<TADOCommand> novo = catalogueCommand(catalogueRowsOf(modelo->objectName()), n);
+    novo->setParent(modelo);
+    TADOCommand *c = novo.release();
+    feitos.insert(chave, c);
     return c;
 }
 
