@@ -1,36 +1,8 @@
 #include "CatalogStored.h"
 
 #include "ProductPacket.h"
+#include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
-
-namespace {
-
-// The list statement with its filter on one product (or every one) turned
-// into one on a set of keys, `n` markers P_C0... of which the unused ones
-// repeat the first key, and ordered by product rather than by the reduced
-// code's value (which needs every reduced code to be a number): of a
-// product's several price or rate rows, the first in key order still
-// comes first.
-QStringList textoDoLote(TrdmCadProd &dm, int n)
-{
-    dm.adqProdutoLista->Connection = dm.adcCadProd;
-    QStringList linhas = dm.adqProdutoLista->effectiveLines();
-    const qsizetype filtro = linhas.indexOf(QStringLiteral(" WHERE (P.CDPRODUTO = :P_CDPRODUTO OR :P_CDPRODUTO = 'T')"));
-    qsizetype ordem = -1;
-    for (qsizetype i = 0; i < linhas.size() && ordem < 0; ++i)
-        if (linhas[i].startsWith(QLatin1String(" ORDER BY ")))
-            ordem = i;
-    if (filtro < 0 || ordem < 0)
-        throw EDatabaseError(QStringLiteral("adqProdutoLista: filtro por produto ou ordem não encontrados."));
-    QStringList marcadores;
-    for (int i = 0; i < n; ++i)
-        marcadores.append(QStringLiteral(":P_C%1").arg(i));
-    linhas[filtro] = QStringLiteral(" WHERE P.CDPRODUTO IN (%1)").arg(marcadores.join(QStringLiteral(", ")));
-    linhas[ordem] = QStringLiteral(" ORDER BY P.CDPRODUTO, IP.DTINIVGPREC, AL.CDIMPOSTO");
-    return linhas;
-}
-
-}  // namespace
 
 TProdutosGuardados::TProdutosGuardados(TrdmCadProd &dm) : m_dm(dm) {}
 
@@ -43,20 +15,18 @@ void TProdutosGuardados::le(const QStringList &codigos)
         return;
     if (codigos.size() > kMaxProdutos)
         throw EDatabaseError(QStringLiteral("%1 produtos numa leitura; o máximo é %2.").arg(codigos.size()).arg(kMaxProdutos));
-    // Made on first use: the same text for every batch, prepared once.
+    // Made on first use: the same text for every batch, prepared once. The
+    // list's reading with its filter on a set of keys P_C0..., of which the
+    // unused ones repeat the first key, ordered by product rather than by
+    // the reduced code's value (which needs every reduced code to be a
+    // number): of a product's several price or rate rows, the first in key
+    // order still comes first.
     if (!m_consulta) {
-        m_consulta = std::make_unique<TADOQuery>();
-        m_consulta->setObjectName(QStringLiteral("adqProdutosDoLote"));
-        m_consulta->Connection = m_dm.adcCadProd;
-        m_consulta->CommandTimeout = 0;
-        for (const TFieldDef &f : m_dm.adqProdutoLista->fieldDefs())
-            m_consulta->AddField(f.name, f.type, f.size);
+        m_consulta = catalogueQuery(QStringLiteral("adqProdutosDoLote"), kMaxProdutos);
         if (m_consulta->fieldDefs() != productPacketFields())
-            throw EDatabaseError(QStringLiteral("adqProdutoLista: campos diferentes dos do pacote de produto."));
-        for (int i = 0; i < kMaxProdutos; ++i)
-            m_consulta->Parameters.Add(QStringLiteral("P_C%1").arg(i), TFieldType::ftString, 16);
-        m_consulta->SQL() = textoDoLote(m_dm, kMaxProdutos);
+            throw EDatabaseError(QStringLiteral("adqProdutosDoLote: campos diferentes dos do pacote de produto."));
     }
+    m_consulta->Connection = m_dm.adcCadProd;
     for (int i = 0; i < kMaxProdutos; ++i)
         m_consulta->Parameters.at(i).Value = codigos.value(i, codigos.first());
 

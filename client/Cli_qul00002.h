@@ -39,7 +39,6 @@ class TBlendedButton;
 class TBlendedShape;
 class TDataSetTableModel;
 class TMessages;
-class TMudancasExternas;
 
 namespace Ui {
 class TfrmCadProd;
@@ -223,6 +222,9 @@ private:
     // Before Editar and Excluir: true, after telling the operator, when the
     // reload took away the current product (another terminal deleted it).
     bool produtoSumiu();
+    // The freshness entry getProdutoMudou with `operacao`: its answer;
+    // raises with its failure text.
+    QVariant frescor(const char16_t *operacao);
     // Editar's filling of the entry fields from the list's current row,
     // which it keeps as the row the save is checked against (m_lido).
     void mostraProdutoAtual();
@@ -244,7 +246,7 @@ private:
     bool m_filtroInstalado = false;
     bool m_podeFechar = false;  // set by sbtSairClick: the only way out
     TDeadKeyTyping m_acentos;   // a dead key waiting for the next key
-    TMudancasExternas *m_mudancas = nullptr;  // other terminals' changes
+    bool m_vigiando = false;  // other terminals' changes are watched (getProdutoMudou)
     TDataPacket m_lido;                 // the product row Editar showed
     TEstadoEntrada m_entradaCarregada;  // the entry page as Editar filled it
 };

@@ -7,11 +7,9 @@
 #include "BgrColor.h"
 #include "BlendedControls.h"
 #include "DesignLoader.h"
-#include "ProductChanges.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
 #include "Srv_qul00002.h"
-#include "StoreChanges.h"
 #include "TMessages.h"
 #include "TrdmCadProd.h"
 
@@ -130,7 +128,8 @@ void TfrmCadProd::InicializaForm()
     FCampoAtual = 2;
     MudaCor();
     InserePorta();
-    m_mudancas = vigiaProdutos(*rdmCadProd, this);
+    frescor(u"I");
+    m_vigiando = true;
     carregaProdutos();
 
     // Field 1 never takes input.
@@ -141,8 +140,8 @@ void TfrmCadProd::InicializaForm()
 
 void TfrmCadProd::carregaProdutos()
 {
-    if (m_mudancas)
-        m_mudancas->Marca();  // before the read: a change after it is seen next time
+    if (m_vigiando)
+        frescor(u"M");  // before the read: a change after it is seen next time
     QVariant resultado;
     const int status = getProduto(u"T", &resultado);
     cdsProduto->SetData(

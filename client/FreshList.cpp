@@ -4,13 +4,24 @@
 
 #include "Cli_qul00002.h"
 
-#include "StoreChanges.h"
 #include "QulShared.h"
+#include "Srv_qul00002.h"
 #include "TMessages.h"
+
+QVariant TfrmCadProd::frescor(const char16_t *operacao)
+{
+    QVariant resultado;
+    if (getProdutoMudou(operacao, &resultado) != 0)
+        throw Exception(QStringLiteral("Falha na chamada do serviço getProdutoMudou."));
+    // A database error, reported as it was raised.
+    if (isFailureText(resultado))
+        throw EDatabaseError(resultado.toString());
+    return resultado;
+}
 
 bool TfrmCadProd::atualizaSeMudou()
 {
-    if (!m_mudancas || !m_mudancas->Mudou())
+    if (!m_vigiando || !frescor(u"V").toBool())
         return false;
     const QString atual = cdsProduto->IsEmpty() ? QString() : cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
     carregaProdutos();

@@ -1,36 +1,26 @@
 #include "MultiRowInsert.h"
 
-#include <QRegularExpression>
+#include "StatementCatalogue.h"
+
+#include <QPointer>
 
 namespace {
 
-// The statement of `n` rows of `modelo`, made once and kept as its child,
-// so that the batches of one import prepare it once.
+// The catalogue's statement of `n` rows of `modelo`, made once and owned
+// by the model (so it goes with it): the batches of an import, one call
+// after another, prepare it once.
 TADOCommand *comandoDeLinhas(TADOCommand *modelo, int n)
 {
-    const QString nome = QStringLiteral("%1Lote%2").arg(modelo->objectName()).arg(n);
-    if (auto *c = modelo->findChild<TADOCommand *>(nome, Qt::FindDirectChildrenOnly))
+    using Feitos = QHash<QPair<TADOCommand *, int>, QPointer<TADOCommand>>;
+    static Feitos feitos;
+    const auto chave = qMakePair(modelo, n);
+    if (TADOCommand *c = feitos.value(chave))
         return c;
-    // "INSERT INTO T (columns) VALUES" then the row's tuple, whose markers
-    // get the row's number.
-    const QStringList linhas = modelo->effectiveLines();
-    const qsizetype v = linhas.indexOf(QStringLiteral("VALUES"));
-    if (v < 0)
-        throw EDatabaseError(QStringLiteral("%1: sem VALUES para inserir várias linhas.").arg(modelo->objectName()));
-    const QString tupla = linhas.mid(v + 1).join(QLatin1Char('\n'));
-    static const QRegularExpression marcador(QStringLiteral(":(P_[A-Za-z0-9_]+)"));
-    QStringList texto = linhas.mid(0, v + 1);
-    auto *c = new TADOCommand(modelo);
-    c->setObjectName(nome);
-    c->CommandTimeout = modelo->CommandTimeout;
-    for (int k = 0; k < n; ++k) {
-        QString t = tupla;
-        t.replace(marcador, QStringLiteral(":\\1_%1").arg(k));
-        texto.append(k + 1 < n ? t + QLatin1Char(',') : t);
-        for (const TParameter &p : modelo->Parameters.items())
-            c->Parameters.Add(QStringLiteral("%1_%2").arg(p.Name).arg(k), p.DataType, p.Size);
-    }
-    c->SetCommandText(texto);
+    feitos.removeIf([](Feitos::iterator it) { return it.value().isNull(); });  // of models gone
+    std::unique_ptr<TADOCommand> novo = catalogueCommand(catalogueRowsOf(modelo->objectName()), n);
+    novo->setParent(modelo);
+    TADOCommand *c = novo.release();
+    feitos.insert(chave, c);
     return c;
 }
 
@@ -38,8 +28,11 @@ TADOCommand *comandoDeLinhas(TADOCommand *modelo, int n)
 
 TInsercoesEmLote::TInsercoesEmLote(const QList<TADOCommand *> &comandos) : m_comandos(comandos)
 {
-    for (TADOCommand *c : comandos)
+    for (TADOCommand *c : comandos) {
+        if (catalogueRowsOf(c->objectName()).isEmpty())
+            throw EDatabaseError(QStringLiteral("%1: sem sentença de várias linhas no desenho do módulo.").arg(c->objectName()));
         m_linhas.insert(c, {});
+    }
 }
 
 bool TInsercoesEmLote::aceita(const TADOConnection *c)
@@ -72,11 +65,11 @@ void TInsercoesEmLote::envia()
             continue;
         TADOCommand *comando = comandoDeLinhas(modelo, n);
         comando->Connection = modelo->Connection;
-        // Declared row by row, in the model's order.
-        const qsizetype m = modelo->Parameters.items().size();
+        // Row k's copy of a parameter: its name with "_k".
+        const QList<TParameter> &doModelo = modelo->Parameters.items();
         for (int k = 0; k < n; ++k)
-            for (qsizetype i = 0; i < m; ++i)
-                comando->Parameters.at(k * m + i).Value = linhas[k][i];
+            for (qsizetype i = 0; i < doModelo.size(); ++i)
+                comando->Parameters.ParamByName(QStringLiteral("%1_%2").arg(doModelo[i].Name).arg(k)).Value = linhas[k][i];
         const int inseridas = comando->Execute();
         if (inseridas != n)
             throw EDatabaseError(

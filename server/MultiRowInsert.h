@@ -1,6 +1,7 @@
 #pragma once
 // New products' rows gathered per catalogue INSERT and sent as one
-// statement per table: the command's VALUES list repeated, one copy per
+// statement per table: the statement the catalogue declares as the
+// command's rows repeated ("rowsOf"), its VALUES group written once per
 // row, each with parameters of its own. For writes of many products at once
 // (a catalogue import) on PostgreSQL, where every statement is a round
 // trip; the screen's saves keep the catalogue's one-row statements.
@@ -12,6 +13,8 @@
 class TInsercoesEmLote {
 public:
     // The commands whose rows are gathered, in the order they are sent.
+    // Raises when the catalogue declares no statement of several rows for
+    // one of them.
     explicit TInsercoesEmLote(const QList<TADOCommand *> &comandos);
     // Whether the connection's engine takes it.
     static bool aceita(const TADOConnection *c);

@@ -1,23 +1,40 @@
 #include "ProductChanges.h"
 
+#include "ServiceCall.h"
+#include "StatementCatalogue.h"
 #include "StoreChanges.h"
-#include "TrdmCadProd.h"
+#include "Srv_qul00002.h"
+
+#include <QPointer>
 
 namespace {
 
-// A statement of this file's own, made on first use as a child of the data
-// module (so it goes with it).
-template <class T>
-T *comando(TrdmCadProd &dm, const char *nome, const QStringList &sql)
+// The watcher getProdutoMudou answers from, owned by the data module it
+// watches (so it goes with it).
+QPointer<TMudancasExternas> g_vigia;
+
+// A watcher of the product tables on the data module's connection:
+// SQLite's data version, the PostgreSQL channel, or through ODBC to
+// PostgreSQL a fingerprint of the four tables' row versions (xmin) and
+// counts.
+TMudancasExternas *vigiaProdutos(TrdmCadProd &dm)
 {
-    T *s = dm.findChild<T *>(QLatin1String(nome), Qt::FindDirectChildrenOnly);
-    if (!s) {
-        s = new T(&dm);
-        s->setObjectName(QLatin1String(nome));
-        s->DialectSQL.insert(TDialect::PostgreSQL, sql);
+    std::function<QVariant()> impressao;
+    TADOConnection *c = dm.adcCadProd;
+    if (c->Dialect() == TDialect::PostgreSQL && c->DriverName() == QLatin1String("QODBC")) {
+        // Every insert or update gives its rows the writing transaction's
+        // id and every delete lowers a count: the pair changes with any
+        // committed change of the four tables.
+        TADOQuery *q = sentencasProprias(dm).adqImpressaoProdutos.get();
+        impressao = [q] {
+            q->Close();
+            q->Open();
+            const QVariant v = q->FieldByName(QStringLiteral("IMPRESSAO"))->Value();
+            q->Close();
+            return v;
+        };
     }
-    s->Connection = dm.adcCadProd;
-    return s;
+    return new TMudancasExternas(c, kCanalProdutos, impressao, &dm);
 }
 
 }  // namespace
@@ -27,33 +44,32 @@ void avisaProdutosAlterados(TrdmCadProd &dm)
     if (dm.adcCadProd->Dialect() != TDialect::PostgreSQL)
         return;
     // pg_notify rather than NOTIFY: a statement the driver can prepare.
-    comando<TADOCommand>(dm, "acmAvisaProdutos", {QStringLiteral("SELECT pg_notify('%1', '')").arg(kCanalProdutos)})
-        ->Execute();
+    sentencasProprias(dm).acmAvisaProdutos->Execute();
 }
 
-TMudancasExternas *vigiaProdutos(TrdmCadProd &dm, QObject *owner)
+extern "C" int32_t getProdutoMudou(const char16_t *operation, QVariant *out)
 {
-    std::function<QVariant()> impressao;
-    TADOConnection *c = dm.adcCadProd;
-    if (c->Dialect() == TDialect::PostgreSQL && c->DriverName() == QLatin1String("QODBC")) {
-        // Every insert or update gives its rows the writing transaction's
-        // id and every delete lowers a count: the pair changes with any
-        // committed change of the four tables.
-        auto *q = comando<TADOQuery>(
-            dm, "adqImpressaoProdutos",
-            {QStringLiteral("SELECT CAST(COUNT(*) AS VARCHAR(20)) || ':' ||"),
-             QStringLiteral("       CAST(COALESCE(SUM(CAST(CAST(xmin AS TEXT) AS BIGINT)), 0) AS VARCHAR(30)) AS IMPRESSAO"),
-             QStringLiteral("  FROM (SELECT xmin FROM PRODUTO UNION ALL SELECT xmin FROM ITEMPRECO"),
-             QStringLiteral("        UNION ALL SELECT xmin FROM ALIQIMPFIS UNION ALL SELECT xmin FROM PRODLOJA) T")});
-        if (!q->FindField(QStringLiteral("IMPRESSAO")))
-            q->AddField(QStringLiteral("IMPRESSAO"), TFieldType::ftString, 60);
-        impressao = [q] {
-            q->Close();
-            q->Open();
-            const QVariant v = q->FieldByName(QStringLiteral("IMPRESSAO"))->Value();
-            q->Close();
-            return v;
-        };
-    }
-    return new TMudancasExternas(c, kCanalProdutos, impressao, owner);
+    return readService(
+        out,
+        [&]() -> QVariant {
+            if (!rdmCadProd)
+                throw EDatabaseError(QStringLiteral("O módulo de dados de produtos não está criado."));
+            TrdmCadProd &dm = *rdmCadProd;
+            const QString op = argText(operation);
+            if (op == QLatin1String("I")) {
+                delete g_vigia.data();
+                g_vigia = vigiaProdutos(dm);
+                return QVariant();
+            }
+            if (op != QLatin1String("M") && op != QLatin1String("V"))
+                throw EDatabaseError(QStringLiteral("getProdutoMudou: operação '%1' desconhecida.").arg(op.left(10)));
+            if (!g_vigia || g_vigia->parent() != &dm)
+                throw EDatabaseError(QStringLiteral("getProdutoMudou: a lista de produtos não é vigiada (operação I)."));
+            if (op == QLatin1String("M")) {
+                g_vigia->Marca();
+                return QVariant();
+            }
+            return g_vigia->Mudou();
+        },
+        [](const std::exception &e) { return exceptionMessage(e); });
 }

@@ -1,9 +1,8 @@
 #include "ProductList.h"
 
 #include "ProductPacket.h"
+#include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
-
-#include <memory>
 
 namespace {
 
@@ -12,12 +11,7 @@ namespace {
 // code and the value; empty when every one is a number.
 QString codigoReduzidoInvalido(TrdmCadProd &dm)
 {
-    auto q = std::make_unique<TADOQuery>();
-    q->setObjectName(QStringLiteral("adqCodigosReduzidos"));
-    q->Connection = dm.adcCadProd;
-    q->SQL() = QStringList{QStringLiteral("SELECT CDPRODUTO, CDPRODINTE FROM PRODUTO")};
-    q->AddField(QStringLiteral("CDPRODUTO"), TFieldType::ftString, 0);
-    q->AddField(QStringLiteral("CDPRODINTE"), TFieldType::ftString, 0);
+    TADOQuery *q = sentencasProprias(dm).adqCodigosReduzidos.get();
     QString achado;
     q->Stream([&](QVector<QVariant> &&row) {
         if (!achado.isEmpty() || row[1].isNull())
@@ -31,34 +25,6 @@ QString codigoReduzidoInvalido(TrdmCadProd &dm)
                          .arg(row[0].toString(), v.left(40));
     });
     return achado;
-}
-
-// The list statement narrowed to one product: the same reading, with a
-// filter that the engines answer from the product key's index (the list's
-// "or every product" would read the whole table). Made on first use from
-// the connection's dialect text of adqProdutoLista.
-TADOQuery *consultaDeUmProduto(TrdmCadProd &dm)
-{
-    auto *q = dm.findChild<TADOQuery *>(QStringLiteral("adqProdutoAtual"), Qt::FindDirectChildrenOnly);
-    if (!q) {
-        q = new TADOQuery(&dm);
-        q->setObjectName(QStringLiteral("adqProdutoAtual"));
-        for (const TFieldDef &f : dm.adqProdutoLista->fieldDefs())
-            q->AddField(f.name, f.type, f.size);
-        q->Parameters.Add(QStringLiteral("P_CDPRODUTO"), TFieldType::ftString, 16);
-    }
-    q->Connection = dm.adcCadProd;
-    dm.adqProdutoLista->Connection = dm.adcCadProd;
-    QStringList linhas = dm.adqProdutoLista->effectiveLines();
-    const qsizetype filtro = linhas.indexOf(QStringLiteral(" WHERE (P.CDPRODUTO = :P_CDPRODUTO OR :P_CDPRODUTO = 'T')"));
-    if (filtro < 0)
-        throw EDatabaseError(QStringLiteral("adqProdutoLista: filtro por produto não encontrado."));
-    linhas[filtro] = QStringLiteral(" WHERE P.CDPRODUTO = :P_CDPRODUTO");
-    if (q->SQL() != linhas) {
-        q->SQL() = linhas;
-        q->reset();
-    }
-    return q;
 }
 
 TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
@@ -116,5 +82,8 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
 
 TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code)
 {
-    return lerProdutos(dm, consultaDeUmProduto(dm), code);
+    // The list's statement filtered on the product key alone, which the
+    // engines answer from its index (the list's "or every product" would
+    // read the whole table).
+    return lerProdutos(dm, sentencasProprias(dm).adqProdutoAtual.get(), code);
 }

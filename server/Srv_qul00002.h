@@ -35,6 +35,16 @@ QUL_EXPORT int32_t setProduto(const QVariant *packet, const char16_t *operation,
 QUL_EXPORT int32_t setAltProduto(const QVariant *packet, const QVariant *loaded, QVariant *out);
 QUL_EXPORT int32_t setDelProduto(const char16_t *code, QVariant *out);
 
+// Whether other connections changed the products since a list was read,
+// for a screen that shows one. `operation` "I": watch the product tables
+// on the data module's connection from now on (again, when it already
+// did); "M": the store as it is now is the one the caller holds (call it
+// just before reading the list); "V": `out` holds true when another
+// connection committed a change to the product tables since the last "M",
+// else false. "I" and "M" leave `out` empty. A failure leaves its text in
+// `out`, as for the read services.
+QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
+
 // Data module for tools and hosts that call the services without the
 // screen: create it and connect it (connectionString null or empty: the
 // configured one), and free it. Both return 0 or a negative status; on

@@ -65,6 +65,7 @@ public:
     TADOQuery *adqVd_ProdConfTe = nullptr;
     TDataSetProvider *dspVd_ProdConfTe = nullptr;
     TADOSqlStorage *assProduto = nullptr;
+    class TSentencasProprias *proprias = nullptr;  // the module's own declared statements (StatementCatalogue.h)
 
 private:
     void loadDesign();

@@ -1,9 +1,11 @@
 // No SQL Server or Oracle server runs here, so every text of the statement
 // catalogue for those two dialects goes through sqlfluff's parser (dialects
 // tsql and oracle) with its parameter markers bound to literals: a text
-// that does not parse fails.
+// that does not parse fails. The module's own declared statements are
+// built as the loader builds them, their repeated groups twice.
 
 #include "NamedParameters.h"
+#include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
 
 #include <QJsonArray>
@@ -86,6 +88,9 @@ class TstDialectSql : public QObject {
 private Q_SLOTS:
     void catalogueParses_data();
     void catalogueParses();
+    void repeatedGroups_data();
+    void repeatedGroups();
+    void listFilteredOnOneKey();
 };
 
 void TstDialectSql::catalogueParses_data()
@@ -106,8 +111,13 @@ void TstDialectSql::catalogueParses()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     TrdmCadProd dm;
+    QList<TADOStatement *> all = dm.statements();
+    const QList<std::shared_ptr<TADOStatement>> declared = catalogueStatements(2);
+    for (const auto &st : declared)
+        if (!textFor(st.get(), TDialect(dialect)).isEmpty())  // not one for PostgreSQL only
+            all.append(st.get());
     QStringList files;
-    for (TADOStatement *st : dm.statements()) {
+    for (TADOStatement *st : all) {
         const QString name = dynamic_cast<QObject *>(st)->objectName();
         QString error;
         QString text = bound(st, textFor(st, TDialect(dialect)), &error);
@@ -119,7 +129,7 @@ void TstDialectSql::catalogueParses()
         f.write(text.toUtf8() + '\n');
         files << f.fileName();
     }
-    QCOMPARE(files.size(), 23);
+    QCOMPARE(files.size(), 23 + 7);  // the stored design's, the declared ones but two for PostgreSQL
 
     QProcess p;
     p.setWorkingDirectory(dir.path());
@@ -145,6 +155,74 @@ void TstDialectSql::catalogueParses()
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QCOMPARE(seen.size(), files.size());  // every text was parsed
     QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, err.constData());
+}
+
+void TstDialectSql::repeatedGroups_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("rows");
+    for (const char *m : {"acmInsProd", "acmInsItemPrec", "acmInsAliq", "acmInsProdLoja"})
+        for (int n : {1, 1000})  // one row, and an import's full batch
+            QTest::addRow("%s %d", m, n) << QString::fromLatin1(m) << n;
+}
+
+// A statement of n rows is the model's INSERT with its VALUES tuple n
+// times, row k's markers named with "_k".
+void TstDialectSql::repeatedGroups()
+{
+    QFETCH(QString, model);
+    QFETCH(int, rows);
+    TrdmCadProd dm;
+    auto *one = qobject_cast<TADOCommand *>(dm.component(model));
+    QVERIFY(one);
+    const QString name = catalogueRowsOf(model);
+    QVERIFY(!name.isEmpty());
+    const std::unique_ptr<TADOCommand> many = catalogueCommand(name, rows);
+    const QStringList head = one->sqlLines().mid(0, one->sqlLines().indexOf(QStringLiteral("VALUES")) + 1);
+    QCOMPARE(many->sqlLines().mid(0, head.size()), head);
+    const TParsedSql single = parseNamedParameters(one->CommandText());
+    const TParsedSql batch = parseNamedParameters(many->CommandText());
+    QStringList expected;
+    for (int k = 0; k < rows; ++k)
+        for (const QString &p : single.occurrences)
+            expected << QStringLiteral("%1_%2").arg(p).arg(k);
+    QCOMPARE(batch.occurrences, expected);
+    const QList<TParameter> &params = many->Parameters.items();
+    QCOMPARE(params.size(), one->Parameters.items().size() * rows);
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const TParameter &p = one->Parameters.items().at(i % one->Parameters.items().size());
+        QCOMPARE(params[i].Name, QStringLiteral("%1_%2").arg(p.Name).arg(i / one->Parameters.items().size()));
+        QCOMPARE(params[i].DataType, p.DataType);
+    }
+    // Tuples joined by commas, the last one ending the statement.
+    QCOMPARE(batch.text.count(QStringLiteral("),\n(")), rows - 1);
+    QVERIFY(batch.text.endsWith(QLatin1Char(')')));
+}
+
+// The one-product reading and an import's batch reading are the list's
+// statement, dialect by dialect, with their own filter (and the batch's
+// own order).
+void TstDialectSql::listFilteredOnOneKey()
+{
+    TrdmCadProd dm;
+    const std::unique_ptr<TADOQuery> one = catalogueQuery(QStringLiteral("adqProdutoAtual"));
+    const std::unique_ptr<TADOQuery> batch = catalogueQuery(QStringLiteral("adqProdutosDoLote"), 3);
+    QCOMPARE(one->fieldDefs(), dm.adqProdutoLista->fieldDefs());
+    QCOMPARE(batch->fieldDefs(), dm.adqProdutoLista->fieldDefs());
+    QCOMPARE(batch->Parameters.items().size(), 3);
+    for (TDialect d : {TDialect::Oracle, TDialect::SQLServer, TDialect::SQLite, TDialect::PostgreSQL}) {
+        QStringList list = dm.adqProdutoLista->DialectSQL.value(d, dm.adqProdutoLista->sqlLines());
+        const QStringList mine = one->DialectSQL.value(d, one->sqlLines());
+        const qsizetype where = list.indexOf(QStringLiteral(" WHERE (P.CDPRODUTO = :P_CDPRODUTO OR :P_CDPRODUTO = 'T')"));
+        QVERIFY(where > 0);
+        list[where] = QStringLiteral(" WHERE P.CDPRODUTO = :P_CDPRODUTO");
+        QCOMPARE(mine, list);
+        list = list.mid(0, where);
+        list << QStringLiteral(" WHERE P.CDPRODUTO IN (") << QStringLiteral("       :P_C0,") << QStringLiteral("       :P_C1,")
+             << QStringLiteral("       :P_C2") << QStringLiteral("       )")
+             << QStringLiteral(" ORDER BY P.CDPRODUTO, IP.DTINIVGPREC, AL.CDIMPOSTO");
+        QCOMPARE(batch->DialectSQL.value(d, batch->sqlLines()), list);
+    }
 }
 
 QTEST_GUILESS_MAIN(TstDialectSql)

@@ -30,6 +30,7 @@ private Q_SLOTS:
     void clashPacket();
     void transactionMethods();
     void connectionStringFetchedAtEveryConnect();
+    void freshnessEntry();
 };
 
 void TstReadServices::catalogueRunsInEveryDialect()
@@ -377,6 +378,31 @@ void TstReadServices::connectionStringFetchedAtEveryConnect()
     QVariant out;
     QCOMPARE(getImposto(&out), 0);
     QCOMPARE(toDataPacket(out).rows.size(), 0);
+}
+
+// getProdutoMudou: another connection's committed write is seen, and seen
+// again until the next mark; nothing is seen without one.
+void TstReadServices::freshnessEntry()
+{
+    QUL_FRESH_DB(db, false);
+    Modulo m(db.connectionString());
+    const auto ask = [](const char16_t *op) {
+        QVariant out;
+        return getProdutoMudou(op, &out) == 0 ? out : QVariant(QStringLiteral("status"));
+    };
+    QVERIFY(isFailureText(ask(u"V")));  // nothing watched yet
+    QVERIFY(!ask(u"I").isValid());
+    QVERIFY(!ask(u"M").isValid());
+    QCOMPARE(ask(u"V"), QVariant(false));
+    insereImpostos(db);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("1")));
+    if (db.onPostgreSQL())
+        db.exec(QStringLiteral("SELECT pg_notify('qul_produto', '')"));  // as the services' writes do
+    QTRY_COMPARE(ask(u"V"), QVariant(true));
+    QCOMPARE(ask(u"V"), QVariant(true));
+    QVERIFY(!ask(u"M").isValid());
+    QCOMPARE(ask(u"V"), QVariant(false));
+    QVERIFY(isFailureText(ask(u"Z")));
 }
 
 QTEST_GUILESS_MAIN(TstReadServices)
