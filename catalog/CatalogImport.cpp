@@ -5,6 +5,7 @@
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
+#include "UnidadeTrabalho.h"
 
 #include <QSet>
 #include <memory>
@@ -169,14 +170,10 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                                   const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes)
 {
     TResumoImportacao resumo;
-    // Outlives the transaction: its statements are freed only after the
-    // commit or the rollback.
-    std::unique_ptr<TdtmQulProxCodigo> gerador;
-    try {
-        dm.adcCadProd->ReconnectIfLost();
-        dm.StartTrans();
-        gerador = std::make_unique<TdtmQulProxCodigo>(nullptr);
-        gerador->Trava();
+    // A failure anywhere rolls back as the unit goes; a rollback that
+    // fails leaves the transaction open, which the entry reports.
+    TUnidadeTrabalho ut(dm, TUnidadeTrabalho::ComTrava);
+    {  // the readings' statements freed before the unit ends
         const TLojaCatalogo loja = leLoja(dm);
         TProdutosGuardados guardados(dm);
         TLotesArquivo lotesArquivo(fonte, loja, guardados);
@@ -193,7 +190,7 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         resumo.recusas = leitura.recusas;
         resumo.ajustes = leitura.ajustes;
         if (!resumo.recusas.isEmpty() || soVerifica) {
-            dm.RollbackTrans();
+            ut.desfaz();
             if (soVerifica && resumo.recusas.isEmpty()) {
                 resumo.inseridos = int(leitura.inclusoes);
                 resumo.alterados = int(leitura.alteracoes);
@@ -208,12 +205,12 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                 p.fields = productPacketFields();
             // The codes generated come after the file's own, whichever is written first.
             if (!leitura.maiorCodigo.isEmpty())
-                gerador->Reserva(leitura.maiorCodigo);
+                ut.gerador().Reserva(leitura.maiorCodigo);
             const auto grava = [&](TEscrita e) {
                 TDataPacket &p = lotes[e];
                 if (p.rows.isEmpty())
                     return;
-                gravaProdutos(dm, p, e != Alteracao, *gerador, false, e == InclusaoComCodigo);
+                gravaProdutos(dm, p, e != Alteracao, ut.gerador(), false, e == InclusaoComCodigo);
                 feitas += p.rows.size();
                 p.rows.clear();
                 if (progresso)
@@ -244,15 +241,11 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             grava(Alteracao);
             grava(InclusaoComCodigo);
             grava(Inclusao);
-            dm.CommitTrans();
+            ut.commit();
             resumo.inseridos = int(leitura.inclusoes);
             resumo.alterados = int(leitura.alteracoes);
             resumo.inalterados = int(leitura.inalteradas);
         }
-    } catch (...) {
-        rollBackFailedWrite(dm);
-        throw;
     }
-    gerador.reset();
     return resumo;
 }
