@@ -1,5 +1,6 @@
 #include "CatalogCheck.h"
 
+#include "ClientResources.h"
 #include "FieldRules.h"
 #include "ProductChecks.h"
 #include "ProductPacket.h"
@@ -9,11 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-
-static void iniciaRecursosTela()
-{
-    Q_INIT_RESOURCE(client);
-}
 
 QString textoCatalogo(const char *chave)
 {
