@@ -102,7 +102,7 @@ extern "C" QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *arg
 
 extern "C" QUL_EXPORT const char16_t *QulUltimoErro(void)
 {
-    return reinterpret_cast<const char16_t *>(g_ultimoErro.utf16());
+    return QStringView(g_ultimoErro).utf16();
 }
 
 extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)
@@ -178,7 +178,7 @@ extern "C" QUL_EXPORT void QulSetProgramDir(const char16_t *dir)
 extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
 {
     g_caminhoDemo = DemoDatabasePath();
-    return reinterpret_cast<const char16_t *>(g_caminhoDemo.utf16());
+    return QStringView(g_caminhoDemo).utf16();
 }
 
 extern "C" QUL_EXPORT void QulUsaBancoDemo(void)
