@@ -3,8 +3,8 @@
 #include "CatalogStored.h"
 #include "ProductPacket.h"
 #include "ProductWrite.h"
-#include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
+#include "TrdmCadProd.h"
 #include "UnidadeTrabalho.h"
 
 #include <QSet>

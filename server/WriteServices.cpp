@@ -5,7 +5,6 @@
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
-#include "TdtmQulProxCodigo.h"
 
 extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out)
 {
