@@ -1,8 +1,9 @@
 #pragma once
 // How an exported service runs: arguments taken from UTF-16, the data
-// module reached through its global instance, a write in its own unit of
-// work, and no exception ever let out (a failure becomes a text in the result; only a failure of that
-// handling itself becomes a failure status).
+// module reached through its global instance, a write in a unit of work of
+// its own, and no exception ever let out (a failure becomes a text in the
+// result; a transaction left open, or a failure of that handling itself,
+// becomes a failure status).
 
 #include "QulShared.h"
 #include "TrdmCadProd.h"
