@@ -437,7 +437,7 @@ int main(int argc, char **argv)
             for (int k = 0; k < saves; ++k) {
                 QVariant r;
                 const QString c = QString::number(1 + k % n);
-                getProduto(reinterpret_cast<const char16_t *>(c.utf16()), &r);
+                getProduto(QStringView(c).utf16(), &r);
                 lidos.append(r);
             }
             const double semConferencia = t.parede;
@@ -454,7 +454,7 @@ int main(int argc, char **argv)
                         (t.parede - semConferencia) / saves);
             t = mede([&] {
                 for (int k = 0; k < saves; ++k)
-                    if (setDelProduto(reinterpret_cast<const char16_t *>(QString::number(n + 1 + k).utf16()), &out) != 0
+                    if (setDelProduto(QStringView(QString::number(n + 1 + k)).utf16(), &out) != 0
                         || !out.toList().value(0).toString().startsWith(QLatin1String("OK"))) {
                         std::fprintf(stderr, "delete: %s\n", qPrintable(out.toString()));
                         std::exit(1);

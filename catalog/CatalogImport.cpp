@@ -2,8 +2,9 @@
 
 #include "CatalogStored.h"
 #include "ProductWrite.h"
-#include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
+#include "TrdmCadProd.h"
+#include "UnidadeTrabalho.h"
 
 #include <QSet>
 #include <memory>
@@ -168,14 +169,10 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
                                   const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes)
 {
     TResumoImportacao resumo;
-    // Outlives the transaction: its statements are freed only after the
-    // commit or the rollback.
-    std::unique_ptr<TdtmQulProxCodigo> gerador;
-    try {
-        dm.adcCadProd->ReconnectIfLost();
-        dm.StartTrans();
-        gerador = std::make_unique<TdtmQulProxCodigo>(nullptr);
-        gerador->Trava();
+    // A failure anywhere rolls back as the unit goes; a rollback that
+    // fails leaves the transaction open, which the entry reports.
+    TUnidadeTrabalho ut(dm, TUnidadeTrabalho::ComTrava);
+    {  // the readings' statements freed before the unit ends
         const TLojaCatalogo loja = leLoja(dm);
         TProdutosGuardados guardados(dm);
         TLotesArquivo lotesArquivo(fonte, loja, guardados);
@@ -192,7 +189,7 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         resumo.recusas = leitura.recusas;
         resumo.ajustes = leitura.ajustes;
         if (!resumo.recusas.isEmpty() || soVerifica) {
-            dm.RollbackTrans();
+            ut.desfaz();
             if (soVerifica && resumo.recusas.isEmpty()) {
                 resumo.inseridos = int(leitura.inclusoes);
                 resumo.alterados = int(leitura.alteracoes);
@@ -205,12 +202,12 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             QList<TProduto> lotes[4];  // by TEscrita
             // The codes generated come after the file's own, whichever is written first.
             if (!leitura.maiorCodigo.isEmpty())
-                gerador->Reserva(leitura.maiorCodigo);
+                ut.gerador().Reserva(leitura.maiorCodigo);
             const auto grava = [&](TEscrita e) {
                 QList<TProduto> &lote = lotes[e];
                 if (lote.isEmpty())
                     return;
-                gravaProdutos(dm, lote, e != Alteracao, *gerador, false, e == InclusaoComCodigo);
+                gravaProdutos(dm, lote, e != Alteracao, ut.gerador(), false, e == InclusaoComCodigo);
                 feitas += lote.size();
                 lote.clear();
                 if (progresso)
@@ -241,15 +238,11 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             grava(Alteracao);
             grava(InclusaoComCodigo);
             grava(Inclusao);
-            dm.CommitTrans();
+            ut.commit();
             resumo.inseridos = int(leitura.inclusoes);
             resumo.alterados = int(leitura.alteracoes);
             resumo.inalterados = int(leitura.inalteradas);
         }
-    } catch (...) {
-        rollBackFailedWrite(dm);
-        throw;
     }
-    gerador.reset();
     return resumo;
 }

@@ -72,9 +72,9 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     const QString barras = cdsInsProd->FieldByName(QStringLiteral("CDBARPRODUTO"))->AsString();
     const QString reduzido = cdsInsProd->FieldByName(QStringLiteral("CDPRODINTE"))->AsString();
     QVariant resultado;
-    int status = getVd_Produto(reinterpret_cast<const char16_t *>(codigoCheque.utf16()),
-                               reinterpret_cast<const char16_t *>(barras.utf16()),
-                               reinterpret_cast<const char16_t *>(reduzido.utf16()), &resultado);
+    int status = getVd_Produto(QStringView(codigoCheque).utf16(),
+                               QStringView(barras).utf16(),
+                               QStringView(reduzido).utf16(), &resultado);
     cdsVd_Produto->SetData(toDataPacket(
         resultadoServico(status, resultado, QStringLiteral("getVd_Produto"), QStringLiteral("cdsInsProd.data"))));
     const TConflito conflito = conflitoDeCodigos(cdsVd_Produto);

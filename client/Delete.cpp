@@ -14,7 +14,7 @@ void TfrmCadProd::sbtExcluirClick(QObject *)
             return;
         const QString codigo = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
         QVariant resultado;
-        const int status = setDelProduto(reinterpret_cast<const char16_t *>(codigo.utf16()), &resultado);
+        const int status = setDelProduto(QStringView(codigo).utf16(), &resultado);
         const QVariant resposta = resultadoServico(status, resultado, QStringLiteral("setDelProduto"),
                                                    QStringLiteral("cdsProdutoCDPRODUTO.AsString"), false);
         const QVariantList elementos = resposta.toList();

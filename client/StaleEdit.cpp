@@ -67,7 +67,7 @@ void TfrmCadProd::poeEstadoEntrada(const TEstadoEntrada &e)
 int TfrmCadProd::gravaPacote(const QVariant &pacote, QVariant *resultado)
 {
     if (FOperacao != QLatin1String("E") || m_lido.rows.isEmpty())
-        return setProduto(&pacote, reinterpret_cast<const char16_t *>(FOperacao.utf16()), resultado);
+        return setProduto(&pacote, QStringView(FOperacao).utf16(), resultado);
     const QVariant lido = fromDataPacket(m_lido);
     return setAltProduto(&pacote, &lido, resultado);
 }

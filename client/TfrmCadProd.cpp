@@ -6,6 +6,7 @@
 
 #include "BgrColor.h"
 #include "BlendedControls.h"
+#include "ClientResources.h"
 #include "DataSetTableModel.h"
 #include "DesignLoader.h"
 #include "ErrorReport.h"
@@ -49,8 +50,9 @@ const char *const kTeclasCaractere[] = {
 
 }  // namespace
 
-// The form's stored design lives in this unit's resources.
-static void iniciaRecursosTela()
+// The form's stored design and the message catalogue live in this unit's
+// resources.
+void iniciaRecursosTela()
 {
     Q_INIT_RESOURCE(client);
 }

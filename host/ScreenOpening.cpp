@@ -44,11 +44,6 @@ bool preparaDemo(const QString &banco, const char *program)
     return true;
 }
 
-const char16_t *utf16(const QString &s)
-{
-    return reinterpret_cast<const char16_t *>(s.utf16());
-}
-
 }  // namespace
 
 namespace ScreenOpening {
@@ -76,7 +71,7 @@ int run(ModuleLoader &modulo, const Options &opcoes, const char *program)
 
     initialize();
     if (!conexao.isEmpty())
-        setConexao(utf16(conexao));
+        setConexao(QStringView(conexao).utf16());
     else if (comDemo)
         usaDemo();
     const QVariantList argumentos;

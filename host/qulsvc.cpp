@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -33,31 +34,86 @@ constexpr int kExitFailureStatus = 4;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
 
-const char *kCommands =
-    "Chama um serviço de dados de produtos e imprime {\"status\": N, \"result\": R}.\n"
-    "Comandos:\n"
-    "  getImposto\n"
-    "  getUnidade\n"
-    "  getProduto CODIGO                   (T para todos)\n"
-    "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n"
-    "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão)\n"
-    "  setDelProduto CODIGO\n"
-    "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
-    "                                      todos os produtos, como getProduto T os lista\n"
-    "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
-    "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
-    "                                      cada linha verificada como a tela verifica;\n"
-    "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
-    "                                      uma linha recusada e nada é gravado; as\n"
-    "                                      100 primeiras recusas impressas, todas em\n"
-    "                                      RELATORIO (CSV) para corrigir na planilha\n"
-    "CSV: ';' entre campos, vírgula decimal, cabeçalho com os nomes dos campos do\n"
-    "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
-    "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
-    "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
-    "ou conexão indisponível.\n"
-    "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
-    "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.";
+// A service command: its arguments, its lines in the usage text, and its
+// call of the module's entry (nothing when the module lacks it). The
+// catalogue commands have no call here: runCatalogue runs them.
+struct Command {
+    const char *name;
+    int arity;
+    const char *usage;
+    std::optional<int32_t> (*call)(ModuleLoader &mod, const QStringList &args, const QVariant &packet, QVariant *result);
+};
+
+// Calls `entry` of the module with `args...` when the module has it.
+#define QUL_CALL(mod, entry, ...)                                                                                      \
+    [&]() -> std::optional<int32_t> {                                                                                  \
+        auto fn = QUL_ENTRY(mod, entry);                                                                               \
+        return fn ? std::optional<int32_t>(fn(__VA_ARGS__)) : std::nullopt;                                           \
+    }()
+
+const char16_t *arg(const QStringList &args, int i)
+{
+    return QStringView(args.at(i)).utf16();
+}
+
+const Command kCommandTable[] = {
+    {"getImposto", 0, "  getImposto\n",
+     [](ModuleLoader &m, const QStringList &, const QVariant &, QVariant *r) { return QUL_CALL(m, getImposto, r); }},
+    {"getUnidade", 0, "  getUnidade\n",
+     [](ModuleLoader &m, const QStringList &, const QVariant &, QVariant *r) { return QUL_CALL(m, getUnidade, r); }},
+    {"getProduto", 1, "  getProduto CODIGO                   (T para todos)\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
+         return QUL_CALL(m, getProduto, arg(a, 0), r);
+     }},
+    {"getVd_Produto", 3, "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
+         return QUL_CALL(m, getVd_Produto, arg(a, 0), arg(a, 1), arg(a, 2), r);
+     }},
+    {"setProduto", 2, "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão)\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &p, QVariant *r) {
+         return QUL_CALL(m, setProduto, &p, arg(a, 0), r);
+     }},
+    {"setDelProduto", 1, "  setDelProduto CODIGO\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
+         return QUL_CALL(m, setDelProduto, arg(a, 0), r);
+     }},
+    {"export", 1,
+     "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
+     "                                      todos os produtos, como getProduto T os lista\n",
+     nullptr},
+    {"import", 1,
+     "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
+     "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
+     "                                      cada linha verificada como a tela verifica;\n"
+     "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
+     "                                      uma linha recusada e nada é gravado; as\n"
+     "                                      100 primeiras recusas impressas, todas em\n"
+     "                                      RELATORIO (CSV) para corrigir na planilha\n",
+     nullptr},
+};
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &c : kCommandTable)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+QString usageText()
+{
+    QString t = QStringLiteral("Chama um serviço de dados de produtos e imprime {\"status\": N, \"result\": R}.\n"
+                               "Comandos:\n");
+    for (const Command &c : kCommandTable)
+        t += QString::fromUtf8(c.usage);
+    return t + QStringLiteral("CSV: ';' entre campos, vírgula decimal, cabeçalho com os nomes dos campos do\n"
+                              "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
+                              "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
+                              "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
+                              "ou conexão indisponível.\n"
+                              "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
+                              "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
+}
 
 QJsonValue resultToJson(const QVariant &v)
 {
@@ -116,11 +172,6 @@ bool readPacket(const QString &source, QVariant *packet, QString *error)
     return true;
 }
 
-const char16_t *utf16(const QString &s)
-{
-    return reinterpret_cast<const char16_t *>(s.utf16());
-}
-
 // The import's progress bar on a terminal: shown once the import has taken
 // a second, redrawn at most ten times a second.
 struct Progress {
@@ -168,7 +219,7 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
             HostCommand::printError(kProgram, mod.error());
             return HostCommand::kExitModule;
         }
-        status = exporta(utf16(file), utf16(format), utf16(encoding), &result);
+        status = exporta(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(), &result);
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
             std::fprintf(stderr, "exportados: %lld produtos em %s s\n", m.value(QStringLiteral("produtos")).toLongLong(),
@@ -191,7 +242,7 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
                                         {"ajustar-nomes", QUL_IMPORTA_AJUSTAR_NOMES}})
             if (parser.isSet(QLatin1String(name)))
                 options |= bit;
-        status = importa(utf16(file), utf16(format), utf16(encoding), utf16(report), options,
+        status = importa(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(), QStringView(report).utf16(), options,
                          terminal ? &Progress::report : nullptr, &progress, &result);
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
@@ -238,7 +289,7 @@ int main(int argc, char **argv)
     registerDataPacketType();
 
     QCommandLineParser parser;
-    HostCommand::setUp(parser, QString::fromUtf8(kCommands));
+    HostCommand::setUp(parser, usageText());
     parser.addOption({QStringLiteral("format"), QStringLiteral("export e import: csv (padrão) ou json."),
                       QStringLiteral("csv|json")});
     parser.addOption({QStringLiteral("encoding"), QStringLiteral("export e import em CSV: utf8 (padrão) ou cp1252."),
@@ -265,14 +316,11 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return HostCommand::usageError(parser, QStringLiteral("falta o comando."), kProgram);
     const QString cmd = args.takeFirst();
-    const QHash<QString, int> arity{{QStringLiteral("getImposto"), 0},   {QStringLiteral("getUnidade"), 0},
-                                    {QStringLiteral("getProduto"), 1},   {QStringLiteral("getVd_Produto"), 3},
-                                    {QStringLiteral("setProduto"), 2},   {QStringLiteral("setDelProduto"), 1},
-                                    {QStringLiteral("export"), 1},       {QStringLiteral("import"), 1}};
-    if (!arity.contains(cmd))
+    const Command *command = findCommand(cmd);
+    if (!command)
         return HostCommand::usageError(parser, QStringLiteral("comando desconhecido: %1").arg(cmd), kProgram);
-    if (args.size() != arity.value(cmd))
-        return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(arity.value(cmd)),
+    if (args.size() != command->arity)
+        return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(command->arity),
                                        kProgram);
 
     // The packet is read before the database is touched. Only the two
@@ -297,44 +345,30 @@ int main(int argc, char **argv)
     }
     auto cria = QUL_ENTRY(mod, QulCriaModuloDados);
     auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
-    auto getImpostoFn = QUL_ENTRY(mod, getImposto);
-    auto getUnidadeFn = QUL_ENTRY(mod, getUnidade);
-    auto getProdutoFn = QUL_ENTRY(mod, getProduto);
-    auto getVdProdutoFn = QUL_ENTRY(mod, getVd_Produto);
-    auto setProdutoFn = QUL_ENTRY(mod, setProduto);
-    auto setDelProdutoFn = QUL_ENTRY(mod, setDelProduto);
-    if (!cria || !libera || !getImpostoFn || !getUnidadeFn || !getProdutoFn || !getVdProdutoFn || !setProdutoFn
-        || !setDelProdutoFn) {
+    if (!cria || !libera) {
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;
     }
     QVariant error;
-    if (cria(connection.isEmpty() ? nullptr : utf16(connection), &error) != 0) {
+    if (cria(connection.isEmpty() ? nullptr : QStringView(connection).utf16(), &error) != 0) {
         HostCommand::printError(kProgram, error.toString());
         return HostCommand::kExitModule;
     }
 
-    if (cmd == QLatin1String("export") || cmd == QLatin1String("import")) {
+    if (!command->call) {
         const int exitCode = runCatalogue(mod, cmd, parser, args.at(0));
         libera();
         return exitCode;
     }
 
     QVariant result;
-    int32_t status = -1;
-    if (cmd == QLatin1String("getImposto"))
-        status = getImpostoFn(&result);
-    else if (cmd == QLatin1String("getUnidade"))
-        status = getUnidadeFn(&result);
-    else if (cmd == QLatin1String("getProduto"))
-        status = getProdutoFn(utf16(args.at(0)), &result);
-    else if (cmd == QLatin1String("getVd_Produto"))
-        status = getVdProdutoFn(utf16(args.at(0)), utf16(args.at(1)), utf16(args.at(2)), &result);
-    else if (cmd == QLatin1String("setProduto"))
-        status = setProdutoFn(&packet, utf16(args.at(0)), &result);
-    else
-        status = setDelProdutoFn(utf16(args.at(0)), &result);
-
+    const std::optional<int32_t> answer = command->call(mod, args, packet, &result);
+    if (!answer) {
+        HostCommand::printError(kProgram, mod.error());
+        libera();
+        return HostCommand::kExitModule;
+    }
+    const int32_t status = *answer;
     printResult(status, result);
     const bool failureText = result.isValid() && result.metaType().id() == QMetaType::QString;
     result = QVariant();

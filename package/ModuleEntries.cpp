@@ -43,7 +43,7 @@ extern "C" QUL_EXPORT void QulSetProgramDir(const char16_t *dir)
 extern "C" QUL_EXPORT const char16_t *QulCaminhoBancoDemo(void)
 {
     g_caminhoDemo = DemoDatabasePath();
-    return reinterpret_cast<const char16_t *>(g_caminhoDemo.utf16());
+    return QStringView(g_caminhoDemo).utf16();
 }
 
 extern "C" QUL_EXPORT void QulUsaBancoDemo(void)

@@ -89,7 +89,7 @@ extern "C" QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *arg
 
 extern "C" QUL_EXPORT const char16_t *QulUltimoErro(void)
 {
-    return reinterpret_cast<const char16_t *>(g_ultimoErro.utf16());
+    return QStringView(g_ultimoErro).utf16();
 }
 
 extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)

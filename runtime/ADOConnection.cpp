@@ -353,27 +353,56 @@ qint64 TADOConnection::transactionId()
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
-void TADOConnection::CommitTrans()
+void TADOConnection::transactionLost(bool rollBack)
+{
+    if (rollBack) {
+        try {
+            endTrans(false);
+        } catch (const std::exception &) {
+        }
+    }
+    m_inTrans = false;
+    m_timeoutLocal = -1;
+    QString t = QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação.");
+    if (ConnectionLost())
+        t += QLatin1Char(' ') + driverFaultSentence(TDriverFault::ConnectionLost, m_driver);
+    throw EADOError(t, ConnectionLost());
+}
+
+void TADOConnection::endTrans(bool commit)
 {
     const QString &drv = m_driver;
-    const auto desfeita = [this](bool desfazer) {
-        if (desfazer) {
-            try {
-                m_driver == QLatin1String("QODBC") ? void(Database().rollback()) : execControl("ROLLBACK");
-            } catch (const std::exception &) {
-            }
-        }
+    if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
+        // A COMMIT that fails may leave the transaction open (SQLite, busy)
+        // or ended (PostgreSQL): InTransaction asks the engine which.
+        QSqlQuery q(Database());
+        ++StatementCount;
+        if (!q.exec(QLatin1String(commit ? "COMMIT" : "ROLLBACK")))
+            raise(QString(), q.lastError());
+        // PostgreSQL answers COMMIT of a transaction it has aborted with
+        // ROLLBACK, and no error.
+        const QVariant r = commit && q.result() ? q.result()->handle() : QVariant();
+        if (m_pg && r.isValid() && (r.metaType().flags() & QMetaType::IsPointer)
+            && qstrcmp(PQcmdStatus(*static_cast<PGresult *const *>(r.constData())), "COMMIT") != 0)
+            transactionLost(false);
+    } else {
+        // Through Qt's driver the transaction is over whatever the answer.
+        QSqlDatabase db = Database();
+        ++StatementCount;
         m_inTrans = false;
-        m_timeoutLocal = -1;
-        QString t = QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação.");
-        if (ConnectionLost())
-            t += QLatin1Char(' ') + driverFaultSentence(TDriverFault::ConnectionLost, m_driver);
-        throw EADOError(t, ConnectionLost());
-    };
+        if (!(commit ? db.commit() : db.rollback()))
+            raise(QString(), db.lastError());
+    }
+    m_inTrans = false;
+    m_timeoutLocal = -1;
+}
+
+void TADOConnection::CommitTrans()
+{
     if (m_open && m_inTrans && !InTransaction())
-        desfeita(false);  // the engine ended it already: nothing of it was kept
+        transactionLost(false);  // the engine ended it already: nothing of it was kept
     if (m_pg && PQtransactionStatus(m_pg) == PQTRANS_INERROR)
-        desfeita(true);  // an earlier statement failed: COMMIT would only roll back
+        transactionLost(true);  // an earlier statement failed: COMMIT would only roll back
     if (m_odbcXid >= 0) {
         // PostgreSQL's ODBC driver rolls a transaction back by itself after
         // some failures and then commits an empty one: the transaction must
@@ -384,30 +413,9 @@ void TADOConnection::CommitTrans()
         } catch (const std::exception &) {
         }
         if (agora != m_odbcXid)
-            desfeita(true);
+            transactionLost(true);
     }
-    if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
-        // A COMMIT that fails may leave the transaction open (SQLite, busy)
-        // or ended (PostgreSQL): InTransaction asks the engine which.
-        QSqlQuery q(Database());
-        ++StatementCount;
-        if (!q.exec(QStringLiteral("COMMIT")))
-            raise(QString(), q.lastError());
-        // PostgreSQL answers COMMIT of a transaction it has aborted with
-        // ROLLBACK, and no error.
-        const QVariant r = q.result() ? q.result()->handle() : QVariant();
-        if (m_pg && r.isValid() && (r.metaType().flags() & QMetaType::IsPointer)
-            && qstrcmp(PQcmdStatus(*static_cast<PGresult *const *>(r.constData())), "COMMIT") != 0)
-            desfeita(false);
-    } else {
-        QSqlDatabase db = Database();
-        ++StatementCount;
-        m_inTrans = false;
-        if (!db.commit())
-            raise(QString(), db.lastError());
-    }
-    m_inTrans = false;
-    m_timeoutLocal = -1;
+    endTrans(true);
 }
 
 bool TADOConnection::TransactionEnded() const
@@ -417,16 +425,5 @@ bool TADOConnection::TransactionEnded() const
 
 void TADOConnection::RollbackTrans()
 {
-    const QString &drv = m_driver;
-    if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
-        execControl("ROLLBACK");
-    } else {
-        QSqlDatabase db = Database();
-        ++StatementCount;
-        m_inTrans = false;
-        if (!db.rollback())
-            raise(QString(), db.lastError());
-    }
-    m_inTrans = false;
-    m_timeoutLocal = -1;
+    endTrans(false);
 }

@@ -37,6 +37,8 @@ public:
     QSqlDatabase Database() const;
     // The engine's own handle of an open SQLite connection, else nullptr.
     sqlite3 *sqliteHandle() const { return m_sqlite; }
+    // libpq's handle of an open PostgreSQL connection (QPSQL), else nullptr.
+    pg_conn *pgHandle() const { return m_pg; }
     const QString &connectionName() const { return m_name; }
 
     // Transactions. The connection knows it is inside one because it began
@@ -82,6 +84,11 @@ private:
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
     void execControl(const char *sql);
+    // Sends COMMIT or ROLLBACK (through ODBC, Qt's commit or rollback).
+    void endTrans(bool commit);
+    // Raises that the engine kept nothing of the transaction, after
+    // rolling back what is left of it when `rollBack`.
+    [[noreturn]] void transactionLost(bool rollBack);
     qint64 transactionId();  // PostgreSQL's id of the open transaction
     QList<TADOStatement *> m_users;  // statements prepared on this connection
     QString m_name;

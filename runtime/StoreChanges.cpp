@@ -9,14 +9,6 @@
 
 namespace {
 
-PGconn *pgHandle(const QSqlDatabase &db)
-{
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (!v.isValid() || !(v.metaType().flags() & QMetaType::IsPointer))
-        return nullptr;
-    return *static_cast<PGconn *const *>(v.constData());
-}
-
 bool ehPostgreSQL(const TADOConnection *c)
 {
     return c->Connected() && c->DriverName() == QLatin1String("QPSQL");
@@ -55,7 +47,7 @@ void TMudancasExternas::assina()
 {
     const QSqlDatabase db = m_conexao->Database();
     QSqlDriver *drv = db.driver();
-    PGconn *c = pgHandle(db);
+    PGconn *c = m_conexao->pgHandle();
     if (!drv || !c)
         return;
     const int pid = PQbackendPID(c);
@@ -82,7 +74,7 @@ void TMudancasExternas::assina()
 bool TMudancasExternas::notificacoesDeOutros()
 {
     assina();
-    if (PGconn *c = pgHandle(m_conexao->Database())) {
+    if (PGconn *c = m_conexao->pgHandle()) {
         PQconsumeInput(c);
         const QByteArray canal = m_canal.toUtf8();
         while (PGnotify *n = PQnotifies(c)) {

@@ -4,6 +4,7 @@
 #include "ProductPacket.h"
 #include "QulShared.h"
 #include "TrdmCadProd.h"
+#include "UnidadeTrabalho.h"
 
 namespace {
 
@@ -24,8 +25,11 @@ bool mesmoValor(const QVariant &a, const QVariant &b)
 
 }  // namespace
 
-std::optional<TDataPacket> produtosMudados(TrdmCadProd &dm, const TDataPacket &lido)
+std::optional<TDataPacket> produtosMudados(TUnidadeTrabalho &ut, const TDataPacket &lido)
 {
+    if (!ut.aberta() || !ut.travada())
+        throw EDatabaseError(QStringLiteral("A conferência do produto lido só corre na gravação, com a trava dos terminais."));
+    TrdmCadProd &dm = ut.dm();
     const int codigo = lido.fieldIndex(QStringLiteral("CDPRODUTO"));
     if (codigo < 0)
         throw EDatabaseError(QStringLiteral("O produto lido não traz o campo CDPRODUTO."));
@@ -39,7 +43,7 @@ std::optional<TDataPacket> produtosMudados(TrdmCadProd &dm, const TDataPacket &l
         // this save to end.
         TADOQuery *trava = dm.adqTravaProduto;
         trava->Close();
-        trava->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = cd;
+        setParam(trava, "P_CDPRODUTO", cd);
         trava->Open();
         trava->Close();
         const TDataPacket agora = readStoredProduct(dm, cd);

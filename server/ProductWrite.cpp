@@ -13,11 +13,6 @@
 
 namespace {
 
-void setParam(TADOStatement *st, const char *name, const QVariant &v)
-{
-    st->Parameters.ParamByName(QLatin1String(name)).Value = v;
-}
-
 QDateTime agora()
 {
     const QDateTime now = QDateTime::currentDateTime();

@@ -1,11 +1,13 @@
 #pragma once
 // How an exported service runs: arguments taken from UTF-16, the data
-// module reached through its global instance, and no exception ever let
-// out (a failure becomes a text in the result; only a failure of that
-// handling itself becomes a failure status).
+// module reached through its global instance, a write in a unit of work of
+// its own, and no exception ever let out (a failure becomes a text in the
+// result; a transaction left open, or a failure of that handling itself,
+// becomes a failure status).
 
 #include "QulShared.h"
 #include "TrdmCadProd.h"
+#include "UnidadeTrabalho.h"
 
 #include <QString>
 #include <QVariant>
@@ -29,7 +31,33 @@ inline TrdmCadProd &dataModule()
     return *rdmCadProd;
 }
 
+// A transaction is open on the data module's connection.
+inline bool transacaoAberta()
+{
+    return rdmCadProd && rdmCadProd->adcCadProd->InTransaction();
+}
+
+// Ends a call whose body left open a transaction that was not open before
+// it: rolls it back where it can, and makes the call a failure status. The
+// result keeps the body's failure text; a body that raised nothing gets
+// one saying what happened.
+inline int32_t transacaoDeixadaAberta(QVariant *out, bool comFalha)
+{
+    try {
+        rdmCadProd->RollbackTrans();
+    } catch (const std::exception &) {
+    }
+    if (!comFalha)
+        *out = transacaoAberta()
+                   ? QStringLiteral("Erro interno: o serviço terminou com a transação aberta, e ela não pôde ser desfeita.")
+                   : QStringLiteral("Erro interno: o serviço terminou com a transação aberta; ela foi desfeita e "
+                                    "nada foi gravado.");
+    return kServiceFailure;
+}
+
 // Runs a read service body: a failure becomes `message(e)` in the result.
+// A body that leaves a transaction open (the import's, whose rollback
+// failed) is a failure status.
 template <typename Body, typename Message>
 int32_t readService(QVariant *out, Body body, Message message)
 {
@@ -37,32 +65,27 @@ int32_t readService(QVariant *out, Body body, Message message)
         return kServiceFailure;
     try {
         *out = QVariant();
+        const bool antes = transacaoAberta();
+        bool comFalha = false;
         try {
             *out = body();
         } catch (const std::exception &e) {
             *out = message(e);
+            comFalha = true;
         }
+        if (!antes && transacaoAberta())
+            return transacaoDeixadaAberta(out, comFalha);
         return 0;
     } catch (...) {
         return kServiceFailure;
     }
 }
 
-// Ends a failed write: rolls back and tells whether the transaction is
-// really over. A connection that is gone has nothing left to undo.
-inline bool rollBackFailedWrite(TrdmCadProd &dm)
-{
-    try {
-        dm.RollbackTrans();
-        return true;
-    } catch (const std::exception &) {
-        return !dm.adcCadProd->Connected() || !dm.adcCadProd->InTransaction();
-    }
-}
-
-// Runs a write service body inside the connection's transaction. A failure
-// rolls back and becomes its message in the result (status success); only
-// a rollback that leaves the transaction open is a failure status.
+// Runs a write service body in a unit of work of its own. A failure rolls
+// back and becomes its message in the result (status success); a rollback
+// that leaves the transaction open, or a body that returns without ending
+// its unit (commit or desfaz), is a failure status. A transaction already
+// open on the connection is not joined: the call fails with a text.
 template <typename Body>
 int32_t writeService(QVariant *out, Body body)
 {
@@ -75,15 +98,27 @@ int32_t writeService(QVariant *out, Body body)
             *out = QStringLiteral("O módulo de dados de produtos não está criado.");
             return 0;
         }
-        try {
-            dm->adcCadProd->ReconnectIfLost();
-            dm->StartTrans();
-            body(*dm);
-        } catch (const std::exception &e) {
+        const bool antes = dm->adcCadProd->InTransaction();
+        bool comFalha = false, semFim = false;
+        const auto falha = [&](const std::exception &e) {
             *out = ADOExceptionMessage(e, dm->adcCadProd, QString());
-            if (!rollBackFailedWrite(*dm))
-                return kServiceFailure;
+            comFalha = true;
+        };
+        try {
+            TUnidadeTrabalho ut(*dm);
+            try {
+                body(ut);
+                semFim = ut.aberta();
+            } catch (const std::exception &e) {
+                falha(e);  // its text read before the rollback
+            }
+        } catch (const std::exception &e) {
+            falha(e);
         }
+        if (semFim)
+            return transacaoDeixadaAberta(out, false);
+        if (!antes && transacaoAberta())
+            return transacaoDeixadaAberta(out, comFalha);
         return 0;
     } catch (...) {
         return kServiceFailure;

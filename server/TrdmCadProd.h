@@ -15,6 +15,11 @@ public:
     explicit TrdmCadProd(QObject *owner = nullptr);
     ~TrdmCadProd() override;
 
+    // The connection's transaction, as the services' units of work
+    // (UnidadeTrabalho.h) begin and end it. StartTrans joins a transaction
+    // already open; a unit of work refuses to. CommitTrans also commits one
+    // the engine ended, so that its loss is reported; RollbackTrans does
+    // nothing when none is open.
     void StartTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -71,6 +76,13 @@ private:
     void loadDesign();
     QList<QObject *> m_components;
 };
+
+// Sets the declared parameter `name` of one of the module's statements
+// (raises when the statement declares none of that name).
+inline void setParam(TADOStatement *st, const char *name, const QVariant &v)
+{
+    st->Parameters.ParamByName(QLatin1String(name)).Value = v;
+}
 
 // The one data module; empty while no screen (or tool) has it open.
 extern TrdmCadProd *rdmCadProd;

@@ -1,43 +1,25 @@
-// The write services: saving a product and deleting one, each inside the
-// connection's single transaction.
+// The write services: saving a product and deleting one, each in a unit of
+// work of its own (the connection's single transaction).
 #include "ProductChanges.h"
 #include "ProductVersion.h"
 #include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
-#include "TdtmQulProxCodigo.h"
-
-#include <memory>
-
-namespace {
-
-void setParam(TADOStatement *st, const char *name, const QVariant &v)
-{
-    st->Parameters.ParamByName(QLatin1String(name)).Value = v;
-}
-
-}  // namespace
 
 extern "C" int32_t setProduto(const QVariant *packet, const char16_t *operation, QVariant *out)
 {
     const QString operacao = argText(operation);
-    // Outlives the transaction: its statements are freed only after the
-    // commit or the rollback (PostgreSQL refuses to free them inside an
-    // aborted transaction).
-    std::unique_ptr<TdtmQulProxCodigo> gerador;
-    return writeService(out, [&](TrdmCadProd &dm) {
+    return writeService(out, [&](TUnidadeTrabalho &ut) {
         if (!packet)
             throw EDatabaseError(QStringLiteral("Nenhum pacote de produto recebido."));
-        gerador.reset(new TdtmQulProxCodigo(nullptr));
-        gravaProdutos(dm, toDataPacket(*packet), operacao == QLatin1String("I"), *gerador);
-        dm.CommitTrans();
+        gravaProdutos(ut.dm(), toDataPacket(*packet), operacao == QLatin1String("I"), ut.gerador());
+        ut.commit();
     });
 }
 
 extern "C" int32_t setAltProduto(const QVariant *packet, const QVariant *loaded, QVariant *out)
 {
-    std::unique_ptr<TdtmQulProxCodigo> gerador;  // as in setProduto
-    return writeService(out, [&](TrdmCadProd &dm) {
+    return writeService(out, [&](TUnidadeTrabalho &ut) {
         if (!packet || !loaded || !isDataPacket(*loaded))
             throw EDatabaseError(QStringLiteral("Alteração sem o pacote do produto ou sem o produto como foi lido."));
         const TDataPacket novo = toDataPacket(*packet), lido = toDataPacket(*loaded);
@@ -47,22 +29,23 @@ extern "C" int32_t setAltProduto(const QVariant *packet, const QVariant *loaded,
             if (codigoNovo < 0 || codigoLido < 0 || r >= lido.rows.size()
                 || novo.rows[r].value(codigoNovo).toString() != lido.rows[r].value(codigoLido).toString())
                 throw EDatabaseError(QStringLiteral("A linha %1 da alteração não é a do produto lido. Nada foi gravado.").arg(r + 1));
-        gerador.reset(new TdtmQulProxCodigo(nullptr));
-        gerador->Trava();
-        if (const std::optional<TDataPacket> atual = produtosMudados(dm, lido)) {
-            dm.RollbackTrans();  // nothing was written
+        // The check and the save in the one unit, under the terminals' lock.
+        ut.trava();
+        if (const std::optional<TDataPacket> atual = produtosMudados(ut, lido)) {
+            ut.desfaz();  // nothing was written
             *out = fromDataPacket(*atual);
             return;
         }
-        gravaProdutos(dm, novo, false, *gerador);
-        dm.CommitTrans();
+        gravaProdutos(ut.dm(), novo, false, ut.gerador());
+        ut.commit();
     });
 }
 
 extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
 {
     const QString codigo = argText(code);
-    return writeService(out, [&](TrdmCadProd &dm) {
+    return writeService(out, [&](TUnidadeTrabalho &ut) {
+        TrdmCadProd &dm = ut.dm();
         QVariantList resposta{QVariant(), QVariant()};
 
         TADOQuery *venda = dm.adqVd_DelProd;
@@ -71,7 +54,7 @@ extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
         venda->Open();
         if (!venda->IsEmpty()) {
             resposta[0] = QStringLiteral("VENDA");
-            dm.RollbackTrans();  // nothing was written
+            ut.desfaz();  // nothing was written
             *out = resposta;
             return;
         }
@@ -83,7 +66,7 @@ extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
         if (!conf->IsEmpty()) {
             resposta[0] = QStringLiteral("CONFTE");
             resposta[1] = fromDataPacket(dm.dspVd_ProdConfTe->GetData());
-            dm.RollbackTrans();
+            ut.desfaz();
             *out = resposta;
             return;
         }
@@ -98,7 +81,7 @@ extern "C" int32_t setDelProduto(const char16_t *code, QVariant *out)
         setParam(dm.acmDelProd, "P_CDPRODUTO", codigo);
         dm.acmDelProd->Execute();
         avisaProdutosAlterados(dm);
-        dm.CommitTrans();
+        ut.commit();
         resposta[0] = QStringLiteral("OK");
         *out = resposta;
     });

@@ -30,11 +30,6 @@ using MensagemFn = void (*)(const TMensagemHook *);
 using PesquisaFn = void (*)(const TPesquisaHook *);
 using RelatorioFn = void (*)(const TErrorReportHook *);
 
-const char16_t *u16(const QString &s)
-{
-    return reinterpret_cast<const char16_t *>(s.utf16());
-}
-
 QWidget *janelaDaTela()
 {
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -178,8 +173,8 @@ private Q_SLOTS:
         TestDb::Fresh db(TestDb::Engine::SQLite, true);
         QVERIFY(db.ok());
         QTemporaryDir dir;
-        m_conexao(u16(db.connectionString()));
-        m_dir(u16(dir.path()));
+        m_conexao(QStringView(db.connectionString()).utf16());
+        m_dir(QStringView(dir.path()).utf16());
         int linhas = -1;
         QString pagina;
         QVERIFY(abre([&](QWidget *w) {
@@ -199,8 +194,8 @@ private Q_SLOTS:
     {
         TestDb::Fresh db(TestDb::Engine::SQLite, true);
         QTemporaryDir dir;
-        m_conexao(u16(db.connectionString()));
-        m_dir(u16(dir.path()));
+        m_conexao(QStringView(db.connectionString()).utf16());
+        m_dir(QStringView(dir.path()).utf16());
         QString escolhido;
         const TPesquisaHook p = [&](TClientDataSet *ds, int, const QString &p3, quint32, quint32, quint32, quint32,
                                        int) {
@@ -226,8 +221,8 @@ private Q_SLOTS:
     void falhaChegaAoHospedeiro()
     {
         QTemporaryDir dir;
-        m_conexao(u16(QStringLiteral("Provider=SQLite;Data Source=%1").arg(dir.filePath(QStringLiteral("falta.db")))));
-        m_dir(u16(dir.path()));
+        m_conexao(QStringView(QStringLiteral("Provider=SQLite;Data Source=%1").arg(dir.filePath(QStringLiteral("falta.db")))).utf16());
+        m_dir(QStringView(dir.path()).utf16());
         const QVariantList args;
         QVERIFY(!m_cria(&args, nullptr));
         const QString erro = QString::fromUtf16(m_erro());
@@ -237,7 +232,7 @@ private Q_SLOTS:
         // A corrupt colour file ends the opening the same way; afterwards
         // the module opens again (nothing was left behind).
         TestDb::Fresh db(TestDb::Engine::SQLite, false);
-        m_conexao(u16(db.connectionString()));
+        m_conexao(QStringView(db.connectionString()).utf16());
         QFile cores(dir.filePath(QStringLiteral("PARAMETROSQUL.CDS")));
         QVERIFY(cores.open(QIODevice::WriteOnly));
         cores.write("isto não é um pacote");
@@ -265,7 +260,7 @@ private Q_SLOTS:
         QFETCH(QString, vazio);
         QTemporaryDir dir;
         TestDb::Fresh db(TestDb::Engine::SQLite, false);
-        m_dir(u16(dir.path()));
+        m_dir(QStringView(dir.path()).utf16());
         QFile arquivo(dir.filePath(vazio));
         QVERIFY(vazio.isEmpty() || arquivo.open(QIODevice::WriteOnly));
         arquivo.close();

@@ -13,11 +13,6 @@
 
 namespace {
 
-const char16_t *u16(const QString &s)
-{
-    return reinterpret_cast<const char16_t *>(s.utf16());
-}
-
 // The rows of a returned packet, through its JSON form.
 QJsonArray linhas(const QVariant &pacote)
 {
@@ -34,7 +29,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QString conexao = app.arguments().value(1);
     QVariant erro, unidades;
-    if (QulCriaModuloDados(u16(conexao), &erro) != 0) {
+    if (QulCriaModuloDados(QStringView(conexao).utf16(), &erro) != 0) {
         std::fprintf(stderr, "%s\n", qPrintable(erro.toString()));
         return 1;
     }
@@ -63,7 +58,7 @@ int main(int argc, char **argv)
     const QJsonObject produto{{"fields", campos}, {"rows", QJsonArray{linha}}};
     const QString json = QString::fromUtf8(QJsonDocument(produto).toJson(QJsonDocument::Compact));
     QVariant pacote, resposta, achados;
-    int32_t gravou = QulJsonParaPacote(u16(json), &pacote);
+    int32_t gravou = QulJsonParaPacote(QStringView(json).utf16(), &pacote);
     if (gravou == 0)
         gravou = setProduto(&pacote, u"I", &resposta);
     std::printf("setProduto I %d %s\n", int(gravou), resposta.isValid() ? qPrintable(resposta.toString()) : "gravado");
