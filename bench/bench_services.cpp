@@ -11,8 +11,12 @@
 // (checked against the rows as read).
 //
 //   bench_services [--engine sqlite|postgresql] [--products 1000,10000,50000]
-//                  [--reps 5] [--saves 200] [--perfil]
+//                  [--reps 5] [--saves 200] [--perfil] [--inserts 1000]
 //
+// --inserts N measures, at every size and instead of the rest, N inserts
+// through setProduto (each a product of its own, its code from the
+// generator) and prints inserts/s per size and the ratio of each size's
+// rate to the first size's: how the write path holds up as the store grows.
 // --perfil runs getProduto alone, reps times per size, for a profiler
 // (perf record -g bench_services --perfil ...).
 //
@@ -215,7 +219,7 @@ int main(int argc, char **argv)
     registerDataPacketType();
     QString engine = QStringLiteral("sqlite");
     QList<int> sizes{1000, 10000, 50000};
-    int saves = 200, reps = 5;
+    int saves = 200, reps = 5, inserts = 0;
     const QStringList a = app.arguments();
     const bool perfil = a.contains(QStringLiteral("--perfil"));
     for (int k = 1; k + 1 < a.size(); k += 2) {
@@ -223,6 +227,7 @@ int main(int argc, char **argv)
         else if (a[k] == QLatin1String("--products")) sizes = tamanhos(a[k + 1]);
         else if (a[k] == QLatin1String("--saves")) saves = a[k + 1].toInt();
         else if (a[k] == QLatin1String("--reps")) reps = std::max(1, a[k + 1].toInt());
+        else if (a[k] == QLatin1String("--inserts")) inserts = std::max(0, a[k + 1].toInt());
     }
     const bool postgres = engine == QLatin1String("postgresql");
     Pg pg;
@@ -245,6 +250,7 @@ int main(int argc, char **argv)
     const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
 
     QTemporaryDir dir;
+    double primeiraTaxa = 0;  // --inserts: the first size's inserts/s
     std::printf("engine %s, medians of %d runs; times in ms, per product in us; x piso = ratio to the floor\n",
                 qPrintable(engine), reps);
     std::printf("%-8s %-34s %9s %9s %8s %8s %7s %7s\n", "produtos", "caminho", "parede", "cpu", "us/prod", "cpu/prod",
@@ -257,6 +263,27 @@ int main(int argc, char **argv)
         rdmCadProd = new TrdmCadProd(nullptr);
         rdmCadProd->adcCadProd->Open();
         TADOConnection *con = rdmCadProd->adcCadProd;
+        if (inserts > 0) {
+            QVariant out;
+            const quint64 s0 = con->StatementCount;
+            const Tempo t = mede([&] {
+                for (int k = 0; k < inserts; ++k) {
+                    const QVariant v = fromDataPacket(packet(QString(), reduzidoLivre(n, 1, k)));
+                    if (setProduto(&v, u"I", &out) != 0 || out.isValid()) { std::fprintf(stderr, "insert: %s\n", qPrintable(out.toString())); std::exit(1); }
+                }
+            });
+            const double taxa = inserts * 1000.0 / std::max(1.0, t.parede);
+            if (primeiraTaxa == 0)
+                primeiraTaxa = taxa;
+            std::printf("%-8d setProduto I: %d inserts in %.0f ms = %.0f inserts/s (%.0f%% of the first size's), "
+                        "%.1f statements per insert\n", n, inserts, t.parede, taxa, 100.0 * taxa / primeiraTaxa,
+                        double(con->StatementCount - s0) / inserts);
+            std::fflush(stdout);
+            delete rdmCadProd;
+            rdmCadProd = nullptr;
+            apagaLoja(loja);
+            continue;
+        }
         if (perfil) {
             for (int r = 0; r < reps; ++r) {
                 QVariant out;
