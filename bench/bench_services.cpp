@@ -24,6 +24,7 @@
 // generator's own expression (the value of the all-digit codes), which the
 // stores' schema does not have: the generator's reading of the highest code
 // is then one probe of that index instead of a reading of every code.
+//
 // --perfil runs getProduto alone, reps times per size, for a profiler
 // (perf record -g bench_services --perfil ...).
 //
@@ -271,7 +272,6 @@ int main(int argc, char **argv)
     const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
 
     QTemporaryDir dir;
-    double primeiraTaxa = 0;  // --inserts: the first size's inserts/s
     std::printf("engine %s, medians of %d runs; times in ms, per product in us; x piso = ratio to the floor\n",
                 qPrintable(engine), reps);
     std::printf("%-8s %-34s %9s %9s %8s %8s %7s %7s\n", "produtos", "caminho", "parede", "cpu", "us/prod", "cpu/prod",
@@ -288,6 +288,7 @@ int main(int argc, char **argv)
         const int porRodada = std::max(1, inserts / reps);
         std::vector<std::vector<Tempo>> rodadas(sizes.size());
         std::vector<quint64> comandos(sizes.size(), 0);
+        double primeiraTaxa = 0;
         for (int r = 0; r < reps; ++r)
             for (qsizetype i = 0; i < sizes.size(); ++i) {
                 SetStringConexQul(lojas[i].cs);
