@@ -11,7 +11,19 @@
 // (checked against the rows as read).
 //
 //   bench_services [--engine sqlite|postgresql] [--products 1000,10000,50000]
-//                  [--reps 5] [--saves 200] [--perfil]
+//                  [--reps 5] [--saves 200] [--perfil] [--inserts 1000]
+//                  [--indice-codigo]
+//
+// --inserts N measures, at every size and instead of the rest, N inserts
+// through setProduto (each a product of its own, its code from the
+// generator) in --reps rounds, the sizes in turn, and prints the median
+// round's inserts/s per size and its ratio to the first size's: how the
+// write path holds up as the store grows.
+//
+// --indice-codigo gives the generated stores an index of the code
+// generator's own expression (the value of the all-digit codes), which the
+// stores' schema does not have: the generator's reading of the highest code
+// is then one probe of that index instead of a reading of every code.
 //
 // --perfil runs getProduto alone, reps times per size, for a profiler
 // (perf record -g bench_services --perfil ...).
@@ -120,7 +132,7 @@ struct Pg {
     QString host, port, user, password;
 };
 
-Loja criaLoja(bool postgres, const Pg &pg, const QTemporaryDir &dir, int n)
+Loja criaLoja(bool postgres, const Pg &pg, const QTemporaryDir &dir, int n, bool indiceCodigo)
 {
     Loja loja;
     loja.postgres = postgres;
@@ -158,6 +170,15 @@ Loja criaLoja(bool postgres, const Pg &pg, const QTemporaryDir &dir, int n)
             std::exit(1);
         }
         StoreDb::createSchema(db, postgres ? StoreDb::Engine::PostgreSQL : StoreDb::Engine::SQLite);
+        if (indiceCodigo) {
+            // The expression and the condition of the generator's statement
+            // (TdtmQulProxCodigo's adqMaxProduto), as the engine matches them.
+            QSqlQuery q(db);
+            must(q, postgres ? QStringLiteral("CREATE INDEX IX_PRODUTO_CODIGONUM ON PRODUTO ((CAST(CDPRODUTO AS NUMERIC))) "
+                                              "WHERE CDPRODUTO ~ '^[0-9]+$'")
+                             : QStringLiteral("CREATE INDEX IX_PRODUTO_CODIGONUM ON PRODUTO (CAST(CDPRODUTO AS INTEGER)) "
+                                              "WHERE CDPRODUTO <> '' AND CDPRODUTO NOT GLOB '*[^0-9]*'"));
+        }
         generate(db, n);
         db.close();
     }
@@ -304,15 +325,19 @@ int main(int argc, char **argv)
     registerDataPacketType();
     QString engine = QStringLiteral("sqlite");
     QList<int> sizes{1000, 10000, 50000};
-    int saves = 200, reps = 5;
+    int saves = 200, reps = 5, inserts = 0;
     const QStringList a = app.arguments();
     const bool perfil = a.contains(QStringLiteral("--perfil"));
+    const bool indiceCodigo = a.contains(QStringLiteral("--indice-codigo"));
     for (int k = 1; k < a.size(); ++k) {
-        if (a[k] == QLatin1String("--perfil") || a[k] == QLatin1String("--razoes") || k + 1 >= a.size()) continue;
+        if (a[k] == QLatin1String("--perfil") || a[k] == QLatin1String("--razoes")
+            || a[k] == QLatin1String("--indice-codigo") || k + 1 >= a.size())
+            continue;  // the options without a value
         if (a[k] == QLatin1String("--engine")) engine = a[++k];
         else if (a[k] == QLatin1String("--products")) sizes = tamanhos(a[++k]);
         else if (a[k] == QLatin1String("--saves")) saves = a[++k].toInt();
         else if (a[k] == QLatin1String("--reps")) reps = std::max(1, a[++k].toInt());
+        else if (a[k] == QLatin1String("--inserts")) inserts = std::max(0, a[++k].toInt());
     }
     const bool postgres = engine == QLatin1String("postgresql");
     Pg pg;
@@ -343,8 +368,47 @@ int main(int argc, char **argv)
                 "x piso", "x cpu");
     if (postgres)
         std::printf("(cpu counts the client process only: the server's work is in the wall time alone)\n");
+    if (inserts > 0) {
+        // The sizes in turn, round by round, so that a busy moment of the
+        // shared disk hits them alike: each round opens the module on one
+        // store and inserts there.
+        std::vector<Loja> lojas;
+        for (int n : sizes)
+            lojas.push_back(criaLoja(postgres, pg, dir, n, indiceCodigo));
+        const int porRodada = std::max(1, inserts / reps);
+        std::vector<std::vector<Tempo>> rodadas(sizes.size());
+        std::vector<quint64> comandos(sizes.size(), 0);
+        double primeiraTaxa = 0;
+        for (int r = 0; r < reps; ++r)
+            for (qsizetype i = 0; i < sizes.size(); ++i) {
+                SetStringConexQul(lojas[i].cs);
+                rdmCadProd = new TrdmCadProd(nullptr);
+                rdmCadProd->adcCadProd->Open();
+                const quint64 s0 = rdmCadProd->adcCadProd->StatementCount;
+                QVariant out;
+                rodadas[i].push_back(mede([&] {
+                    for (int k = r * porRodada; k < (r + 1) * porRodada; ++k) {
+                        const QVariant v = fromDataPacket(packet(QString(), reduzidoLivre(sizes[i], 1, k)));
+                        if (setProduto(&v, u"I", &out) != 0 || out.isValid()) { std::fprintf(stderr, "insert: %s\n", qPrintable(out.toString())); std::exit(1); }
+                    }
+                }));
+                comandos[i] += rdmCadProd->adcCadProd->StatementCount - s0;
+                delete rdmCadProd;
+                rdmCadProd = nullptr;
+            }
+        for (qsizetype i = 0; i < sizes.size(); ++i) {
+            const double taxa = porRodada * 1000.0 / std::max(0.001, mediana(rodadas[i]).parede);
+            if (primeiraTaxa == 0)
+                primeiraTaxa = taxa;
+            std::printf("%-8d setProduto I: %d rounds of %d inserts, median round = %.0f inserts/s (%.0f%% of the first "
+                        "size's), %.1f statements per insert\n", sizes[i], reps, porRodada, taxa, 100.0 * taxa / primeiraTaxa,
+                        double(comandos[i]) / (reps * porRodada));
+            apagaLoja(lojas[i]);
+        }
+        return 0;
+    }
     for (int n : sizes) {
-        const Loja loja = criaLoja(postgres, pg, dir, n);
+        const Loja loja = criaLoja(postgres, pg, dir, n, indiceCodigo);
         SetStringConexQul(loja.cs);
         rdmCadProd = new TrdmCadProd(nullptr);
         rdmCadProd->adcCadProd->Open();

@@ -18,6 +18,12 @@ TdtmQulProxCodigo::TdtmQulProxCodigo(QObject *owner) : QObject(owner)
     adqMaxProduto = new TADOQuery(this);
     adqMaxProduto->setObjectName(QStringLiteral("adqMaxProduto"));
     adqMaxProduto->AddField(QStringLiteral("MAXCODIGO"), TFieldType::ftString, 40);
+    // Each text reads every code. The key's index cannot give the greatest
+    // value in fewer reads: in its order the shorter codes lie among the
+    // longer ones ('2' after '1999999999'), so any of its gaps may hold a
+    // longer code. An index of the statement's own expression under its own
+    // condition (on PostgreSQL and SQLite, whose planners match both) makes
+    // the reading one probe; the store's schema has none.
     adqMaxProduto->DialectSQL.insert(
         TDialect::SQLite,
         {QStringLiteral("SELECT CAST(MAX(CAST(CDPRODUTO AS INTEGER)) AS TEXT) AS MAXCODIGO FROM PRODUTO"),
