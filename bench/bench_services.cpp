@@ -287,7 +287,7 @@ int razoes(int reps, const QTemporaryDir &dir, const QString &qulsvc)
     delete rdmCadProd;
 
     const int n = 1000;
-    const Loja loja = criaLoja(false, Pg(), dir, n);
+    const Loja loja = criaLoja(false, Pg(), dir, n, false);
     SetStringConexQul(loja.cs);
     rdmCadProd = new TrdmCadProd(nullptr);
     rdmCadProd->adcCadProd->Open();
