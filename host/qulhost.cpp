@@ -6,8 +6,10 @@
 #include "HostCommand.h"
 #include "ModuleLoader.h"
 #include "ScreenOpening.h"
+#include "ScreenScale.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
 #include <exception>
 
@@ -16,9 +18,11 @@ namespace {
 const char *const kProgram = "qulhost";
 
 // The command line, read before any window is made, so that --help,
-// --version and usage errors work without a display. Returns -1 when the
-// screen is to be opened.
-int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes)
+// --version and usage errors work without a display, and the screen's
+// scale, which Qt takes only before the application is made. Returns -1
+// when the screen is to be opened; a qul.ini that gives no usable scale
+// leaves its message in *erroEscala.
+int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes, double *escala, QString *erroEscala)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
@@ -28,6 +32,12 @@ int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes)
                                                  "faltar; vem antes de QUL_CONNECTION e de qul.ini "
                                                  "(ignorado com --connection e --connection-file)."));
     parser.addOption(demo);
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("Escala da tela, um número de 1 a 3 (1.75 numa tela de 1920 x 1080 "
+                                                  "mostra o formulário de 800 x 600 em 1400 x 1050); vem antes da "
+                                                  "chave Scale da seção [Screen] de qul.ini."),
+                                   QStringLiteral("N"));
+    parser.addOption(scale);
     if (const int status = HostCommand::parse(parser, app.arguments(), kProgram); status >= 0)
         return status;
     if (!parser.positionalArguments().isEmpty())
@@ -36,6 +46,13 @@ int leOpcoes(int argc, char **argv, ScreenOpening::Options *opcoes)
     if (const int status = HostCommand::connection(parser, kProgram, &opcoes->connection); status >= 0)
         return status;
     opcoes->demo = parser.isSet(demo);
+    QString erro;
+    if (ScreenScale::resolve(parser.isSet(scale), parser.value(scale),
+                             ScreenScale::configFiles(QCoreApplication::applicationDirPath()), escala, &erro))
+        return -1;
+    if (parser.isSet(scale))
+        return HostCommand::usageError(parser, erro, kProgram);
+    *erroEscala = erro;
     return -1;
 }
 
@@ -53,18 +70,31 @@ int main(int argc, char **argv)
 {
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
     ScreenOpening::Options opcoes;
-    if (const int status = leOpcoes(argc, argv, &opcoes); status >= 0)
+    double escala = 0;
+    QString erroEscala;
+    if (const int status = leOpcoes(argc, argv, &opcoes, &escala, &erroEscala); status >= 0)
         return status;
+    if (!erroEscala.isEmpty())
+        HostCommand::printError(kProgram, erroEscala);
     if (semTela()) {
-        HostCommand::printError(kProgram, QStringLiteral("não há tela gráfica (DISPLAY e WAYLAND_DISPLAY vazios); "
-                                                         "a tela de produtos não pode ser aberta."));
+        if (erroEscala.isEmpty())
+            HostCommand::printError(kProgram, QStringLiteral("não há tela gráfica (DISPLAY e WAYLAND_DISPLAY vazios); "
+                                                             "a tela de produtos não pode ser aberta."));
         return HostCommand::kExitModule;
     }
+    ScreenScale::apply(escala);
     QApplication app(argc, argv);
     // Nobody sees or answers a dialog on these platforms (scripts, tests):
     // a failure is only printed there.
     const QString plataforma = QGuiApplication::platformName();
     opcoes.showFailure = plataforma != QLatin1String("offscreen") && plataforma != QLatin1String("minimal");
+    if (!erroEscala.isEmpty()) {
+        // The configuration is damaged: the screen is not opened at a scale
+        // nobody chose.
+        if (opcoes.showFailure)
+            QMessageBox::critical(nullptr, QString::fromLatin1(kProgram), erroEscala);
+        return HostCommand::kExitModule;
+    }
     try {
         ModuleLoader modulo;
         if (!modulo.load()) {

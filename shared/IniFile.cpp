@@ -107,6 +107,7 @@ IniLookup lookUpIniValue(const QString &path, const QString &section, const QStr
         }
     }
     result.keyFound = found;
+    result.line = foundAt;
     result.value = value;
     return result;
 }

@@ -37,6 +37,7 @@ QString readIniValue(const QString &path, const QString &section, const QString 
 struct IniLookup {
     bool fileExists = false;
     bool keyFound = false;
+    int line = 0;  // the key's line, when found
     QString value;
 };
 IniLookup lookUpIniValue(const QString &path, const QString &section, const QString &key);
