@@ -47,25 +47,17 @@ die() {
 
 "$bin/qulmkdemo" "$work/qul-demo.db" >/dev/null
 
-# xvfb WIDTH HEIGHT: an X server of that size on a display number drawn at
-# random (other machines' X servers may share /tmp and its lock files).
+# xvfb WIDTH HEIGHT: an X server of that size; it picks a free display
+# itself and tells which (-displayfd).
 xvfb() {
-  local pid
-  for _ in $(seq 10); do
-    export DISPLAY=":$((200 + RANDOM % 20000))"
-    Xvfb "$DISPLAY" -screen 0 "${1}x${2}x24" -nolisten tcp >/dev/null 2>&1 &
-    pid=$!
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      if [[ $(xdotool getdisplaygeometry 2>/dev/null) == "$1 $2" ]]; then
-        pids+=("$pid")
-        return 0
-      fi
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
-  done
-  die "o Xvfb não subiu"
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -noreset -screen 0 "${1}x${2}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+  [[ -s $work/display ]] || die "o Xvfb não subiu"
+  export DISPLAY=":$(head -n1 "$work/display")"
+  for _ in $(seq 50); do [[ $(xdotool getdisplaygeometry 2>/dev/null) == "$1 $2" ]] && return 0; sleep 0.1; done
+  die "o Xvfb não responde"
 }
 
 # host [OPTIONS]: qulhost on the demo store; sets $win to its window.

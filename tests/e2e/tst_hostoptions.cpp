@@ -10,6 +10,33 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+struct Output {
+    int code = -1;
+    QByteArray out, err;
+};
+
+// The program run with no display at all (nor a scale from the environment).
+Output runWithoutDisplay(const QString &path, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR"})
+        env.remove(QString::fromLatin1(name));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(path, args);
+    p.closeWriteChannel();
+    Output o;
+    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
+        o.code = p.exitCode();
+    o.out = p.readAllStandardOutput();
+    o.err = p.readAllStandardError();
+    return o;
+}
+
+}  // namespace
+
 class TstHostOptions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -25,7 +52,7 @@ void TstHostOptions::versionAndHelp_data()
     QTest::addColumn<QStringList>("options");
     const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--help"), QStringLiteral("--version")};
     QTest::newRow("qulsvc") << "qulsvc" << shared;
-    QTest::newRow("qulhost") << "qulhost" << shared + QStringList{QStringLiteral("--demo")};
+    QTest::newRow("qulhost") << "qulhost" << shared + QStringList{QStringLiteral("--demo"), QStringLiteral("--scale")};
 }
 
 void TstHostOptions::versionAndHelp()
@@ -33,26 +60,7 @@ void TstHostOptions::versionAndHelp()
     QFETCH(QString, program);
     QFETCH(QStringList, options);
     const QString path = QCoreApplication::applicationDirPath() + QLatin1Char('/') + program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    struct Output {
-        int code = -1;
-        QByteArray out, err;
-    };
-    auto run = [&](const QString &option) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(path, {option});
-        p.closeWriteChannel();
-        Output o;
-        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
-            o.code = p.exitCode();
-        o.out = p.readAllStandardOutput();
-        o.err = p.readAllStandardError();
-        return o;
-    };
+    auto run = [&](const QString &option) { return runWithoutDisplay(path, {option}); };
 
     const Output version = run(QStringLiteral("--version"));
     QVERIFY2(version.code == 0 && version.err.isEmpty(), version.err.constData());
@@ -87,34 +95,22 @@ void TstHostOptions::scale_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("error");  // what stderr says; "@" stands for the qul.ini's path
-    const QString none = QStringLiteral("não há tela gráfica");
+    const QString none = QStringLiteral("não há tela gráfica"), badOption = QStringLiteral("a escala da tela é um");
+    const QString at = QStringLiteral("Arquivo de configuração @: linha ");
+    const QString badKey = at + QStringLiteral("4: a chave Scale da seção [Screen] deve ser");
     const QByteArray head = "[Database]\nConnection=Provider=SQLite;Data Source=x.db\n[Screen]\n";
     const auto opt = [](const char *n) { return QStringList{QStringLiteral("--scale"), QString::fromUtf8(n)}; };
-    const QString badOption = QStringLiteral("a escala da tela é um número de 1 a 3");
-    const QString badKey = QStringLiteral("Arquivo de configuração @: linha 4: a chave Scale da seção [Screen] deve ser");
-    QTest::newRow("--scale 1.75") << QByteArray() << opt("1.75") << 1 << none;
-    QTest::newRow("--scale 1,5") << QByteArray() << opt("1,5") << 1 << none;
-    QTest::newRow("--scale 1") << QByteArray() << opt("1") << 1 << none;
-    QTest::newRow("--scale 3") << QByteArray() << opt("3") << 1 << none;
-    QTest::newRow("--scale 0.99") << QByteArray() << opt("0.99") << 2 << badOption;
-    QTest::newRow("--scale 3.01") << QByteArray() << opt("3.01") << 2 << badOption;
-    QTest::newRow("--scale dois") << QByteArray() << opt("dois") << 2 << badOption;
-    QTest::newRow("--scale nan") << QByteArray() << opt("nan") << 2 << badOption;
-    QTest::newRow("--scale 1e0") << QByteArray() << opt("1e0") << 2 << badOption;
-    QTest::newRow("--scale 1.5.0") << QByteArray() << opt("1.5.0") << 2 << badOption;
-    QTest::newRow("Scale=1.75") << head + "Scale=1.75\n" << QStringList() << 1 << none;
-    QTest::newRow("Scale=\"2\"") << head + "Scale=\"2\"\n" << QStringList() << 1 << none;
-    QTest::newRow("no Scale") << head << QStringList() << 1 << none;
-    QTest::newRow("Scale in [Database]") << QByteArray("[Database]\nScale=9\n") << QStringList() << 1 << none;
-    QTest::newRow("Scale=4") << head + "Scale=4\n" << QStringList() << 1 << badKey;
-    QTest::newRow("Scale=0") << head + "scale = 0\n" << QStringList() << 1 << badKey;
-    QTest::newRow("Scale=grande") << head + "Scale=grande\n" << QStringList() << 1 << badKey;
-    QTest::newRow("Scale=") << head + "Scale=\n" << QStringList() << 1 << badKey;
-    QTest::newRow("Scale twice") << head + "Scale=1\nScale=2\n" << QStringList() << 1
-                                 << QStringLiteral("Arquivo de configuração @: linha 5: a chave Scale");
-    QTest::newRow("broken line") << head + "1.75\n" << QStringList() << 1
-                                 << QStringLiteral("Arquivo de configuração @: linha 4: esperava");
-    QTest::newRow("--scale over Scale=4") << head + "Scale=4\n" << opt("2") << 1 << none;
+    for (const char *n : {"1.75", "1,5", "1", "3"})
+        QTest::addRow("--scale %s", n) << QByteArray() << opt(n) << 1 << none;
+    for (const char *n : {"0.99", "3.01", "dois", "nan", "1e0", "1.5.0", "-2"})
+        QTest::addRow("--scale %s", n) << QByteArray() << opt(n) << 2 << badOption;
+    for (const char *v : {"Scale=1.75", "Scale=\"2\"", "; Scale=9", "[Database] Scale=9"})
+        QTest::addRow("%s", v) << head + QByteArray(v).replace("] ", "]\n") << QStringList() << 1 << none;
+    for (const char *v : {"Scale=4", "scale = 0", "Scale=grande", "Scale="})
+        QTest::addRow("%s", v) << head + v << QStringList() << 1 << badKey;
+    QTest::newRow("Scale twice") << head + "Scale=1\nScale=2" << QStringList() << 1 << at + QStringLiteral("5: a chave Scale");
+    QTest::newRow("broken line") << head + "1.75" << QStringList() << 1 << at + QStringLiteral("4: esperava");
+    QTest::newRow("--scale over Scale=4") << head + "Scale=4" << opt("2") << 1 << none;
 }
 
 void TstHostOptions::scale()
@@ -123,30 +119,15 @@ void TstHostOptions::scale()
     QFETCH(QStringList, args);
     QFETCH(int, code);
     QFETCH(QString, error);
-    // A copy of qulhost in a folder of its own, so that its qul.ini is
-    // beside it and nowhere near the other tests' programs.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    QTemporaryDir dir;  // qulhost with its own qul.ini, apart from the other tests' programs
     const QString program = dir.filePath(QStringLiteral("qulhost"));
     QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/qulhost"), program));
     const QString iniPath = dir.filePath(QStringLiteral("qul.ini"));
-    if (!ini.isEmpty()) {
-        QFile f(iniPath);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR"})
-        env.remove(QString::fromLatin1(name));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    QVERIFY(p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    QVERIFY2(err.contains(error.replace(QLatin1Char('@'), iniPath)), qPrintable(err));
-    QCOMPARE(p.exitCode(), code);
-    // One message: a refused scale stops before the display is looked for.
-    QVERIFY2((error == QStringLiteral("não há tela gráfica")) == err.contains(QStringLiteral("não há tela gráfica")),
-             qPrintable(err));
+    QFile f(iniPath);
+    QVERIFY(ini.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size() && f.flush()));
+    const Output o = runWithoutDisplay(program, args);
+    QVERIFY2(o.err.contains(error.replace(QLatin1Char('@'), iniPath).toUtf8()), o.err.constData());
+    QCOMPARE(o.code, code);
 }
 
 QTEST_GUILESS_MAIN(TstHostOptions)
