@@ -39,9 +39,10 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display itself and tells which.
+# Xvfb picks a free display itself and tells which; -noreset keeps it up
+# between clients, so a program started as another leaves still connects.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
