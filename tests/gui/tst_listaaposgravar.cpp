@@ -8,23 +8,19 @@
 
 #include <QRandomGenerator>
 
-namespace {
-
-QString reduzidoEstranho(QRandomGenerator &g)
+static QString reduzidoEstranho(QRandomGenerator &g)
 {
     const QString n = QString::number(g.bounded(1, 40));
     return QStringList{n, "00" + n, " " + n, n + ".0", "+" + n, "-" + n, n + "  "}.at(g.bounded(7));
 }
 
-void insereAleatorio(const TestDb::Fresh &db, QRandomGenerator &g, const QString &codigo)
+static void insereAleatorio(const TestDb::Fresh &db, QRandomGenerator &g, const QString &codigo)
 {
     ProdutoTeste p = produto(codigo, reduzidoEstranho(g));
     p.barras = QStringLiteral("78") + codigo, p.preco = g.bounded(1, 1000) / 100.0;
     p.comPreco = g.bounded(5), p.comAliquota = g.bounded(5), p.comLoja = g.bounded(5);
     insereProduto(db, p);
 }
-
-}  // namespace
 
 class TstListaAposGravar : public QObject {
     Q_OBJECT
@@ -52,10 +48,9 @@ private Q_SLOTS:
                                      : QStringLiteral("UPDATE PRODUTO SET CDPRODINTE = NULL WHERE CDPRODUTO = '7'"));
         Mensagens msgs;
         msgs.resposta = true;
-        int feitos = 0;
+        int feitos = 0, recargas = 0;
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             TClientDataSet *cds = f->cdsProduto;
-            int recargas = 0;
             QObject::connect(cds, &TDataSet::rowsReset, [&] { ++recargas; });
             for (int passo = 0, outro = 0, acao; passo < 40; ++passo, outro = acao == 3) {
                 cds->SetRecNo(g.bounded(1, cds->RecordCount() + 1));
@@ -72,8 +67,7 @@ private Q_SLOTS:
                         amb.db.exec(QStringLiteral("SELECT pg_notify('qul_produto', '')")), QTest::qWait(100);
                     continue;
                 }
-                recargas = 0;
-                msgs.vistas.clear();
+                recargas = 0, msgs.vistas.clear();
                 if (acao == 0) {
                     f->sbtIncluirClick(nullptr);
                     f->FSgUnidade = "UN", f->FCdImposto = "03", f->FIdTpImposFis = "T";
