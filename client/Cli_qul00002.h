@@ -19,6 +19,7 @@
 //   Confirm.cpp         checking and saving a product
 //   Delete.cpp          deleting a product
 //   FreshList.cpp       noticing other terminals' changes of the store
+//   ListAfterWrite.cpp  the list after this terminal's own save or delete
 //   StaleEdit.cpp       an edit checked against the product as it was read
 //   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
 
@@ -57,6 +58,14 @@ public:
     void InicializaForm();
     // Shows the form modally; returns when it has closed.
     int ShowModal();
+
+    // After this terminal saved or deleted the product `codigo` (a new
+    // product, whose code the store gives it: empty, and `reduzido` its
+    // reduced code) (ListAfterWrite.cpp): the list as a full reading would
+    // give it, that one product read again when no other connection
+    // changed the store, else the whole list; it stands on its first row
+    // afterwards.
+    void atualizaListaAposEscrita(const QString &codigo, const QString &reduzido = QString());
 
     // Field highlight: all ten frames in FCor2, then the frame of
     // FCampoAtual in red.
@@ -222,6 +231,10 @@ private:
     // Before Editar and Excluir: true, after telling the operator, when the
     // reload took away the current product (another terminal deleted it).
     bool produtoSumiu();
+    // The product `codigo` (empty: the one of reduced code `reduzido`)
+    // read again and put in its place in the list (or taken out); false,
+    // with the list untouched, when the answer cannot place it.
+    bool poeProdutoNaLista(const QString &codigo, const QString &reduzido);
     // The freshness entry getProdutoMudou with `operacao`: its answer;
     // raises with its failure text.
     QVariant frescor(const char16_t *operacao);

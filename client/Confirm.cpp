@@ -1,6 +1,6 @@
 // Confirm: the entry page's checks in their fixed order, the one-row product
 // packet, the duplicate check of reduced code and bar code, the save, and
-// the list reloaded with the edited product current.
+// the list brought up to date with the edited product current.
 
 #include "Cli_qul00002.h"
 
@@ -100,7 +100,12 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     // The list has not moved since Editar took its current row: when editing,
     // that is the product just saved.
     const QString atual = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
-    carregaProdutos();
+    // A new product's code is the one the store gave it: it is found by
+    // its reduced code, which the check above made its own.
+    if (edicao)
+        atualizaListaAposEscrita(codigo);
+    else
+        atualizaListaAposEscrita(QString(), reduzido);
     if (FOperacao == QLatin1String("E"))
         cdsProduto->Locate(QStringLiteral("CDPRODUTO"), atual, true);
     LimpaCampos();

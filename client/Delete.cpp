@@ -1,6 +1,6 @@
 // Delete: the question, the delete service's answer (deleted, or refused
 // for a sale or for the sales screen configuration, naming its group), and
-// the list reloaded whatever the answer.
+// the list brought up to date whatever the answer.
 
 #include "Cli_qul00002.h"
 
@@ -35,7 +35,7 @@ void TfrmCadProd::sbtExcluirClick(QObject *)
                 texto.replace(marca, 2, grupo);
             mostraMensagem(texto, mtAviso, false);
         }
-        carregaProdutos();
+        atualizaListaAposEscrita(codigo);
     } catch (const std::exception &e) {
         // Every exception, that of a failure MensagemMetodo has already
         // reported included; the list is then not reloaded.

@@ -96,6 +96,19 @@ void TMudancasExternas::Marca()
     m_marca = estado();
 }
 
+bool TMudancasExternas::MudouEMarca()
+{
+    if (ehPostgreSQL(m_conexao)) {
+        const bool mudou = notificacoesDeOutros();
+        m_aviso = false;
+        return mudou;
+    }
+    const QVariant agora = estado();
+    const bool mudou = agora.isValid() && agora != m_marca;
+    m_marca = agora;
+    return mudou;
+}
+
 bool TMudancasExternas::Mudou()
 {
     if (ehPostgreSQL(m_conexao))

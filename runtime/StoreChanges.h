@@ -34,6 +34,9 @@ public:
     // Another connection committed a change since the last Marca. Raises on
     // a database error.
     bool Mudou();
+    // Mudou, and Marca at the same moment: one reading of the state, so a
+    // change committed meanwhile is neither lost nor counted twice.
+    bool MudouEMarca();
 
 private:
     QVariant estado();       // SQLite's version or the fingerprint

@@ -61,7 +61,7 @@ extern "C" int32_t getProdutoMudou(const char16_t *operation, QVariant *out)
                 g_vigia = vigiaProdutos(dm);
                 return QVariant();
             }
-            if (op != QLatin1String("M") && op != QLatin1String("V"))
+            if (op != QLatin1String("M") && op != QLatin1String("V") && op != QLatin1String("VM"))
                 throw EDatabaseError(QStringLiteral("getProdutoMudou: operação '%1' desconhecida.").arg(op.left(10)));
             if (!g_vigia || g_vigia->parent() != &dm)
                 throw EDatabaseError(QStringLiteral("getProdutoMudou: a lista de produtos não é vigiada (operação I)."));
@@ -69,6 +69,8 @@ extern "C" int32_t getProdutoMudou(const char16_t *operation, QVariant *out)
                 g_vigia->Marca();
                 return QVariant();
             }
+            if (op == QLatin1String("VM"))
+                return g_vigia->MudouEMarca();
             return g_vigia->Mudou();
         },
         [](const std::exception &e) { return exceptionMessage(e); });

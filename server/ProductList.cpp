@@ -80,6 +80,33 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
     return lerProdutos(dm, dm.adqProdutoLista, code);
 }
 
+qint64 productListPosition(TrdmCadProd &dm, const QString &code)
+{
+    TADOQuery *q = sentencasProprias(dm).adqPosicaoNaLista.get();
+    q->Close();
+    q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
+    q->Open();
+    const QVariant antes = q->FieldByName(QStringLiteral("QTANTES"))->Value();
+    const QVariant semNumero = q->FieldByName(QStringLiteral("QTSEMNUMERO"))->Value();
+    q->Close();
+    // No product of that code: no row joined, both sums null.
+    if (!antes.isValid() || !semNumero.isValid())
+        return -1;
+    if (semNumero.toDouble() != 0)
+        return -2;
+    return qint64(antes.toDouble());
+}
+
+QStringList productsOfReducedCode(TrdmCadProd &dm, const QString &reducedCode)
+{
+    TADOQuery *q = sentencasProprias(dm).adqProdutosDoReduzido.get();
+    q->Close();
+    q->Parameters.ParamByName(QStringLiteral("P_CDPRODINTE")).Value = reducedCode;
+    QStringList codigos;
+    q->Stream([&](QVector<QVariant> &&row) { codigos.append(row[0].toString()); });
+    return codigos;
+}
+
 TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code)
 {
     // The list's statement filtered on the product key alone, which the

@@ -26,6 +26,18 @@ TDataPacket readProductList(TrdmCadProd &dm, const QString &code);
 // code. What an edit's version check reads.
 TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code);
 
+// Where the list puts the product of code `code`: how many products come
+// before it, counted by the list's own ordering (the engine's number of the
+// reduced code, then the product code in the engine's collation), so ties
+// and the engine's reading of odd codes come out as the list's do. -1 when
+// there is no such product; -2 when some product's reduced code reads as
+// no number at all (the list's place for those is the engine's own).
+// Raises as the list does on a reduced code that is not a number.
+qint64 productListPosition(TrdmCadProd &dm, const QString &code);
+
+// The codes of the products whose reduced code is `reducedCode`.
+QStringList productsOfReducedCode(TrdmCadProd &dm, const QString &reducedCode);
+
 // The same list merged row by row: the product query, then per product
 // its price, rate and store queries, into cdsProdutoServ. Three statements
 // per product, so no service runs it: it is the reference that the

@@ -20,6 +20,17 @@ extern "C" {
 QUL_EXPORT int32_t getImposto(QVariant *out);
 QUL_EXPORT int32_t getUnidade(QVariant *out);
 QUL_EXPORT int32_t getProduto(const char16_t *code, QVariant *out);
+// The list row of one product and its place in getProduto("T"), for a
+// screen that updates its list after its own save instead of reading it
+// again. The product is that of `code`, or, when `code` is empty, the one
+// product whose reduced code is `reducedCode` (a product just inserted,
+// whose code the store gave it). `out` holds a two-element list: the data
+// packet with the product as getProduto(its code) gives it (no row when
+// there is none) and the number of products the list puts before it; -1
+// when there is no such product; -2 when the list's order cannot place it
+// (a reduced code that reads as no number, several products of that
+// reduced code), the packet then without rows.
+QUL_EXPORT int32_t getProdutoNaLista(const char16_t *code, const char16_t *reducedCode, QVariant *out);
 QUL_EXPORT int32_t getVd_Produto(const char16_t *code, const char16_t *barCode, const char16_t *reducedCode,
                                  QVariant *out);
 
@@ -41,7 +52,10 @@ QUL_EXPORT int32_t setDelProduto(const char16_t *code, QVariant *out);
 // did); "M": the store as it is now is the one the caller holds (call it
 // just before reading the list); "V": `out` holds true when another
 // connection committed a change to the product tables since the last "M",
-// else false. "I" and "M" leave `out` empty. A failure leaves its text in
+// else false; "VM": as "V", and the store as it is at that same moment is
+// marked (as "M"), so that no change falls between the two (for a caller
+// that brings its list up to date with its own writes). "I" and "M" leave
+// `out` empty. A failure leaves its text in
 // `out`, as for the read services.
 QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
 

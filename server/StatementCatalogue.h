@@ -47,6 +47,8 @@ public:
     ~TSentencasProprias() override;
     std::unique_ptr<TADOQuery> adqProdutoAtual;       // the list filtered on one product key
     std::unique_ptr<TADOQuery> adqCodigosReduzidos;   // every product's reduced code
+    std::unique_ptr<TADOQuery> adqPosicaoNaLista;     // how many products the list puts before one
+    std::unique_ptr<TADOQuery> adqProdutosDoReduzido;  // the products of one reduced code
     std::unique_ptr<TADOCommand> acmAvisaProdutos;    // PostgreSQL: notifies the product channel
     std::unique_ptr<TADOQuery> adqImpressaoProdutos;  // PostgreSQL: the product tables' fingerprint
 };

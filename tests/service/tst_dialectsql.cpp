@@ -129,7 +129,7 @@ void TstDialectSql::catalogueParses()
         f.write(text.toUtf8() + '\n');
         files << f.fileName();
     }
-    QCOMPARE(files.size(), 23 + 7);  // the stored design's, the declared ones but two for PostgreSQL
+    QCOMPARE(files.size(), 23 + 9);  // the stored design's, the declared ones but two for PostgreSQL
 
     QProcess p;
     p.setWorkingDirectory(dir.path());
