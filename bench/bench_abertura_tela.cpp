@@ -148,7 +148,7 @@ private:
         if (getProduto(u"T", &resultado) != 0 || !isDataPacket(resultado))
             throw std::runtime_error("getProduto falhou");
         servico = double(m_recarga.nsecsElapsed()) / 1e6 - gravacao;
-        cds->SetData(toDataPacket(resultado));
+        cds->SetData(takeDataPacket(resultado));
         cds->First();
         carga = double(m_recarga.nsecsElapsed()) / 1e6 - gravacao - servico;
     }

@@ -462,6 +462,15 @@ TDataPacket toDataPacket(const QVariant &v)
     return *static_cast<const TDataPacket *>(v.constData());
 }
 
+TDataPacket takeDataPacket(QVariant &v)
+{
+    if (!isDataPacket(v))
+        throw EPacketError(QStringLiteral("O valor não é um pacote de dados."));
+    TDataPacket p = std::move(*static_cast<TDataPacket *>(v.data()));
+    v = QVariant();
+    return p;
+}
+
 QVariant fromDataPacket(const TDataPacket &p)
 {
     registerDataPacketType();

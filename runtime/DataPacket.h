@@ -88,6 +88,9 @@ void registerDataPacketType();
 // True when the variant holds a data packet.
 bool isDataPacket(const QVariant &v);
 TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
+// The packet moved out of the variant, which is left empty: the packet's
+// rows are then held by the caller alone.
+TDataPacket takeDataPacket(QVariant &v);
 QVariant fromDataPacket(const TDataPacket &p);
 
 // False when the text holds a NUL character or half of a surrogate pair:
