@@ -27,6 +27,12 @@ QString codigoReduzidoInvalido(TrdmCadProd &dm)
     return achado;
 }
 
+bool textoIgual(const QVariant &a, const QVariant &b)
+{
+    return a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString
+           && *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
+}
+
 TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
 {
     TDataPacket packet;
@@ -53,9 +59,13 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
             if (anterior.isValid() && anterior == row[codigo])
                 return;
         }
-        for (qsizetype i = 0; i < n; ++i)
+        const QVector<QVariant> *ultima = packet.rows.isEmpty() ? nullptr : &packet.rows.constLast();
+        for (qsizetype i = 0; i < n; ++i) {
             if (i == precoUnitario || !row[i].isValid())
                 row[i] = vazio[i];
+            else if (ultima && textoIgual(row[i], (*ultima)[i]))
+                row[i] = (*ultima)[i];  // the unit, tax, port... of the row before: one text for both
+        }
         packet.rows.append(std::move(row));
     });
     } catch (const EADOError &e) {
