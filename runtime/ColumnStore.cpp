@@ -1,6 +1,7 @@
 #include "ColumnStore.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 namespace {
 
@@ -8,6 +9,38 @@ template <typename T>
 int order(const T &x, const T &y)
 {
     return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+// TDataPacket::isCoerced, with one look at the variant's type: it runs
+// for every value that goes in.
+bool canonicalFor(const QVariant &v, TFieldType type)
+{
+    const int id = v.metaType().id();
+    if (id == 0)
+        return true;
+    switch (type) {
+    case TFieldType::ftString:
+        if (id != QMetaType::QString)
+            return false;
+        break;
+    case TFieldType::ftFloat:
+        if (id != QMetaType::Double)
+            return false;
+        break;
+    case TFieldType::ftInteger:
+        if (id != QMetaType::LongLong)
+            return false;
+        break;
+    case TFieldType::ftDateTime:
+        if (id != QMetaType::QDateTime || static_cast<const QDateTime *>(v.constData())->timeSpec() != Qt::LocalTime)
+            return false;
+        break;
+    case TFieldType::ftBoolean:
+        if (id != QMetaType::Bool)
+            return false;
+        break;
+    }
+    return !v.isNull();  // a typed null is made a plain null first
 }
 
 }  // namespace
@@ -149,7 +182,38 @@ void TColumnStore::erase(Column &c, size_t at)
 
 void TColumnStore::appendRow(const QVector<QVariant> &row)
 {
-    insertRow(m_rows, row);
+    if (!isCanonical(row)) {
+        appendRow(canonical(row));
+        return;
+    }
+    for (size_t i = 0; i < m_cols.size(); ++i) {
+        Column &c = m_cols[i];
+        const QVariant &v = row[qsizetype(i)];
+        if (!v.isValid()) {
+            put(c, size_t(m_rows), v, true);
+            continue;
+        }
+        // The common case, by hand: a value at the end.
+        switch (c.type) {
+        case TFieldType::ftString: {
+            const QString &s = *static_cast<const QString *>(v.constData());
+            c.chars.append(s);
+            c.end.push_back(quint32(c.chars.size()));
+            c.state.push_back(s.isNull() ? Empty : Value);
+            break;
+        }
+        case TFieldType::ftFloat:
+            c.f.push_back(*static_cast<const double *>(v.constData()));
+            c.state.push_back(Value);
+            break;
+        case TFieldType::ftInteger:
+            c.n.push_back(*static_cast<const qint64 *>(v.constData()));
+            c.state.push_back(Value);
+            break;
+        default: put(c, size_t(m_rows), v, true); break;
+        }
+    }
+    ++m_rows;
 }
 
 QVector<QVariant> TColumnStore::canonical(const QVector<QVariant> &row) const
@@ -159,7 +223,7 @@ QVector<QVariant> TColumnStore::canonical(const QVector<QVariant> &row) const
     QVector<QVariant> out = row;
     out.resize(qsizetype(m_cols.size()));
     for (size_t i = 0; i < m_cols.size(); ++i)
-        if (!TDataPacket::isCoerced(out[qsizetype(i)], m_cols[i].type))
+        if (!canonicalFor(out[qsizetype(i)], m_cols[i].type))
             out[qsizetype(i)] = TDataPacket::coerce(out[qsizetype(i)], m_cols[i].type);
     return out;
 }
@@ -169,7 +233,7 @@ bool TColumnStore::isCanonical(const QVector<QVariant> &row) const
     if (row.size() < qsizetype(m_cols.size()))
         return false;
     for (size_t i = 0; i < m_cols.size(); ++i)
-        if (!TDataPacket::isCoerced(row[qsizetype(i)], m_cols[i].type))
+        if (!canonicalFor(row[qsizetype(i)], m_cols[i].type))
             return false;
     return true;
 }
@@ -207,6 +271,17 @@ QStringView TColumnStore::text(int row, int col) const
     const Column &c = m_cols[size_t(col)];
     const quint32 start = begin(c, size_t(row));
     return QStringView(c.chars).mid(start, c.end[size_t(row)] - start);
+}
+
+qsizetype TColumnStore::longestText(int col) const
+{
+    const Column &c = m_cols[size_t(col)];
+    quint32 longest = 0, start = 0;
+    for (const quint32 e : c.end) {
+        longest = std::max(longest, e - start);
+        start = e;
+    }
+    return qsizetype(longest);
 }
 
 QVariant TColumnStore::value(int row, int col) const

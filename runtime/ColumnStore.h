@@ -35,6 +35,9 @@ public:
     bool isNull(int row, int col) const { return m_cols[size_t(col)].state[size_t(row)] == Null; }
     // Text of a value of a text column (empty for null).
     QStringView text(int row, int col) const;
+    // The length of a text column's longest text.
+    qsizetype longestText(int col) const;
+    TFieldType type(int col) const { return m_cols[size_t(col)].type; }
 
     // Order of two rows' values in a column (nulls first), and of a row's
     // value against a canonical value.

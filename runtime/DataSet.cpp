@@ -436,6 +436,10 @@ TDataPacket TDataSet::Data() const
 
 void TDataSet::SetData(const TDataPacket &packet)
 {
+    if (packet.columns) {
+        SetData(TDataPacket(packet));
+        return;
+    }
     Cancel();
     QList<TFieldDef> defs;
     TColumnStore store = storeFor(packet, &defs, nullptr);
@@ -446,11 +450,48 @@ void TDataSet::SetData(TDataPacket &&packet)
 {
     Cancel();
     TDataPacket own = std::move(packet);
+    if (own.columns) {
+        // Rows by column become the dataset's rows as they stand, taken
+        // over when the packet was their only holder.
+        if (takesAsTheyStand(own)) {
+            const bool adopt = m_fields.empty();
+            TColumnStore store = own.columns.use_count() == 1 ? std::move(*own.columns) : *own.columns;
+            own.columns.reset();
+            loadStore(adopt ? own.fields : QList<TFieldDef>(), std::move(store), adopt);
+            return;
+        }
+        own = own.withRows();
+    }
     QList<TFieldDef> defs;
     // Rows shared with another packet stay, and only the shared list is let go.
     TColumnStore store = storeFor(own, &defs, own.rows.isDetached() ? &own : nullptr);
     own.rows = QList<QVariantList>();
     loadStore(defs, std::move(store), m_fields.empty());
+}
+
+bool TDataSet::takesAsTheyStand(const TDataPacket &packet) const
+{
+    const TColumnStore &c = *packet.columns;
+    const qsizetype n = packet.fields.size();
+    if (c.columnCount() != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (c.type(int(i)) != packet.fields[i].type)
+            return false;
+    if (m_fields.empty())
+        return true;
+    // Declared fields: the packet's in the same order and types, and no
+    // text longer than its field.
+    if (qsizetype(m_fields.size()) != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const TField &f = *m_fields[size_t(i)];
+        if (packet.fieldIndex(f.FieldName()) != i || f.DataType() != packet.fields[i].type)
+            return false;
+        if (f.DataType() == TFieldType::ftString && f.Size() > 0 && c.longestText(int(i)) > f.Size())
+            return false;
+    }
+    return true;
 }
 
 TColumnStore TDataSet::storeFor(const TDataPacket &packet, QList<TFieldDef> *defs, TDataPacket *release)
@@ -466,19 +507,9 @@ TColumnStore TDataSet::storeFor(const TDataPacket &packet, QList<TFieldDef> *def
         *defs = packet.fields;
         store.reset(packet.fields);
         store.reserve(count);
-        QVector<QVariant> row(np);
+        // The store converts what is not yet in the fields' types.
         for (qsizetype k = 0; k < count; ++k) {
-            const QVariantList &r = packet.rows.at(k);
-            bool same = r.size() == np;
-            for (qsizetype i = 0; same && i < np; ++i)
-                same = TDataPacket::isCoerced(r[i], packet.fields[i].type);
-            if (same) {
-                store.appendRow(r);
-            } else {
-                for (qsizetype i = 0; i < np; ++i)
-                    row[i] = TDataPacket::coerce(r.value(i), packet.fields[i].type);
-                store.appendRow(row);
-            }
+            store.appendRow(packet.rows.at(k));
             letGo(k);
         }
         return store;

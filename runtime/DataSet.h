@@ -149,6 +149,8 @@ protected:
     void loadStore(const QList<TFieldDef> &defs, TColumnStore &&store, bool adoptFields);
     // The packet's rows in a store of `defs` (the packet's fields when no
     // field is declared, else the declared ones bound by name).
+    // Whether a packet's rows by column can be the rows as they stand.
+    bool takesAsTheyStand(const TDataPacket &packet) const;
     TColumnStore storeFor(const TDataPacket &packet, QList<TFieldDef> *defs, TDataPacket *release);
     void openEmpty();
     void requireActive() const;

@@ -1,5 +1,7 @@
 #include "ProductList.h"
 
+#include "ColumnStore.h"
+
 #include "ProductPacket.h"
 #include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
@@ -33,10 +35,14 @@ bool textoIgual(const QVariant &a, const QVariant &b)
            && *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
 }
 
-TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
+TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool porColuna = false)
 {
     TDataPacket packet;
     packet.fields = productPacketFields();
+    if (porColuna) {
+        packet.columns = std::make_shared<TColumnStore>();
+        packet.columns->reset(packet.fields);
+    }
     // The statement's declared fields are the packet's, in its order, so a
     // result row becomes a packet row as it stands.
     if (q->fieldDefs() != packet.fields)
@@ -50,21 +56,27 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
     vazio[precoUnitario] = QVariant();
 
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
+    QVariant ultimoCodigo;  // of the last row taken
     try {
     q->Stream([&](QVector<QVariant> &&row) {
         // A product with several price or rate rows comes once per
         // combination, the first in key order first: that one counts.
-        if (!packet.rows.isEmpty()) {
-            const QVariant &anterior = packet.rows.constLast()[codigo];
-            if (anterior.isValid() && anterior == row[codigo])
-                return;
-        }
-        const QVector<QVariant> *ultima = packet.rows.isEmpty() ? nullptr : &packet.rows.constLast();
-        for (qsizetype i = 0; i < n; ++i) {
+        if (ultimoCodigo.isValid() && ultimoCodigo == row[codigo])
+            return;
+        for (qsizetype i = 0; i < n; ++i)
             if (i == precoUnitario || !row[i].isValid())
                 row[i] = vazio[i];
-            else if (ultima && textoIgual(row[i], (*ultima)[i]))
-                row[i] = (*ultima)[i];  // the unit, tax, port... of the row before: one text for both
+        ultimoCodigo = row[codigo];
+        if (porColuna) {
+            packet.columns->appendRow(row);
+            return;
+        }
+        if (!packet.rows.isEmpty()) {
+            // The unit, tax, port... of the row before: one text for both.
+            const QVector<QVariant> &ultima = packet.rows.constLast();
+            for (qsizetype i = 0; i < n; ++i)
+                if (textoIgual(row[i], ultima[i]))
+                    row[i] = ultima[i];
         }
         packet.rows.append(std::move(row));
     });
@@ -88,6 +100,13 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
 {
     return lerProdutos(dm, dm.adqProdutoLista, code);
+}
+
+TDataPacket readProductListByColumn(TrdmCadProd &dm, const QString &code)
+{
+    TDataPacket p = lerProdutos(dm, dm.adqProdutoLista, code, true);
+    p.columns->squeeze();
+    return p;
 }
 
 TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code)
