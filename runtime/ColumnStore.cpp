@@ -266,6 +266,40 @@ void TColumnStore::removeRow(int at)
     --m_rows;
 }
 
+void TColumnStore::appendValue(int col, const QVariant &v)
+{
+    Column &c = m_cols[size_t(col)];
+    if (canonicalFor(v, c.type))
+        put(c, size_t(m_rows), v, true);
+    else
+        put(c, size_t(m_rows), TDataPacket::coerce(v, c.type), true);
+}
+
+void TColumnStore::appendUtf8(int col, QByteArrayView utf8, int maxChars)
+{
+    Column &c = m_cols[size_t(col)];
+    const qsizetype start = c.chars.size();
+    // As QString::fromUtf8 reads it; plain ASCII (nearly every text)
+    // straight into the column's buffer.
+    bool ascii = true;
+    for (const char ch : utf8)
+        ascii = ascii && uchar(ch) < 0x80;
+    if (ascii)
+        c.chars.append(QLatin1StringView(utf8.data(), utf8.size()));
+    else
+        c.chars.append(QString::fromUtf8(utf8));
+    if (maxChars > 0 && c.chars.size() - start > maxChars)
+        c.chars.truncate(start + maxChars);
+    c.end.push_back(quint32(c.chars.size()));
+    c.state.push_back(Value);
+}
+
+void TColumnStore::setValue(int row, int col, const QVariant &v)
+{
+    Column &c = m_cols[size_t(col)];
+    put(c, size_t(row), canonicalFor(v, c.type) ? v : TDataPacket::coerce(v, c.type), false);
+}
+
 QStringView TColumnStore::text(int row, int col) const
 {
     const Column &c = m_cols[size_t(col)];
@@ -292,7 +326,12 @@ QVariant TColumnStore::value(int row, int col) const
     if (st == Null)
         return QVariant();
     switch (c.type) {
-    case TFieldType::ftString: return st == Empty ? QVariant(QString()) : QVariant(text(row, col).toString());
+    case TFieldType::ftString: {
+        if (st == Empty)
+            return QString();
+        const QStringView t = text(row, col);
+        return t.isEmpty() ? QStringLiteral("") : t.toString();  // empty, not null
+    }
     case TFieldType::ftFloat: return c.f[r];
     case TFieldType::ftInteger: return c.n[r];
     case TFieldType::ftDateTime:

@@ -30,6 +30,14 @@ public:
     void setRow(int at, const QVector<QVariant> &row);
     void removeRow(int at);
 
+    // A row built value by value at the end: one append per column, in
+    // order, then endRow(). A text appended from UTF-8 keeps at most
+    // `maxChars` characters (0: all).
+    void appendValue(int col, const QVariant &v);
+    void appendUtf8(int col, QByteArrayView utf8, int maxChars);
+    void endRow() { ++m_rows; }
+    void setValue(int row, int col, const QVariant &v);
+
     QVariant value(int row, int col) const;
     QVector<QVariant> row(int row) const;
     bool isNull(int row, int col) const { return m_cols[size_t(col)].state[size_t(row)] == Null; }

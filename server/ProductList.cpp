@@ -58,6 +58,19 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
     QVariant ultimoCodigo;  // of the last row taken
     try {
+    if (porColuna) {
+        q->StreamInto(*packet.columns, [&](TColumnStore &s) {
+            // The same merge as below, on the row just appended.
+            const int ultima = s.rowCount() - 1;
+            if (ultima > 0 && !s.isNull(ultima - 1, codigo) && s.compare(ultima, ultima - 1, codigo) == 0) {
+                s.removeRow(ultima);
+                return;
+            }
+            for (qsizetype i = 0; i < n; ++i)
+                if (i == precoUnitario || s.isNull(ultima, int(i)))
+                    s.setValue(ultima, int(i), vazio[i]);
+        });
+    } else
     q->Stream([&](QVector<QVariant> &&row) {
         // A product with several price or rate rows comes once per
         // combination, the first in key order first: that one counts.
@@ -67,10 +80,6 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool
             if (i == precoUnitario || !row[i].isValid())
                 row[i] = vazio[i];
         ultimoCodigo = row[codigo];
-        if (porColuna) {
-            packet.columns->appendRow(row);
-            return;
-        }
         if (!packet.rows.isEmpty()) {
             // The unit, tax, port... of the row before: one text for both.
             const QVector<QVariant> &ultima = packet.rows.constLast();
