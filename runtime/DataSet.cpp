@@ -469,6 +469,14 @@ void TDataSet::SetData(TDataPacket &&packet)
     loadStore(defs, std::move(store), m_fields.empty());
 }
 
+void TDataSet::CopyRowsFrom(const TDataSet &other)
+{
+    TDataPacket p;
+    p.fields = other.fieldDefs();
+    p.columns = std::make_shared<TColumnStore>(other.m_store);
+    SetData(std::move(p));
+}
+
 bool TDataSet::takesAsTheyStand(const TDataPacket &packet) const
 {
     const TColumnStore &c = *packet.columns;

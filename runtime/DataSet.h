@@ -124,6 +124,8 @@ public:
     // The same, the packet's rows let go of one by one as they are read
     // (when no one else holds them): the rows are never held twice.
     void SetData(TDataPacket &&packet);
+    // What SetData(other.Data()) does, the rows copied by column.
+    void CopyRowsFrom(const TDataSet &other);
 
     // Row storage access for views (the grid model): visible row i.
     QVariant valueAt(int visibleRow, int field) const;
