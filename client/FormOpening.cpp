@@ -144,8 +144,10 @@ void TfrmCadProd::carregaProdutos()
         frescor(u"M");  // before the read: a change after it is seen next time
     QVariant resultado;
     const int status = getProduto(u"T", &resultado);
-    cdsProduto->SetData(
-        toDataPacket(resultadoServico(status, resultado, QStringLiteral("getProduto"), QStringLiteral("T"))));
+    QVariant pacote = resultadoServico(status, resultado, QStringLiteral("getProduto"), QStringLiteral("T"));
+    resultado = QVariant();
+    // Moved in: the list is held by cdsProduto alone once loaded.
+    cdsProduto->SetData(takeDataPacket(pacote));
     cdsProduto->First();
 }
 

@@ -113,7 +113,7 @@ void TfrmCadProd::mostraProdutoAtual()
 // Searches a copy of the list and makes the picked product current.
 void TfrmCadProd::sbtLocalizaClick(QObject *)
 {
-    cdsPesqProd->SetData(cdsProduto->Data());
+    cdsPesqProd->CopyRowsFrom(*cdsProduto);
     cdsPesqProd->First();
     if (cdsPesqProd->IsEmpty()) {
         mostraCatalogo("PROD_NCAD", mtErro);

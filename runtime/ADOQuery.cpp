@@ -345,6 +345,46 @@ void TADOQuery::readRows(TSqliteStatement &st, const RowSink &sink)
     st.reset();
 }
 
+void TADOQuery::StreamInto(TColumnStore &store, const std::function<void(TColumnStore &)> &rowDone)
+{
+    Close();
+    if (!(Connection && Connection->sqliteHandle() && !m_fields.empty())) {
+        readRows([&](QVector<QVariant> &&row) {
+            store.appendRow(row);
+            rowDone(store);
+        });
+        return;
+    }
+    TSqliteStatement &st = runNative(objectName());
+    const qsizetype nf = qsizetype(m_fields.size());
+    std::vector<TSqliteStatement::TextCache> caches(static_cast<size_t>(nf));
+    try {
+        bool row = st.step();
+        const QVector<int> cols = resultColumns(st);
+        for (; row; row = st.step()) {
+            try {
+                for (qsizetype k = 0; k < nf; ++k) {
+                    const TField &f = *m_fields[size_t(k)];
+                    const QByteArrayView text =
+                        f.DataType() == TFieldType::ftString ? st.text(cols[k]) : QByteArrayView();
+                    if (!text.isNull())
+                        store.appendUtf8(int(k), text, f.Size());
+                    else
+                        store.appendValue(int(k), f.convert(st.value(cols[k], &caches[size_t(k)])));
+                }
+            } catch (const EConvertError &e) {
+                throw EConvertError(rowContext(e, st.value(cols[0], nullptr)));
+            }
+            store.endRow();
+            rowDone(store);
+        }
+    } catch (...) {
+        st.reset();
+        throw;
+    }
+    st.reset();
+}
+
 void TADOQuery::Open()
 {
     if (Active())

@@ -90,6 +90,10 @@ public:
     // fields' order, types and widths, to `sink` instead of keeping it:
     // for a result that goes straight into a packet. The query stays closed.
     void Stream(const std::function<void(QVector<QVariant> &&row)> &sink);
+    // The same into `store` (whose columns are the declared fields'), each
+    // row appended whole and then shown to `rowDone`, which may change or
+    // drop it. SQLite's texts go into the store without a QString between.
+    void StreamInto(TColumnStore &store, const std::function<void(TColumnStore &store)> &rowDone);
     void Close() override;
     int ExecSQL();
 

@@ -1,5 +1,7 @@
 #include "DataPacket.h"
 
+#include "ColumnStore.h"
+
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -211,6 +213,26 @@ bool isStorableText(QStringView s)
     return true;
 }
 
+TDataPacket TDataPacket::withRows() const
+{
+    if (!columns)
+        return *this;
+    TDataPacket p;
+    p.fields = fields;
+    const int n = columns->rowCount();
+    p.rows.reserve(n);
+    for (int i = 0; i < n; ++i)
+        p.rows.append(columns->row(i));
+    return p;
+}
+
+bool TDataPacket::operator==(const TDataPacket &o) const
+{
+    if (columns || o.columns)
+        return withRows() == o.withRows();
+    return fields == o.fields && rows == o.rows;
+}
+
 int TDataPacket::fieldIndex(const QString &name) const
 {
     for (int i = 0; i < fields.size(); ++i)
@@ -309,6 +331,8 @@ bool TDataPacket::isCoerced(const QVariant &v, TFieldType type)
 
 QByteArray TDataPacket::encode() const
 {
+    if (columns)
+        return withRows().encode();
     Writer w;
     w.out.reserve(64 + rows.size() * fields.size() * 12);
     w.bytes(QByteArray(kMagic, 4));
@@ -459,7 +483,16 @@ TDataPacket toDataPacket(const QVariant &v)
 {
     if (!isDataPacket(v))
         throw EPacketError(QStringLiteral("O valor não é um pacote de dados."));
-    return *static_cast<const TDataPacket *>(v.constData());
+    return static_cast<const TDataPacket *>(v.constData())->withRows();
+}
+
+TDataPacket takeDataPacket(QVariant &v)
+{
+    if (!isDataPacket(v))
+        throw EPacketError(QStringLiteral("O valor não é um pacote de dados."));
+    TDataPacket p = std::move(*static_cast<TDataPacket *>(v.data()));
+    v = QVariant();
+    return p;
 }
 
 QVariant fromDataPacket(const TDataPacket &p)

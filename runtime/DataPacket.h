@@ -13,6 +13,9 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
+
+class TColumnStore;
 
 enum class TFieldType : quint8 {
     ftString = 1,
@@ -47,13 +50,19 @@ class TDataPacket {
 public:
     QList<TFieldDef> fields;
     QList<QVariantList> rows;  // one value per field; an invalid QVariant is null
+    // A packet made for a dataset to take whole (takeDataPacket, then
+    // TDataSet::SetData) may hold its rows here instead, by column, with
+    // `rows` empty. The store is not changed once in a packet; copies share
+    // it. toDataPacket and every form below see such a packet as rows.
+    std::shared_ptr<TColumnStore> columns;
+    TDataPacket withRows() const;  // the same packet with its rows in `rows`
 
     static constexpr quint32 MaxFieldSize = 1u << 20;  // widest text field either form accepts
     // Integers both forms carry exactly: a JSON number holds 53 bits.
     static constexpr qint64 MaxExactInteger = Q_INT64_C(1) << 53;
 
     int fieldIndex(const QString &name) const;  // ignores letter case; -1 when absent
-    bool operator==(const TDataPacket &o) const { return fields == o.fields && rows == o.rows; }
+    bool operator==(const TDataPacket &o) const;
 
     // Binary form: "QULP", version, field definitions, rows with nulls. The
     // decoder checks every length, count and type before using it.
@@ -88,6 +97,9 @@ void registerDataPacketType();
 // True when the variant holds a data packet.
 bool isDataPacket(const QVariant &v);
 TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
+// The packet moved out of the variant, which is left empty: the packet's
+// rows are then held by the caller alone. Its rows may be by column.
+TDataPacket takeDataPacket(QVariant &v);
 QVariant fromDataPacket(const TDataPacket &p);
 
 // False when the text holds a NUL character or half of a surrogate pair:

@@ -34,6 +34,8 @@ QString jsonText(const QJsonValue &v, const QString &field)
 
 QJsonObject TDataPacket::toJson() const
 {
+    if (columns)
+        return withRows().toJson();
     QJsonArray jf;
     for (const TFieldDef &f : fields) {
         QJsonObject o;
@@ -246,6 +248,10 @@ QByteArray TDataPacket::toJsonText() const
 
 void TDataPacket::writeJsonText(const std::function<void(const char *, qsizetype)> &write) const
 {
+    if (columns) {
+        withRows().writeJsonText(write);
+        return;
+    }
     // Written in pieces of about this size, so that a large packet never
     // becomes one large text in memory.
     constexpr qsizetype kPiece = 64 * 1024;

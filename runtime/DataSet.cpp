@@ -4,33 +4,6 @@
 #include <QSaveFile>
 #include <algorithm>
 
-namespace {
-
-int compareValues(const QVariant &a, const QVariant &b, TFieldType type)
-{
-    const bool an = !a.isValid(), bn = !b.isValid();
-    if (an || bn)
-        return an == bn ? 0 : (an ? -1 : 1);
-    switch (type) {
-    case TFieldType::ftString: return QString::compare(a.toString(), b.toString(), Qt::CaseSensitive);
-    case TFieldType::ftFloat: {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case TFieldType::ftInteger: {
-        const qint64 x = a.toLongLong(), y = b.toLongLong();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case TFieldType::ftDateTime: {
-        const QDateTime x = a.toDateTime(), y = b.toDateTime();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    case TFieldType::ftBoolean: return int(a.toBool()) - int(b.toBool());
-    }
-    return 0;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- TDataSet
 
@@ -85,7 +58,7 @@ QList<TFieldDef> TDataSet::fieldDefs() const
 void TDataSet::Close()
 {
     resetRows([this] {
-        m_rows.clear();
+        m_store.clear();
         m_view.clear();
         m_cur = -1;
         m_eof = m_bof = true;
@@ -103,7 +76,7 @@ void TDataSet::requireActive() const
 void TDataSet::openEmpty()
 {
     resetRows([this] {
-        m_rows.clear();
+        m_store.reset(fieldDefs());
         m_state = TDataSetState::dsBrowse;
         rebuildView(kFirstRow);
     });
@@ -111,13 +84,27 @@ void TDataSet::openEmpty()
 
 void TDataSet::loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields)
 {
+    TColumnStore store;
+    store.reset(adoptFields ? defs : fieldDefs());
+    store.reserve(qsizetype(rows.size()));
+    for (QVector<QVariant> &r : rows) {
+        store.appendRow(r);
+        r = QVector<QVariant>();
+    }
+    rows.clear();
+    loadStore(defs, std::move(store), adoptFields);
+}
+
+void TDataSet::loadStore(const QList<TFieldDef> &defs, TColumnStore &&store, bool adoptFields)
+{
+    store.squeeze();
     resetRows([&] {
         if (adoptFields) {
             m_fields.clear();
             for (const TFieldDef &d : defs)
                 m_fields.push_back(std::make_unique<TField>(this, int(m_fields.size()), d));
         }
-        m_rows = std::move(rows);
+        m_store = std::move(store);
         m_buffer.clear();
         m_state = TDataSetState::dsBrowse;
         // A new content starts on its first row, whatever row the old one
@@ -132,18 +119,23 @@ void TDataSet::rebuildView(int keepStorageRow)
     if (keep == kKeepCurrent)
         keep = m_cur >= 0 && m_cur < m_view.size() ? m_view[m_cur] : -1;
     m_view.clear();
-    m_view.reserve(qsizetype(m_rows.size()));
-    for (int i = 0; i < int(m_rows.size()); ++i)
-        if (!m_filtered || !m_filter || m_filter(*this, m_rows[size_t(i)]))
+    const int n = m_store.rowCount();
+    m_view.reserve(n);
+    if (!m_filtered || !m_filter) {
+        for (int i = 0; i < n; ++i)
             m_view.append(i);
+    } else {
+        for (int i = 0; i < n; ++i)
+            if (m_filter(*this, m_store.row(i)))
+                m_view.append(i);
+    }
     if (!m_indexFieldNames.isEmpty()) {
         QList<TField *> keys;
         for (const QString &n : m_indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
             keys.append(FieldByName(n.trimmed()));
         std::stable_sort(m_view.begin(), m_view.end(), [&](int a, int b) {
             for (TField *k : keys) {
-                const int c = compareValues(m_rows[size_t(a)].value(k->Index()), m_rows[size_t(b)].value(k->Index()),
-                                            k->DataType());
+                const int c = m_store.compare(a, b, k->Index());
                 if (c != 0)
                     return c < 0;
             }
@@ -228,7 +220,7 @@ void TDataSet::Insert()
     if (m_state != TDataSetState::dsBrowse)
         Post();
     m_buffer = QVector<QVariant>(qsizetype(m_fields.size()));
-    m_insertAt = m_cur < 0 ? int(m_rows.size()) : m_view[m_cur] + 1;
+    m_insertAt = m_cur < 0 ? m_store.rowCount() : m_view[m_cur] + 1;
     m_state = TDataSetState::dsInsert;
 }
 
@@ -238,7 +230,7 @@ void TDataSet::Append()
     if (m_state != TDataSetState::dsBrowse)
         Post();
     m_buffer = QVector<QVariant>(qsizetype(m_fields.size()));
-    m_insertAt = int(m_rows.size());
+    m_insertAt = m_store.rowCount();
     m_state = TDataSetState::dsInsert;
 }
 
@@ -251,7 +243,7 @@ void TDataSet::Edit()
         Insert();
         return;
     }
-    m_buffer = m_rows[size_t(m_view[m_cur])];
+    m_buffer = m_store.row(m_view[m_cur]);
     m_state = TDataSetState::dsEdit;
 }
 
@@ -259,9 +251,9 @@ void TDataSet::Post()
 {
     requireActive();
     if (m_state == TDataSetState::dsInsert) {
-        const int at = std::clamp(m_insertAt, 0, int(m_rows.size()));
+        const int at = std::clamp(m_insertAt, 0, m_store.rowCount());
         const auto insert = [&] {
-            m_rows.insert(m_rows.begin() + at, std::move(m_buffer));
+            m_store.insertRow(at, m_buffer);
             m_state = TDataSetState::dsBrowse;
             m_buffer.clear();
         };
@@ -270,7 +262,7 @@ void TDataSet::Post()
             // 0..n-1: it grows by one index and the new row is at `at`.
             Q_EMIT rowAboutToBeInserted(at);
             insert();
-            m_view.append(int(m_rows.size()) - 1);
+            m_view.append(m_store.rowCount() - 1);
             m_bof = m_eof = false;
             m_cur = at;
             Q_EMIT rowInserted(at);
@@ -289,7 +281,7 @@ void TDataSet::Post()
     } else if (m_state == TDataSetState::dsEdit) {
         const int at = m_view[m_cur];
         const auto store = [&] {
-            m_rows[size_t(at)] = std::move(m_buffer);
+            m_store.setRow(at, m_buffer);
             m_state = TDataSetState::dsBrowse;
             m_buffer.clear();
         };
@@ -324,7 +316,7 @@ void TDataSet::Delete()
     const int at = m_view[m_cur];
     const int keepView = m_cur;
     Q_EMIT rowAboutToBeRemoved(keepView);
-    m_rows.erase(m_rows.begin() + at);
+    m_store.removeRow(at);
     m_view.removeAt(keepView);
     for (int &i : m_view)
         if (i > at)
@@ -344,7 +336,7 @@ void TDataSet::EmptyDataSet()
     requireActive();
     Cancel();
     resetRows([this] {
-        m_rows.clear();
+        m_store.clear();
         m_view.clear();
         m_cur = -1;
         m_bof = m_eof = true;
@@ -362,14 +354,16 @@ bool TDataSet::Locate(const QString &fieldName, const QVariant &value, bool case
     } catch (const EConvertError &) {
         return false;
     }
+    const bool text = f->DataType() == TFieldType::ftString && want.isValid();
+    const QString wantText = text ? want.toString() : QString();
+    const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int k = 0; k < m_view.size(); ++k) {
-        const QVariant &v = m_rows[size_t(m_view[k])][fi];
+        const int r = m_view[k];
         bool eq;
-        if (f->DataType() == TFieldType::ftString && v.isValid() && want.isValid())
-            eq = QString::compare(v.toString(), want.toString(),
-                                  caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+        if (text && !m_store.isNull(r, fi))
+            eq = m_store.text(r, fi).compare(wantText, cs) == 0;
         else
-            eq = compareValues(v, want, f->DataType()) == 0;
+            eq = m_store.compareTo(r, fi, want) == 0;
         if (eq) {
             if (m_state != TDataSetState::dsBrowse)
                 Post();
@@ -423,44 +417,110 @@ QVariant TDataSet::valueAt(int visibleRow, int field) const
 {
     if (visibleRow < 0 || visibleRow >= m_view.size())
         return QVariant();
-    return m_rows[size_t(m_view[visibleRow])].value(field);
+    if (field < 0 || field >= m_store.columnCount())
+        return QVariant();
+    return m_store.value(m_view[visibleRow], field);
 }
 
 TDataPacket TDataSet::Data() const
 {
     TDataPacket p;
     p.fields = fieldDefs();
-    p.rows.reserve(qsizetype(m_rows.size()));
+    const int n = m_store.rowCount();
+    p.rows.reserve(n);
     // The packet holds every row in storage order, whatever the filter.
-    // Rows are shared with the dataset until either side changes them.
-    for (const auto &r : m_rows)
-        p.rows.append(r);
+    for (int i = 0; i < n; ++i)
+        p.rows.append(m_store.row(i));
     return p;
 }
 
 void TDataSet::SetData(const TDataPacket &packet)
 {
-    Cancel();
-    const qsizetype np = packet.fields.size();
-    if (m_fields.empty()) {
-        std::vector<QVector<QVariant>> rows;
-        rows.reserve(size_t(packet.rows.size()));
-        for (const QVariantList &r : packet.rows) {
-            // A row already in the fields' own types is shared, not copied.
-            bool same = r.size() == np;
-            for (qsizetype i = 0; same && i < np; ++i)
-                same = TDataPacket::isCoerced(r[i], packet.fields[i].type);
-            if (same) {
-                rows.push_back(r);
-                continue;
-            }
-            QVector<QVariant> row(np);
-            for (qsizetype i = 0; i < np; ++i)
-                row[i] = TDataPacket::coerce(r.value(i), packet.fields[i].type);
-            rows.push_back(std::move(row));
-        }
-        loadRows(packet.fields, std::move(rows), true);
+    if (packet.columns) {
+        SetData(TDataPacket(packet));
         return;
+    }
+    Cancel();
+    QList<TFieldDef> defs;
+    TColumnStore store = storeFor(packet, &defs, nullptr);
+    loadStore(defs, std::move(store), m_fields.empty());
+}
+
+void TDataSet::SetData(TDataPacket &&packet)
+{
+    Cancel();
+    TDataPacket own = std::move(packet);
+    if (own.columns) {
+        // Rows by column become the dataset's rows as they stand, taken
+        // over when the packet was their only holder.
+        if (takesAsTheyStand(own)) {
+            const bool adopt = m_fields.empty();
+            TColumnStore store = own.columns.use_count() == 1 ? std::move(*own.columns) : *own.columns;
+            own.columns.reset();
+            loadStore(adopt ? own.fields : QList<TFieldDef>(), std::move(store), adopt);
+            return;
+        }
+        own = own.withRows();
+    }
+    QList<TFieldDef> defs;
+    // Rows shared with another packet stay, and only the shared list is let go.
+    TColumnStore store = storeFor(own, &defs, own.rows.isDetached() ? &own : nullptr);
+    own.rows = QList<QVariantList>();
+    loadStore(defs, std::move(store), m_fields.empty());
+}
+
+void TDataSet::CopyRowsFrom(const TDataSet &other)
+{
+    TDataPacket p;
+    p.fields = other.fieldDefs();
+    p.columns = std::make_shared<TColumnStore>(other.m_store);
+    SetData(std::move(p));
+}
+
+bool TDataSet::takesAsTheyStand(const TDataPacket &packet) const
+{
+    const TColumnStore &c = *packet.columns;
+    const qsizetype n = packet.fields.size();
+    if (c.columnCount() != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (c.type(int(i)) != packet.fields[i].type)
+            return false;
+    if (m_fields.empty())
+        return true;
+    // Declared fields: the packet's in the same order and types, and no
+    // text longer than its field.
+    if (qsizetype(m_fields.size()) != n)
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const TField &f = *m_fields[size_t(i)];
+        if (packet.fieldIndex(f.FieldName()) != i || f.DataType() != packet.fields[i].type)
+            return false;
+        if (f.DataType() == TFieldType::ftString && f.Size() > 0 && c.longestText(int(i)) > f.Size())
+            return false;
+    }
+    return true;
+}
+
+TColumnStore TDataSet::storeFor(const TDataPacket &packet, QList<TFieldDef> *defs, TDataPacket *release)
+{
+    const qsizetype np = packet.fields.size();
+    const qsizetype count = packet.rows.size();
+    TColumnStore store;
+    const auto letGo = [release](qsizetype k) {
+        if (release)
+            release->rows[k] = QVariantList();
+    };
+    if (m_fields.empty()) {
+        *defs = packet.fields;
+        store.reset(packet.fields);
+        store.reserve(count);
+        // The store converts what is not yet in the fields' types.
+        for (qsizetype k = 0; k < count; ++k) {
+            store.appendRow(packet.rows.at(k));
+            letGo(k);
+        }
+        return store;
     }
     // Declared fields bind the packet's fields by name.
     QVector<int> src(qsizetype(m_fields.size()));
@@ -476,27 +536,30 @@ void TDataSet::SetData(const TDataPacket &packet)
         src[f->Index()] = i;
     }
     // The packet's fields in the declared order: rows whose values are
-    // already what the fields hold are shared with the packet.
+    // already what the fields hold go in as they stand.
     const qsizetype nf = qsizetype(m_fields.size());
     bool sameOrder = np == nf;
     for (qsizetype i = 0; sameOrder && i < nf; ++i)
         sameOrder = src[i] == i && packet.fields[i].type == m_fields[size_t(i)]->DataType();
-    std::vector<QVector<QVariant>> rows;
-    rows.reserve(size_t(packet.rows.size()));
-    for (const QVariantList &r : packet.rows) {
+    *defs = QList<TFieldDef>();
+    store.reset(fieldDefs());
+    store.reserve(count);
+    QVector<QVariant> row(nf);
+    for (qsizetype k = 0; k < count; ++k) {
+        const QVariantList &r = packet.rows.at(k);
         bool share = sameOrder && r.size() == nf;
         for (qsizetype i = 0; share && i < nf; ++i)
             share = m_fields[size_t(i)]->holds(r[i]);
         if (share) {
-            rows.push_back(r);
-            continue;
+            store.appendRow(r);
+        } else {
+            for (const auto &f : m_fields)
+                row[f->Index()] = f->convert(r.value(src[f->Index()]));
+            store.appendRow(row);
         }
-        QVector<QVariant> row(nf);
-        for (const auto &f : m_fields)
-            row[f->Index()] = f->convert(r.value(src[f->Index()]));
-        rows.push_back(std::move(row));
+        letGo(k);
     }
-    loadRows({}, std::move(rows), false);
+    return store;
 }
 
 // ---------------------------------------------------------------- TClientDataSet

@@ -3,6 +3,7 @@
 // TClientDataSet adds the packet (load and save whole) and the in-memory
 // table; TADOQuery (ADO.h) fills a TDataSet from a statement's result.
 
+#include "ColumnStore.h"
 #include "DataPacket.h"
 #include "Exceptions.h"
 
@@ -15,7 +16,7 @@
 
 class TDataSet;
 
-// A stored row is a packet row: the two share their values.
+// A row as views and filters see it is a packet row.
 static_assert(std::is_same_v<QVector<QVariant>, QVariantList>);
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
@@ -120,6 +121,11 @@ public:
     // Whole content as a packet, and replaced from one.
     TDataPacket Data() const;
     void SetData(const TDataPacket &packet);
+    // The same, the packet's rows let go of one by one as they are read
+    // (when no one else holds them): the rows are never held twice.
+    void SetData(TDataPacket &&packet);
+    // What SetData(other.Data()) does, the rows copied by column.
+    void CopyRowsFrom(const TDataSet &other);
 
     // Row storage access for views (the grid model): visible row i.
     QVariant valueAt(int visibleRow, int field) const;
@@ -142,6 +148,12 @@ protected:
     // Replaces fields (when none are declared) and rows; opens the dataset
     // on its first row.
     void loadRows(const QList<TFieldDef> &defs, std::vector<QVector<QVariant>> &&rows, bool adoptFields);
+    void loadStore(const QList<TFieldDef> &defs, TColumnStore &&store, bool adoptFields);
+    // The packet's rows in a store of `defs` (the packet's fields when no
+    // field is declared, else the declared ones bound by name).
+    // Whether a packet's rows by column can be the rows as they stand.
+    bool takesAsTheyStand(const TDataPacket &packet) const;
+    TColumnStore storeFor(const TDataPacket &packet, QList<TFieldDef> *defs, TDataPacket *release);
     void openEmpty();
     void requireActive() const;
     // Rebuilds the visible rows (filter, index order) and puts the cursor
@@ -167,7 +179,7 @@ protected:
     bool plainView() const { return m_indexFieldNames.isEmpty() && !m_filtered; }
 
     std::vector<std::unique_ptr<TField>> m_fields;
-    std::vector<QVector<QVariant>> m_rows;
+    TColumnStore m_store;  // the rows, by column
     QList<int> m_view;  // storage indexes of the visible rows, in order
     int m_cur = -1;     // index into m_view
     bool m_eof = true, m_bof = true;

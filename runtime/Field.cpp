@@ -37,7 +37,7 @@ QVariant TField::Value() const
         return ds->m_buffer.value(m_index);
     if (ds->m_cur < 0)
         return QVariant();
-    return ds->m_rows[size_t(ds->m_view[ds->m_cur])].value(m_index);
+    return ds->m_store.value(ds->m_view[ds->m_cur], m_index);
 }
 
 void TField::SetValue(const QVariant &v)

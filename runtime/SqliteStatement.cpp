@@ -85,6 +85,14 @@ QString TSqliteStatement::columnName(int column) const
     return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
 }
 
+QByteArrayView TSqliteStatement::text(int column) const
+{
+    if (sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+        return QByteArrayView();
+    const char *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(text ? text : "", sqlite3_column_bytes(m_stmt, column));
+}
+
 QVariant TSqliteStatement::value(int column, TextCache *cache) const
 {
     switch (sqlite3_column_type(m_stmt, column)) {

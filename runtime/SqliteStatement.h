@@ -44,6 +44,9 @@ public:
     // The value of a column of the current row: an invalid QVariant for
     // null, qlonglong, double, QString or QByteArray.
     QVariant value(int column, TextCache *cache = nullptr) const;
+    // The UTF-8 bytes of a text value of the current row, or a null view
+    // when the value is not a text.
+    QByteArrayView text(int column) const;
 
 private:
     [[noreturn]] void fail(int rc) const;

@@ -1,5 +1,7 @@
 #include "ProductList.h"
 
+#include "ColumnStore.h"
+
 #include "ProductPacket.h"
 #include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
@@ -27,10 +29,20 @@ QString codigoReduzidoInvalido(TrdmCadProd &dm)
     return achado;
 }
 
-TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
+bool textoIgual(const QVariant &a, const QVariant &b)
+{
+    return a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString
+           && *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
+}
+
+TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool porColuna = false)
 {
     TDataPacket packet;
     packet.fields = productPacketFields();
+    if (porColuna) {
+        packet.columns = std::make_shared<TColumnStore>();
+        packet.columns->reset(packet.fields);
+    }
     // The statement's declared fields are the packet's, in its order, so a
     // result row becomes a packet row as it stands.
     if (q->fieldDefs() != packet.fields)
@@ -44,18 +56,37 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code)
     vazio[precoUnitario] = QVariant();
 
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
+    QVariant ultimoCodigo;  // of the last row taken
     try {
+    if (porColuna) {
+        q->StreamInto(*packet.columns, [&](TColumnStore &s) {
+            // The same merge as below, on the row just appended.
+            const int ultima = s.rowCount() - 1;
+            if (ultima > 0 && !s.isNull(ultima - 1, codigo) && s.compare(ultima, ultima - 1, codigo) == 0) {
+                s.removeRow(ultima);
+                return;
+            }
+            for (qsizetype i = 0; i < n; ++i)
+                if (i == precoUnitario || s.isNull(ultima, int(i)))
+                    s.setValue(ultima, int(i), vazio[i]);
+        });
+    } else
     q->Stream([&](QVector<QVariant> &&row) {
         // A product with several price or rate rows comes once per
         // combination, the first in key order first: that one counts.
-        if (!packet.rows.isEmpty()) {
-            const QVariant &anterior = packet.rows.constLast()[codigo];
-            if (anterior.isValid() && anterior == row[codigo])
-                return;
-        }
+        if (ultimoCodigo.isValid() && ultimoCodigo == row[codigo])
+            return;
         for (qsizetype i = 0; i < n; ++i)
             if (i == precoUnitario || !row[i].isValid())
                 row[i] = vazio[i];
+        ultimoCodigo = row[codigo];
+        if (!packet.rows.isEmpty()) {
+            // The unit, tax, port... of the row before: one text for both.
+            const QVector<QVariant> &ultima = packet.rows.constLast();
+            for (qsizetype i = 0; i < n; ++i)
+                if (textoIgual(row[i], ultima[i]))
+                    row[i] = ultima[i];
+        }
         packet.rows.append(std::move(row));
     });
     } catch (const EADOError &e) {
@@ -105,6 +136,13 @@ QStringList productsOfReducedCode(TrdmCadProd &dm, const QString &reducedCode)
     QStringList codigos;
     q->Stream([&](QVector<QVariant> &&row) { codigos.append(row[0].toString()); });
     return codigos;
+}
+
+TDataPacket readProductListByColumn(TrdmCadProd &dm, const QString &code)
+{
+    TDataPacket p = lerProdutos(dm, dm.adqProdutoLista, code, true);
+    p.columns->squeeze();
+    return p;
 }
 
 TDataPacket readStoredProduct(TrdmCadProd &dm, const QString &code)

@@ -20,6 +20,9 @@ class TrdmCadProd;
 // what getProduto runs. Raises on a database error, for instance a
 // reduced code that is not a number.
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code);
+// The same list held by column (TDataPacket::columns), for a dataset to
+// take whole: what getProduto hands out.
+TDataPacket readProductListByColumn(TrdmCadProd &dm, const QString &code);
 
 // The one product of code `code` read as the list reads it (the same
 // statement, filtered on the product key alone): no row when none has that

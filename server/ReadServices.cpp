@@ -35,7 +35,7 @@ extern "C" int32_t getProduto(const char16_t *code, QVariant *out)
 {
     const QString codigo = argText(code);
     return readService(
-        out, [&] { return fromDataPacket(readProductList(dataModule(), codigo)); },
+        out, [&] { return fromDataPacket(readProductListByColumn(dataModule(), codigo)); },
         [](const std::exception &e) {
             return ADOExceptionMessage(e, rdmCadProd ? rdmCadProd->adcCadProd : nullptr, QString());
         });
