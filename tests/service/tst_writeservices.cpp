@@ -1,12 +1,13 @@
 // The write side of the product data service, on every engine from the
-// same code: saving (insert and update paths), deleting, the product code
-// generator, and what a failure leaves behind (nothing).
+// same code: saving (insert and update paths) and what a failure leaves
+// behind (nothing).
 
 #include "ConnectionString.h"
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
+#include "WriteFixture.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -15,53 +16,6 @@
 #include <QSqlQuery>
 #include <limits>
 #include <sqlite3.h>
-
-namespace {
-
-// The one-row packet the screen sends, fields in the screen's order.
-TDataPacket pacote(const QVariantMap &v)
-{
-    return productPacket({v}, {"CDARVPROD", "CDPRODINTE", "NMPRODUTO", "SGUNIDADE", "VRPREUNIT", "VRPRECITEM",
-                               "CDIMPOSTO", "CDPORIMPPROD", "VRPEALIMPFIS", "QTTARAPROD", "CDBARPRODUTO", "IDPESAPROD",
-                               "SGIMPOSTO", "CDPRODUTO", "IDTPIMPOSFIS"});
-}
-
-QVariantMap novo()
-{
-    return {{"CDARVPROD", "X"},        {"CDPRODINTE", "321"},    {"NMPRODUTO", "Café Torrado 500g"},
-            {"SGUNIDADE", "UN"},       {"VRPRECITEM", 12.34},    {"CDIMPOSTO", "00"},
-            {"CDPORIMPPROD", "0"},     {"VRPEALIMPFIS", 17.5},   {"QTTARAPROD", 0.015},
-            {"CDBARPRODUTO", "7891000001011"}, {"IDPESAPROD", "S"}, {"SGIMPOSTO", "TRIB"},
-            {"CDPRODUTO", "IGNORADO"}, {"IDTPIMPOSFIS", "T"}};
-}
-
-int32_t salva(const TDataPacket &p, const QString &op, QVariant *out)
-{
-    const QVariant v = fromDataPacket(p);
-    return setProduto(&v, w(op).c_str(), out);
-}
-
-QDateTime lido(const QVariant &v)
-{
-    return v.metaType().id() == QMetaType::QDateTime ? v.toDateTime() : dateTimeFromText(v.toString());
-}
-
-// Makes the next statement of `table` / `when` fail inside the database.
-void falhaEm(const TestDb::Fresh &db, const QString &table, const QString &when)
-{
-    if (db.engine() == TestDb::Engine::SQLite) {
-        db.exec(QStringLiteral("CREATE TRIGGER qul_test_falha BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'falha forçada'); END")
-                    .arg(when, table));
-    } else {
-        db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION qul_test_falha() RETURNS trigger LANGUAGE plpgsql AS "
-                               "$$ BEGIN RAISE EXCEPTION 'falha forçada'; END $$"));
-        db.exec(QStringLiteral("CREATE TRIGGER qul_test_falha BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION qul_test_falha()")
-                    .arg(when, table));
-    }
-}
-
-
-}  // namespace
 
 class TstWriteServices : public QObject {
     Q_OBJECT
@@ -89,12 +43,6 @@ private Q_SLOTS:
     void editOntoAnotherVersionWritesNothing();
     void driverFailuresExplained_data();
     void driverFailuresExplained();
-    void deleteRemovesTheFourRows();
-    void deleteRefusals();
-    void failingThirdDeleteUndoesTheFirstTwo();
-    void codeGenerator();
-    void codeGeneratorMatchesEveryCodeRead_data();
-    void codeGeneratorMatchesEveryCodeRead();
 };
 
 void TstWriteServices::insertPathWritesEveryValue()
@@ -694,151 +642,6 @@ void TstWriteServices::driverFailuresExplained()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("qul_outra"));
     QCOMPARE(totalLinhas(db), 4);
-}
-
-void TstWriteServices::deleteRemovesTheFourRows()
-{
-    QUL_FRESH_DB(db, false);
-    insereImpostos(db);
-    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
-    insereProduto(db, produto(QStringLiteral("6"), QStringLiteral("6")));
-    Modulo m(db.connectionString());
-    QVariant out;
-    QCOMPARE(setDelProduto(w("5").c_str(), &out), 0);
-    QCOMPARE(out.metaType().id(), int(QMetaType::QVariantList));
-    QCOMPARE(out.toList().size(), 2);
-    QCOMPARE(out.toList()[0].toString(), QStringLiteral("OK"));
-    QVERIFY(!out.toList()[1].isValid());
-    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 0);
-    QCOMPARE(linhasDoProduto(db, QStringLiteral("6")), 4);
-    // A code no product carries: "OK", nothing removed.
-    QCOMPARE(setDelProduto(w("404").c_str(), &out), 0);
-    QCOMPARE(out.toList()[0].toString(), QStringLiteral("OK"));
-    QCOMPARE(totalLinhas(db), 4);
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-}
-
-void TstWriteServices::deleteRefusals()
-{
-    QUL_FRESH_DB(db, false);
-    insereImpostos(db);
-    for (const char *c : {"1", "2", "3", "4"})
-        insereProduto(db, produto(QLatin1String(c), QLatin1String(c)));
-    db.exec(QStringLiteral("INSERT INTO ITEMVENDA (NRVENDA, NRITEM, CDPRODUTO, QTITEM, VRITEM) VALUES (1, 1, '1', 1, 2)"));
-    db.exec(QStringLiteral("INSERT INTO ITCOMANDAVEN (NRCOMANDA, NRITEM, CDPRODUTO, QTITEM) VALUES (1, 1, '2', 1)"));
-    db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON) VALUES ('G', '1', '1', 'Padaria')"));
-    db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON) VALUES ('G', '2', '1', 'Lanches')"));
-    for (const auto &[nr, grupo, prod] : {std::tuple{"11", "1", "3"}, std::tuple{"21", "2", "3"}, std::tuple{"12", "1", "1"}})
-        db.exec(QStringLiteral("INSERT INTO ITMENUCONFTE (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, DSBUTTON, IDTPBUTONAUX, NRBUTTONAUX, "
-                               "NRPGCONFTAUX, CDIDENTBUTON) VALUES ('P', '%1', '1', 'Botão', 'G', '%2', '1', '%3')")
-                    .arg(QLatin1String(nr), QLatin1String(grupo), QLatin1String(prod)));
-    Modulo m(db.connectionString());
-    QVariant out;
-    const int before = totalLinhas(db);
-
-    QCOMPARE(setDelProduto(w("1").c_str(), &out), 0);  // sale and configuration: the sale wins
-    QCOMPARE(out.toList()[0].toString(), QStringLiteral("VENDA"));
-    QVERIFY(!out.toList()[1].isValid());
-    QCOMPARE(setDelProduto(w("2").c_str(), &out), 0);  // order pad only
-    QCOMPARE(out.toList()[0].toString(), QStringLiteral("VENDA"));
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-
-    QCOMPARE(setDelProduto(w("3").c_str(), &out), 0);  // a button in two groups
-    QCOMPARE(out.toList()[0].toString(), QStringLiteral("CONFTE"));
-    const TDataPacket grupos = toDataPacket(out.toList()[1]);
-    QCOMPARE(grupos.fields.size(), 2);
-    QCOMPARE(grupos.fields[0].name, QStringLiteral("IDTPBUTTON"));
-    QCOMPARE(grupos.fields[1].name, QStringLiteral("DSBUTTON"));
-    QCOMPARE(grupos.rows.size(), 2);
-    QSet<QString> nomes{valor(grupos, 0, "DSBUTTON").toString(), valor(grupos, 1, "DSBUTTON").toString()};
-    QCOMPARE(nomes, (QSet<QString>{"Padaria", "Lanches"}));
-    QCOMPARE(totalLinhas(db), before);
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-
-    // After a refusal a save opens its own transaction and commits.
-    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
-    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
-    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 4);
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-}
-
-void TstWriteServices::failingThirdDeleteUndoesTheFirstTwo()
-{
-    QUL_FRESH_DB(db, false);
-    insereImpostos(db);
-    insereProduto(db, produto(QStringLiteral("5"), QStringLiteral("5")));
-    falhaEm(db, QStringLiteral("ALIQIMPFIS"), QStringLiteral("DELETE"));
-    Modulo m(db.connectionString());
-    QVariant out;
-    QCOMPARE(setDelProduto(w("5").c_str(), &out), 0);
-    QVERIFY(isFailureText(out));
-    QVERIFY(out.toString().contains(QStringLiteral("falha forçada")));
-    QCOMPARE(linhasDoProduto(db, QStringLiteral("5")), 4);
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-}
-
-void TstWriteServices::codeGenerator()
-{
-    QUL_FRESH_DB(db, false);
-    insereImpostos(db);
-    Modulo m(db.connectionString());
-    TdtmQulProxCodigo gerador;
-    QVERIFY_THROWS_EXCEPTION(EDatabaseError, gerador.PrxProduto());  // only inside a transaction
-    rdmCadProd->StartTrans();
-    QCOMPARE(gerador.PrxProduto(), QStringLiteral("1"));  // empty table
-    rdmCadProd->RollbackTrans();
-
-    for (const char *c : {"A1", "00012", "9X", "12 ", "7"})
-        insereProduto(db, produto(QLatin1String(c), QStringLiteral("1")));
-    rdmCadProd->StartTrans();
-    QCOMPARE(gerador.PrxProduto(), QStringLiteral("13"));
-    rdmCadProd->RollbackTrans();
-
-    insereProduto(db, produto(QStringLiteral("999999999"), QStringLiteral("2")));
-    rdmCadProd->StartTrans();
-    QCOMPARE(gerador.PrxProduto(), QStringLiteral("1000000000"));  // ten digits still fit
-    QCOMPARE(gerador.PrxProdutos(3), (QStringList{"1000000000", "1000000001", "1000000002"}));
-    rdmCadProd->RollbackTrans();
-
-    insereProduto(db, produto(QStringLiteral("9999999999"), QStringLiteral("2")));
-    QVariant out;
-    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
-    QVERIFY(isFailureText(out));
-    QVERIFY2(out.toString().contains(QLatin1String("10")), qPrintable(out.toString()));
-    QCOMPARE(db.count(QStringLiteral("PRODUTO")), 7);
-    QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-}
-
-void TstWriteServices::codeGeneratorMatchesEveryCodeRead_data()
-{
-    QTest::addColumn<QStringList>("codigos");
-    QTest::newRow("vazia") << QStringList{};
-    QTest::newRow("nenhum só de algarismos") << QStringList{"A1", "9X", "12 ", " 7", "-5", "1.5", "1e3", ""};
-    QTest::newRow("0042 e 41") << QStringList{"0042", "41"};
-    QTest::newRow("9 e 10") << QStringList{"9", "10"};
-    QTest::newRow("0000000099 e 98") << QStringList{"0000000099", "98"};
-    QTest::newRow("dez algarismos") << QStringList{"999999999", "9999999998", "5", "9999999997"};
-    QTest::newRow("tamanhos misturados") << QStringList{"7", "65", "0123", "999", "A9999", "1000", "00000", "0", "09999", "1001X"};
-}
-
-// The generator against every code read back and compared by value here.
-void TstWriteServices::codeGeneratorMatchesEveryCodeRead()
-{
-    QFETCH(QStringList, codigos);
-    QUL_FRESH_DB(db, false);
-    for (const QString &c : codigos)
-        db.exec(QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO) VALUES (%1)").arg(sqlText(c)));
-    qulonglong maior = 0;
-    QSqlQuery q(db.db());
-    QVERIFY(q.exec(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO")));
-    while (q.next())
-        if (const QString c = q.value(0).toString(); QRegularExpression(QStringLiteral("\\A[0-9]+\\z")).match(c).hasMatch())
-            maior = std::max(maior, c.toULongLong());
-    Modulo m(db.connectionString());
-    TdtmQulProxCodigo gerador;
-    rdmCadProd->StartTrans();
-    QCOMPARE(gerador.PrxProduto(), QString::number(maior + 1));
-    rdmCadProd->RollbackTrans();
 }
 
 QTEST_GUILESS_MAIN(TstWriteServices)
