@@ -8,6 +8,7 @@
 
 #include "Cli_qul00002.h"
 #include "DataPacket.h"
+#include "PackageUnits.h"
 #include "QulShared.h"
 #include "BgrColor.h"
 #include "BlendedControls.h"
@@ -26,8 +27,6 @@ namespace {
 
 QString g_ultimoErro;
 bool g_ultimoErroInformado = false;  // the operator already saw it
-int g_inicializado = 0;
-
 // Shared component package: the packet type, the product line's fonts and
 // the touch message dialog (unless the host already put its own there).
 void iniciaCompartilhado()
@@ -56,6 +55,8 @@ const TQulUnitInfo kUnidades[] = {
 
 const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades,
                                  QUL_MODULE_VERSION};
+
+TUnidadesPacote g_unidades(kPacote);
 
 }  // namespace
 
@@ -108,20 +109,12 @@ extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)
 
 extern "C" QUL_EXPORT void Initialize(void)
 {
-    if (g_inicializado++ > 0)
-        return;
-    for (const TQulUnitInfo &u : kUnidades)
-        if (u.initialize)
-            u.initialize();
+    g_unidades.inicializa();
 }
 
 extern "C" QUL_EXPORT void Finalize(void)
 {
-    if (g_inicializado == 0 || --g_inicializado > 0)
-        return;
-    for (int i = kPacote.unitCount - 1; i >= 0; --i)
-        if (kUnidades[i].finalize)
-            kUnidades[i].finalize();
+    g_unidades.finaliza();
 }
 
 extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)

@@ -6,10 +6,9 @@
 #include "qul00002.h"
 
 #include "DataPacket.h"
+#include "PackageUnits.h"
 
 namespace {
-
-int g_inicializado = 0;
 
 void iniciaCompartilhado()
 {
@@ -24,24 +23,18 @@ const TQulUnitInfo kUnidades[] = {
 const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades,
                                  QUL_MODULE_VERSION};
 
+TUnidadesPacote g_unidades(kPacote);
+
 }  // namespace
 
 extern "C" QUL_EXPORT void Initialize(void)
 {
-    if (g_inicializado++ > 0)
-        return;
-    for (const TQulUnitInfo &u : kUnidades)
-        if (u.initialize)
-            u.initialize();
+    g_unidades.inicializa();
 }
 
 extern "C" QUL_EXPORT void Finalize(void)
 {
-    if (g_inicializado == 0 || --g_inicializado > 0)
-        return;
-    for (int i = kPacote.unitCount - 1; i >= 0; --i)
-        if (kUnidades[i].finalize)
-            kUnidades[i].finalize();
+    g_unidades.finaliza();
 }
 
 extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)

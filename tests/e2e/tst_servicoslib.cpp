@@ -5,6 +5,8 @@
 // and it exports the services, the catalogue and the module's entries
 // without widgets, as the public headers declare them, and no screen entry.
 
+#include "PackageUnits.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -51,6 +53,7 @@ private slots:
     void semBibliotecaGrafica_data();
     void semBibliotecaGrafica();
     void exportaOsServicos();
+    void unidadesDoPacote();
 };
 
 void TstServicosLib::semBibliotecaGrafica_data()
@@ -118,6 +121,28 @@ void TstServicosLib::exportaOsServicos()
             exportados.insert(QString::fromLatin1(parts[2]));
     }
     QCOMPARE(exportados, esperados);
+}
+
+// Each library's units: started once, by the first Initialize; stopped in
+// reverse, by the Finalize that matches it.
+void TstServicosLib::unidadesDoPacote()
+{
+    static QString ordem;
+    static const TQulUnitInfo unidades[] = {
+        {"A", [] { ordem += u'a'; }, [] { ordem += u'A'; }},
+        {"B", [] { ordem += u'b'; }, nullptr},
+        {"C", nullptr, [] { ordem += u'C'; }},
+    };
+    const TQulPackageInfo pacote = {"x", 3, unidades, "1"};
+    TUnidadesPacote u(pacote);
+    u.finaliza();  // before any start: nothing
+    u.inicializa();
+    u.inicializa();
+    u.finaliza();
+    QCOMPARE(ordem, QStringLiteral("ab"));
+    u.finaliza();
+    u.finaliza();
+    QCOMPARE(ordem, QStringLiteral("abCA"));
 }
 
 QTEST_GUILESS_MAIN(TstServicosLib)
