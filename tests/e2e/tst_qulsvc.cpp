@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
@@ -50,7 +49,6 @@ private Q_SLOTS:
     void connectionFile_data();
     void connectionFile();
     void catalogueCommands();
-    void exportListMatchesPublicHeader();
 };
 
 void TstQulsvc::readServices()
@@ -271,36 +269,6 @@ void TstQulsvc::catalogueCommands()
 
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
     QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
-}
-
-void TstQulsvc::exportListMatchesPublicHeader()
-{
-    if (TestDb::currentEngine() != TestDb::Engine::SQLite)
-        QSKIP("engine-independent");
-    QSet<QString> declared;
-    static const QRegularExpression decl(QStringLiteral("QUL_EXPORT[^;(]*?\\b(\\w+)\\s*\\("));
-    QString text;
-    for (const QString &path : QStringLiteral(QUL_PUBLIC_HEADERS).split(QLatin1Char('|'))) {
-        QFile header(path);
-        QVERIFY2(header.open(QIODevice::ReadOnly), qPrintable(path));
-        for (const QByteArray &line : header.readAll().split('\n'))
-            if (!line.trimmed().startsWith('#'))
-                text += QString::fromUtf8(line) + QLatin1Char('\n');
-    }
-    for (auto it = decl.globalMatch(text); it.hasNext();)
-        declared.insert(it.next().captured(1));
-    QVERIFY(declared.contains(QStringLiteral("getProduto")));
-    QProcess nm;
-    nm.start(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
-                                     QCoreApplication::applicationDirPath() + QStringLiteral("/libqul00002.so")});
-    QVERIFY(nm.waitForFinished(30000));
-    QSet<QString> exported;
-    for (const QByteArray &line : nm.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> parts = line.simplified().split(' ');
-        if (parts.size() == 3 && parts[1] != "V" && parts[1] != "W" && parts[1] != "w" && parts[1] != "u")
-            exported.insert(QString::fromLatin1(parts[2]));
-    }
-    QCOMPARE(exported, declared);
 }
 
 QTEST_GUILESS_MAIN(TstQulsvc)

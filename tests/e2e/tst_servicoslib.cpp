@@ -52,7 +52,8 @@ class TstServicosLib : public QObject {
 private slots:
     void semBibliotecaGrafica_data();
     void semBibliotecaGrafica();
-    void exportaOsServicos();
+    void exportaOsCabecalhos_data();
+    void exportaOsCabecalhos();
     void unidadesDoPacote();
 };
 
@@ -90,17 +91,29 @@ void TstServicosLib::semBibliotecaGrafica()
     QVERIFY(!s.texto.contains("libpq.so"));
 }
 
-void TstServicosLib::exportaOsServicos()
+// Each library exports what its public headers declare and nothing else:
+// the module all of them; the services library the services', the
+// catalogue's and the module's entries without widgets.
+void TstServicosLib::exportaOsCabecalhos_data()
 {
-    // Every entry of the services' and the catalogue's headers, and these
-    // of the module's own.
-    QSet<QString> esperados{QStringLiteral("Initialize"),           QStringLiteral("Finalize"),
-                            QStringLiteral("GetPackageInfoTable"),  QStringLiteral("QulSetStringConexQul"),
-                            QStringLiteral("QulSetProgramDir"),     QStringLiteral("QulCaminhoBancoDemo"),
-                            QStringLiteral("QulUsaBancoDemo"),      QStringLiteral("QulPacoteParaJson"),
-                            QStringLiteral("QulJsonParaPacote")};
+    QTest::addColumn<QString>("biblioteca");
+    QTest::addColumn<QString>("cabecalhos");
+    QTest::addColumn<QStringList>("doModulo");  // of qul00002.h, beside the headers' own
+    QTest::newRow("módulo") << QStringLiteral(QUL_MODULE_LIB) << QStringLiteral(QUL_PUBLIC_HEADERS) << QStringList();
+    QTest::newRow("serviços") << QStringLiteral(QUL_SERVICES_LIB) << QStringLiteral(QUL_SERVICE_HEADERS)
+                              << QStringList{"Initialize", "Finalize", "GetPackageInfoTable", "QulSetStringConexQul",
+                                             "QulSetProgramDir", "QulCaminhoBancoDemo", "QulUsaBancoDemo",
+                                             "QulPacoteParaJson", "QulJsonParaPacote"};
+}
+
+void TstServicosLib::exportaOsCabecalhos()
+{
+    QFETCH(QString, biblioteca);
+    QFETCH(QString, cabecalhos);
+    QFETCH(QStringList, doModulo);
+    QSet<QString> esperados(doModulo.begin(), doModulo.end());
     static const QRegularExpression decl(QStringLiteral("QUL_EXPORT[^;(]*?\\b(\\w+)\\s*\\("));
-    for (const QString &path : QStringLiteral(QUL_SERVICE_HEADERS).split(QLatin1Char('|'))) {
+    for (const QString &path : cabecalhos.split(QLatin1Char('|'))) {
         QFile f(path);
         QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
         QString text;
@@ -111,8 +124,7 @@ void TstServicosLib::exportaOsServicos()
             esperados.insert(it.next().captured(1));
     }
     QVERIFY(esperados.contains(QStringLiteral("getProduto")) && esperados.contains(QStringLiteral("QulExportaProdutos")));
-    const Saida nm = roda(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
-                                                 QStringLiteral(QUL_SERVICES_LIB)});
+    const Saida nm = roda(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"), biblioteca});
     QCOMPARE(nm.codigo, 0);
     QSet<QString> exportados;
     for (const QByteArray &line : nm.texto.split('\n')) {
