@@ -126,19 +126,11 @@ bool temDialeto(const QJsonArray &lista, const QString &chave, const QString &do
     return false;
 }
 
-TFieldType tipo(const QJsonObject &o, const QString &dono)
-{
-    TFieldType t;
-    if (!fieldTypeFromName(o.value(QStringLiteral("type")).toString(), &t))
-        throw EDatabaseError(QStringLiteral("%1: tipo inválido no desenho do módulo.").arg(dono));
-    return t;
-}
-
 void declaraParametros(TADOStatement &st, const QJsonArray &params, int k, const QString &dono)
 {
     for (const QJsonValue &v : params) {
         const QJsonObject p = v.toObject();
-        st.Parameters.Add(daCopia(p.value(QStringLiteral("name")).toString(), k), tipo(p, dono),
+        st.Parameters.Add(daCopia(p.value(QStringLiteral("name")).toString(), k), designFieldType(p, dono),
                           p.value(QStringLiteral("size")).toInt());
     }
 }
@@ -194,7 +186,7 @@ void declaraCampos(TADOQuery &q, const QString &nome, const QJsonObject &o)
     }
     for (const QJsonValue &v : campos) {
         const QJsonObject f = v.toObject();
-        q.AddField(f.value(QStringLiteral("name")).toString(), tipo(f, nome), f.value(QStringLiteral("size")).toInt());
+        q.AddField(f.value(QStringLiteral("name")).toString(), designFieldType(f, nome), f.value(QStringLiteral("size")).toInt());
     }
 }
 
@@ -207,6 +199,14 @@ const QJsonObject &doTipo(const QString &nome, const char *tipoEsperado)
 }
 
 }  // namespace
+
+TFieldType designFieldType(const QJsonObject &o, const QString &owner)
+{
+    TFieldType t;
+    if (!fieldTypeFromName(o.value(QStringLiteral("type")).toString(), &t))
+        throw EDatabaseError(QStringLiteral("%1: tipo inválido no desenho do módulo.").arg(owner));
+    return t;
+}
 
 std::unique_ptr<TADOQuery> catalogueQuery(const QString &name, int copies)
 {

@@ -23,7 +23,12 @@
 #include <QStringList>
 #include <memory>
 
+class QJsonObject;
 class TrdmCadProd;
+
+// The type a field or parameter of the module's design declares ("type");
+// raises, naming `owner`, on a type the runtime has not.
+TFieldType designFieldType(const QJsonObject &o, const QString &owner);
 
 // Statement `name` with its repeated group `copies` times (at least 1), on
 // no connection. Raises when the catalogue has no such statement or it is

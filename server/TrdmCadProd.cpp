@@ -1,6 +1,7 @@
 #include "TrdmCadProd.h"
 
 #include "QulShared.h"
+#include "StatementCatalogue.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -20,19 +21,11 @@ QStringList lines(const QJsonValue &v)
     return out;
 }
 
-TFieldType typeOf(const QJsonObject &o, const QString &owner)
-{
-    TFieldType t;
-    if (!fieldTypeFromName(o.value(QStringLiteral("type")).toString(), &t))
-        throw EDatabaseError(QStringLiteral("%1: tipo inválido no desenho do módulo.").arg(owner));
-    return t;
-}
-
 void declareFields(TDataSet *ds, const QJsonArray &fields)
 {
     for (const QJsonValue &fv : fields) {
         const QJsonObject f = fv.toObject();
-        ds->AddField(f.value(QStringLiteral("name")).toString(), typeOf(f, ds->objectName()),
+        ds->AddField(f.value(QStringLiteral("name")).toString(), designFieldType(f, ds->objectName()),
                      f.value(QStringLiteral("size")).toInt());
     }
 }
@@ -45,7 +38,7 @@ void declareParams(TADOStatement *st, const QJsonArray &params, const QString &o
         // A repeated entry may carry no type: the first declaration counts.
         if (st->Parameters.FindParam(name))
             continue;
-        st->Parameters.Add(name, typeOf(p, owner), p.value(QStringLiteral("size")).toInt());
+        st->Parameters.Add(name, designFieldType(p, owner), p.value(QStringLiteral("size")).toInt());
     }
 }
 
