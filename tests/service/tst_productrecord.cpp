@@ -65,6 +65,10 @@ void TstProductRecord::recordReadByName()
     TProduto vazio;
     vazio.nmProduto = QString(50, u'A');
     QCOMPARE(produtosDoPacote(nulos), QList<TProduto>{vazio});
+    // A record made elsewhere (the import's) cut the same way.
+    TProduto longo;
+    longo.nmProduto = QString(51, u'A');
+    QCOMPARE(produtoNasLarguras(longo), vazio);
 }
 
 void TstProductRecord::packetRefused_data()
