@@ -1,15 +1,12 @@
-// The .ods export: the OpenDocument package written through QuaZip (its
-// "mimetype" first and stored, as the format asks), content.xml streamed
-// into its zip entry by QXmlStreamWriter row by row; the first row frozen
-// by the view settings Calc reads (settings.xml).
+// The .ods export: the OpenDocument package (its "mimetype" first and
+// stored, as the format asks), content.xml streamed into its zip entry row
+// by row; the first row frozen by the view settings Calc reads
+// (settings.xml).
 
 #include "CatalogFile.h"
 #include "SheetWrite.h"
 
 #include <QXmlStreamWriter>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipnewinfo.h>
 
 namespace {
 
@@ -25,53 +22,6 @@ const QLatin1String kNamespaces[][2] = {
     {QLatin1String("xmlns:fo"), QLatin1String("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")},
     {QLatin1String("xmlns:config"), QLatin1String("urn:oasis:names:tc:opendocument:xmlns:config:1.0")},
     {QLatin1String("xmlns:manifest"), QLatin1String("urn:oasis:names:tc:opendocument:xmlns:manifest:1.0")},
-};
-
-class TPacoteOds {
-public:
-    explicit TPacoteOds(const QString &caminho) : m_caminho(caminho), m_zip(caminho)
-    {
-        if (!m_zip.open(QuaZip::mdCreate))
-            falha(m_zip.getZipError());
-        m_entrada.setZip(&m_zip);
-    }
-
-    // A new entry, deflated unless `guardada`, for `escreve`.
-    QuaZipFile &entrada(const char *nome, bool guardada = false)
-    {
-        fechaEntrada();
-        if (!m_entrada.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromLatin1(nome)), nullptr, 0,
-                            guardada ? 0 : Z_DEFLATED, guardada ? 0 : Z_DEFAULT_COMPRESSION))
-            falha(m_entrada.getZipError());
-        return m_entrada;
-    }
-
-    void fecha()
-    {
-        fechaEntrada();
-        m_zip.close();
-        if (m_zip.getZipError() != ZIP_OK)
-            falha(m_zip.getZipError());
-    }
-
-    [[noreturn]] void falha(int erro) const
-    {
-        throw Exception(QStringLiteral("não foi possível gravar a planilha %1 (erro %2 do zip).").arg(m_caminho).arg(erro));
-    }
-
-private:
-    void fechaEntrada()
-    {
-        if (!m_entrada.isOpen())
-            return;
-        m_entrada.close();
-        if (m_entrada.getZipError() != ZIP_OK)
-            falha(m_entrada.getZipError());
-    }
-
-    QString m_caminho;
-    QuaZip m_zip;
-    QuaZipFile m_entrada;
 };
 
 void comecaDocumento(QXmlStreamWriter &x, const char *raiz)
@@ -254,7 +204,7 @@ void escreveManifesto(QXmlStreamWriter &x)
 void escreveOds(const TDataPacket &p, const QString &caminho)
 {
     verificaTamanho(p);
-    TPacoteOds pacote(caminho);
+    TPacoteZip pacote(caminho);
     QuaZipFile &tipo = pacote.entrada("mimetype", true);
     if (tipo.write(kTipo) != qint64(qstrlen(kTipo)))
         pacote.falha(tipo.getZipError());
@@ -262,12 +212,10 @@ void escreveOds(const TDataPacket &p, const QString &caminho)
                                         std::pair{"settings.xml", &escreveAjustes}}) {
         QXmlStreamWriter x(&pacote.entrada(nome));
         escreve(x);
-        if (x.hasError())
-            pacote.falha(ZIP_ERRNO);
+        pacote.verifica(x);
     }
     QXmlStreamWriter x(&pacote.entrada("content.xml"));
     escreveConteudo(x, p);
-    if (x.hasError())
-        pacote.falha(ZIP_ERRNO);
+    pacote.verifica(x);
     pacote.fecha();
 }

@@ -3,6 +3,8 @@
 #include "CsvText.h"
 #include "Exceptions.h"
 
+#include <quazipnewinfo.h>
+
 QString textoCelula(const TDataPacket &p, qsizetype linha, qsizetype campo)
 {
     const QString t = p.rows[linha][campo].toString();
@@ -27,4 +29,48 @@ void verificaTamanho(const TDataPacket &p)
 double larguraColuna(const TFieldDef &f)
 {
     return std::clamp<double>(std::max<double>(f.size, f.name.size()) + 2, 10, 40);
+}
+
+TPacoteZip::TPacoteZip(const QString &caminho) : m_caminho(caminho), m_zip(caminho)
+{
+    if (!m_zip.open(QuaZip::mdCreate))
+        falha(m_zip.getZipError());
+    m_entrada.setZip(&m_zip);
+}
+
+QuaZipFile &TPacoteZip::entrada(const char *nome, bool guardada)
+{
+    fechaEntrada();
+    if (!m_entrada.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromLatin1(nome)), nullptr, 0,
+                        guardada ? 0 : Z_DEFLATED, guardada ? 0 : Z_DEFAULT_COMPRESSION))
+        falha(m_entrada.getZipError());
+    return m_entrada;
+}
+
+void TPacoteZip::verifica(const QXmlStreamWriter &x) const
+{
+    if (x.hasError())
+        falha(m_entrada.getZipError() != ZIP_OK ? m_entrada.getZipError() : ZIP_ERRNO);
+}
+
+void TPacoteZip::fecha()
+{
+    fechaEntrada();
+    m_zip.close();
+    if (m_zip.getZipError() != ZIP_OK)
+        falha(m_zip.getZipError());
+}
+
+void TPacoteZip::falha(int erro) const
+{
+    throw Exception(QStringLiteral("não foi possível gravar a planilha %1 (erro %2 do zip).").arg(m_caminho).arg(erro));
+}
+
+void TPacoteZip::fechaEntrada()
+{
+    if (!m_entrada.isOpen())
+        return;
+    m_entrada.close();
+    if (m_entrada.getZipError() != ZIP_OK)
+        falha(m_entrada.getZipError());
 }

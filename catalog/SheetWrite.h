@@ -7,6 +7,10 @@
 
 #include "DataPacket.h"
 
+#include <QXmlStreamWriter>
+#include <quazip.h>
+#include <quazipfile.h>
+
 // The most products a sheet holds, under its header row.
 constexpr qsizetype kMaxProdutosPlanilha = 1048575;
 
@@ -22,3 +26,24 @@ QString textoCelula(const TDataPacket &p, qsizetype linha, qsizetype campo);
 void verificaTamanho(const TDataPacket &p);
 // A column's width in characters.
 double larguraColuna(const TFieldDef &f);
+
+// A zip package written entry by entry through QuaZip, each entry a device
+// its XML is streamed into; raises Exception, naming the file, on a write
+// error.
+class TPacoteZip {
+public:
+    explicit TPacoteZip(const QString &caminho);
+    // A new entry (the one before closed), deflated unless `guardada`.
+    QuaZipFile &entrada(const char *nome, bool guardada = false);
+    // Raises when `x` could not write all it was given.
+    void verifica(const QXmlStreamWriter &x) const;
+    void fecha();
+    [[noreturn]] void falha(int erro) const;
+
+private:
+    void fechaEntrada();
+
+    QString m_caminho;
+    QuaZip m_zip;
+    QuaZipFile m_entrada;
+};
