@@ -51,16 +51,26 @@ def fods_cell(v):
         return f'<table:table-cell office:value-type="string"><text:p>{escape(v)}</text:p></table:table-cell>'
     return f'<table:table-cell office:value-type="float" office:value="{v!r}"><text:p>{v}</text:p></table:table-cell>'
 
-with open(f"{work}/novos.fods", "w", encoding="utf-8") as f:
-    f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
-            'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
-            'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2" '
-            'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">'
-            '<office:body><office:spreadsheet><table:table table:name="Produtos">')
-    for r in [header] + rows:
-        f.write("<table:table-row>" + "".join(fods_cell(v) for v in r) + "</table:table-row>")
-    f.write("</table:table></office:spreadsheet></office:body></office:document>\n")
+for name, colour in (("novos", False), ("novos-cor", True)):
+  with open(f"{work}/{name}.fods", "w", encoding="utf-8") as f:
+      f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+              '<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+              'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+              'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2" '
+              'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+              'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
+              'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">'
+              '<office:automatic-styles><style:style style:name="ce1" style:family="table-cell">'
+              '<style:table-cell-properties fo:background-color="#ffffcc"/></style:style></office:automatic-styles>'
+              '<office:body><office:spreadsheet><table:table table:name="Produtos">')
+      for r in [header] + rows:
+          f.write("<table:table-row>" + "".join(fods_cell(v) for v in r) + "</table:table-row>")
+      # The rest of the sheet coloured, as a manager formats whole columns:
+      # Calc then writes runs of empty cells to its last column and row.
+      if colour:
+        f.write('<table:table-row table:number-rows-repeated="1048570"><table:table-cell table:style-name="ce1" '
+              'table:number-columns-repeated="16384"/></table:table-row>')
+      f.write("</table:table></office:spreadsheet></office:body></office:document>\n")
 
 wb = openpyxl.Workbook()
 ws = wb.active
@@ -71,9 +81,12 @@ for r in rows:
 wb.save(f"{here}/novos-openpyxl.xlsx")
 PY
 
-for ext in xlsx ods; do
+# The .ods from the coloured sheet (runs of empty cells to the sheet's
+# end); the .xlsx from the plain one, since Calc writes each empty
+# coloured cell of it (megabytes).
+for source in novos:xlsx novos-cor:ods; do
   LANG=pt_BR.UTF-8 soffice --headless -env:UserInstallation=file://$work/perfil \
-    --convert-to "$ext" --outdir "$work" "$work/novos.fods" >/dev/null 2>&1
-  cp "$work/novos.$ext" "$here/novos-calc.$ext"
+    --convert-to "${source#*:}" --outdir "$work" "$work/${source%:*}.fods" >/dev/null 2>&1
+  cp "$work/${source%:*}.${source#*:}" "$here/novos-calc.${source#*:}"
 done
 echo "remade: $here/novos.csv, novos-calc.xlsx, novos-calc.ods, novos-openpyxl.xlsx"
