@@ -41,7 +41,10 @@ TPacoteZip::TPacoteZip(const QString &caminho) : m_caminho(caminho), m_zip(camin
 QuaZipFile &TPacoteZip::entrada(const char *nome, bool guardada)
 {
     fechaEntrada();
-    if (!m_entrada.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromLatin1(nome)), nullptr, 0,
+    // A fixed time (the format's first day): the same catalogue gives the same file.
+    QuaZipNewInfo info(QString::fromLatin1(nome));
+    info.dateTime = QDateTime(QDate(1980, 1, 1), QTime(0, 0));
+    if (!m_entrada.open(QIODevice::WriteOnly, info, nullptr, 0,
                         guardada ? 0 : Z_DEFLATED, guardada ? 0 : Z_DEFAULT_COMPRESSION))
         falha(m_entrada.getZipError());
     return m_entrada;
