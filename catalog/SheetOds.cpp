@@ -67,6 +67,7 @@ public:
             }
         }
         m_nivel = 0;
+        terminaEntrada();
         return false;
     }
 

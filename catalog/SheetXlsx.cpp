@@ -74,6 +74,7 @@ public:
             } else if ((t == QXmlStreamReader::EndElement && m_xml.name() == QLatin1String("sheetData"))
                        || t == QXmlStreamReader::EndDocument) {
                 m_fim = true;
+                terminaEntrada();
             }
         }
         return false;

@@ -26,8 +26,7 @@ TPlanilhaZip::TPlanilhaZip(QIODevice &arquivo, const QString &nome)
 
 bool TPlanilhaZip::tem(const QString &entrada)
 {
-    if (m_entrada.isOpen())
-        m_entrada.close();
+    fechaEntrada();
     return m_zip.setCurrentFile(entrada, QuaZip::csInsensitive);
 }
 
@@ -41,13 +40,39 @@ void TPlanilhaZip::abre(const QString &entrada)
     m_xml.setDevice(&m_entrada);
 }
 
+void TPlanilhaZip::fechaEntrada()
+{
+    if (!m_entrada.isOpen())
+        return;
+    m_entrada.close();
+    if (m_entrada.isOpen())  // an entry read whole whose check sum does not match stays open
+        corrompida();
+}
+
+void TPlanilhaZip::terminaEntrada()
+{
+    if (!m_entrada.isOpen())
+        return;
+    QByteArray resto(1 << 16, Qt::Uninitialized);
+    while (m_entrada.read(resto.data(), resto.size()) > 0) {
+    }
+    if (m_entrada.getZipError() != UNZ_OK)
+        corrompida();
+    fechaEntrada();
+}
+
+void TPlanilhaZip::corrompida() const
+{
+    falha(QStringLiteral("%1 está corrompido (erro %2 do zip)").arg(m_nomeEntrada).arg(m_entrada.getZipError()));
+}
+
 QXmlStreamReader::TokenType TPlanilhaZip::avanca()
 {
     const QXmlStreamReader::TokenType t = m_xml.readNext();
     if (t != QXmlStreamReader::Invalid)
         return t;
     if (m_entrada.getZipError() != UNZ_OK)
-        falha(QStringLiteral("%1 está corrompido (erro %2 do zip)").arg(m_nomeEntrada).arg(m_entrada.getZipError()));
+        corrompida();
     const QString como = m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError
                              ? QStringLiteral("termina antes do fim")
                              : QStringLiteral("não é XML válido (%1)").arg(m_xml.errorString());

@@ -21,6 +21,9 @@ protected:
     // `entrada` opened and given to m_xml from its start (the entry open
     // before closed); raises when it is missing or cannot be read.
     void abre(const QString &entrada);
+    // After the last row: the rest of the entry read and the entry closed,
+    // which checks its check sum; raises when it does not match.
+    void terminaEntrada();
     // The next token of m_xml; raises on the XML's error (or the zip's under it).
     QXmlStreamReader::TokenType avanca();
     // The text of the element m_xml is at the start of, child elements
@@ -29,6 +32,7 @@ protected:
     // The rest of the element m_xml is at the start of, skipped.
     void pula();
     [[noreturn]] void falha(const QString &texto) const;
+    [[noreturn]] void corrompida() const;
 
     // The row being read: begun at the sheet's row `linha`, cells set in it.
     void comecaLinha(qint64 linha);
@@ -40,6 +44,8 @@ protected:
     // the CSV path gives one ("15,9", "0,015"); a text that is no number
     // as it is.
     static QString numero(const QString &xml);
+
+    void fechaEntrada();
 
     QString m_nome;  // the file's, for messages
     QuaZip m_zip;
