@@ -473,9 +473,10 @@ void TstCatalog::formatoDoArquivo_data()
     linha("ods com valor fora do cabeçalho", "novos.ods", zip(dir, {"mimetype", "application/vnd.oasis.opendocument.spreadsheet",
           "content.xml", "<t:table xmlns:t=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" xmlns:x=\"urn:oasis:names:tc:"
           "opendocument:xmlns:text:1.0\"><t:table-row><t:table-cell><x:p>CDPRODINTE</x:p></t:table-cell></t:table-row><t:table-row "
-          "t:number-rows-repeated=\"3\"/><t:table-row><t:table-cell/><t:table-cell t:number-columns-repeated=\"2\"><x:p>x</x:p>"
+          "t:number-rows-repeated=\"3\"/><t:table-row><t:table-cell t:number-columns-repeated=\"2\"/><t:table-cell t:number-"
+          "columns-repeated=\"2\"><x:p>x</x:p>"
           "</t:table-cell></t:table-row></t:table>"}),
-          "", "linha 5: a célula B5 tem um valor fora das 1 colunas do cabeçalho. As linhas têm mais campos");
+          "", "linha 5: a célula C5 tem um valor fora das 1 colunas do cabeçalho. As linhas têm mais campos");
 }
 
 void TstCatalog::formatoDoArquivo()
