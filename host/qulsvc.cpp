@@ -78,12 +78,16 @@ const Command kCommandTable[] = {
          return QUL_CALL(m, setDelProduto, arg(a, 0), r);
      }},
     {"export", 1,
-     "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
-     "                                      todos os produtos, como getProduto T os lista\n",
+     "  export [--format csv|json|xlsx|ods] [--encoding utf8|cp1252] ARQUIVO|-\n"
+     "                                      todos os produtos, como getProduto T os lista;\n"
+     "                                      sem --format, pelo nome: .json, .xlsx, .ods,\n"
+     "                                      senão CSV\n",
      nullptr},
     {"import", 1,
-     "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
+     "  import [--check] [--format csv|json|xlsx|ods] [--encoding utf8|cp1252]\n"
      "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
+     "                                      o formato reconhecido pelo conteúdo (planilha\n"
+     "                                      .xlsx ou .ods: a primeira folha);\n"
      "                                      cada linha verificada como a tela verifica;\n"
      "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
      "                                      uma linha recusada e nada é gravado; as\n"
@@ -247,13 +251,13 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
-            // The names adjusted, then, of a file with many refused rows,
+            // The names and tax codes adjusted, then, of a file with many refused rows,
             // the first ones, and the report for all.
             const QStringList adjusted = m.value(QStringLiteral("ajustes")).toStringList();
             for (const QString &line : adjusted.first(std::min<qsizetype>(adjusted.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
             if (adjusted.size() > kRefusalsShown)
-                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 nomes ajustados.").arg(adjusted.size() - kRefusalsShown)));
+                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 valores ajustados.").arg(adjusted.size() - kRefusalsShown)));
             const QStringList refused = m.value(QStringLiteral("recusas")).toStringList();
             for (const QString &line : refused.first(std::min<qsizetype>(refused.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
@@ -290,8 +294,10 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     HostCommand::setUp(parser, usageText());
-    parser.addOption({QStringLiteral("format"), QStringLiteral("export e import: csv (padrão) ou json."),
-                      QStringLiteral("csv|json")});
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("export e import: csv, json, xlsx ou ods (sem a opção, o export segue o nome "
+                                     "do arquivo e o import o seu conteúdo)."),
+                      QStringLiteral("csv|json|xlsx|ods")});
     parser.addOption({QStringLiteral("encoding"), QStringLiteral("export e import em CSV: utf8 (padrão) ou cp1252."),
                       QStringLiteral("utf8|cp1252")});
     parser.addOption({QStringLiteral("check"), QStringLiteral("import: só verifica o arquivo, sem gravar.")});

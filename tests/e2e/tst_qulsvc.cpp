@@ -268,7 +268,7 @@ void TstQulsvc::catalogueCommands()
     QCOMPARE(linhas[102], "103;NMPRODUTO;Nome do Produto deve ser informado.;\"6100\";;UN;8,9;\"03\"\r");
 
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
-    QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
+    QVERIFY(r.out.contains("export [--format csv|json|xlsx|ods]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
 }
 
 QTEST_GUILESS_MAIN(TstQulsvc)
