@@ -3,6 +3,7 @@
 #include "CatalogJson.h"
 #include "DataPacket.h"
 #include "ProductPacket.h"
+#include "StoreLocale.h"
 
 #include <QFile>
 #include <QTemporaryFile>
@@ -23,7 +24,7 @@ bool formatoPorNome(const QString &nome, TFormatoCatalogo *out)
 const QLocale &localCatalogo()
 {
     static const QLocale local = [] {
-        QLocale l(QLocale::Portuguese, QLocale::Brazil);
+        QLocale l = localLoja();
         l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
         return l;
     }();
