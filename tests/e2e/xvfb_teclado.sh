@@ -3,15 +3,13 @@
 # alone through xdotool (XTEST, as a physical keyboard or a bar-code scanner
 # types), with the store database checked after each step.
 #
-#   1. No window manager, in Debian's default locale (C.UTF-8): add a product
-#      (Shift+letter, "ç", a price with a decimal comma, a 13-digit bar code
-#      followed by ENTER, DELETE, F9 on the picker fields), edit it and
+#   1. No window manager: add a product (Shift+letter, "ç", a 13-digit bar
+#      code followed by ENTER, DELETE, F9 on the picker fields), edit it and
 #      delete it. The pointer stays off the form, so every key after a dialog
 #      closes reaches the form only if the dialog handed the keyboard back.
 #   2. Brazilian ABNT2 layout (setxkbmap br): an edit types the name with
-#      dead keys ("ã" is taken as "a") and an emoji; the product's other
-#      values (its tax rate too) and another product whose code is its tree
-#      code stay as they were.
+#      dead keys and an emoji; the product's other values and another
+#      product whose code is its tree code stay as they were.
 #   3. Two terminals on one PostgreSQL store (the server QUL_PG_TEST names;
 #      skipped without one unless QUL_REQUIRE_PG=1): B stands on its entry
 #      page while A adds a product; back on its list, B finds the product
@@ -116,8 +114,8 @@ k shift+p                       # the physical Shift, then a shifted letter
 t "açoca doce"
 k Return                        # unit
 dialog unidade F9; t "Unid"; back unidade Return   # the unit picker, through the search dialog
-k Return                        # price, as a Brazilian store types it
-t "12,50"
+k Return                        # price
+t "12,50"                        # a decimal comma, in Debian's default locale
 k Return                        # tax
 dialog imposto F9; t "T18"; back imposto Return
 k Return; k Return              # rate, bar code
