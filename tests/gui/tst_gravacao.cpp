@@ -164,7 +164,6 @@ private Q_SLOTS:
             << QVariantMap{{"IDPESAPROD", "N"}, {"QTTARAPROD", 1.5}, {"CDPORIMPPROD", ""}, {"CDBARPRODUTO", ""}};
         QTest::newRow("nome com acentos") << QVariantMap{{"edtNomeProd", ""}, {"digita", "Pão de Açúcar"}}
                                           << QVariantMap{{"NMPRODUTO", "Pao de açucar"}};
-        // An edit keeps the stored rate of a tax other than "00" unless a tax is picked.
         QTest::newRow("edição do preço, T18") << QVariantMap{{"editar", "1"}, {"edtPrecoUnit", "3,5"}}
                                                << QVariantMap{{"VRPRECITEM", 3.5}, {"CDIMPOSTO", "03"}, {"VRPEALIMPFIS", 18.0}};
         QTest::newRow("edição, T07") << QVariantMap{{"editar", "1"}, {"escolhe", "01"}} << QVariantMap{{"VRPEALIMPFIS", 0.0}};
@@ -180,7 +179,7 @@ private Q_SLOTS:
         QFETCH(QVariantMap, gravado);
         const QString editado = mudancas.value("editar").toString();
         Pesquisas imposto;
-        imposto.escolhe = [&](TClientDataSet *ds) { return ds->Locate(QStringLiteral("CDIMPOSTO"), mudancas.value("escolhe")); };
+        imposto.escolhe = [&](TClientDataSet *ds) { return ds->Locate(QStringLiteral("CDIMPOSTO"), mudancas.value("escolhe", "01")); };
         QUL_AMBIENTE(amb, false);
         insereImpostos(amb.db);
         insereProduto(amb.db, produto(QStringLiteral("7"), QStringLiteral("900")));
@@ -192,6 +191,7 @@ private Q_SLOTS:
         };
         QVERIFY(abreTela([&](TfrmCadProd *f) {
             f->sbtProxDestClick(nullptr);
+            f->dxfImpostoClick(nullptr);  // a tax picked in an earlier entry, which Incluir and Editar forget
             preenche(f, mudancas);
             QTest::mouseClick(botao(f, "sbtConfirmar"), Qt::LeftButton);
             QCOMPARE(f->PaginaAtiva(), QStringLiteral("Pagina1"));
