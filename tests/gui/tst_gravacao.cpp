@@ -5,7 +5,6 @@
 #include "CodeClash.h"
 #include "GuiFixture.h"
 
-#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -69,11 +68,7 @@ class TstGravacao : public QObject {
 
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        registerDataPacketType();
-    }
+    void initTestCase() { registerDataPacketType(); }
     void init() { instalaGanchosQueFalham(); }
     void cleanup()
     {
