@@ -23,8 +23,7 @@ void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
     for (auto it = mudancas.begin(); it != mudancas.end(); ++it)
         v[it.key()] = it.value();
     const bool edicao = mudancas.contains("editar") && f->cdsProduto->Locate(QStringLiteral("CDPRODINTE"), v.value("editar"));
-    if (edicao)
-        v = mudancas;
+    v = edicao ? mudancas : v;
     edicao ? f->sbtEditarClick(nullptr) : f->sbtIncluirClick(nullptr);
     f->FSgUnidade = QStringLiteral("UN");
     f->FCdImposto = v.value("imposto", f->FCdImposto).toString();
