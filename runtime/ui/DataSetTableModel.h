@@ -50,7 +50,6 @@ public:
 
     // The locale numbers are shown in (by default the user's, QLocale()).
     void setLocale(const QLocale &locale);
-    QLocale locale() const { return m_locale; }
 
     // The text a cell shows (floats with two decimals in the model's locale).
     QString displayText(int row, int column) const;
