@@ -24,7 +24,7 @@ bool formatoPorNome(const QString &nome, TFormatoCatalogo *out)
 const QLocale &localCatalogo()
 {
     static const QLocale local = [] {
-        QLocale l = localLoja();
+        QLocale l = localLoja();  // the store's numbers, without thousands separators
         l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
         return l;
     }();

@@ -19,8 +19,7 @@ enum class TFormatoCatalogo { Csv, Json };
 // "csv" or "json" (letter case ignored); false for another name.
 bool formatoPorNome(const QString &nome, TFormatoCatalogo *out);
 
-// The locale numbers are written and read in: the store's (localLoja), with
-// no thousands separator.
+// The locale numbers are written and read in (Portuguese, Brazil).
 const QLocale &localCatalogo();
 // A number as the export writes it: decimal comma, no thousands separator,
 // the fewest digits that read back as the same number.

@@ -156,8 +156,7 @@ private Q_SLOTS:
         QTest::newRow("porta apagada, tara sem pesar")
             << QVariantMap{{"edtPortaImp", ""}, {"edtTara", "1,5"}, {"edtCodBarra", ""}}
             << QVariantMap{{"IDPESAPROD", "N"}, {"QTTARAPROD", 1.5}, {"CDPORIMPPROD", ""}, {"CDBARPRODUTO", ""}};
-        QTest::newRow("nome com acentos") << QVariantMap{{"edtNomeProd", ""}, {"digita", "Pão de Açúcar"}}
-                                          << QVariantMap{{"NMPRODUTO", "Pao de açucar"}};
+        QTest::newRow("nome com acentos") << QVariantMap{{"edtNomeProd", ""}, {"digita", "Pão de Açúcar"}} << QVariantMap{{"NMPRODUTO", "Pao de açucar"}};
         QTest::newRow("edição do preço, T18") << QVariantMap{{"editar", "1"}, {"edtPrecoUnit", "3,5"}}
                                                << QVariantMap{{"VRPRECITEM", 3.5}, {"CDIMPOSTO", "03"}, {"VRPEALIMPFIS", 18.0}};
         QTest::newRow("edição, T07") << QVariantMap{{"editar", "1"}, {"escolhe", "01"}} << QVariantMap{{"VRPEALIMPFIS", 0.0}};
