@@ -8,22 +8,6 @@
 #include <algorithm>
 #include <optional>
 
-QString semAcentos(const QString &texto)
-{
-    QString r;
-    r.reserve(texto.size());
-    for (const QChar c : texto) {
-        if (c == u'ç' || c == u'Ç' || c.decompositionTag() != QChar::Canonical) {
-            r.append(c);
-            continue;
-        }
-        for (const QChar d : QString(c).normalized(QString::NormalizationForm_D))
-            if (d.category() != QChar::Mark_NonSpacing)
-                r.append(d);
-    }
-    return r;
-}
-
 namespace {
 
 // Where a product field stands in the rows the import reads (the file's

@@ -37,9 +37,6 @@ struct TLojaCatalogo {
     void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
-// The text with its letters' accents taken off, but Ç and ç's.
-QString semAcentos(const QString &texto);
-
 // What an import may do beyond what the entry page would.
 struct TOpcoesCatalogo {
     // A CDPRODUTO of digits that the store does not hold is a new product

@@ -4,6 +4,7 @@
 #include "CatalogSheet.h"
 #include "DataPacket.h"
 #include "ProductPacket.h"
+#include "StoreLocale.h"
 
 #include <QFile>
 #include <QTemporaryFile>
@@ -12,7 +13,7 @@
 const QLocale &localCatalogo()
 {
     static const QLocale local = [] {
-        QLocale l(QLocale::Portuguese, QLocale::Brazil);
+        QLocale l = localLoja();  // the store's numbers, without thousands separators
         l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
         return l;
     }();

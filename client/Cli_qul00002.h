@@ -142,7 +142,7 @@ public:
     // Entry field number n (1 to 10); nullptr outside that range.
     TBlendedButton *Campo(int numero) const;
 
-    // A number as Editar shows it, in the user's locale (QLocale()): grouped
+    // A number as Editar shows it, in the store's numbers (localLoja): grouped
     // thousands, every decimal the value holds and at least two.
     static QString FormataValor(double valor);
 
@@ -221,6 +221,13 @@ private:
     QVariant resultadoServico(int status, const QVariant &resultado, const QString &servico,
                               const QString &argumento, bool flag = true);
     bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia);
+    // A tax other than "00" picked: its rate field shows 0, and the save
+    // sends 0 instead of the stored rate (Confirm.cpp).
+    void zeraAliquota();
+    // The rate the save sends: the typed one for the tax "00"; for another
+    // tax, on an edit where no tax was picked, the rate stored with the
+    // product as Editar read it; else 0.
+    double aliquotaGravada(double digitada) const;
     // A text of the message catalogue.
     QString msg(const char *chave) const;
 
@@ -262,6 +269,7 @@ private:
     bool m_vigiando = false;  // other terminals' changes are watched (getProdutoMudou)
     TDataPacket m_lido;                 // the product row Editar showed
     TEstadoEntrada m_entradaCarregada;  // the entry page as Editar filled it
+    bool m_impostoEscolhido = false;    // a tax other than "00" picked since Editar
 };
 
 // The one form; empty while no screen is open.

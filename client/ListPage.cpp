@@ -6,6 +6,7 @@
 #include "BlendedControls.h"
 #include "Pkg_Vrt00002.h"
 #include "QulShared.h"
+#include "StoreLocale.h"
 #include "TMessages.h"
 
 #include <QLabel>
@@ -65,6 +66,7 @@ void TfrmCadProd::sbtEditarClick(QObject *)
     FShift = false;
     sbtShiftClick(sbtShift);
     FOperacao = QStringLiteral("E");
+    m_impostoEscolhido = false;
     FCampoAtual = 2;
     MudaCor();
     mostraProdutoAtual();
@@ -127,10 +129,11 @@ void TfrmCadProd::sbtLocalizaClick(QObject *)
 
 // Every decimal the value holds, and at least two: a value confirmed
 // untouched goes back to the database as it came (a tare of 0,015 is not
-// rounded to 0,01). Thousands are grouped, as the list shows them.
+// rounded to 0,01). Thousands are grouped, as the list shows them; the
+// store's numbers whatever the machine's locale.
 QString TfrmCadProd::FormataValor(double valor)
 {
-    QLocale local;
+    QLocale local = localLoja();
     local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
     QString texto = local.toString(valor, 'f', QLocale::FloatingPointShortest);
     const qsizetype virgula = texto.indexOf(local.decimalPoint());

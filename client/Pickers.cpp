@@ -46,7 +46,7 @@ void TfrmCadProd::dxfImpostoClick(QObject *)
     FIdTpImposFis = cdsImposto->FieldByName(QStringLiteral("IDTPIMPOSFIS"))->AsString();
     // Only the tax "00" has a rate of its own, typed by the operator.
     if (FCdImposto != kImpostoDigitado)
-        edtAliq->setCaption(QStringLiteral("0.00"));
+        zeraAliquota();
 }
 
 void TfrmCadProd::dxfPortaImpClick(QObject *)

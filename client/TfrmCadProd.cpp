@@ -14,6 +14,7 @@
 #include "ProductMessages.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
+#include "StoreLocale.h"
 #include "TMessages.h"
 #include "VirtualKeys.h"
 #include "ui_TfrmCadProd.h"
@@ -156,6 +157,7 @@ void TfrmCadProd::carregaDadosDesenho()
 
     dtsProduto = new TDataSetTableModel(cdsProduto, this);
     dtsProduto->setObjectName(QStringLiteral("dtsProduto"));
+    dtsProduto->setLocale(localLoja());
     for (const QJsonValue &gv : raiz.value(QStringLiteral("grids")).toArray()) {
         const QJsonObject g = gv.toObject();
         if (g.value(QStringLiteral("name")).toString() != dbgProduto->objectName())

@@ -9,6 +9,7 @@
 #include "BlendedControls.h"
 #include "Glyphs.h"
 #include "QulShared.h"
+#include "StoreLocale.h"
 #include "Cp1252.h"
 #include "DataSetTableModel.h"
 #include "VirtualKeys.h"
@@ -285,6 +286,7 @@ public:
 
         // Grid over the dataset's visible fields.
         m_model = new TDataSetTableModel(ds, this);
+        m_model->setLocale(localLoja());  // the store's numbers, as the screens show them
         if (m_model->columnCount() == 0) {  // nothing marked visible: show every field
             QList<TDataSetTableModel::Column> cols;
             for (int i = 0; i < ds->FieldCount(); ++i)

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QStackedWidget>
 #include <QTableView>
 #include <algorithm>
@@ -96,11 +95,7 @@ class TstTelaProduto : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        registerDataPacketType();
-    }
+    void initTestCase() { registerDataPacketType(); }
 
     void init()
     {
