@@ -1,5 +1,6 @@
 #include "StoreCheck.h"
 
+#include "OdbcCalls.h"
 #include "ServiceCall.h"
 #include "StatementCatalogue.h"
 #include "StatementTables.h"
@@ -11,29 +12,26 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QVariantMap>
 #include <algorithm>
 
 namespace {
 
-// Every statement the module runs, in the text of dialect `d`.
-TUsoDoBanco usoDasSentencas(TrdmCadProd &dm, TDialect d)
+// The engine's answer to a reading of a table that does not exist.
+bool tabelaInexistente(const QString &driver, const QSqlQuery &q)
 {
-    TUsoDoBanco uso;
-    const auto soma = [&](TADOStatement &s) { uso.soma(s.DialectSQL.value(d, s.sqlLines()).join(QLatin1Char('\n'))); };
-    for (TADOStatement *s : dm.statements())
-        soma(*s);
-    for (const std::shared_ptr<TADOStatement> &s : catalogueStatements(1))
-        soma(*s);
-    return uso;
-}
-
-// The engine's answer to a table that does not exist.
-bool tabelaInexistente(const QString &driver, const QSqlError &err)
-{
+    const QSqlError err = q.lastError();
     if (driver == QLatin1String("QSQLITE"))
         return err.databaseText().startsWith(QLatin1String("no such table"));
-    const QString codigo = err.nativeErrorCode();
+    QString codigo = err.nativeErrorCode();
+    if (driver == QLatin1String("QODBC") && q.result()) {
+        // Qt's ODBC driver gives the driver's own number: the SQLSTATE is on the statement.
+        const QVariant h = q.result()->handle();
+        char estado[6] = {0};
+        if (h.isValid() && (h.metaType().flags() & QMetaType::IsPointer))
+            codigo = QString::fromLatin1(odbcStatementState(*static_cast<void *const *>(h.constData()), estado));
+    }
     return codigo.contains(QLatin1String("42P01")) || codigo.contains(QLatin1String("42S02"))
            || codigo == QLatin1String("942");  // Oracle's ORA-00942, natively
 }
@@ -68,6 +66,17 @@ QString comandoDoEsquema(const TConnectionTarget &t, TDialect d, const QString &
 
 }  // namespace
 
+TUsoDoBanco usoDasSentencas(TrdmCadProd &dm, TDialect d)
+{
+    TUsoDoBanco uso;
+    const auto soma = [&](TADOStatement &s) { uso.soma(s.DialectSQL.value(d, s.sqlLines()).join(QLatin1Char('\n'))); };
+    for (TADOStatement *s : dm.statements())
+        soma(*s);
+    for (const std::shared_ptr<TADOStatement> &s : catalogueStatements(1))
+        soma(*s);
+    return uso;
+}
+
 QString arquivoDoEsquema(TDialect d)
 {
     const QString nome = d == TDialect::PostgreSQL ? QStringLiteral("postgresql.sql")
@@ -98,7 +107,7 @@ TFaltasNoBanco verificaBanco(TrdmCadProd &dm)
             QSet<QString> &colunas = existentes[tabela];
             for (int i = 0; i < q.record().count(); ++i)
                 colunas.insert(q.record().fieldName(i).toUpper());
-        } else if (tabelaInexistente(c.DriverName(), q.lastError())) {
+        } else if (tabelaInexistente(c.DriverName(), q)) {
             f.tabelas.append(tabela);
         } else {
             try {

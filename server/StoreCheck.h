@@ -17,6 +17,11 @@
 class TADOConnection;
 class TrdmCadProd;
 
+struct TUsoDoBanco;
+
+// What the module's statements use, in their texts for dialect `d`.
+TUsoDoBanco usoDasSentencas(TrdmCadProd &dm, TDialect d);
+
 struct TFaltasNoBanco {
     QStringList tabelas;    // tables the store lacks
     QStringList colunas;    // "TABELA.COLUNA"; a column named alone in a statement over several tables

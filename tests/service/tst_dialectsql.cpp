@@ -6,6 +6,8 @@
 
 #include "NamedParameters.h"
 #include "StatementCatalogue.h"
+#include "StatementTables.h"
+#include "StoreCheck.h"
 #include "TrdmCadProd.h"
 
 #include <QJsonArray>
@@ -130,6 +132,8 @@ void TstDialectSql::catalogueParses()
         files << f.fileName();
     }
     QCOMPARE(files.size(), 23 + 9);  // the stored design's, the declared ones but two for PostgreSQL
+    // The store check finds in these texts the tables it finds in those of the engines it runs on.
+    QCOMPARE(usoDasSentencas(dm, TDialect(dialect)).tabelas(), usoDasSentencas(dm, TDialect::SQLite).tabelas());
 
     QProcess p;
     p.setWorkingDirectory(dir.path());
