@@ -33,7 +33,8 @@ QString mensagem(const std::exception &e)
 // gives the summary, to which the seconds it took are added. `formato` is
 // the one asked for, if any.
 template <typename Corpo>
-int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding, Corpo corpo)
+int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding, Corpo corpo,
+                const std::source_location onde = std::source_location::current())
 {
     return readService(
         out,
@@ -47,7 +48,7 @@ int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding,
             resumo.insert(QStringLiteral("segundos"), relogio.elapsed() / 1000.0);
             return QVariant(resumo);
         },
-        mensagem);
+        mensagem, onde);
 }
 
 }  // namespace

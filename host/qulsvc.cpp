@@ -7,12 +7,14 @@
 // Exit status: 0 the service answered; 3 its answer is a failure text (the
 // JSON still says what failed), or an import refused rows; 4 it returned a
 // failure status; 2 a usage error; 1 the module or the connection could
-// not be opened.
+// not be opened. `verifica` prints what the store lacks and exits 5 when
+// it lacks anything (1 when it cannot be reached).
 
 #include "DataPacket.h"
 #include "Exceptions.h"
 #include "HostCommand.h"
 #include "ModuleLoader.h"
+#include "SystemLog.h"
 #include "qul00002.h"
 
 #include <QCoreApplication>
@@ -31,6 +33,7 @@ namespace {
 const char *const kProgram = "qulsvc";
 constexpr int kExitFailureText = 3;
 constexpr int kExitFailureStatus = 4;
+constexpr int kExitStoreIncomplete = 5;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
 
@@ -94,6 +97,11 @@ const Command kCommandTable[] = {
      "                                      100 primeiras recusas impressas, todas em\n"
      "                                      RELATORIO (CSV) para corrigir na planilha\n",
      nullptr},
+    {"verifica", 0,
+     "  verifica                            confere se o banco da loja tem as tabelas e\n"
+     "                                      colunas que o cadastro usa; diz o que falta\n"
+     "                                      e como criar\n",
+     nullptr},
 };
 
 const Command *findCommand(const QString &name)
@@ -114,7 +122,7 @@ QString usageText()
                               "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
                               "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
                               "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
-                              "ou conexão indisponível.\n"
+                              "ou conexão indisponível; 5 (verifica) faltam tabelas ou colunas no banco.\n"
                               "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
@@ -284,12 +292,37 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
     return kExitFailureText;
 }
 
+// verifica: what the store lacks (exit 5) or that it lacks nothing (0).
+int runVerifica(ModuleLoader &mod)
+{
+    auto verifica = QUL_ENTRY(mod, QulVerificaBanco);
+    if (!verifica) {
+        HostCommand::printError(kProgram, mod.error());
+        return HostCommand::kExitModule;
+    }
+    QVariant result;
+    const int32_t status = verifica(&result);
+    if (status != 0 || result.metaType().id() != QMetaType::QVariantMap) {  // the store could not be read
+        HostCommand::printError(kProgram, result.isValid() ? result.toString() : QStringLiteral("status %1").arg(status));
+        return HostCommand::kExitModule;
+    }
+    const QVariantMap m = result.toMap();
+    if (!m.value(QStringLiteral("ok")).toBool()) {
+        std::printf("%s\n", qPrintable(m.value(QStringLiteral("texto")).toString()));
+        return kExitStoreIncomplete;
+    }
+    std::printf("O banco de dados da loja (%s) tem as %d tabelas e as colunas que o cadastro de produtos usa.\n",
+                qPrintable(m.value(QStringLiteral("lugar")).toString()), m.value(QStringLiteral("tabelas")).toInt());
+    return HostCommand::kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
+    SystemLog::install(kProgram);
     registerDataPacketType();
 
     QCommandLineParser parser;
@@ -362,7 +395,7 @@ int main(int argc, char **argv)
     }
 
     if (!command->call) {
-        const int exitCode = runCatalogue(mod, cmd, parser, args.at(0));
+        const int exitCode = cmd == QLatin1String("verifica") ? runVerifica(mod) : runCatalogue(mod, cmd, parser, args.at(0));
         libera();
         return exitCode;
     }

@@ -5,6 +5,7 @@
 #include "OdbcCalls.h"
 #include "SqliteFunctions.h"
 #include "Exceptions.h"
+#include "FailureLog.h"
 #include "OdbcString.h"
 
 #include <QAtomicInt>
@@ -193,6 +194,18 @@ QString connectOptions(const TConnectionTarget &t)
 }  // namespace
 
 void TADOConnection::Open()
+{
+    if (m_open)
+        return;
+    try {
+        openNow();
+    } catch (const std::exception &e) {
+        registraFalha(QStringLiteral("conexão com o banco de dados"), exceptionMessage(e));
+        throw;
+    }
+}
+
+void TADOConnection::openNow()
 {
     if (m_open)
         return;

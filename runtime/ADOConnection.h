@@ -81,6 +81,7 @@ public:
 
 private:
     friend class TADOStatement;
+    void openNow();  // Open, whose failures it logs
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
     void execControl(const char *sql);
