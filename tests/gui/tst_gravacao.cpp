@@ -14,7 +14,7 @@
 namespace {
 
 // An entry page filled as a valid new product, then changed by `mudancas`
-// (field control name or "pesado"/"imposto" -> value).
+// (field control name or "pesado"/"imposto" -> value; "escolhe": pickers touched).
 void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
 {
     QVariantMap v{{"edtCodRed", "501"},   {"edtNomeProd", "Café Solúvel"}, {"edtUnidade", "Unidade"},
@@ -32,6 +32,8 @@ void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
             f->componente<TBlendedButton>(it.key())->setCaption(it.value().toString());
     if (v.value("pesado").toBool())
         f->imgSimClick(nullptr);
+    for (const QString &seletor : v.value("escolhe").toString().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        QTest::mouseClick(f->findChild<QWidget *>(seletor), Qt::LeftButton);
 }
 
 QVariantMap linha(const TestDb::Fresh &db, const QString &reduzido)
@@ -155,6 +157,9 @@ private Q_SLOTS:
         QTest::newRow("porta apagada, tara sem pesar")
             << QVariantMap{{"edtPortaImp", ""}, {"edtTara", "1,5"}, {"edtCodBarra", ""}}
             << QVariantMap{{"IDPESAPROD", "N"}, {"QTTARAPROD", 1.5}, {"CDPORIMPPROD", ""}, {"CDBARPRODUTO", ""}};
+        QTest::newRow("ENTER nos seletores") << QVariantMap{{"escolhe", "dxfUnidade dxfImposto dxfPortaImp"}}
+                                             << QVariantMap{{"SGUNIDADE", "UN"}, {"CDIMPOSTO", "03"}, {"CDPORIMPPROD", "0"}};
+        QTest::newRow("ENTER na porta vazia") << QVariantMap{{"edtPortaImp", ""}, {"escolhe", "dxfPortaImp"}} << QVariantMap{{"CDPORIMPPROD", "COM1"}};
     }
 
     // A new product lands with its four rows as the page showed it; the
@@ -168,7 +173,9 @@ private Q_SLOTS:
         insereImpostos(amb.db);
         insereProduto(amb.db, produto(QStringLiteral("7"), QStringLiteral("900")));
         insereProduto(amb.db, produto(QStringLiteral("8"), QStringLiteral("1")));
+        amb.db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('CX', 'Caixa'), ('UN', 'Unidade')"));
         Mensagens msgs;
+        SetPesquisaHook([](auto &&...) { return true; });  // ENTER at once
         QString aoMostrar;
         msgs.aoMostrar = [&](const QString &) {
             aoMostrar = frmCadProd->PaginaAtiva() + textosCampos(frmCadProd).join(QString());
