@@ -46,23 +46,16 @@ void TfrmCadProd::moveLista(int Key)
     }
 }
 
-// The list as it stands first; when no product there has the code and
-// another terminal changed the store since it was read, the list is read
-// again and looked at once more. A stored code is compared without the
-// spaces a fixed-width column pads it with.
+// The list as it was read: it is read again whenever the operator comes
+// back to it and another terminal changed the store meanwhile.
 void TfrmCadProd::localizaCodigoBarras(const QString &codigo)
 {
-    const auto localiza = [this, &codigo] {
-        const TField *campo = cdsProduto->FindField(kCodigoBarras);
-        for (int linha = 0; campo && linha < cdsProduto->RecordCount(); ++linha)
-            if (cdsProduto->valueAt(linha, campo->Index()).toString().trimmed() == codigo) {
-                cdsProduto->SetRecNo(linha + 1);
-                return true;
-            }
-        return false;
-    };
-    if (localiza() || (atualizaSeMudou() && localiza()))
-        return;
+    const TField *campo = cdsProduto->FindField(kCodigoBarras);
+    for (int linha = 0; campo && linha < cdsProduto->RecordCount(); ++linha)
+        if (cdsProduto->valueAt(linha, campo->Index()).toString() == codigo) {
+            cdsProduto->SetRecNo(linha + 1);
+            return;
+        }
     mostraMensagem(msg("CODBAR_NENC").replace(QLatin1String("%s"), codigo), mtErro);
 }
 

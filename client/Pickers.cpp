@@ -65,10 +65,8 @@ void TfrmCadProd::dxfImpostoClick(QObject *)
 
 void TfrmCadProd::dxfPortaImpClick(QObject *)
 {
-    // The stored "0" is shown as "Nenhuma", the list's own row for it.
-    const QString porta = edtPortaImp->caption();
-    if (!listaParaEscolha(cdsPortaImp, "PORTA_NCAD", QStringLiteral("CDPORTAIMPNF"),
-                          porta == QLatin1String("0") ? msg("NENHUMA") : porta)
+    // A product stored with no port ("0") shows "Nenhuma", the list's own row for it.
+    if (!listaParaEscolha(cdsPortaImp, "PORTA_NCAD", QStringLiteral("CDPORTAIMPNF"), edtPortaImp->caption())
         || !Pesquisa(cdsPortaImp, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
         return;
     edtPortaImp->setCaption(cdsPortaImp->FieldByName(QStringLiteral("CDPORTAIMPNF"))->AsString());

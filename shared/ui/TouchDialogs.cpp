@@ -233,7 +233,7 @@ protected:
                 // The whole values after the shown text, each between two
                 // kWholeEnd, which nothing typed holds.
                 for (int f : m_whole)
-                    all += kWholeEnd + m_src->dataSet()->valueAt(r, f).toString().trimmed() + kWholeEnd;
+                    all += kWholeEnd + m_src->dataSet()->valueAt(r, f).toString() + kWholeEnd;
                 m_hay.append(foldText(all));
             }
         }

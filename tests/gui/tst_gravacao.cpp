@@ -14,7 +14,7 @@
 namespace {
 
 // An entry page filled as a valid new product, then changed by `mudancas`
-// (field control name or "pesado"/"imposto" -> value; "escolhe": pickers touched).
+// (field control name or "pesado"/"imposto" -> value).
 void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
 {
     QVariantMap v{{"edtCodRed", "501"},   {"edtNomeProd", "Café Solúvel"}, {"edtUnidade", "Unidade"},

@@ -769,18 +769,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mensagem");
         const QString lido = QStringLiteral("7 8 9 6 0 7 1 0 0 7 1 2 2 Return"), nenhum = QString(lido).replace(24, 1, u'3');
         QTest::newRow("End Down Up Up Down") << "End Down Up Up Down" << 0 << 39 << "";
-        QTest::newRow("PgDown PgDown PgUp") << "PgDown PgDown PgUp" << 0 << 10 << "";
+        QTest::newRow("PgDown Down PgUp") << "PgDown Down PgUp" << 0 << 2 << "";
         QTest::newRow("End na entrada") << "F2 End PgDown" << 0 << 1 << "";
-        QTest::newRow("leitor") << lido << 4 << 25 << "";
+        QTest::newRow("três dígitos, leitor") << "1 2 2 Return " + lido << 4 << 25 << "";
         QTest::newRow("leitor, produto ausente") << nenhum << 50 << 1 << "Produto não encontrado: código de barras 7896071007123.|3|N|002";
         QTest::newRow("leitor na entrada") << "F2 " + nenhum << 4 << 1 << "";
         QTest::newRow("digitado") << lido << 51 << 1 << "";
         QTest::newRow("Home, leitor sem carimbo") << "Down Home " + lido << 0 << 1 << "";
-        QTest::newRow("três dígitos") << "1 2 2 Return" << 4 << 1 << "";
         QTest::newRow("F5 pelo código de barras") << "F5: 7896071007122" << 0 << 25 << "";
     }
 
-    // The list page's keys, stamped as the window system stamps them.
     void tecladoDaLista()
     {
         QFETCH(QString, teclas);
