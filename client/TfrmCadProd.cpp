@@ -128,6 +128,7 @@ void TfrmCadProd::carregaDadosDesenho()
                                           f.value(QStringLiteral("visible")).toBool(true),
                                           f.value(QStringLiteral("label")).toString());
             campo->DisplayWidth = f.value(QStringLiteral("displayWidth")).toInt();
+            campo->SearchWhole = f.value(QStringLiteral("searchWhole")).toBool();
         }
         const QString indice = d.value(QStringLiteral("indexFieldNames")).toString();
         if (!indice.isEmpty())

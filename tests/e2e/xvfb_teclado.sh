@@ -142,6 +142,7 @@ still_open "depois de alterar"
 expect "produto alterado" "$(sql "SELECT NMPRODUTO, CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '$codigo'")" "Bala de coco|501"
 expect "preço mantido" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "12.5"
 
+k Home; xdotool key --delay 2 7 8 9 1 0 0 0 1 0 0 1 0 3 Return; sleep 0.4   # first row, then a scanner's burst
 dialog excluir F4                # delete the edited product (still the current row)
 k Return                        # yes: "Operação realizada com sucesso." follows
 back excluir Return

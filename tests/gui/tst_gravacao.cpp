@@ -13,7 +13,8 @@
 namespace {
 
 // An entry page filled as a valid new product (with "editar": that reduced code's product), then changed by
-// `mudancas` (field control name or "pesado"/"imposto" -> value; "escolhe": the tax picked; "digita": typed).
+// `mudancas` (field control name or "pesado"/"imposto" -> value; "escolhe": the tax picked; "digita": typed;
+// "seletores": pickers touched and answered with ENTER at once).
 void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
 {
     QVariantMap v{{"edtCodRed", "501"},   {"edtNomeProd", "Café Solúvel"}, {"edtUnidade", "Unidade"},
@@ -37,6 +38,8 @@ void preenche(TfrmCadProd *f, const QVariantMap &mudancas)
         f->dxfImpostoClick(nullptr);
     f->FCampoAtual = 3;  // the name, typed key by key
     f->PostText(v.value("digita").toString(), false, true);
+    for (const QString &seletor : v.value("seletores").toString().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        QTest::mouseClick(f->findChild<QWidget *>(seletor), Qt::LeftButton);
 }
 
 QVariantMap linha(const TestDb::Fresh &db, const QString &reduzido)
@@ -161,6 +164,9 @@ private Q_SLOTS:
                                                << QVariantMap{{"VRPRECITEM", 3.5}, {"CDIMPOSTO", "03"}, {"VRPEALIMPFIS", 18.0}};
         QTest::newRow("edição, T07") << QVariantMap{{"editar", "1"}, {"escolhe", "01"}} << QVariantMap{{"VRPEALIMPFIS", 0.0}};
         QTest::newRow("edição, 00") << QVariantMap{{"editar", "1"}, {"escolhe", "00"}, {"edtAliq", "7,5"}} << QVariantMap{{"VRPEALIMPFIS", 7.5}};
+        QTest::newRow("ENTER nos seletores") << QVariantMap{{"seletores", "dxfUnidade dxfImposto dxfPortaImp"}}
+                                             << QVariantMap{{"SGUNIDADE", "UN"}, {"CDIMPOSTO", "03"}, {"CDPORIMPPROD", "0"}};
+        QTest::newRow("ENTER na porta vazia") << QVariantMap{{"edtPortaImp", ""}, {"seletores", "dxfPortaImp"}} << QVariantMap{{"CDPORIMPPROD", "COM1"}};
     }
 
     // A new (or edited) product lands with its four rows as the page showed it; the
@@ -172,12 +178,16 @@ private Q_SLOTS:
         QFETCH(QVariantMap, gravado);
         const QString editado = mudancas.value("editar").toString();
         Pesquisas imposto;
-        imposto.escolhe = [&](TClientDataSet *ds) { return ds->Locate(QStringLiteral("CDIMPOSTO"), mudancas.value("escolhe", "01")); };
+        imposto.escolhe = [&](TClientDataSet *ds) {
+            return mudancas.contains("seletores") || ds->Locate(QStringLiteral("CDIMPOSTO"), mudancas.value("escolhe", "01"));
+        };
         QUL_AMBIENTE(amb, false);
         insereImpostos(amb.db);
         insereProduto(amb.db, produto(QStringLiteral("7"), QStringLiteral("900")));
         insereProduto(amb.db, produto(QStringLiteral("8"), QStringLiteral("1")));
+        amb.db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('CX', 'Caixa'), ('UN', 'Unidade')"));
         Mensagens msgs;
+        SetPesquisaHook([](auto &&...) { return true; });  // ENTER at once
         QString aoMostrar;
         msgs.aoMostrar = [&](const QString &) {
             aoMostrar = frmCadProd->PaginaAtiva() + textosCampos(frmCadProd).join(QString());
