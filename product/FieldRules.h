@@ -2,6 +2,7 @@
 // The entry fields' typing rules as a table, and what typing a character
 // into a field does, without any widget: the form applies the outcome.
 
+#include "QulCoreExport.h"
 #include <QString>
 
 // What a field takes from the keyboard.
@@ -26,7 +27,7 @@ struct TRegraCampo {
 inline const QString kImpostoDigitado = QStringLiteral("00");
 
 // The rule of field `numero`; nullptr outside 1 to 10.
-const TRegraCampo *regraCampo(int numero);
+QUL_CORE_EXPORT const TRegraCampo *regraCampo(int numero);
 
 // Outcome of typing one character into a field.
 struct TDigitacao {
@@ -41,9 +42,9 @@ struct TDigitacao {
 
 // `ch` (a code page 1252 character) typed into field `numero` whose text is
 // `texto`, with the on-screen Caps Lock and pending Shift as given.
-TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
+QUL_CORE_EXPORT TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
 
 // The case rule: letters "a" to "z" and "A" to "Z" in upper case when
 // exactly one of Caps Lock and Shift is on, lower case otherwise; every
 // other character (Ç and ç included) unchanged.
-QChar aplicaCaso(QChar c, bool maiuscula);
+QUL_CORE_EXPORT QChar aplicaCaso(QChar c, bool maiuscula);
