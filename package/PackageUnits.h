@@ -3,7 +3,6 @@
 // lists them: the first Initialize starts them all, the Finalize that
 // matches it stops them in reverse; the calls between only count.
 
-#include "QulCoreExport.h"
 #include "qul00002.h"
 
 class TUnidadesPacote {
@@ -34,9 +33,3 @@ private:
     const TQulPackageInfo &m_pacote;
     int m_vezes = 0;
 };
-
-// The core library's units (the shared package and the data service), as
-// its own Initialize and Finalize run them. The screen's module starts them
-// before its own units and stops them after, through this same counter, so
-// that a host that initialises both libraries starts the core once.
-QUL_CORE_EXPORT TUnidadesPacote &QulUnidadesNucleo();

@@ -8,7 +8,7 @@
 #include "Cli_qul00002.h"
 #include "DataPacket.h"
 #include "ErrorReport.h"
-#include "PackageUnits.h"
+#include "CoreUnits.h"
 #include "Pkg_Vrt00002.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"

@@ -6,7 +6,7 @@
 #include "qul00002.h"
 
 #include "DataPacket.h"
-#include "PackageUnits.h"
+#include "CoreUnits.h"
 
 namespace {
 

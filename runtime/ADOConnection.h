@@ -2,7 +2,6 @@
 // A database connection named by an ADO-style connection string, with the
 // engine's own view of its transaction.
 
-#include "QulCoreExport.h"
 #include "ConnectionTarget.h"
 
 #include <QList>
@@ -16,7 +15,7 @@ class TADOStatement;
 struct sqlite3;
 struct pg_conn;
 
-class QUL_CORE_EXPORT TADOConnection : public QObject {
+class TADOConnection : public QObject {
     Q_OBJECT
 public:
     explicit TADOConnection(QObject *owner = nullptr);

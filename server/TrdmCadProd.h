@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-class QUL_CORE_EXPORT TrdmCadProd : public QObject {
+class TrdmCadProd : public QObject {
     Q_OBJECT
 public:
     // Loads every component from the stored design, then runs
@@ -85,7 +85,7 @@ inline void setParam(TADOStatement *st, const char *name, const QVariant &v)
 }
 
 // The one data module; empty while no screen (or tool) has it open.
-extern QUL_CORE_EXPORT TrdmCadProd *rdmCadProd;
+extern TrdmCadProd *rdmCadProd;
 
 // Path of the stored design inside the module.
 QString rdmCadProdDesignPath();
