@@ -15,13 +15,11 @@
 //   OnScreenKeyboard.cpp the keyboard keys, Shift and Caps Lock
 //   Pickers.cpp         unit, tax and print-port pickers
 //   CommandKeys.cpp     the key-down table FormKeyDown
-//   CodeClash.h/.cpp    what the duplicate check's rows mean
 //   Confirm.cpp         checking and saving a product
 //   Delete.cpp          deleting a product
 //   FreshList.cpp       noticing other terminals' changes of the store
 //   ListAfterWrite.cpp  the list after this terminal's own save or delete
 //   StaleEdit.cpp       an edit checked against the product as it was read
-//   FieldRules.h/.cpp   the entry fields' typing rules, without widgets
 
 #include "DataSet.h"
 #include "DeadKeys.h"

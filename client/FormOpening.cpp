@@ -11,7 +11,6 @@
 #include "ScreenTheme.h"
 #include "Srv_qul00002.h"
 #include "TMessages.h"
-#include "TrdmCadProd.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -81,12 +80,7 @@ bool Cli_Qul00002::CriaTelaQul00002(const QVariantList &, QVariant &)
                 delete f;
             } catch (...) {
             }
-            TrdmCadProd *d = rdmCadProd;
-            rdmCadProd = nullptr;
-            try {
-                delete d;
-            } catch (...) {
-            }
+            QulLiberaModuloDados();
         }
     } libera;
     frmCadProd = new TfrmCadProd(nullptr);
@@ -100,9 +94,9 @@ bool Cli_Qul00002::CriaTelaQul00002(const QVariantList &, QVariant &)
 void TfrmCadProd::InicializaForm()
 {
     // The data module (an existing one is used as it is), connected.
-    if (!rdmCadProd)
-        rdmCadProd = new TrdmCadProd(nullptr);
-    rdmCadProd->adcCadProd->Open();
+    QVariant erro;
+    if (QulAbreModuloDados(&erro) != 0)
+        throw EADOError(erro.toString());
 
     // Height, then width; placed on the screen, overflowing a small one
     // evenly; corners rounded.

@@ -42,6 +42,18 @@ bool ModuleLoader::load(const QString &path)
             return false;
         }
     }
+    // The screen's module links the core library, which lives beside it:
+    // loaded first from that same folder, it is the one the module finds,
+    // wherever the folder is (an installation unpacked elsewhere, the
+    // build tree), without the loader's own search path.
+    if (m_part == Part::Screen) {
+        const QString core = QFileInfo(p).dir().filePath(QStringLiteral(QUL_SERVICES_SONAME));
+        m_core.setFileName(core);
+        if (QFileInfo(core).isFile() && !m_core.load()) {
+            m_error = QStringLiteral("Não foi possível carregar a biblioteca %1: %2").arg(core, m_core.errorString());
+            return false;
+        }
+    }
     m_library.setFileName(p);
     // The screen's module is bound whole when loaded; the services library
     // as its calls come, so that a short command binds only what it calls.

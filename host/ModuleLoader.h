@@ -4,9 +4,10 @@
 //
 //   auto get = QUL_ENTRY(modulo, getProduto);   // decltype(getProduto) *
 //
-// A host without a screen asks for the services part: the services library
+// A host without a screen asks for the services part: the core library
 // libqul00002-services.so (the services, the catalogue and the entries
 // without widgets, loading no Qt Gui nor Widgets), else the whole module.
+// The screen's module links the core; the core beside it is loaded first.
 
 #include <QLibrary>
 #include <QString>
@@ -48,6 +49,7 @@ private:
     // The module stays loaded until the process ends: variants and Qt
     // metatypes it registered may still point into it.
     QLibrary m_library;
+    QLibrary m_core;  // the core library the screen's module links
     QString m_error;
     Part m_part;
 };

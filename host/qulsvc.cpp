@@ -10,8 +10,6 @@
 // not be opened. `verifica` prints what the store lacks and exits 5 when
 // it lacks anything (1 when it cannot be reached).
 
-#include "DataPacket.h"
-#include "Exceptions.h"
 #include "HostCommand.h"
 #include "ModuleLoader.h"
 #include "SystemLog.h"
@@ -19,9 +17,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -127,39 +122,23 @@ QString usageText()
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
 
-QJsonValue resultToJson(const QVariant &v)
+void printResult(ModuleLoader &mod, int32_t status, const QVariant &result)
 {
-    if (!v.isValid())
-        return QJsonValue::Null;
-    if (isDataPacket(v))
-        return toDataPacket(v).toJson();
-    if (v.metaType().id() == QMetaType::QVariantList) {
-        QJsonArray a;
-        for (const QVariant &e : v.toList())
-            a.append(resultToJson(e));
-        return a;
-    }
-    return v.toString();
-}
-
-void printResult(int32_t status, const QVariant &result)
-{
-    // Written by hand so that "status" comes first. A packet (the whole
-    // product list, say) is written piece by piece straight from its rows.
+    // Written by hand so that "status" comes first; the result through the
+    // module's own JSON writer, a packet (the whole product list, say) piece
+    // by piece straight from its rows.
     std::printf("{\"status\":%d,\"result\":", int(status));
-    if (isDataPacket(result)) {
-        toDataPacket(result).writeJsonText(
-            [](const char *bytes, qsizetype size) { std::fwrite(bytes, 1, size_t(size), stdout); });
-    } else {
-        QJsonArray holder{resultToJson(result)};
-        const QByteArray r = QJsonDocument(holder).toJson(QJsonDocument::Compact);
-        std::fwrite(r.constData() + 1, 1, size_t(r.size() - 2), stdout);  // without the holder's brackets
-    }
+    auto escreve = QUL_ENTRY(mod, QulEscreveJson);
+    const auto out = [](const char *bytes, int64_t size, void *) { std::fwrite(bytes, 1, size_t(size), stdout); };
+    if (!escreve || escreve(&result, out, nullptr) != 0)
+        std::fputs("null", stdout);
     std::fputs("}\n", stdout);
 }
 
 // The packet of setProduto, from a JSON file or standard input.
-bool readPacket(const QString &source, QVariant *packet, QString *error)
+// The packet of setProduto, read by the module from a JSON file or
+// standard input.
+bool readPacket(ModuleLoader &mod, const QString &source, QVariant *packet, QString *error)
 {
     QFile f;
     const bool opened = source == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
@@ -168,17 +147,14 @@ bool readPacket(const QString &source, QVariant *packet, QString *error)
         *error = QStringLiteral("não foi possível ler %1").arg(source);
         return false;
     }
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
-    if (!doc.isObject()) {
-        *error = QStringLiteral("pacote JSON inválido: %1")
-                     .arg(err.error == QJsonParseError::NoError ? QStringLiteral("não é um objeto") : err.errorString());
+    auto leJson = QUL_ENTRY(mod, QulJsonParaPacote);
+    if (!leJson) {
+        *error = mod.error();
         return false;
     }
-    try {
-        *packet = fromDataPacket(TDataPacket::fromJson(doc.object()));
-    } catch (const std::exception &e) {
-        *error = exceptionMessage(e);
+    const QString json = QString::fromUtf8(f.readAll());
+    if (leJson(QStringView(json).utf16(), packet) != 0) {
+        *error = packet->toString();
         return false;
     }
     return true;
@@ -323,7 +299,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
     SystemLog::install(kProgram);
-    registerDataPacketType();
 
     QCommandLineParser parser;
     HostCommand::setUp(parser, usageText());
@@ -362,25 +337,26 @@ int main(int argc, char **argv)
         return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(command->arity),
                                        kProgram);
 
-    // The packet is read before the database is touched. Only the two
-    // operations the screen sends are accepted here.
-    QVariant packet;
-    if (cmd == QLatin1String("setProduto")) {
-        if (args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
-            return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
-                                           kProgram);
-        QString error;
-        if (!readPacket(args.at(1), &packet, &error)) {
-            HostCommand::printError(kProgram, error);
-            return HostCommand::kExitUsage;
-        }
-    }
+    // Only the two operations the screen sends are accepted here.
+    if (cmd == QLatin1String("setProduto") && args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
+        return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
+                                       kProgram);
 
     // The services library: neither Qt Gui nor Qt Widgets is loaded.
     ModuleLoader mod(ModuleLoader::Part::Services);
     if (!mod.load()) {
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;
+    }
+
+    // The packet is read before the database is touched.
+    QVariant packet;
+    if (cmd == QLatin1String("setProduto")) {
+        QString error;
+        if (!readPacket(mod, args.at(1), &packet, &error)) {
+            HostCommand::printError(kProgram, error);
+            return HostCommand::kExitUsage;
+        }
     }
     auto cria = QUL_ENTRY(mod, QulCriaModuloDados);
     auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
@@ -408,7 +384,7 @@ int main(int argc, char **argv)
         return HostCommand::kExitModule;
     }
     const int32_t status = *answer;
-    printResult(status, result);
+    printResult(mod, status, result);
     const bool failureText = result.isValid() && result.metaType().id() == QMetaType::QString;
     result = QVariant();
     libera();

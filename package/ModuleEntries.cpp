@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QString>
 
@@ -66,6 +67,45 @@ extern "C" QUL_EXPORT int32_t QulPacoteParaJson(const QVariant *packet, QVariant
         *out = QStringLiteral("Erro desconhecido ao converter o pacote.");
     }
     return kServiceFailure;
+}
+
+namespace {
+
+// A result's JSON value, the packets in it included.
+QJsonValue valorJson(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QJsonValue::Null;
+    if (isDataPacket(v))
+        return toDataPacket(v).toJson();
+    if (v.metaType().id() == QMetaType::QVariantList) {
+        QJsonArray a;
+        for (const QVariant &e : v.toList())
+            a.append(valorJson(e));
+        return a;
+    }
+    return v.toString();
+}
+
+}  // namespace
+
+extern "C" QUL_EXPORT int32_t QulEscreveJson(const QVariant *value, TQulEscritaJson write, void *context)
+{
+    if (!value || !write)
+        return kServiceFailure;
+    try {
+        if (isDataPacket(*value)) {
+            // Straight from the packet's rows, whatever its size.
+            toDataPacket(*value).writeJsonText(
+                [write, context](const char *bytes, qsizetype size) { write(bytes, size, context); });
+            return 0;
+        }
+        const QByteArray t = QJsonDocument(QJsonArray{valorJson(*value)}).toJson(QJsonDocument::Compact);
+        write(t.constData() + 1, t.size() - 2, context);  // without the holder's brackets
+        return 0;
+    } catch (...) {
+        return kServiceFailure;
+    }
 }
 
 extern "C" QUL_EXPORT int32_t QulJsonParaPacote(const char16_t *json, QVariant *out)

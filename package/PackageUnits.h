@@ -27,6 +27,8 @@ public:
                 m_pacote.units[i].finalize();
     }
 
+    const TQulPackageInfo &pacote() const { return m_pacote; }
+
 private:
     const TQulPackageInfo &m_pacote;
     int m_vezes = 0;

@@ -1,45 +1,41 @@
 // The module's own unit: the screen's entries, the module's start-up and
-// shut-down and the hooks a host may set. The service entries are defined
-// by the data service unit, the catalogue's by the catalogue, and the
-// entries without widgets (connection, demo database, packets as JSON) in
-// ModuleEntries.cpp, which the services library shares; all are exported
-// through qul00002.h.
+// shut-down and the hooks a host may set. The service entries, the
+// catalogue's and the entries without widgets (connection, demo database,
+// packets as JSON) are the core library's, which this module links; all
+// are declared in qul00002.h.
 #include "qul00002.h"
 
 #include "Cli_qul00002.h"
 #include "DataPacket.h"
-#include "PackageUnits.h"
-#include "QulShared.h"
-#include "BgrColor.h"
-#include "BlendedControls.h"
-#include "DesignLoader.h"
 #include "ErrorReport.h"
+#include "CoreUnits.h"
 #include "FailureLog.h"
-#include "Glyphs.h"
 #include "Pkg_Vrt00002.h"
+#include "QulShared.h"
 #include "ScreenTheme.h"
-#include "TMessages.h"
 #include "TouchDialogs.h"
 
 #include <QApplication>
 #include <QString>
+#include <iterator>
+#include <vector>
 
 namespace {
 
 QString g_ultimoErro;
 bool g_ultimoErroInformado = false;  // the operator already saw it
-// Shared component package: the packet type, the product line's fonts and
-// the touch message dialog (unless the host already put its own there).
-void iniciaCompartilhado()
+// The screen's side of the shared component package: the product line's
+// fonts and the touch message dialog (unless the host already put its own
+// there).
+void iniciaTela()
 {
-    registerDataPacketType();
     InstallProductLineFonts();
     if (!MensagemHook())
         InstallTouchMensagem();
 }
 
 // The host's hooks live in the host: drop them before it unloads us.
-void finalizaCompartilhado()
+void finalizaTela()
 {
     SetMensagemHook({});
     SetPesquisaHook({});
@@ -47,17 +43,30 @@ void finalizaCompartilhado()
     SetErrorReportHook({});
 }
 
-const TQulUnitInfo kUnidades[] = {
-    {"QulShared", &iniciaCompartilhado, &finalizaCompartilhado},
-    {"Srv_qul00002", nullptr, nullptr},
+const TQulUnitInfo kUnidadesTela[] = {
+    {"QulSharedUi", &iniciaTela, &finalizaTela},
     {"Pkg_Vrt00002", nullptr, nullptr},
     {"Cli_qul00002", nullptr, nullptr},
 };
 
-const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades,
-                                 QUL_MODULE_VERSION};
+const TQulPackageInfo kPacoteTela = {"qul00002", int32_t(sizeof kUnidadesTela / sizeof kUnidadesTela[0]),
+                                     kUnidadesTela, QUL_MODULE_VERSION};
 
-TUnidadesPacote g_unidades(kPacote);
+TUnidadesPacote g_unidadesTela(kPacoteTela);
+
+// The module's description: the core's units, then the screen's, in the
+// order Initialize starts them.
+const TQulPackageInfo &pacoteModulo()
+{
+    static const std::vector<TQulUnitInfo> unidades = [] {
+        const TQulPackageInfo &nucleo = QulUnidadesNucleo().pacote();
+        std::vector<TQulUnitInfo> u(nucleo.units, nucleo.units + nucleo.unitCount);
+        u.insert(u.end(), std::begin(kUnidadesTela), std::end(kUnidadesTela));
+        return u;
+    }();
+    static const TQulPackageInfo pacote = {"qul00002", int32_t(unidades.size()), unidades.data(), QUL_MODULE_VERSION};
+    return pacote;
+}
 
 }  // namespace
 
@@ -110,19 +119,23 @@ extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)
     return true;
 }
 
+// The core's units first (counted by the core, which a host may also
+// have initialised through the services library), then the screen's.
 extern "C" QUL_EXPORT void Initialize(void)
 {
-    g_unidades.inicializa();
+    QulUnidadesNucleo().inicializa();
+    g_unidadesTela.inicializa();
 }
 
 extern "C" QUL_EXPORT void Finalize(void)
 {
-    g_unidades.finaliza();
+    g_unidadesTela.finaliza();
+    QulUnidadesNucleo().finaliza();
 }
 
 extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)
 {
-    return &kPacote;
+    return &pacoteModulo();
 }
 
 extern "C" QUL_EXPORT void QulSetMensagemHook(const TMensagemHook *hook)

@@ -1,12 +1,12 @@
-// The services library's own unit: its start-up, shut-down and description.
-// libqul00002-services.so holds the product data services, the catalogue
-// import and export and the entries without widgets (ModuleEntries.cpp),
-// and links neither Qt Gui nor Qt Widgets: a headless host (qulsvc) loads it
-// instead of the screen's module, and calls the same entries of qul00002.h.
+// The core library's own unit: its start-up, shut-down and description.
+// libqul00002-services.so holds every layer below the screen, the product
+// data services, the catalogue import and export and the entries without
+// widgets (ModuleEntries.cpp), and links neither Qt Gui nor Qt Widgets: a
+// headless host (qulsvc) loads it alone, and the screen's module links it.
 #include "qul00002.h"
 
 #include "DataPacket.h"
-#include "PackageUnits.h"
+#include "CoreUnits.h"
 
 namespace {
 
@@ -23,21 +23,25 @@ const TQulUnitInfo kUnidades[] = {
 const TQulPackageInfo kPacote = {"qul00002", int32_t(sizeof kUnidades / sizeof kUnidades[0]), kUnidades,
                                  QUL_MODULE_VERSION};
 
-TUnidadesPacote g_unidades(kPacote);
-
 }  // namespace
+
+TUnidadesPacote &QulUnidadesNucleo()
+{
+    static TUnidadesPacote unidades(kPacote);
+    return unidades;
+}
 
 extern "C" QUL_EXPORT void Initialize(void)
 {
-    g_unidades.inicializa();
+    QulUnidadesNucleo().inicializa();
 }
 
 extern "C" QUL_EXPORT void Finalize(void)
 {
-    g_unidades.finaliza();
+    QulUnidadesNucleo().finaliza();
 }
 
 extern "C" QUL_EXPORT const TQulPackageInfo *GetPackageInfoTable(void)
 {
-    return &kPacote;
+    return &QulUnidadesNucleo().pacote();
 }

@@ -101,4 +101,13 @@ QUL_EXPORT int32_t QulPacoteParaJson(const QVariant *packet, QVariant *out);
 // The packet a JSON text describes (null-terminated UTF-16), in `out`.
 QUL_EXPORT int32_t QulJsonParaPacote(const char16_t *json, QVariant *out);
 
+// Receives a piece of a JSON text (UTF-8, `size` bytes, not terminated).
+typedef void (*TQulEscritaJson)(const char *bytes, int64_t size, void *context);
+// The same compact JSON text as QulPacoteParaJson, handed to `write` piece
+// by piece as it is made, so that a packet of any size is written without
+// its whole text in memory. A result that is not a packet (a failure text,
+// nothing, the delete service's array) is written as its JSON value too.
+// Returns 0, or a negative status with nothing written.
+QUL_EXPORT int32_t QulEscreveJson(const QVariant *value, TQulEscritaJson write, void *context);
+
 }  // extern "C"

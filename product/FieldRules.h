@@ -2,6 +2,7 @@
 // The entry fields' typing rules as a table, and what typing a character
 // into a field does, without any widget: the form applies the outcome.
 
+#include "QulCoreExport.h"
 #include <QString>
 
 // What a field takes from the keyboard.
@@ -27,7 +28,7 @@ struct TRegraCampo {
 inline const QString kImpostoDigitado = QStringLiteral("00");
 
 // The rule of field `numero`; nullptr outside 1 to 10.
-const TRegraCampo *regraCampo(int numero);
+QUL_CORE_EXPORT const TRegraCampo *regraCampo(int numero);
 
 // Outcome of typing one character into a field.
 struct TDigitacao {
@@ -44,14 +45,14 @@ struct TDigitacao {
 // `texto`, with the on-screen Caps Lock and pending Shift as given. A letter
 // with an accent typed into the name is taken as the letter without it
 // ("ã" is "a"), which then follows the case rule as that letter does.
-TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
+QUL_CORE_EXPORT TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
 
 // The case rule: letters "a" to "z" and "A" to "Z" in upper case when
 // exactly one of Caps Lock and Shift is on, lower case otherwise; every
 // other character (Ç and ç included) unchanged.
-QChar aplicaCaso(QChar c, bool maiuscula);
+QUL_CORE_EXPORT QChar aplicaCaso(QChar c, bool maiuscula);
 
 // The text with its letters' accents taken off ("ã" -> "a", "É" -> "E"), "Ç"
 // and "ç" kept; any other character as it stands. One rule for the name
 // typed on the entry page and the catalogue import's --ajustar-nomes.
-QString semAcentos(const QString &texto);
+QUL_CORE_EXPORT QString semAcentos(const QString &texto);

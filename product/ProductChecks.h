@@ -3,6 +3,7 @@
 // widget: the entry page runs them on its fields' texts, the catalogue
 // import on each row of a file. The same table, in the same order.
 
+#include "QulCoreExport.h"
 #include <QLocale>
 #include <QString>
 
@@ -34,11 +35,11 @@ struct TVerificacaoProduto {
 // (given, then a number), tax, rate (given, then a number; only for the
 // tax whose rate is typed), tare (given, then a number; only for a weighed
 // product). Numbers are read in `local` with no thousands separator.
-TVerificacaoProduto verificaProduto(const TTextosProduto &t, const QLocale &local);
+QUL_CORE_EXPORT TVerificacaoProduto verificaProduto(const TTextosProduto &t, const QLocale &local);
 
 // A number as written in `local` (decimal separator, no thousands
 // separator); false when it is not one or is not finite.
-bool converteNumero(const QString &texto, const QLocale &local, double *valor);
+QUL_CORE_EXPORT bool converteNumero(const QString &texto, const QLocale &local, double *valor);
 
 // Whether `texto` could be typed whole into field `numero`: each character
 // is one the field accepts (letters in either case where the field follows

@@ -4,6 +4,7 @@
 // services and their callers, is saved to files (the colour file) and has a
 // JSON form for tools and tests.
 
+#include "QulCoreExport.h"
 #include "Exceptions.h"
 
 #include <QDateTime>
@@ -26,7 +27,7 @@ enum class TFieldType : quint8 {
 };
 
 QString fieldTypeName(TFieldType t);
-bool fieldTypeFromName(const QString &name, TFieldType *out);
+QUL_CORE_EXPORT bool fieldTypeFromName(const QString &name, TFieldType *out);
 
 struct TFieldDef {
     QString name;
@@ -41,12 +42,12 @@ struct TFieldDef {
 
 // Raised when a packet cannot be decoded or does not fit the dataset that
 // receives it.
-class EPacketError : public Exception {
+class QUL_CORE_EXPORT EPacketError : public Exception {
 public:
     using Exception::Exception;
 };
 
-class TDataPacket {
+class QUL_CORE_EXPORT TDataPacket {
 public:
     QList<TFieldDef> fields;
     QList<QVariantList> rows;  // one value per field; an invalid QVariant is null
@@ -92,15 +93,15 @@ Q_DECLARE_METATYPE(TDataPacket)
 // Registers the packet's variant type under its fixed name "TDataPacket";
 // every binary that puts packets into variants calls it before use (the
 // module and its hosts agree on the type through that name).
-void registerDataPacketType();
+QUL_CORE_EXPORT void registerDataPacketType();
 
 // True when the variant holds a data packet.
-bool isDataPacket(const QVariant &v);
-TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
+QUL_CORE_EXPORT bool isDataPacket(const QVariant &v);
+QUL_CORE_EXPORT TDataPacket toDataPacket(const QVariant &v);  // throws EPacketError when it is not one
 // The packet moved out of the variant, which is left empty: the packet's
 // rows are then held by the caller alone. Its rows may be by column.
-TDataPacket takeDataPacket(QVariant &v);
-QVariant fromDataPacket(const TDataPacket &p);
+QUL_CORE_EXPORT TDataPacket takeDataPacket(QVariant &v);
+QUL_CORE_EXPORT QVariant fromDataPacket(const TDataPacket &p);
 
 // False when the text holds a NUL character or half of a surrogate pair:
 // text that no database stores as sent. The packet readers refuse it.

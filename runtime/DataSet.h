@@ -3,6 +3,7 @@
 // TClientDataSet adds the packet (load and save whole) and the in-memory
 // table; TADOQuery (ADO.h) fills a TDataSet from a statement's result.
 
+#include "QulCoreExport.h"
 #include "ColumnStore.h"
 #include "DataPacket.h"
 #include "Exceptions.h"
@@ -21,7 +22,7 @@ static_assert(std::is_same_v<QVector<QVariant>, QVariantList>);
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
-class TField {
+class QUL_CORE_EXPORT TField {
 public:
     TField(TDataSet *ds, int index, const TFieldDef &def) : m_ds(ds), m_index(index), m_def(def) {}
 
@@ -67,7 +68,7 @@ private:
     TFieldDef m_def;
 };
 
-class TDataSet : public QObject {
+class QUL_CORE_EXPORT TDataSet : public QObject {
     Q_OBJECT
 public:
     explicit TDataSet(QObject *owner = nullptr);
@@ -194,7 +195,7 @@ protected:
     bool m_filtered = false;
 };
 
-class TClientDataSet : public TDataSet {
+class QUL_CORE_EXPORT TClientDataSet : public TDataSet {
     Q_OBJECT
 public:
     using TDataSet::TDataSet;

@@ -2,10 +2,11 @@
 // The exception classes of the component runtime. Every failure that the
 // runtime raises is one of these, carrying a readable message.
 
+#include "QulCoreExport.h"
 #include <QString>
 #include <exception>
 
-class Exception : public std::exception {
+class QUL_CORE_EXPORT Exception : public std::exception {
 public:
     explicit Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
     const QString &Message() const { return m_message; }
@@ -17,7 +18,7 @@ private:
 };
 
 // A dataset or field used the wrong way (a missing field, a bad state).
-class EDatabaseError : public Exception {
+class QUL_CORE_EXPORT EDatabaseError : public Exception {
 public:
     using Exception::Exception;
 };
@@ -25,7 +26,7 @@ public:
 // A statement or connection that the database refused. `Transient`: the
 // statement itself may be fine (the connection was lost, another session
 // held what it needed, its time ran out), so trying again may succeed.
-class EADOError : public EDatabaseError {
+class QUL_CORE_EXPORT EADOError : public EDatabaseError {
 public:
     using EDatabaseError::EDatabaseError;
     EADOError(QString message, bool transient) : EDatabaseError(std::move(message)), m_transient(transient) {}
@@ -36,14 +37,14 @@ private:
 };
 
 // A value that cannot be converted to the type asked for.
-class EConvertError : public Exception {
+class QUL_CORE_EXPORT EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
 
 // Ends an operation after whoever raised it has already told the user; a
 // handler that shows every exception shows this text.
-class EAbort : public Exception {
+class QUL_CORE_EXPORT EAbort : public Exception {
 public:
     EAbort() : Exception(QStringLiteral("Operação interrompida.")) {}
 };

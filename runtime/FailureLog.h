@@ -14,10 +14,12 @@
 // A line never holds a connection string or a password: its texts are the
 // messages the failures raise, which are built without them.
 
+#include "QulCoreExport.h"
+
 #include <QLoggingCategory>
 #include <QString>
 
-Q_DECLARE_LOGGING_CATEGORY(lcQulFalhas)
+QUL_CORE_EXPORT const QLoggingCategory &lcQulFalhas();  // as Q_DECLARE_LOGGING_CATEGORY, exported
 
 // Logs that `onde` failed with `texto` (its lines joined into one).
-void registraFalha(const QString &onde, const QString &texto);
+QUL_CORE_EXPORT void registraFalha(const QString &onde, const QString &texto);

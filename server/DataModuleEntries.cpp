@@ -31,6 +31,28 @@ extern "C" int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant
     }
 }
 
+extern "C" int32_t QulAbreModuloDados(QVariant *error)
+{
+    try {
+        registerDataPacketType();
+        std::unique_ptr<TrdmCadProd> novo;
+        if (!rdmCadProd)
+            novo = std::make_unique<TrdmCadProd>(nullptr);
+        (novo ? novo.get() : rdmCadProd)->adcCadProd->Open();
+        if (novo)
+            rdmCadProd = novo.release();
+        return 0;
+    } catch (const std::exception &e) {
+        if (error)
+            *error = exceptionMessage(e);
+        return kServiceFailure;
+    } catch (...) {
+        if (error)
+            *error = QStringLiteral("Falha desconhecida ao criar o módulo de dados.");
+        return kServiceFailure;
+    }
+}
+
 extern "C" int32_t QulLiberaModuloDados(void)
 {
     try {

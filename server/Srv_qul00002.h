@@ -67,11 +67,17 @@ QUL_EXPORT int32_t setDelProduto(const char16_t *code, QVariant *out);
 // `out`, as for the read services.
 QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
 
-// Data module for tools and hosts that call the services without the
-// screen: create it and connect it (connectionString null or empty: the
-// configured one), and free it. Both return 0 or a negative status; on
-// failure `error` (when not null) receives a readable message.
+// The data module, one per process. QulCriaModuloDados creates it and
+// connects it (connectionString null or empty: the configured one) for
+// tools and hosts that call the services without the screen; it refuses
+// when one exists already. QulAbreModuloDados is the screen's: it creates
+// and connects the module when there is none, and uses an existing one as
+// it is (its connection opened when closed), with the configured
+// connection string. QulLiberaModuloDados frees the module whoever created
+// it; the screen frees it when it closes. Each returns 0 or a negative
+// status; on failure `error` (when not null) receives a readable message.
 QUL_EXPORT int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error);
+QUL_EXPORT int32_t QulAbreModuloDados(QVariant *error);
 QUL_EXPORT int32_t QulLiberaModuloDados(void);
 
 // Checks that the connected store holds every table the module's

@@ -4,6 +4,7 @@
 // exception messages, the empty-text test and the reporting of failures
 // that a service returns in its result.
 
+#include "QulCoreExport.h"
 #include "ADO.h"
 #include "IniFile.h"
 #include "QulHooks.h"
@@ -15,7 +16,7 @@
 
 // Directory of the host executable (where the first qul.ini and the colour
 // file live). Tests and tools may point it elsewhere.
-QString ProgramDir();
+QUL_CORE_EXPORT QString ProgramDir();
 void SetProgramDir(const QString &dir);  // empty: back to the executable's directory
 
 // Folder of the module's library file, set by the module when it is
@@ -81,16 +82,16 @@ inline const QString Sim = QStringLiteral("S");
 inline const QString CodigoTela = QStringLiteral("002");
 }  // namespace MensagemArg
 enum TMensagemTipo { mtInformacao = 0, mtPergunta = 1, mtAviso = 2, mtErro = 3 };
-void SetMensagemHook(TMensagemHook hook);
-TMensagemHook MensagemHook();
-bool Mensagem(const QString &texto, const QString &titulo, const QString &layout, const QString &pergunta, int tipo,
+QUL_CORE_EXPORT void SetMensagemHook(TMensagemHook hook);
+QUL_CORE_EXPORT TMensagemHook MensagemHook();
+QUL_CORE_EXPORT bool Mensagem(const QString &texto, const QString &titulo, const QString &layout, const QString &pergunta, int tipo,
               const QString &detalhe, const QString &codigoTela, int numero, TDataSet *dataSet);
 
 // Hands back a service's result. A failure text in it is reported through
 // Mensagem, naming the service and the calling unit, and the caller is
 // ended with EAbort; anything else is returned unchanged.
-QVariant MensagemMetodo(const QVariant &resultado, bool flag, int numero, const QString &servico,
+QUL_CORE_EXPORT QVariant MensagemMetodo(const QVariant &resultado, bool flag, int numero, const QString &servico,
                         const QString &unidade, const QString &argumento, const QString &detalhe);
 
 // The failure text that a service result holds, if it holds one.
-bool isFailureText(const QVariant &v);
+QUL_CORE_EXPORT bool isFailureText(const QVariant &v);

@@ -3,8 +3,10 @@
 // Brazilian Portuguese (decimal comma, thousands point) whatever LANG or
 // LC_ALL say on the machine (Debian's minimal systems run with C.UTF-8).
 
+#include "QulCoreExport.h"
+
 #include <QLocale>
 
 // Portuguese (Brazil), as an object of its own: the module never calls
 // QLocale::setDefault, which would change its host's locale too.
-const QLocale &localLoja();
+QUL_CORE_EXPORT const QLocale &localLoja();

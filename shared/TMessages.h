@@ -1,11 +1,12 @@
 #pragma once
 // The message catalogue component of the screens.
 
+#include "QulCoreExport.h"
 #include <QObject>
 #include <QStringList>
 
 // The message catalogue: lines "KEY|Text".
-class TMessages : public QObject {
+class QUL_CORE_EXPORT TMessages : public QObject {
     Q_OBJECT
     Q_PROPERTY(QStringList messages READ messages WRITE setMessages)
 public:

@@ -187,7 +187,6 @@ private Q_SLOTS:
         insereProduto(amb.db, produto(QStringLiteral("8"), QStringLiteral("1")));
         amb.db.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('CX', 'Caixa'), ('UN', 'Unidade')"));
         Mensagens msgs;
-        SetPesquisaHook([](auto &&...) { return true; });  // ENTER at once
         QString aoMostrar;
         msgs.aoMostrar = [&](const QString &) {
             aoMostrar = frmCadProd->PaginaAtiva() + textosCampos(frmCadProd).join(QString());

@@ -1,6 +1,8 @@
 #pragma once
 // What the duplicate check's rows mean for a product about to be saved.
 
+#include "QulCoreExport.h"
+
 class TDataSet;
 
 enum class TConflito {
@@ -13,4 +15,4 @@ enum class TConflito {
 // its rows come from a union in no particular order, so a row with both
 // columns empty (empty bar codes matching each other, which is no clash)
 // may come before a real one. A reduced-code clash wins over a bar-code one.
-TConflito conflitoDeCodigos(TDataSet *linhas);
+QUL_CORE_EXPORT TConflito conflitoDeCodigos(TDataSet *linhas);
