@@ -107,16 +107,53 @@ void TADOConnection::raise(const QSqlError &err, const QSqlQuery &failed) const
 bool TADOConnection::ConnectionLost() const
 {
     if (!m_open)
-        return false;
+        return m_reopen;
     return m_lost || (m_pg && PQstatus(m_pg) != CONNECTION_OK);
+}
+
+bool TADOConnection::lostWhileIdle()
+{
+    if (ConnectionLost())
+        return true;
+    if (m_pg) {
+        // What the server sent meanwhile is read without waiting: a session
+        // it ended shows as its farewell and then the end of the stream,
+        // which the second read finds.
+        PQconsumeInput(m_pg);
+        PQconsumeInput(m_pg);
+        m_lost = PQstatus(m_pg) != CONNECTION_OK;
+    } else if (m_sqlite) {
+        // A store file on a share that went away and came back, or one
+        // removed or replaced, is no longer the file this connection has
+        // open.
+        int moved = 0;
+        m_lost = sqlite3_file_control(m_sqlite, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+    } else if (m_driver == QLatin1String("QODBC")) {
+        m_lost = odbcConnectionDead(handleOf<void *>(Database(), "SQLHANDLE"));
+    }
+    return m_lost;
 }
 
 void TADOConnection::ReconnectIfLost()
 {
-    if (!ConnectionLost() || InTransaction())
+    if (m_inTrans)
         return;
-    Close();
-    Open();
+    if (m_open) {
+        if (!lostWhileIdle())
+            return;
+        Close();
+        m_reopen = true;
+    } else if (!m_reopen) {
+        return;
+    }
+    try {
+        Open();
+    } catch (const std::exception &e) {
+        // The server, or the store file, is still away: said as a lost
+        // connection, with what the connect found after it.
+        const QString how = exceptionMessage(e);
+        throw EADOError(driverFaultSentence(TDriverFault::ConnectionLost, QString()) + QLatin1Char(' ') + how, true);
+    }
 }
 
 void TADOConnection::UseStatementTimeout(int seconds)
@@ -196,6 +233,17 @@ void TADOConnection::Open()
 {
     if (m_open)
         return;
+    try {
+        openNow();
+    } catch (...) {
+        m_reopen = true;
+        throw;
+    }
+    m_reopen = false;
+}
+
+void TADOConnection::openNow()
+{
     if (BeforeConnect)
         BeforeConnect(this);
     const TConnectionTarget t = resolveConnectionString(ConnectionString);
@@ -253,6 +301,7 @@ void TADOConnection::Open()
         }
     }
     m_open = true;
+    ++m_openings;
     m_driver = t.driver;
     m_inTrans = false;
     m_lost = false;
@@ -270,6 +319,7 @@ void TADOConnection::Open()
 
 void TADOConnection::Close()
 {
+    m_reopen = false;
     if (!m_open)
         return;
     for (TADOStatement *s : std::as_const(m_users))
@@ -425,5 +475,12 @@ bool TADOConnection::TransactionEnded() const
 
 void TADOConnection::RollbackTrans()
 {
+    if (TransactionEnded()) {
+        // The engine ended it (a lost session has none left): there is
+        // nothing to send, and the connection is outside a transaction.
+        m_inTrans = false;
+        m_timeoutLocal = -1;
+        return;
+    }
     endTrans(false);
 }

@@ -26,7 +26,10 @@ public:
     std::function<void(TADOConnection *)> BeforeConnect;
     std::function<void(TADOConnection *)> AfterConnect;
 
-    void Open();  // runs BeforeConnect, opens, runs AfterConnect
+    // Runs BeforeConnect, opens, runs AfterConnect. When it fails the
+    // connection stays closed and the next ReconnectIfLost tries again.
+    void Open();
+    // Closed by its owner: nothing opens it again by itself.
     void Close();
     bool Connected() const { return m_open; }
     void SetConnected(bool on) { on ? Open() : Close(); }
@@ -66,11 +69,20 @@ public:
     [[noreturn]] void raise(const QSqlError &err, const QSqlQuery &failed) const;
 
     // True once an operation failed because the server or the network went
-    // away: the connection is open on this side only.
+    // away (the connection is open on this side only), and while a
+    // connection closed by such a failure, or by a failed connect, waits to
+    // be opened again.
     bool ConnectionLost() const;
-    // A lost connection outside a transaction is closed and opened again
-    // (once: a failure to reconnect raises). Nothing is re-run.
+    // Before a call: a lost connection is closed and opened again, and one
+    // that a failure left closed is opened again, with the connection
+    // string fetched afresh; once per call, a failure raises the lost
+    // connection's sentence. Idle, a PostgreSQL session that the server
+    // ended, or an SQLite store file that was moved, removed or replaced,
+    // counts as lost. Never while a transaction this connection began is
+    // open: nothing is re-run.
     void ReconnectIfLost();
+    // Successful opens so far: a change tells that the session is a new one.
+    quint64 Openings() const { return m_openings; }
 
     // The next statement runs with a limit of `seconds` (0: none). On
     // PostgreSQL the server's statement_timeout is set when it differs
@@ -81,6 +93,10 @@ public:
 
 private:
     friend class TADOStatement;
+    void openNow();
+    // Notices, without running a statement, that the server ended the
+    // session or that the store file is no longer the one opened.
+    bool lostWhileIdle();
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
     void execControl(const char *sql);
@@ -100,6 +116,8 @@ private:
     bool m_inTrans = false;  // between this connection's BeginTrans and its end
     qint64 m_odbcXid = -1;   // through ODBC to PostgreSQL: the id of the transaction begun
     mutable bool m_lost = false;
+    bool m_reopen = false;  // closed by a failure: the next ReconnectIfLost opens it
+    quint64 m_openings = 0;
     int m_timeoutSession = -1;  // PostgreSQL statement_timeout in ms; -1 unknown
     int m_timeoutLocal = -1;    // the same set for the open transaction only
 };

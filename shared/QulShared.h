@@ -88,7 +88,9 @@ bool Mensagem(const QString &texto, const QString &titulo, const QString &layout
 
 // Hands back a service's result. A failure text in it is reported through
 // Mensagem, naming the service and the calling unit, and the caller is
-// ended with EAbort; anything else is returned unchanged.
+// ended with EAbort; anything else is returned unchanged. While the
+// session's connection is lost (or waits to be opened again) the report is
+// the lost connection's own sentence alone: what happened and what to do.
 QVariant MensagemMetodo(const QVariant &resultado, bool flag, int numero, const QString &servico,
                         const QString &unidade, const QString &argumento, const QString &detalhe);
 
