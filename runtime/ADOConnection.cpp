@@ -236,7 +236,7 @@ void TADOConnection::Open()
     try {
         openNow();
     } catch (...) {
-        m_reopen = true;
+        m_reopen = m_openings > 0;  // a connection that never opened is its owner's to retry
         throw;
     }
     m_reopen = false;
@@ -427,8 +427,15 @@ void TADOConnection::endTrans(bool commit)
         // or ended (PostgreSQL): InTransaction asks the engine which.
         QSqlQuery q(Database());
         ++StatementCount;
-        if (!q.exec(QLatin1String(commit ? "COMMIT" : "ROLLBACK")))
-            raise(QString(), q.lastError());
+        if (!q.exec(QLatin1String(commit ? "COMMIT" : "ROLLBACK"))) {
+            try {
+                raise(QString(), q.lastError());
+            } catch (const EADOError &) {
+                if (ConnectionLost())  // the session is gone, and its transaction with it
+                    m_inTrans = false;
+                throw;
+            }
+        }
         // PostgreSQL answers COMMIT of a transaction it has aborted with
         // ROLLBACK, and no error.
         const QVariant r = commit && q.result() ? q.result()->handle() : QVariant();

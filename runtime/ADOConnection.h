@@ -27,7 +27,8 @@ public:
     std::function<void(TADOConnection *)> AfterConnect;
 
     // Runs BeforeConnect, opens, runs AfterConnect. When it fails the
-    // connection stays closed and the next ReconnectIfLost tries again.
+    // connection stays closed; one that was open before is opened again by
+    // the next ReconnectIfLost.
     void Open();
     // Closed by its owner: nothing opens it again by itself.
     void Close();
@@ -70,13 +71,13 @@ public:
 
     // True once an operation failed because the server or the network went
     // away (the connection is open on this side only), and while a
-    // connection closed by such a failure, or by a failed connect, waits to
-    // be opened again.
+    // connection closed by such a failure, or by a failed reconnect, waits
+    // to be opened again.
     bool ConnectionLost() const;
     // Before a call: a lost connection is closed and opened again, and one
-    // that a failure left closed is opened again, with the connection
-    // string fetched afresh; once per call, a failure raises the lost
-    // connection's sentence. Idle, a PostgreSQL session that the server
+    // that a failed reconnect left closed is opened again, with the
+    // connection string fetched afresh; once per call, a failure raises the
+    // lost connection's sentence. Idle, a PostgreSQL session that the server
     // ended, or an SQLite store file that was moved, removed or replaced,
     // counts as lost. Never while a transaction this connection began is
     // open: nothing is re-run.
