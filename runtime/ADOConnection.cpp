@@ -113,25 +113,14 @@ bool TADOConnection::ConnectionLost() const
 
 bool TADOConnection::lostWhileIdle()
 {
-    if (ConnectionLost())
-        return true;
-    if (m_pg) {
-        // What the server sent meanwhile is read without waiting: a session
-        // it ended shows as its farewell and then the end of the stream,
-        // which the second read finds.
-        PQconsumeInput(m_pg);
-        PQconsumeInput(m_pg);
-        m_lost = PQstatus(m_pg) != CONNECTION_OK;
-    } else if (m_sqlite) {
+    if (m_sqlite && !ConnectionLost()) {
         // A store file on a share that went away and came back, or one
         // removed or replaced, is no longer the file this connection has
         // open.
         int moved = 0;
         m_lost = sqlite3_file_control(m_sqlite, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
-    } else if (m_driver == QLatin1String("QODBC")) {
-        m_lost = odbcConnectionDead(handleOf<void *>(Database(), "SQLHANDLE"));
     }
-    return m_lost;
+    return ConnectionLost();
 }
 
 void TADOConnection::ReconnectIfLost()

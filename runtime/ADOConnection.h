@@ -77,10 +77,9 @@ public:
     // Before a call: a lost connection is closed and opened again, and one
     // that a failed reconnect left closed is opened again, with the
     // connection string fetched afresh; once per call, a failure raises the
-    // lost connection's sentence. Idle, a PostgreSQL session that the server
-    // ended, or an SQLite store file that was moved, removed or replaced,
-    // counts as lost. Never while a transaction this connection began is
-    // open: nothing is re-run.
+    // lost connection's sentence. An SQLite store file that was moved,
+    // removed or replaced since it was opened counts as lost. Never while a
+    // transaction this connection began is open: nothing is re-run.
     void ReconnectIfLost();
     // Successful opens so far: a change tells that the session is a new one.
     quint64 Openings() const { return m_openings; }
@@ -95,8 +94,7 @@ public:
 private:
     friend class TADOStatement;
     void openNow();
-    // Notices, without running a statement, that the server ended the
-    // session or that the store file is no longer the one opened.
+    // ConnectionLost, or an SQLite store file no longer the one opened.
     bool lostWhileIdle();
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
