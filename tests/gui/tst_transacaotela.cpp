@@ -173,8 +173,7 @@ private Q_SLOTS:
         for (auto [nome, tecla] : {std::pair{"confirmar", Qt::Key_Return}, {"pesquisar", Qt::Key_F5}, {"editar", Qt::Key_F3}})
             QTest::newRow(nome) << int(tecla);
     }
-    // The store goes away (this program's own server stopped, its file moved off) and comes back: the
-    // command says the connection was lost, nothing saved; given again, it works.
+    // The store goes away (own server stopped, file moved off): lost connection, nothing saved; back, it works.
     void lojaSomeEVolta()
     {
         QFETCH(int, tecla);
