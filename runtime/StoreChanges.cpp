@@ -78,8 +78,9 @@ bool TMudancasExternas::notificacoesDeOutros()
     assina();
     if (PGconn *c = m_conexao->pgHandle()) {
         // A session the server ended can tell nothing: that is a failure,
-        // not "no change".
-        if (!PQconsumeInput(c) || PQstatus(c) != CONNECTION_OK)
+        // not "no change". It shows as the server's farewell and then the
+        // end of the stream, which only a second read finds.
+        if (!PQconsumeInput(c) || !PQconsumeInput(c) || PQstatus(c) != CONNECTION_OK)
             m_conexao->raise(QStringLiteral("LISTEN %1").arg(m_canal),
                              QSqlError(QString(), QString::fromUtf8(PQerrorMessage(c)), QSqlError::ConnectionError));
         const QByteArray canal = m_canal.toUtf8();
