@@ -4,9 +4,12 @@
 // the entry page checks a confirmed product and written all or nothing.
 //
 // Files are CSV (";" between fields, decimal comma, a header row with the
-// product packet's field names) or the packet's JSON form; "-" names
-// standard input or output. Texts are null-terminated UTF-16; a null
-// pointer reads as empty text (format: "csv"; encoding: "utf8").
+// product packet's field names), a spreadsheet of the same rows (.xlsx,
+// .ods: its first sheet) or the packet's JSON form; "-" names standard
+// input or output. Texts are null-terminated UTF-16; a null pointer reads
+// as empty text (encoding: "utf8"; format: the export's by the file's
+// name, .json, .xlsx, .ods, else CSV; the import's by the file's first
+// bytes and name, a format given being checked against them).
 //
 // Like the services, each entry returns 0 or a negative status and hands
 // its answer back through `out`: a summary (a QVariantMap) or a failure
@@ -54,8 +57,10 @@ enum {
 
 // As QulImportaProdutosRelatorio, with `opcoes` in place of `checkOnly`.
 // The summary also has "ajustes": a QStringList of the names adjusted,
-// "linha N: NMPRODUTO: \"antes\" -> \"depois\"". Other bits of `opcoes`
-// are refused.
+// "linha N: NMPRODUTO: \"antes\" -> \"depois\"", and of the tax codes a
+// spreadsheet read as numbers, given back the leading zeros of the one
+// stored code they can be, "linha N: CDIMPOSTO: \"3\" -> \"03\"". Other
+// bits of `opcoes` are refused.
 QUL_EXPORT int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                             const char16_t *report, int32_t opcoes,
                                             TQulProgressoImportacao progress, void *context, QVariant *out);

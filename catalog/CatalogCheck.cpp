@@ -8,22 +8,6 @@
 #include <algorithm>
 #include <optional>
 
-QString semAcentos(const QString &texto)
-{
-    QString r;
-    r.reserve(texto.size());
-    for (const QChar c : texto) {
-        if (c == u'ç' || c == u'Ç' || c.decompositionTag() != QChar::Canonical) {
-            r.append(c);
-            continue;
-        }
-        for (const QChar d : QString(c).normalized(QString::NormalizationForm_D))
-            if (d.category() != QChar::Mark_NonSpacing)
-                r.append(d);
-    }
-    return r;
-}
-
 namespace {
 
 // Where a product field stands in the rows the import reads (the file's
@@ -236,7 +220,7 @@ struct TVerificadorCatalogo::TEstado {
     const TLojaCatalogo &m_loja;
     const TOpcoesCatalogo m_opcoes;
     const bool m_conhecidos;
-    QString m_ajuste;  // of the row checked last
+    QStringList m_ajustes;  // of the row checked last
     TCodigosCatalogo m_alterados;  // the products the file updates: their present codes give way to the file's
     QList<TChaveCodigo> m_supostos;  // stored products taken as updated further on
     TCodigosCatalogo m_produtos, m_reduzidos, m_barras;
@@ -281,14 +265,14 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
                && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras);
     };
     // A name typed on another keyboard: without its accents, when asked.
-    m_ajuste.clear();
+    m_ajustes.clear();
     QString sugestao;
     if (!guardadoAssim(NMPRODUTO) && !textoDigitavel(3, v[NMPRODUTO])) {
         const QString semAcento = semAcentos(v[NMPRODUTO]);
         if (m_opcoes.ajustarNomes && semAcento != v[NMPRODUTO]) {
-            m_ajuste = QStringLiteral("linha %1: NMPRODUTO: \"%2\" -> \"%3\"")
-                           .arg(l.linha)
-                           .arg(mostra(v[NMPRODUTO], 60), mostra(semAcento, 60));
+            m_ajustes.append(QStringLiteral("linha %1: NMPRODUTO: \"%2\" -> \"%3\"")
+                                 .arg(l.linha)
+                                 .arg(mostra(v[NMPRODUTO], 60), mostra(semAcento, 60)));
             v[NMPRODUTO] = semAcento;
         } else if (!m_opcoes.ajustarNomes && textoDigitavel(3, semAcento)) {
             sugestao = QStringLiteral(" Importado com --ajustar-nomes, seria \"%1\".").arg(mostra(semAcento, 60));
@@ -312,6 +296,21 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
     QString cdImposto = v[CDIMPOSTO].trimmed();
     if (cdImposto.isEmpty())
         cdImposto = m_loja.impostoPorSigla.value(v[SGIMPOSTO].trimmed(), v[SGIMPOSTO].trimmed());
+    // A tax code the spreadsheet read as a number ("3" for "03"): the taxes
+    // are few and fixed, so it is the one stored code it can be once its
+    // leading zeros are put back; two such codes leave it refused.
+    else if (!m_loja.impostos.contains(cdImposto)) {
+        QStringList comZeros;
+        for (auto i = m_loja.impostos.constBegin(); i != m_loja.impostos.constEnd(); ++i)
+            if (perdeuZeros(cdImposto, i.key()))
+                comZeros.append(i.key());
+        if (comZeros.size() == 1) {
+            m_ajustes.append(QStringLiteral("linha %1: CDIMPOSTO: \"%2\" -> \"%3\"")
+                                 .arg(l.linha)
+                                 .arg(mostra(cdImposto), comZeros.first()));
+            cdImposto = v[CDIMPOSTO] = comZeros.first();
+        }
+    }
     const QString textoImposto = cdImposto.isEmpty() ? v[SGIMPOSTO] : cdImposto;
 
     // The confirm checks of the entry page.
@@ -409,11 +408,11 @@ TVerificadorCatalogo::TVerificadorCatalogo(const TLojaCatalogo &loja, TOpcoesCat
 TVerificadorCatalogo::~TVerificadorCatalogo() = default;
 
 QString TVerificadorCatalogo::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
-                                      std::optional<TProduto> *produto, QString *ajuste)
+                                      std::optional<TProduto> *produto, QStringList *ajustes)
 {
     auto recusa = d->verifica(l, guardado, produto);
-    if (ajuste)
-        *ajuste = recusa ? QString() : d->m_ajuste;
+    if (ajustes)
+        *ajustes = recusa ? QStringList() : d->m_ajustes;
     if (recusa && recusa->texto == textoCatalogo("VALOR_INV"))
         recusa->texto += dicaNumero(l.valores[recusa->campo]);
     return recusa ? QStringLiteral("linha %1: %2: %3").arg(l.linha).arg(nomeCampo(recusa->campo), recusa->texto)

@@ -37,9 +37,6 @@ struct TLojaCatalogo {
     void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
-// The text with its letters' accents taken off, but Ç and ç's.
-QString semAcentos(const QString &texto);
-
 // What an import may do beyond what the entry page would.
 struct TOpcoesCatalogo {
     // A CDPRODUTO of digits that the store does not hold is a new product
@@ -70,11 +67,12 @@ public:
     // generated code; one the store does not hold: a new product under
     // that code; no product at all: an update that changes nothing).
     // `guardado`: the stored row (TProdutosGuardados) of the product the
-    // row updates, if it names a stored one. `ajuste`, when given, gets
-    // the row's adjusted name ("linha N: NMPRODUTO: \"antes\" -> \"depois\"")
-    // or an empty text.
+    // row updates, if it names a stored one. `ajustes`, when given, gets
+    // what was adjusted in the row that passed, its name
+    // ("linha N: NMPRODUTO: \"antes\" -> \"depois\"") and its tax code
+    // ("linha N: CDIMPOSTO: \"3\" -> \"03\"").
     QString verifica(const TLinhaCatalogo &l, const QVariantList *guardado, std::optional<TProduto> *produto,
-                     QString *ajuste = nullptr);
+                     QStringList *ajustes = nullptr);
 
     // After the last row: whether a row passed by taking a code from a
     // stored product that the file turned out not to update; then the

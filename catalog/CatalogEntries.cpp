@@ -11,11 +11,15 @@
 
 namespace {
 
-void opcoes(const char16_t *format, const char16_t *encoding, TFormatoCatalogo *formato, TCodificacao *codificacao)
+void opcoes(const char16_t *format, const char16_t *encoding, std::optional<TFormatoCatalogo> *formato,
+            TCodificacao *codificacao)
 {
     const QString f = argText(format), c = argText(encoding);
-    if (!f.isEmpty() && !formatoPorNome(f, formato))
-        throw Exception(QStringLiteral("formato desconhecido: %1 (csv ou json).").arg(f));
+    TFormatoCatalogo lido;
+    if (!f.isEmpty() && !formatoPorNome(f, &lido))
+        throw Exception(QStringLiteral("formato desconhecido: %1 (csv, json, xlsx ou ods).").arg(f));
+    if (!f.isEmpty())
+        *formato = lido;
     if (!c.isEmpty() && !codificacaoPorNome(c, codificacao))
         throw Exception(QStringLiteral("codificação desconhecida: %1 (utf8 ou cp1252).").arg(c));
 }
@@ -26,14 +30,16 @@ QString mensagem(const std::exception &e)
 }
 
 // An entry's body run as a read service: `corpo(formato, codificacao)`
-// gives the summary, to which the seconds it took are added.
+// gives the summary, to which the seconds it took are added. `formato` is
+// the one asked for, if any.
 template <typename Corpo>
-int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding, Corpo corpo)
+int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding, Corpo corpo,
+                const std::source_location onde = std::source_location::current())
 {
     return readService(
         out,
         [&] {
-            TFormatoCatalogo formato = TFormatoCatalogo::Csv;
+            std::optional<TFormatoCatalogo> formato;
             TCodificacao codificacao = TCodificacao::Utf8;
             opcoes(format, encoding, &formato, &codificacao);
             QElapsedTimer relogio;
@@ -42,7 +48,7 @@ int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding,
             resumo.insert(QStringLiteral("segundos"), relogio.elapsed() / 1000.0);
             return QVariant(resumo);
         },
-        mensagem);
+        mensagem, onde);
 }
 
 }  // namespace
@@ -51,8 +57,10 @@ extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
                                       QVariant *out)
 {
     const QString arquivo = argText(file);
-    return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
-        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, formato, codificacao)}};
+    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
+        // Without one, the format the file's name ends in; CSV for another name.
+        const TFormatoCatalogo f = formato.value_or(formatoDaExtensao(arquivo).value_or(TFormatoCatalogo::Csv));
+        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, f, codificacao)}};
     });
 }
 
@@ -61,7 +69,7 @@ extern "C" int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t
                                             TQulProgressoImportacao progress, void *context, QVariant *out)
 {
     const QString arquivo = argText(file), relatorio = argText(report);
-    return entrada(out, format, encoding, [&](TFormatoCatalogo formato, TCodificacao codificacao) {
+    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
         constexpr int32_t conhecidas = QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES;
         if (opcoes & ~conhecidas)
             throw Exception(QStringLiteral("opções de importação desconhecidas: %1.").arg(opcoes & ~conhecidas));

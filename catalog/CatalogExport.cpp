@@ -3,9 +3,12 @@
 #include "Cp1252.h"
 #include "ProductList.h"
 #include "ProductPacket.h"
+#include "SheetWrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -160,6 +163,27 @@ void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
     }
 }
 
+// A spreadsheet, made by its writer in a temporary file (in TMPDIR: the
+// writers take a file's name), then copied to the destination as any
+// export is written.
+void escrevePlanilha(const TDataPacket &p, TSaida &saida, TFormatoCatalogo formato)
+{
+    QTemporaryFile temporario(QDir::tempPath() + QStringLiteral("/qul-exportacao-XXXXXX.") + nomeFormato(formato));
+    if (!temporario.open())
+        throw Exception(QStringLiteral("não foi possível criar um arquivo temporário para a planilha: %1")
+                            .arg(temporario.errorString()));
+    (formato == TFormatoCatalogo::Xlsx ? escreveXlsx : escreveOds)(p, temporario.fileName());
+    QFile feita(temporario.fileName());
+    if (!feita.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("não foi possível reler a planilha feita em %1: %2")
+                            .arg(feita.fileName(), feita.errorString()));
+    for (QByteArray bytes; !(bytes = feita.read(1 << 16)).isEmpty();)
+        saida.escreve(bytes);
+    if (feita.error() != QFileDevice::NoError)
+        throw Exception(QStringLiteral("não foi possível reler a planilha feita em %1: %2")
+                            .arg(feita.fileName(), feita.errorString()));
+}
+
 }  // namespace
 
 qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
@@ -167,11 +191,15 @@ qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo
     const TDataPacket p = readProductList(dm, QStringLiteral("T"));
     if (formato == TFormatoCatalogo::Csv && codificacao == TCodificacao::Cp1252)
         verificaCp1252(p);
+    if (formato == TFormatoCatalogo::Xlsx || formato == TFormatoCatalogo::Ods)
+        verificaTamanho(p);
     TSaida saida(caminho);
     if (formato == TFormatoCatalogo::Csv)
         escreveCsv(p, saida, codificacao);
-    else
+    else if (formato == TFormatoCatalogo::Json)
         p.writeJsonText([&saida](const char *b, qsizetype n) { saida.escreve(b, n); });
+    else
+        escrevePlanilha(p, saida, formato);
     if (formato == TFormatoCatalogo::Json)
         saida.escreve("\n", 1);
     saida.fecha();

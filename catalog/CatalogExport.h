@@ -1,6 +1,7 @@
 #pragma once
 // Every product as getProduto lists it, into a file: CSV as Brazilian
-// spreadsheets write it, or the packet's JSON form. Written as it is made.
+// spreadsheets write it, the packet's JSON form, or a spreadsheet (.xlsx,
+// .ods: SheetWrite.h). Written as it is made.
 
 #include "CatalogFile.h"
 

@@ -1,29 +1,19 @@
 #include "CatalogFile.h"
 
 #include "CatalogJson.h"
+#include "CatalogSheet.h"
 #include "DataPacket.h"
 #include "ProductPacket.h"
+#include "StoreLocale.h"
 
 #include <QFile>
 #include <QTemporaryFile>
 #include <cstdio>
 
-bool formatoPorNome(const QString &nome, TFormatoCatalogo *out)
-{
-    const QString n = nome.toLower();
-    if (n == QLatin1String("csv"))
-        *out = TFormatoCatalogo::Csv;
-    else if (n == QLatin1String("json"))
-        *out = TFormatoCatalogo::Json;
-    else
-        return false;
-    return true;
-}
-
 const QLocale &localCatalogo()
 {
     static const QLocale local = [] {
-        QLocale l(QLocale::Portuguese, QLocale::Brazil);
+        QLocale l = localLoja();  // the store's numbers, without thousands separators
         l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
         return l;
     }();
@@ -35,14 +25,19 @@ QString textoNumero(double v)
     return localCatalogo().toString(v, 'f', QLocale::FloatingPointShortest);
 }
 
+bool campoCodigo(const QString &nome)
+{
+    static const QStringList codigos{QStringLiteral("CDPRODUTO"), QStringLiteral("CDARVPROD"),
+                                     QStringLiteral("CDPRODINTE"), QStringLiteral("CDBARPRODUTO"),
+                                     QStringLiteral("CDIMPOSTO")};
+    return codigos.contains(nome);
+}
+
 QString campoCatalogo(const TFieldDef &campo, const QString &texto)
 {
     if (campo.type == TFieldType::ftFloat)
         return campoCsv(texto);
-    static const QStringList codigos{QStringLiteral("CDPRODUTO"), QStringLiteral("CDARVPROD"),
-                                     QStringLiteral("CDPRODINTE"), QStringLiteral("CDBARPRODUTO"),
-                                     QStringLiteral("CDIMPOSTO")};
-    return campoCsv(textoSemFormula(texto), codigos.contains(campo.name));
+    return campoCsv(textoSemFormula(texto), campoCodigo(campo.name));
 }
 
 QString dicaNumero(const QString &valor)
@@ -89,6 +84,27 @@ QString outroSeparador(QChar sep)
         .arg(sep == QLatin1Char(',') ? QStringLiteral(",") : QStringLiteral("tabulação"));
 }
 
+// Why a row has values under no column name: a spreadsheet that took the
+// decimal comma for a column separator when it opened a CSV ("15,9" made
+// two columns), and saved the rows wider than the header.
+QString explicaSeparacao()
+{
+    return QStringLiteral(" As linhas têm mais campos do que o cabeçalho tem nomes: a planilha tomou a vírgula decimal "
+                          "por separador de colunas (\"15,9\" virou \"15\" e \"9\"). No LibreOffice Calc, abra o CSV "
+                          "de novo e, na janela de importação de texto, deixe marcado só \"Ponto e vírgula\" como "
+                          "separador (sem \"Vírgula\"); depois salve-o em CSV com ';'.");
+}
+
+// Whether `campos`, a row under the header `nomes`, has a value in a
+// column without a name.
+bool valorSemNome(const QStringList &nomes, const QStringList &campos)
+{
+    for (qsizetype i = 0; i < campos.size(); ++i)
+        if (!campos[i].trimmed().isEmpty() && nomes.value(i).trimmed().isEmpty())
+            return true;
+    return false;
+}
+
 // Which packet field each column holds; unknown or repeated names are an error.
 bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *erro)
 {
@@ -130,8 +146,8 @@ bool mapeiaCabecalho(const QStringList &nomes, QList<int> *colunas, QString *err
 // back; standard input or a pipe is first copied to a temporary file.
 class TFonteArquivo : public TFonteCatalogo {
 public:
-    TFonteArquivo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
-        : m_caminho(caminho), m_formato(formato), m_codificacao(codificacao)
+    TFonteArquivo(const QString &caminho, std::optional<TFormatoCatalogo> formato, TCodificacao codificacao)
+        : m_caminho(caminho), m_codificacao(codificacao)
     {
         const bool entrada = caminho == QLatin1String("-");
         const bool ok = entrada ? m_arquivo.open(stdin, QIODevice::ReadOnly)
@@ -141,6 +157,13 @@ public:
         if (entrada || m_arquivo.isSequential())
             copia();
         m_dispositivo = m_copia ? static_cast<QIODevice *>(m_copia.get()) : &m_arquivo;
+        try {
+            m_formato = reconheceFormato(*m_dispositivo, caminho, formato);
+            if (m_formato == TFormatoCatalogo::Xlsx || m_formato == TFormatoCatalogo::Ods)
+                m_planilha = abrePlanilha(*m_dispositivo, m_formato, caminho);
+        } catch (const Exception &e) {
+            ilegivel(e.Message());
+        }
         reinicia();
     }
 
@@ -148,6 +171,10 @@ public:
     {
         if (m_noInicio)
             return;
+        if (m_planilha) {
+            reiniciaPlanilha();
+            return;
+        }
         if (!m_dispositivo->seek(0))
             ilegivel(QStringLiteral("não foi possível reler %1: %2.").arg(m_caminho, m_dispositivo->errorString()));
         m_colunas.clear();
@@ -164,8 +191,15 @@ public:
                          : apos == QLatin1Char(',') || apos == QLatin1Char('\t') ? outroSeparador(apos)
                                                                                  : m_csv->erro());
             }
-            if (!mapeiaCabecalho(nomes, &m_colunas, &erro))
+            if (!mapeiaCabecalho(nomes, &m_colunas, &erro)) {
+                QStringList campos;
+                for (int n = 0, linha = 0; n < 100 && m_csv->proximo(campos, linha); ++n)
+                    if (valorSemNome(nomes, campos)) {
+                        erro += explicaSeparacao();
+                        break;
+                    }
                 ilegivel(erro);
+            }
         } else {
             m_csv.reset();
             m_json = std::make_unique<TLeitorJson>(*m_dispositivo);
@@ -190,7 +224,7 @@ public:
         l.colunas = 0;
         for (const int c : std::as_const(m_colunas))
             l.colunas |= 1u << c;
-        return m_csv ? proximaCsv(l) : proximaJson(l);
+        return m_planilha ? proximaPlanilha(l) : m_csv ? proximaCsv(l) : proximaJson(l);
     }
 
     QList<int> colunas() const override { return m_colunas; }
@@ -237,6 +271,63 @@ private:
         return true;
     }
 
+    // The header is the first row holding a value.
+    void reiniciaPlanilha()
+    {
+        m_colunas.clear();
+        try {
+            m_planilha->reinicia();
+            TLinhaPlanilha cabecalho;
+            if (!m_planilha->proxima(cabecalho))
+                ilegivel(QStringLiteral("planilha vazia: falta a linha de cabeçalho."));
+            if (cabecalho.celulas.size() > TLeitorCsv::kMaxCampos)
+                ilegivel(QStringLiteral("linha %1: mais de %2 colunas no cabeçalho.")
+                             .arg(cabecalho.linha)
+                             .arg(TLeitorCsv::kMaxCampos));
+            QString erro;
+            if (!mapeiaCabecalho(cabecalho.celulas, &m_colunas, &erro)) {
+                TLinhaPlanilha l;
+                for (int n = 0; n < 100 && m_planilha->proxima(l); ++n)
+                    if (valorSemNome(cabecalho.celulas, l.celulas)) {
+                        erro += explicaSeparacao();
+                        break;
+                    }
+                ilegivel(erro);
+            }
+            m_planilha->limita(int(m_colunas.size()));
+        } catch (const EPlanilha &e) {
+            ilegivel(e.Message());
+        }
+        m_noInicio = true;
+    }
+
+    // A text cell is read as a CSV field between quotes (a name keeps its
+    // spaces); its "'" before a formula's character is taken off, as a
+    // sheet made from an exported CSV holds it.
+    bool proximaPlanilha(TLinhaCatalogo &l)
+    {
+        TLinhaPlanilha p;
+        try {
+            if (!m_planilha->proxima(p))
+                return false;
+        } catch (const EPlanilha &e) {
+            ilegivel(e.Message());
+        }
+        l.linha = p.linha;
+        if (!p.alem.isEmpty()) {
+            l.recusa = QStringLiteral("linha %1: a célula %2 tem um valor fora das %3 colunas do cabeçalho.")
+                           .arg(l.linha)
+                           .arg(p.alem)
+                           .arg(m_colunas.size())
+                       + explicaSeparacao();
+            l.valores = p.celulas;
+            return true;
+        }
+        for (int c = 0; c < m_colunas.size(); ++c)
+            l.valores[m_colunas[c]] = textoDeFormula(semEspacos(m_colunas[c], p.celulas.value(c), p.textos.value(c)));
+        return true;
+    }
+
     bool proximaJson(TLinhaCatalogo &l)
     {
         QVariantList valores;
@@ -257,13 +348,14 @@ private:
     }
 
     QString m_caminho;
-    TFormatoCatalogo m_formato;
+    TFormatoCatalogo m_formato = TFormatoCatalogo::Csv;
     TCodificacao m_codificacao;
     QFile m_arquivo;
     std::unique_ptr<QTemporaryFile> m_copia;
     QIODevice *m_dispositivo = nullptr;
     std::unique_ptr<TLeitorCsv> m_csv;
     std::unique_ptr<TLeitorJson> m_json;
+    std::unique_ptr<TLeitorPlanilha> m_planilha;
     QList<int> m_colunas;
     QStringList m_campos;
     QList<bool> m_aspas;  // of each field of m_campos: written between quotes
@@ -272,7 +364,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
+std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, std::optional<TFormatoCatalogo> formato,
+                                             TCodificacao codificacao)
 {
     return std::make_unique<TFonteArquivo>(caminho, formato, codificacao);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // A catalogue file read row by row into texts, one value per product
-// packet field: CSV with a header row of field names (any order, letter
-// case ignored), or the packet's JSON form. Only the row being read is
+// packet field: CSV or a spreadsheet (.xlsx, .ods: its first sheet) with
+// a header row of field names (any order, letter case ignored), or the
+// packet's JSON form. Only the row being read is
 // held; the file can be read again from its first row (an import checks
 // every row before it writes one). Numbers are written and read as
 // Brazilian spreadsheets do (decimal comma, no thousands separator).
 
+#include "CatalogFormat.h"
 #include "CsvText.h"
 
 #include <QList>
@@ -14,11 +16,6 @@
 #include <QStringList>
 #include <memory>
 
-enum class TFormatoCatalogo { Csv, Json };
-
-// "csv" or "json" (letter case ignored); false for another name.
-bool formatoPorNome(const QString &nome, TFormatoCatalogo *out);
-
 // The locale numbers are written and read in (Portuguese, Brazil).
 const QLocale &localCatalogo();
 // A number as the export writes it: decimal comma, no thousands separator,
@@ -26,6 +23,11 @@ const QLocale &localCatalogo();
 QString textoNumero(double v);
 
 struct TFieldDef;
+
+// Whether the packet field `nome` holds a code (CDPRODUTO, CDARVPROD,
+// CDPRODINTE, CDBARPRODUTO, CDIMPOSTO): text with its leading zeros, which
+// a spreadsheet must keep as text.
+bool campoCodigo(const QString &nome);
 
 // A value written as the export writes it in CSV, `campo` its column: a
 // code always quoted (a spreadsheet then reads it as text, keeping its
@@ -38,7 +40,7 @@ QString campoCatalogo(const TFieldDef &campo, const QString &texto);
 QString dicaNumero(const QString &valor);
 
 struct TLinhaCatalogo {
-    int linha = 0;         // where the row starts in the file (JSON: its place in "rows", from 1)
+    int linha = 0;         // where the row starts in the file (JSON: its place in "rows", from 1; a sheet: its row)
     QStringList valores;   // by field of productPacketFields(); absent columns empty
     quint32 colunas = ~0u; // bit i: the file has a column for field i
     QString recusa;        // refused as it was read ("linha N: ..."): `valores` its fields as they came
@@ -76,6 +78,8 @@ private:
 
 // Opens `caminho` ("-": standard input, first copied whole to a temporary
 // file, as is a named pipe, so that it can be read twice) and reads its
-// header. Raises Exception when it cannot be opened or its header read.
-std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, TFormatoCatalogo formato,
+// header. `formato`: what the file must be (none: what its bytes and name
+// say, reconheceFormato). Raises Exception when it cannot be opened or its
+// header read.
+std::unique_ptr<TFonteCatalogo> abreCatalogo(const QString &caminho, std::optional<TFormatoCatalogo> formato,
                                              TCodificacao codificacao);

@@ -134,19 +134,18 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const 
     TLeitura r;
     lotes.reinicia();
     std::optional<TProduto> produto;
-    QString ajuste;
+    QStringList ajustes;
     while (lotes.proximo()) {
         for (qsizetype i = 0; i < lotes.tamanho(); ++i) {
             const TLinhaCatalogo &l = lotes.linha(i);
             const QString recusa =
-                l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &produto, &ajuste) : l.recusa;
+                l.recusa.isEmpty() ? verificador.verifica(l, lotes.guardado(l), &produto, &ajustes) : l.recusa;
             if (!recusa.isEmpty()) {
                 r.recusas.append(recusa);
                 continue;
             }
             r.conta(escrita(produto, loja), produto);
-            if (!ajuste.isEmpty())
-                r.ajustes.append(ajuste);
+            r.ajustes += ajustes;
         }
     }
     return r;

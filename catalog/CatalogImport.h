@@ -14,7 +14,7 @@ struct TResumoImportacao {
     int inseridos = 0, alterados = 0;
     int inalterados = 0;  // updates whose values were the stored ones: not written
     QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
-    QStringList ajustes;  // names adjusted (TOpcoesCatalogo::ajustarNomes)
+    QStringList ajustes;  // names adjusted (TOpcoesCatalogo::ajustarNomes), tax codes given their zeros back
 };
 
 // Rows written so far, of how many.

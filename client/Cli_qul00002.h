@@ -25,6 +25,7 @@
 
 #include "DataSet.h"
 #include "DeadKeys.h"
+#include "ScannerBurst.h"
 
 #include <QDialog>
 #include <QHash>
@@ -84,6 +85,13 @@ public:
     void sbtAntDestClick(QObject *Sender);
     void sbtProxDestClick(QObject *Sender);
     void sbtSairClick(QObject *Sender);
+    // The list's own keys on the list page (virtual-key codes): UP and DOWN
+    // one row, PAGE UP and PAGE DOWN the rows the grid shows whole, HOME
+    // and END the first and the last row; never past either end.
+    void moveLista(int Key);
+    // A bar code read by the scanner on the list page: the list stands on
+    // the product with that bar code, or the operator is told none has it.
+    void localizaCodigoBarras(const QString &codigo);
 
     // Entry page: touching a field makes it current.
     void edtCodigoClick(QObject *Sender);
@@ -142,7 +150,7 @@ public:
     // Entry field number n (1 to 10); nullptr outside that range.
     TBlendedButton *Campo(int numero) const;
 
-    // A number as Editar shows it, in the user's locale (QLocale()): grouped
+    // A number as Editar shows it, in the store's numbers (localLoja): grouped
     // thousands, every decimal the value holds and at least two.
     static QString FormataValor(double valor);
 
@@ -220,7 +228,14 @@ private:
     // result is reported by MensagemMetodo, which then ends the command.
     QVariant resultadoServico(int status, const QVariant &resultado, const QString &servico,
                               const QString &argumento, bool flag = true);
-    bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia);
+    bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia, const QString &campo, const QString &valor);
+    // A tax other than "00" picked: its rate field shows 0, and the save
+    // sends 0 instead of the stored rate (Confirm.cpp).
+    void zeraAliquota();
+    // The rate the save sends: the typed one for the tax "00"; for another
+    // tax, on an edit where no tax was picked, the rate stored with the
+    // product as Editar read it; else 0.
+    double aliquotaGravada(double digitada) const;
     // A text of the message catalogue.
     QString msg(const char *chave) const;
 
@@ -259,9 +274,11 @@ private:
     bool m_filtroInstalado = false;
     bool m_podeFechar = false;  // set by sbtSairClick: the only way out
     TDeadKeyTyping m_acentos;   // a dead key waiting for the next key
+    TScannerBurst m_leitor;     // the keys of a bar-code scanner
     bool m_vigiando = false;  // other terminals' changes are watched (getProdutoMudou)
     TDataPacket m_lido;                 // the product row Editar showed
     TEstadoEntrada m_entradaCarregada;  // the entry page as Editar filled it
+    bool m_impostoEscolhido = false;    // a tax other than "00" picked since Editar
 };
 
 // The one form; empty while no screen is open.

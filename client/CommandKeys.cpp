@@ -1,6 +1,7 @@
 // The form's keyboard: a physical key becomes a key-down for FormKeyDown
 // and, where the key types one, a character for FormKeyPress; FormKeyDown
-// tests its table of rows in order, each row on its own.
+// tests its table of rows in order, each row on its own. A bar-code
+// scanner's keys are told apart by their timestamps (ScannerBurst.h).
 
 #include "Cli_qul00002.h"
 
@@ -24,10 +25,15 @@ void TfrmCadProd::trataTecla(QKeyEvent *event)
     int tecla = qtKeyToVirtualKey(event->key());
     const int shift = qtModifiersToShift(event->modifiers());
     const QByteArray caracteres = m_acentos.charsOf(event);
+    const QString leitura = m_leitor.feed(event);
     if (tecla != 0)
         Guarda([&] { FormKeyDown(this, tecla, shift); });
     for (char caractere : caracteres)
         Guarda([&] { FormKeyPress(this, caractere); });
+    // The ENTER that ends a scanner's burst has done what ENTER does, and
+    // the digits what digits do; on the list page the code is looked up.
+    if (!leitura.isEmpty() && PaginaAtiva() == kPagina1)
+        Guarda([&] { localizaCodigoBarras(leitura); });
 }
 
 void TfrmCadProd::FormKeyDown(QObject *, int &Key, int Shift)
@@ -55,6 +61,10 @@ void TfrmCadProd::FormKeyDown(QObject *, int &Key, int Shift)
         sbtExcluirClick(ui->sbtExcluir);
     if (Key == VK_F5 && naPagina1())
         sbtLocalizaClick(ui->sbtLocaliza);
+    // The list's keys, as any grid of a data-entry screen takes them.
+    if ((Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT || Key == VK_HOME || Key == VK_END)
+        && naPagina1())
+        moveLista(Key);
     if (Key == VK_RETURN && (Shift & ssCtrl) && !naPagina1())
         sbtConfirmarClick(ui->sbtConfirmar);
     if (Key == VK_F9 && !naPagina1()) {

@@ -9,17 +9,15 @@
 #include "FieldRules.h"
 #include "ProductChecks.h"
 #include "QulShared.h"
+#include "StoreLocale.h"
 #include "Srv_qul00002.h"
-
-#include <QLocale>
 
 void TfrmCadProd::sbtConfirmarClick(QObject *)
 {
     FShift = false;
 
     const bool pesado = ProdutoPesado();
-    const bool comAliquota = FCdImposto == kImpostoDigitado;
-    const QLocale local;
+    const QLocale &local = localLoja();
 
     // The first failing check marks its field, shows its text and ends Confirm.
     const TVerificacaoProduto v = verificaProduto({edtCodRed->caption(), edtNomeProd->caption(), edtUnidade->caption(),
@@ -60,7 +58,7 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     poe("CDIMPOSTO", FCdImposto);
     poe("IDTPIMPOSFIS", FIdTpImposFis);
     poe("CDPORIMPPROD", porta == msg("NENHUMA") ? QStringLiteral("0") : porta);
-    poe("VRPEALIMPFIS", comAliquota ? aliquota : 0.0);
+    poe("VRPEALIMPFIS", aliquotaGravada(aliquota));
     poe("QTTARAPROD", tara);
     poe("CDBARPRODUTO", edtCodBarra->caption());
     poe("IDPESAPROD", pesado ? QStringLiteral("S") : QStringLiteral("N"));
@@ -112,4 +110,23 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     repaint();
     mostraCatalogo("OPERACAO_OK", mtInformacao);
     MostraPagina(QStringLiteral("Pagina1"));
+}
+
+void TfrmCadProd::zeraAliquota()
+{
+    edtAliq->setCaption(FormataValor(0));
+    m_impostoEscolhido = true;
+}
+
+// Only the tax "00" has a rate the operator types. Any other tax's rate is
+// not the field's to change: an edit that picked no tax keeps the stored
+// one (written by the catalogue import or another tool) whatever the
+// field shows.
+double TfrmCadProd::aliquotaGravada(double digitada) const
+{
+    if (FCdImposto == kImpostoDigitado)
+        return digitada;
+    if (FOperacao != QLatin1String("E") || m_impostoEscolhido || m_lido.rows.isEmpty())
+        return 0;
+    return m_lido.rows.at(0).value(m_lido.fieldIndex(QStringLiteral("VRPEALIMPFIS"))).toDouble();
 }

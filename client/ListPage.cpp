@@ -1,18 +1,24 @@
-// The list page: moving through the products, searching, leaving the
-// screen, and opening the entry page for a new product or the current one.
+// The list page: moving through the products (buttons, the list's keys, a
+// scanned bar code), searching, leaving the screen, and opening the entry
+// page for a new product or the current one.
 
 #include "Cli_qul00002.h"
 
 #include "BlendedControls.h"
 #include "Pkg_Vrt00002.h"
 #include "QulShared.h"
+#include "StoreLocale.h"
 #include "TMessages.h"
+#include "VirtualKeys.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QTableView>
 
 namespace {
 const QString kPagina2 = QStringLiteral("Pagina2");
+const QString kCodigoBarras = QStringLiteral("CDBARPRODUTO");
 }  // namespace
 
 void TfrmCadProd::sbtProxDestClick(QObject *)
@@ -23,6 +29,35 @@ void TfrmCadProd::sbtProxDestClick(QObject *)
 void TfrmCadProd::sbtAntDestClick(QObject *)
 {
     cdsProduto->Prior();
+}
+
+void TfrmCadProd::moveLista(int Key)
+{
+    // A page: the rows the grid shows whole, at least one.
+    const int pagina = qMax(1, dbgProduto->viewport()->height() / qMax(1, dbgProduto->verticalHeader()->defaultSectionSize()));
+    const int atual = cdsProduto->RecNo();
+    switch (Key) {
+    case VK_UP: cdsProduto->SetRecNo(atual - 1); break;
+    case VK_DOWN: cdsProduto->SetRecNo(atual + 1); break;
+    case VK_PRIOR: cdsProduto->SetRecNo(atual - pagina); break;
+    case VK_NEXT: cdsProduto->SetRecNo(atual + pagina); break;
+    case VK_HOME: cdsProduto->SetRecNo(1); break;
+    case VK_END: cdsProduto->SetRecNo(cdsProduto->RecordCount()); break;
+    default: break;
+    }
+}
+
+// The list as it was read: it is read again whenever the operator comes
+// back to it and another terminal changed the store meanwhile.
+void TfrmCadProd::localizaCodigoBarras(const QString &codigo)
+{
+    const TField *campo = cdsProduto->FindField(kCodigoBarras);
+    for (int linha = 0; campo && linha < cdsProduto->RecordCount(); ++linha)
+        if (cdsProduto->valueAt(linha, campo->Index()).toString() == codigo) {
+            cdsProduto->SetRecNo(linha + 1);
+            return;
+        }
+    mostraMensagem(msg("CODBAR_NENC").replace(QLatin1String("%s"), codigo), mtErro);
 }
 
 // Closes the screen; no question is asked.
@@ -65,6 +100,7 @@ void TfrmCadProd::sbtEditarClick(QObject *)
     FShift = false;
     sbtShiftClick(sbtShift);
     FOperacao = QStringLiteral("E");
+    m_impostoEscolhido = false;
     FCampoAtual = 2;
     MudaCor();
     mostraProdutoAtual();
@@ -129,10 +165,11 @@ void TfrmCadProd::sbtLocalizaClick(QObject *)
 
 // Every decimal the value holds, and at least two: a value confirmed
 // untouched goes back to the database as it came (a tare of 0,015 is not
-// rounded to 0,01). Thousands are grouped, as the list shows them.
+// rounded to 0,01). Thousands are grouped, as the list shows them; the
+// store's numbers whatever the machine's locale.
 QString TfrmCadProd::FormataValor(double valor)
 {
-    QLocale local;
+    QLocale local = localLoja();
     local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
     QString texto = local.toString(valor, 'f', QLocale::FloatingPointShortest);
     const qsizetype virgula = texto.indexOf(local.decimalPoint());

@@ -14,6 +14,7 @@
 #include "ProductMessages.h"
 #include "QulShared.h"
 #include "ScreenTheme.h"
+#include "StoreLocale.h"
 #include "TMessages.h"
 #include "VirtualKeys.h"
 #include "ui_TfrmCadProd.h"
@@ -127,6 +128,7 @@ void TfrmCadProd::carregaDadosDesenho()
                                           f.value(QStringLiteral("visible")).toBool(true),
                                           f.value(QStringLiteral("label")).toString());
             campo->DisplayWidth = f.value(QStringLiteral("displayWidth")).toInt();
+            campo->SearchWhole = f.value(QStringLiteral("searchWhole")).toBool();
         }
         const QString indice = d.value(QStringLiteral("indexFieldNames")).toString();
         if (!indice.isEmpty())
@@ -156,6 +158,7 @@ void TfrmCadProd::carregaDadosDesenho()
 
     dtsProduto = new TDataSetTableModel(cdsProduto, this);
     dtsProduto->setObjectName(QStringLiteral("dtsProduto"));
+    dtsProduto->setLocale(localLoja());
     for (const QJsonValue &gv : raiz.value(QStringLiteral("grids")).toArray()) {
         const QJsonObject g = gv.toObject();
         if (g.value(QStringLiteral("name")).toString() != dbgProduto->objectName())

@@ -65,7 +65,10 @@ const char *kConnectionSources =
     "  [Database]\n"
     "  Connection=Provider=SQLite;Data Source=/var/lib/loja/loja.db\n"
     "\nMódulo: " QUL_MODULE_SONAME " ao lado do programa, senão em " QUL_BIN_TO_LIBDIR "\n"
-    "a partir da pasta do programa (a pasta de bibliotecas da instalação).";
+    "a partir da pasta do programa (a pasta de bibliotecas da instalação).\n"
+    "\nRegistro: cada falha (conexão recusada ou perdida, tempo esgotado, gravação\n"
+    "recusada ou desfeita, tela que não abre) é uma linha no syslog, com o terminal\n"
+    "(journalctl -t NOME_DO_PROGRAMA, /var/log/syslog), e na saída de erro.";
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 
@@ -42,10 +43,14 @@ bool parse(const QString &text, double *scale)
     return true;
 }
 
-bool resolve(bool optionSet, const QString &option, const QStringList &iniFiles, double *scale, QString *error)
+bool resolve(bool optionSet, const QString &option, const QStringList &iniFiles, double *scale, QString *error,
+             QString *setting)
 {
     *scale = 0;
+    QString ignored;
+    QString &origin = setting ? *setting : ignored;
     if (optionSet) {
+        origin = QStringLiteral("--scale");
         if (parse(option, scale))
             return true;
         *error = QStringLiteral("--scale %1: a escala da tela é %2.").arg(option, range());
@@ -61,6 +66,7 @@ bool resolve(bool optionSet, const QString &option, const QStringList &iniFiles,
         }
         if (!ini.fileExists)
             continue;
+        origin = QStringLiteral("chave Scale da seção [Screen] de %1, linha %2").arg(file).arg(ini.line);
         if (!ini.keyFound || parse(ini.value, scale))
             return true;
         // The value is not quoted: a wrong one may be anything the file holds.
@@ -71,6 +77,26 @@ bool resolve(bool optionSet, const QString &option, const QStringList &iniFiles,
         return false;
     }
     return true;
+}
+
+double fit(double scale, const QSize &available)
+{
+    // In whole hundredths, so that 768 / 600 gives 1.28 exactly.
+    const int cabe = std::min(available.width() * 100 / kFormWidth, available.height() * 100 / kFormHeight);
+    return std::max(kMinimum, std::min(scale, cabe / 100.0));
+}
+
+QString fitWarning(const QString &setting, double scale, const QSize &available, double used)
+{
+    const auto janela = [](double s) {
+        return QStringLiteral("%1 x %2").arg(qRound(kFormWidth * s)).arg(qRound(kFormHeight * s));
+    };
+    return QStringLiteral("a escala %1 (%2) deixaria a janela (%3) maior que a área livre da tela (%4 x %5): "
+                          "usada a escala %6 (%7).")
+        .arg(QString::number(scale), setting, janela(scale))
+        .arg(available.width())
+        .arg(available.height())
+        .arg(QString::number(used), janela(used));
 }
 
 void apply(double scale)

@@ -7,12 +7,14 @@
 // Exit status: 0 the service answered; 3 its answer is a failure text (the
 // JSON still says what failed), or an import refused rows; 4 it returned a
 // failure status; 2 a usage error; 1 the module or the connection could
-// not be opened.
+// not be opened. `verifica` prints what the store lacks and exits 5 when
+// it lacks anything (1 when it cannot be reached).
 
 #include "DataPacket.h"
 #include "Exceptions.h"
 #include "HostCommand.h"
 #include "ModuleLoader.h"
+#include "SystemLog.h"
 #include "qul00002.h"
 
 #include <QCoreApplication>
@@ -31,6 +33,7 @@ namespace {
 const char *const kProgram = "qulsvc";
 constexpr int kExitFailureText = 3;
 constexpr int kExitFailureStatus = 4;
+constexpr int kExitStoreIncomplete = 5;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
 
@@ -78,17 +81,26 @@ const Command kCommandTable[] = {
          return QUL_CALL(m, setDelProduto, arg(a, 0), r);
      }},
     {"export", 1,
-     "  export [--format csv|json] [--encoding utf8|cp1252] ARQUIVO|-\n"
-     "                                      todos os produtos, como getProduto T os lista\n",
+     "  export [--format csv|json|xlsx|ods] [--encoding utf8|cp1252] ARQUIVO|-\n"
+     "                                      todos os produtos, como getProduto T os lista;\n"
+     "                                      sem --format, pelo nome: .json, .xlsx, .ods,\n"
+     "                                      senão CSV\n",
      nullptr},
     {"import", 1,
-     "  import [--check] [--format csv|json] [--encoding utf8|cp1252]\n"
+     "  import [--check] [--format csv|json|xlsx|ods] [--encoding utf8|cp1252]\n"
      "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
+     "                                      o formato reconhecido pelo conteúdo (planilha\n"
+     "                                      .xlsx ou .ods: a primeira folha);\n"
      "                                      cada linha verificada como a tela verifica;\n"
      "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
      "                                      uma linha recusada e nada é gravado; as\n"
      "                                      100 primeiras recusas impressas, todas em\n"
      "                                      RELATORIO (CSV) para corrigir na planilha\n",
+     nullptr},
+    {"verifica", 0,
+     "  verifica                            confere se o banco da loja tem as tabelas e\n"
+     "                                      colunas que o cadastro usa; diz o que falta\n"
+     "                                      e como criar\n",
      nullptr},
 };
 
@@ -110,7 +122,7 @@ QString usageText()
                               "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
                               "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
                               "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
-                              "ou conexão indisponível.\n"
+                              "ou conexão indisponível; 5 (verifica) faltam tabelas ou colunas no banco.\n"
                               "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
@@ -247,13 +259,13 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
-            // The names adjusted, then, of a file with many refused rows,
+            // The names and tax codes adjusted, then, of a file with many refused rows,
             // the first ones, and the report for all.
             const QStringList adjusted = m.value(QStringLiteral("ajustes")).toStringList();
             for (const QString &line : adjusted.first(std::min<qsizetype>(adjusted.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
             if (adjusted.size() > kRefusalsShown)
-                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 nomes ajustados.").arg(adjusted.size() - kRefusalsShown)));
+                std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 valores ajustados.").arg(adjusted.size() - kRefusalsShown)));
             const QStringList refused = m.value(QStringLiteral("recusas")).toStringList();
             for (const QString &line : refused.first(std::min<qsizetype>(refused.size(), kRefusalsShown)))
                 std::printf("%s\n", qPrintable(line));
@@ -280,18 +292,45 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
     return kExitFailureText;
 }
 
+// verifica: what the store lacks (exit 5) or that it lacks nothing (0).
+int runVerifica(ModuleLoader &mod)
+{
+    auto verifica = QUL_ENTRY(mod, QulVerificaBanco);
+    if (!verifica) {
+        HostCommand::printError(kProgram, mod.error());
+        return HostCommand::kExitModule;
+    }
+    QVariant result;
+    const int32_t status = verifica(&result);
+    if (status != 0 || result.metaType().id() != QMetaType::QVariantMap) {  // the store could not be read
+        HostCommand::printError(kProgram, result.isValid() ? result.toString() : QStringLiteral("status %1").arg(status));
+        return HostCommand::kExitModule;
+    }
+    const QVariantMap m = result.toMap();
+    if (!m.value(QStringLiteral("ok")).toBool()) {
+        std::printf("%s\n", qPrintable(m.value(QStringLiteral("texto")).toString()));
+        return kExitStoreIncomplete;
+    }
+    std::printf("O banco de dados da loja (%s) tem as %d tabelas e as colunas que o cadastro de produtos usa.\n",
+                qPrintable(m.value(QStringLiteral("lugar")).toString()), m.value(QStringLiteral("tabelas")).toInt());
+    return HostCommand::kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
+    SystemLog::install(kProgram);
     registerDataPacketType();
 
     QCommandLineParser parser;
     HostCommand::setUp(parser, usageText());
-    parser.addOption({QStringLiteral("format"), QStringLiteral("export e import: csv (padrão) ou json."),
-                      QStringLiteral("csv|json")});
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("export e import: csv, json, xlsx ou ods (sem a opção, o export segue o nome "
+                                     "do arquivo e o import o seu conteúdo)."),
+                      QStringLiteral("csv|json|xlsx|ods")});
     parser.addOption({QStringLiteral("encoding"), QStringLiteral("export e import em CSV: utf8 (padrão) ou cp1252."),
                       QStringLiteral("utf8|cp1252")});
     parser.addOption({QStringLiteral("check"), QStringLiteral("import: só verifica o arquivo, sem gravar.")});
@@ -356,7 +395,7 @@ int main(int argc, char **argv)
     }
 
     if (!command->call) {
-        const int exitCode = runCatalogue(mod, cmd, parser, args.at(0));
+        const int exitCode = cmd == QLatin1String("verifica") ? runVerifica(mod) : runCatalogue(mod, cmd, parser, args.at(0));
         libera();
         return exitCode;
     }

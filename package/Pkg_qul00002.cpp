@@ -14,6 +14,7 @@
 #include "BlendedControls.h"
 #include "DesignLoader.h"
 #include "ErrorReport.h"
+#include "FailureLog.h"
 #include "Glyphs.h"
 #include "Pkg_Vrt00002.h"
 #include "ScreenTheme.h"
@@ -81,6 +82,8 @@ extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *
     }
     if (g_ultimoErro.isEmpty())
         g_ultimoErro = QStringLiteral("Erro sem mensagem na tela de produtos.");
+    if (!g_ultimoErroInformado)  // the failure the operator was shown is in the log already
+        registraFalha(QStringLiteral("a tela de produtos não pôde ser aberta"), g_ultimoErro);
     return false;
 }
 

@@ -33,7 +33,35 @@ bool aceita(TAceitos aceitos, unsigned char c)
     return false;
 }
 
+// The name takes a letter with an accent as the letter alone; every other
+// character as it comes (and then the field's own test refuses it or not).
+unsigned char semAcento(TAceitos aceitos, unsigned char c)
+{
+    if (aceitos != TAceitos::Nome || aceita(aceitos, c))
+        return c;
+    const QString letra = semAcentos(QString(cp1252ToUnicode(char(c))));
+    bool ok = false;
+    const char sem = letra.size() == 1 ? unicodeToCp1252(letra.at(0), &ok) : 0;
+    return ok ? static_cast<unsigned char>(sem) : c;
+}
+
 }  // namespace
+
+QString semAcentos(const QString &texto)
+{
+    QString r;
+    r.reserve(texto.size());
+    for (const QChar c : texto) {
+        if (c == u'ç' || c == u'Ç' || c.decompositionTag() != QChar::Canonical) {
+            r.append(c);
+            continue;
+        }
+        for (const QChar d : QString(c).normalized(QString::NormalizationForm_D))
+            if (d.category() != QChar::Mark_NonSpacing)
+                r.append(d);
+    }
+    return r;
+}
 
 const TRegraCampo *regraCampo(int numero)
 {
@@ -54,14 +82,15 @@ TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsL
 {
     TDigitacao d;
     const TRegraCampo *r = regraCampo(numero);
-    if (!r || !aceita(r->aceitos, static_cast<unsigned char>(ch)))
+    const unsigned char c = r ? semAcento(r->aceitos, static_cast<unsigned char>(ch)) : 0;
+    if (!r || !aceita(r->aceitos, c))
         return d;
     if (texto.size() >= r->limite) {
         d.acao = TDigitacao::Engolido;
         return d;
     }
     d.acao = TDigitacao::Anexado;
-    d.anexo = cp1252ToUnicode(ch);
+    d.anexo = cp1252ToUnicode(char(c));
     if (r->regraCaso) {
         d.anexo = aplicaCaso(d.anexo, capsLock != shift);
         d.usouShift = shift;

@@ -8,7 +8,8 @@
 enum class TAceitos {
     Nada,     // picker fields: no typing
     Digitos,  // "0" to "9"
-    Nome,     // the 68 name characters: space , . / 0-9 A-Z a-z Ç ç
+    Nome,     // the 68 name characters: space , . / 0-9 A-Z a-z Ç ç, and
+              // letters with an accent, typed without it (semAcentos)
     Numero,   // "0" to "9", "," and "."
 };
 
@@ -40,10 +41,17 @@ struct TDigitacao {
 };
 
 // `ch` (a code page 1252 character) typed into field `numero` whose text is
-// `texto`, with the on-screen Caps Lock and pending Shift as given.
+// `texto`, with the on-screen Caps Lock and pending Shift as given. A letter
+// with an accent typed into the name is taken as the letter without it
+// ("ã" is "a"), which then follows the case rule as that letter does.
 TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsLock, bool shift);
 
 // The case rule: letters "a" to "z" and "A" to "Z" in upper case when
 // exactly one of Caps Lock and Shift is on, lower case otherwise; every
 // other character (Ç and ç included) unchanged.
 QChar aplicaCaso(QChar c, bool maiuscula);
+
+// The text with its letters' accents taken off ("ã" -> "a", "É" -> "E"), "Ç"
+// and "ç" kept; any other character as it stands. One rule for the name
+// typed on the entry page and the catalogue import's --ajustar-nomes.
+QString semAcentos(const QString &texto);

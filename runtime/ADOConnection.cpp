@@ -5,6 +5,7 @@
 #include "OdbcCalls.h"
 #include "SqliteFunctions.h"
 #include "Exceptions.h"
+#include "FailureLog.h"
 #include "OdbcString.h"
 
 #include <QAtomicInt>
@@ -224,8 +225,9 @@ void TADOConnection::Open()
         return;
     try {
         openNow();
-    } catch (...) {
+    } catch (const std::exception &e) {
         m_reopen = m_openings > 0;  // a connection that never opened is its owner's to retry
+        registraFalha(QStringLiteral("conexão com o banco de dados"), exceptionMessage(e));
         throw;
     }
     m_reopen = false;
@@ -233,6 +235,8 @@ void TADOConnection::Open()
 
 void TADOConnection::openNow()
 {
+    if (m_open)
+        return;
     if (BeforeConnect)
         BeforeConnect(this);
     const TConnectionTarget t = resolveConnectionString(ConnectionString);

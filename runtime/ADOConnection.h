@@ -93,7 +93,7 @@ public:
 
 private:
     friend class TADOStatement;
-    void openNow();
+    void openNow();  // Open, whose failures it logs
     // ConnectionLost, or an SQLite store file no longer the one opened.
     bool lostWhileIdle();
     void attach(TADOStatement *s);

@@ -34,6 +34,9 @@ public:
     bool Visible = true;
     QString DisplayLabel;  // empty: the field name
     int DisplayWidth = 0;
+    // A search dialog also finds the row when the text typed is this
+    // field's whole value, shown or not (a product's bar code).
+    bool SearchWhole = false;
     QString displayName() const { return DisplayLabel.isEmpty() ? m_def.name : DisplayLabel; }
 
     // The value of the current row (or of the row being edited).

@@ -4,7 +4,7 @@
 #   bash scripts/fuzz.sh TARGET SECONDS [libFuzzer options...]
 #
 # TARGET is one of: packet_binary packet_json connection_string
-# named_parameters message_catalogue colour_file.
+# named_parameters message_catalogue colour_file sheet.
 #
 # Builds the target with the "fuzz" preset (clang, libFuzzer, address and
 # undefined-behaviour sanitizers) in build-fuzz/, starts from the seed
@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(packet_binary packet_json connection_string named_parameters message_catalogue colour_file)
+targets=(packet_binary packet_json connection_string named_parameters message_catalogue colour_file sheet)
 usage() {
   echo "uso: bash scripts/fuzz.sh ALVO SEGUNDOS [opções do libFuzzer...]" >&2
   echo "alvos: ${targets[*]}" >&2

@@ -9,12 +9,13 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
   libgl-dev libxkbcommon-dev
   libsqlite3-dev libpq-dev
+  libquazip1-qt6-dev
   unixodbc odbc-postgresql libsqliteodbc tdsodbc
   postgresql-15 postgresql-client-15
   libbenchmark-dev
   xvfb xauth xdotool imagemagick openbox wmctrl sqlite3 x11-xkb-utils locales
   fonts-wine fonts-liberation
-  binutils python3
+  binutils python3 python3-openpyxl
   dpkg-dev file lintian
   sqlfluff
 )

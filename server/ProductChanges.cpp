@@ -3,6 +3,7 @@
 #include "ServiceCall.h"
 #include "StatementCatalogue.h"
 #include "StoreChanges.h"
+#include "StoreCheck.h"
 #include "Srv_qul00002.h"
 
 #include <QPointer>
@@ -71,5 +72,8 @@ extern "C" int32_t getProdutoMudou(const char16_t *operation, QVariant *out)
                 return g_vigia->MudouEMarca();
             return g_vigia->Mudou();
         },
-        [](const std::exception &e) { return exceptionMessage(e); });
+        [](const std::exception &e) {
+            const QString falta = explicacaoDaFalha(e);  // the tables the watcher reads may be missing
+            return falta.isEmpty() ? exceptionMessage(e) : falta;
+        });
 }

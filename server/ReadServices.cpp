@@ -3,6 +3,7 @@
 #include "ProductPacket.h"
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
+#include "StoreCheck.h"
 
 extern "C" int32_t getImposto(QVariant *out)
 {
@@ -37,7 +38,9 @@ extern "C" int32_t getProduto(const char16_t *code, QVariant *out)
     return readService(
         out, [&] { return fromDataPacket(readProductListByColumn(dataModule(), codigo)); },
         [](const std::exception &e) {
-            return ADOExceptionMessage(e, rdmCadProd ? rdmCadProd->adcCadProd : nullptr, QString());
+            // A store without the module's tables gets what it lacks and how to create it.
+            const QString falta = explicacaoDaFalha(e);
+            return !falta.isEmpty() ? falta : ADOExceptionMessage(e, rdmCadProd ? rdmCadProd->adcCadProd : nullptr, QString());
         });
 }
 

@@ -5,6 +5,7 @@
 // result; a transaction left open, or a failure of that handling itself,
 // becomes a failure status).
 
+#include "FailureLog.h"
 #include "QulShared.h"
 #include "TrdmCadProd.h"
 #include "UnidadeTrabalho.h"
@@ -12,8 +13,17 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <source_location>
 
 inline constexpr int32_t kServiceFailure = -1;
+
+// The name of the function a call was written in (the exported service),
+// for the log.
+inline QString nomeDoServico(const std::source_location &onde)
+{
+    const QString f = QString::fromLatin1(onde.function_name());
+    return f.left(f.indexOf(QLatin1Char('('))).section(QLatin1Char(' '), -1).section(QStringLiteral("::"), -1);
+}
 
 // A text argument of an exported entry (null reads as empty text).
 inline QString argText(const char16_t *s)
@@ -55,11 +65,12 @@ inline int32_t transacaoDeixadaAberta(QVariant *out, bool comFalha)
     return kServiceFailure;
 }
 
-// Runs a read service body: a failure becomes `message(e)` in the result.
-// A body that leaves a transaction open (the import's, whose rollback
-// failed) is a failure status.
+// Runs a read service body: a failure becomes `message(e)` in the result,
+// and a line of the log. A body that leaves a transaction open (the
+// import's, whose rollback failed) is a failure status.
 template <typename Body, typename Message>
-int32_t readService(QVariant *out, Body body, Message message)
+int32_t readService(QVariant *out, Body body, Message message,
+                    const std::source_location onde = std::source_location::current())
 {
     if (!out)
         return kServiceFailure;
@@ -72,6 +83,7 @@ int32_t readService(QVariant *out, Body body, Message message)
         } catch (const std::exception &e) {
             *out = message(e);
             comFalha = true;
+            registraFalha(QStringLiteral("serviço ") + nomeDoServico(onde), out->toString());
         }
         if (!antes && transacaoAberta())
             return transacaoDeixadaAberta(out, comFalha);
@@ -82,12 +94,13 @@ int32_t readService(QVariant *out, Body body, Message message)
 }
 
 // Runs a write service body in a unit of work of its own. A failure rolls
-// back and becomes its message in the result (status success); a rollback
+// back and becomes its message in the result (status success) and a line
+// of the log; a rollback
 // that leaves the transaction open, or a body that returns without ending
 // its unit (commit or desfaz), is a failure status. A transaction already
 // open on the connection is not joined: the call fails with a text.
 template <typename Body>
-int32_t writeService(QVariant *out, Body body)
+int32_t writeService(QVariant *out, Body body, const std::source_location onde = std::source_location::current())
 {
     if (!out)
         return kServiceFailure;
@@ -115,6 +128,8 @@ int32_t writeService(QVariant *out, Body body)
         } catch (const std::exception &e) {
             falha(e);
         }
+        if (comFalha)
+            registraFalha(QStringLiteral("serviço ") + nomeDoServico(onde), out->toString());
         if (semFim)
             return transacaoDeixadaAberta(out, false);
         if (!antes && transacaoAberta())

@@ -14,6 +14,14 @@
 
 #define QUL_EXPORT __attribute__((visibility("default")))
 
+// The Qt logging category of the module's log: one warning line for each
+// failure (a connection refused or lost, a time-out, a refused save, a
+// commit the server undid, a screen that could not open), naming the
+// terminal and never a password. The module installs no message handler:
+// a host that wants the lines in syslog or a file forwards this category
+// from its own (qulhost and qulsvc send it to syslog).
+#define QUL_LOG_CATEGORY "qul00002"
+
 extern "C" {
 
 // Read services.
@@ -65,5 +73,15 @@ QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
 // failure `error` (when not null) receives a readable message.
 QUL_EXPORT int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error);
 QUL_EXPORT int32_t QulLiberaModuloDados(void);
+
+// Checks that the connected store holds every table the module's
+// statements use, with the columns they name (as qulsvc verifica does).
+// Returns 0 with `out` holding a map: "ok" (true when nothing is missing),
+// "tabelas" (how many tables the statements use), "lugar" (where the
+// connection leads, without its password) and "texto" (what is missing
+// and how to create it, in Portuguese; empty when nothing is). A failure
+// (no data module, a lost connection) leaves its text in `out`, as for the
+// read services.
+QUL_EXPORT int32_t QulVerificaBanco(QVariant *out);
 
 }  // extern "C"

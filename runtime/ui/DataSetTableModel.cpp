@@ -126,12 +126,21 @@ int TDataSetTableModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_cols.size());
 }
 
-QString TDataSetTableModel::formatValue(const QVariant &v, TFieldType type)
+void TDataSetTableModel::setLocale(const QLocale &locale)
+{
+    if (locale == m_locale)
+        return;
+    m_locale = locale;
+    if (rowCount() > 0 && columnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+QString TDataSetTableModel::formatValue(const QVariant &v, TFieldType type, const QLocale &locale)
 {
     if (!v.isValid() || v.isNull())
         return QString();
     switch (type) {
-    case TFieldType::ftFloat: return QLocale().toString(v.toDouble(), 'f', 2);
+    case TFieldType::ftFloat: return locale.toString(v.toDouble(), 'f', 2);
     case TFieldType::ftInteger: return QString::number(v.toLongLong());
     case TFieldType::ftDateTime: {
         const QDateTime dt = v.toDateTime();
@@ -150,7 +159,7 @@ QString TDataSetTableModel::displayText(int row, int column) const
     const int fi = fieldIndex(column);
     if (!m_ds || !m_ds->Active() || fi < 0 || fi >= m_ds->FieldCount())
         return QString();
-    return formatValue(m_ds->valueAt(row, fi), m_ds->Fields(fi)->DataType());
+    return formatValue(m_ds->valueAt(row, fi), m_ds->Fields(fi)->DataType(), m_locale);
 }
 
 QVariant TDataSetTableModel::data(const QModelIndex &index, int role) const

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QList>
+#include <QLocale>
 #include <QPointer>
 
 class QTableView;
@@ -47,7 +48,10 @@ public:
     // Moves the dataset's cursor to a row (0-based); out-of-range rows are ignored.
     void setCurrentRow(int row);
 
-    // The text a cell shows (floats with two decimals in the current locale).
+    // The locale numbers are shown in (by default the user's, QLocale()).
+    void setLocale(const QLocale &locale);
+
+    // The text a cell shows (floats with two decimals in the model's locale).
     QString displayText(int row, int column) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -56,8 +60,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Text of a value as the grid shows it.
-    static QString formatValue(const QVariant &v, TFieldType type);
+    // Text of a value as the grid shows it (numbers in `locale`).
+    static QString formatValue(const QVariant &v, TFieldType type, const QLocale &locale = QLocale());
 
 Q_SIGNALS:
     void currentRowChanged(int row);
@@ -73,6 +77,7 @@ private:
     QList<Column> m_cols;    // in effect
     QList<int> m_fieldIdx;   // field index per column in effect
     bool m_resetting = false;
+    QLocale m_locale;
 };
 
 // Puts the model into the view and keeps both in step: the view's column

@@ -1,5 +1,6 @@
 #include "ErrorReport.h"
 
+#include "FailureLog.h"
 #include "QulShared.h"
 #include "TouchDialogs.h"
 
@@ -12,6 +13,7 @@ TErrorReportHook g_errorReportHook;
 
 void ShowErrorReport(const QString &message)
 {
+    registraFalha(QStringLiteral("tela de produtos"), message);
     if (g_errorReportHook) {
         g_errorReportHook(message);
         return;

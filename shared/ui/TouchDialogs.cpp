@@ -9,6 +9,7 @@
 #include "BlendedControls.h"
 #include "Glyphs.h"
 #include "QulShared.h"
+#include "StoreLocale.h"
 #include "Cp1252.h"
 #include "DataSetTableModel.h"
 #include "VirtualKeys.h"
@@ -195,7 +196,8 @@ QString foldText(const QString &s)
 }
 
 // Rows of the dataset whose shown text contains the typed text in any
-// column. The dataset itself is never filtered.
+// column, or whose whole value of a field marked SearchWhole is the typed
+// text. The dataset itself is never filtered.
 class TPesquisaFilter : public QSortFilterProxyModel {
 public:
     explicit TPesquisaFilter(TDataSetTableModel *source, QObject *parent)
@@ -203,6 +205,10 @@ public:
     {
         setSourceModel(source);
         QObject::connect(source, &QAbstractItemModel::modelReset, this, [this] { m_hay.clear(); });
+        if (TDataSet *ds = source->dataSet())
+            for (int i = 0; i < ds->FieldCount(); ++i)
+                if (ds->Fields(i)->SearchWhole)
+                    m_whole.append(i);
     }
 
     void setNeedle(const QString &typed)
@@ -223,16 +229,28 @@ protected:
                 QString all;
                 for (int c = 0; c < m_src->columnCount(); ++c) {
                     all += m_src->displayText(r, c);
-                    all += QChar(0x1F);  // no match across two columns
+                    all += kColumnEnd;  // no match across two columns
                 }
+                // The whole values after the shown text, each between two
+                // kWholeEnd, which nothing typed holds.
+                for (int f : m_whole)
+                    all += kWholeEnd + m_src->dataSet()->valueAt(r, f).toString() + kWholeEnd;
                 m_hay.append(foldText(all));
             }
         }
-        return row >= 0 && row < m_hay.size() && m_hay[row].contains(m_needle);
+        if (row < 0 || row >= m_hay.size())
+            return false;
+        const QString &hay = m_hay[row];
+        const qsizetype shown = m_whole.isEmpty() ? hay.size() : hay.indexOf(kWholeEnd);
+        return QStringView(hay).left(shown).contains(m_needle)
+               || (!m_whole.isEmpty() && hay.indexOf(kWholeEnd + m_needle + kWholeEnd, shown) >= 0);
     }
 
 private:
+    static constexpr QChar kColumnEnd = QChar(0x1F);
+    static constexpr QChar kWholeEnd = QChar(0x1E);
     TDataSetTableModel *m_src;
+    QList<int> m_whole;  // indexes of the fields matched whole
     QString m_needle;
     mutable QStringList m_hay;
 };
@@ -285,6 +303,7 @@ public:
 
         // Grid over the dataset's visible fields.
         m_model = new TDataSetTableModel(ds, this);
+        m_model->setLocale(localLoja());  // the store's numbers, as the screens show them
         if (m_model->columnCount() == 0) {  // nothing marked visible: show every field
             QList<TDataSetTableModel::Column> cols;
             for (int i = 0; i < ds->FieldCount(); ++i)

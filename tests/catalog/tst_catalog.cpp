@@ -7,7 +7,10 @@
 #include "ModuleFixture.h"
 #include "ProductWrite.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
+#include <quazip.h>
+#include <quazipfile.h>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +51,28 @@ QVariantMap importa(const QString &caminho, int opcoes = 0, const char16_t *form
     return out.toMap();
 }
 
+QByteArray le(const QString &caminho)
+{
+    QFile f(caminho);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// A zip of the entries given (name, then content).
+QByteArray zip(const QTemporaryDir &dir, const QList<QByteArray> &entradas)
+{
+    const QString caminho = dir.filePath(QStringLiteral("feito.zip"));
+    QuaZip z(caminho);
+    z.open(QuaZip::mdCreate);
+    for (qsizetype i = 0; i + 1 < entradas.size(); i += 2) {
+        QuaZipFile f(&z);
+        f.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromLatin1(entradas[i])));
+        f.write(entradas[i + 1]);
+    }
+    z.close();
+    return le(caminho);
+}
+
 QByteArray exporta(const QTemporaryDir &dir, const char16_t *formato, const char16_t *codificacao = nullptr)
 {
     const QString caminho = dir.filePath(QStringLiteral("exportado"));
@@ -55,9 +80,7 @@ QByteArray exporta(const QTemporaryDir &dir, const char16_t *formato, const char
     QVariant out;
     if (QulExportaProdutos(c.c_str(), formato, codificacao, &out) != 0 || out.metaType().id() != QMetaType::QVariantMap)
         return "falha: " + out.toString().toUtf8();
-    QFile f(caminho);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
+    return le(caminho);
 }
 
 }  // namespace
@@ -75,6 +98,9 @@ private Q_SLOTS:
     void exportacao();
     void planilhaDoCalc_data();
     void planilhaDoCalc();
+    void formatoDoArquivo_data();
+    void formatoDoArquivo();
+    void planilhaComoCsv();
     void interrompidaNadaGrava();
     void outraLoja();
 };
@@ -149,6 +175,9 @@ void TstCatalog::linhaRecusada_data()
     linha("UTF-8 lido em cp1252", ";21;Feijao;UN;1;03;;N;;;0\n;22;Feijão;UN;1;03;;N;;;0\n",
           "linha 4: o arquivo parece ser UTF-8, não Windows-1252 (\"Ã£\" é \"ã\" em UTF-8)", "cp1252");
     linha("separado por vírgula", "\nCDPRODINTE,NMPRODUTO\n1,a\n", "o arquivo separa as colunas com ',', e elas devem vir");
+    linha("vírgula decimal separou colunas", "\n" + kCabecalho.trimmed() + ";;\n;20;Arroz;UN;15;9;03;;N;;;COM1\n",
+          "colunas desconhecidas: (sem nome), (sem nome) (as colunas são os campos do pacote de produto). As linhas têm "
+          "mais campos do que o cabeçalho tem nomes: a planilha tomou a vírgula decimal por separador de colunas");
     linha("entre aspas, por vírgula", "\n\"CDPRODINTE\",\"NMPRODUTO\"\n\"1\",\"a\"\n", "separa as colunas com ','");
     linha("fórmula sem a aspa", ";21;'=Feijao;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: \"=Feijao\" não é aceito");
     linha("UTF-8 cortado no fim", ";21;Feij\xC3", "linha 3: o arquivo termina no meio de um caractere UTF-8.");
@@ -189,11 +218,11 @@ void TstCatalog::idaEVolta()
     // with the characters a CSV must quote around (its spaces, quoted, kept).
     QVariantMap r = importa(grava(dir, "\xEF\xBB\xBF" + kCabecalho + kBoa
                                            + ";3;Queijo minas, kg;KG;42,9;00;3,2;S;0,015;;0\n"
-                                             ";100;\" Sal 1/2 kg. \";UN;2;II;;N;;7892222222222;\n"));
+                                             ";0100;\" Sal 1/2 kg. \";UN;2;II;;N;;7892222222222;\n"));
     QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
     QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), 3);
     QCOMPARE(db.scalar(QStringLiteral("SELECT QTTARAPROD FROM PRODUTO WHERE CDPRODINTE = '3'")).toDouble(), 0.015);
-    QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '100'")).toString(),
+    QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '0100'")).toString(),
              QStringLiteral(" Sal 1/2 kg. "));
     // And one another tool wrote, with a name the keyboard cannot type: an
     // update that leaves it as stored types nothing.
@@ -201,9 +230,10 @@ void TstCatalog::idaEVolta()
     outro.nome = QStringLiteral("=Pão Francês");
     insereProduto(db, outro);
 
-    for (const char16_t *formato : {u"csv", u"json"}) {
+    for (const char16_t *formato : {u"csv", u"json", u"xlsx", u"ods"}) {
         const QByteArray antes = exporta(dir, formato);
-        QVERIFY2((antes.contains("42,9") || antes.contains("42.9")) && antes.contains("Pão"), antes.constData());
+        QVERIFY2(antes.startsWith("PK") || ((antes.contains("42,9") || antes.contains("42.9")) && antes.contains("Pão")),
+                 antes.constData());
         const QString arquivo = grava(dir, antes);
         r = importa(arquivo, false, formato);
         QCOMPARE(r.value(QStringLiteral("recusas")).toStringList(), QStringList());
@@ -211,6 +241,22 @@ void TstCatalog::idaEVolta()
         QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), 5);
         QCOMPARE(importa(arquivo, true, formato).value(QStringLiteral("inalterados")).toInt(), 5);
         QCOMPARE(exporta(dir, formato), antes);
+        if (formato != std::u16string_view(u"xlsx"))
+            continue;
+        // As openpyxl reads it: codes text with their zeros, numbers numbers, the first row frozen.
+        const QString xlsx = dir.filePath(QStringLiteral("exportado.xlsx"));
+        QVERIFY(QFile::copy(arquivo, xlsx));
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(
+            "import openpyxl, sys\n"
+            "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+            "rows = list(ws.iter_rows(values_only=True))\n"
+            "c = {'CDPRODUTO', 'CDARVPROD', 'CDPRODINTE', 'CDBARPRODUTO', 'CDIMPOSTO'}\n"
+            "print(ws.freeze_panes, [(n, v) for r in rows[1:] for n, v in zip(rows[0], r) if v is not None and\n"
+            "      (n in c) != isinstance(v, str) and (n in c or n[:2] in ('VR', 'QT'))],\n"
+            "      sorted(r[8] for r in rows[1:]), 42.9 in [v for r in rows for v in r])"), xlsx});
+        QVERIFY(py.waitForFinished());
+        QCOMPARE(py.readAll(), QByteArray("A2 [] ['0100', '1', '20', '3', '900'] True\n"));
     }
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 5);
     // Nothing was written: the stored products keep their last-change dates.
@@ -242,21 +288,23 @@ void TstCatalog::colunasDoArquivo_data()
 {
     QTest::addColumn<QByteArray>("arquivo");
     QTest::addColumn<QString>("esperado");  // in the refusals, then each product's bar code, weighing, tare,
-                                            // port, price, and 1 when its last change is still the stored one
+                                            // port, price, 1 when its last change is still the stored one, and tax
     const auto linha = [](const char *nome, const QByteArray &a, const char *e) { QTest::newRow(nome) << a << QString::fromUtf8(e); };
     const QByteArray precos = "CDPRODUTO;CDPRODINTE;NMPRODUTO;SGUNIDADE;VRPRECITEM;CDIMPOSTO;VRPEALIMPFIS\n";
     linha("lista de preços", precos + "9;0042;Queijo;KG;7,5;03;\n;77;Sal;UN;2;03;\n",
-          "0042: 0012345678905 S 0.015 COM2 7.5 0; 77:  N 0 0 2 0;");
-    linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0;");
+          "0042: 0012345678905 S 0.015 COM2 7.5 0 03; 77:  N 0 0 2 0 03;");
+    linha("células vazias", "CDPRODUTO;CDBARPRODUTO;CDPORIMPPROD;IDPESAPROD;QTTARAPROD\n9;;;;\n", "0042:  N 0  1.5 0 03;");
     linha("espaços fora de aspas", "CDPRODUTO;CDBARPRODUTO;NMPRODUTO;VRPRECITEM\n 9 ; 0012345678905 ; Produto 9 ; 1,5\n",
-          "0042: 0012345678905 S 0.015 COM2 1.5 1;");
-    linha("nome entre aspas no fim da linha", "CDPRODUTO;NMPRODUTO\n9;\" Produto 9\"\n", "0042: 0012345678905 S 0.015 COM2 1.5 0;");
+          "0042: 0012345678905 S 0.015 COM2 1.5 1 03;");
+    linha("nome entre aspas no fim da linha", "CDPRODUTO;NMPRODUTO\n9;\" Produto 9\"\n", "0042: 0012345678905 S 0.015 COM2 1.5 0 03;");
     linha("não gravadas de acordo", "CDPRODUTO;CDARVPROD;SGIMPOSTO;IDTPIMPOSFIS;VRPREUNIT;VRPRECITEM\n9;9;T18;T;1,5;1,5\n",
-          "0042: 0012345678905 S 0.015 COM2 1.5 1;");
+          "0042: 0012345678905 S 0.015 COM2 1.5 1 03;");
     const char *zeros = ": zeros à esquerda perdidos: a planilha leu a coluna como número; importe-a como texto";
     linha("reduzido sem zeros", "CDPRODUTO;CDPRODINTE\n9;42\n", qPrintable(QStringLiteral("linha 2: CDPRODINTE") + QString::fromUtf8(zeros)));
     linha("barras sem zeros", "CDPRODUTO;CDBARPRODUTO\n9;12345678905\n", "linha 2: CDBARPRODUTO: zeros à esquerda perdidos");
-    linha("imposto sem zero", precos + ";77;Sal;UN;2;3;\n", "linha 2: CDIMPOSTO: zeros à esquerda perdidos");
+    // A tax code read as a number: the one stored code it can be.
+    linha("imposto sem zero", precos + ";77;Sal;UN;2;3;\n", "linha 2: CDIMPOSTO: \"3\" -> \"03\" 0042: 0012345678905 S "
+          "0.015 COM2 1.5 1 03; 77:  N 0 0 2 0 03;");
     linha("sigla de outro imposto", "CDPRODUTO;CDIMPOSTO;SGIMPOSTO\n9;03;I\n", "linha 2: SGIMPOSTO: \"I\" não é a sigla");
     linha("tipo de outro imposto", "CDPRODUTO;IDTPIMPOSFIS\n9;I\n", "linha 2: IDTPIMPOSFIS: \"I\" não é o tipo");
     linha("preço unitário", "CDPRODUTO;VRPREUNIT\n9;2\n", "linha 2: VRPREUNIT: \"2\" não é o preço");
@@ -283,18 +331,21 @@ void TstCatalog::colunasDoArquivo()
     insereProduto(db, p);
     Modulo m(db.connectionString());
     QTemporaryDir dir;
-    QString texto = importa(grava(dir, arquivo)).value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
+    const QVariantMap r = importa(grava(dir, arquivo));
+    QString texto = (r.value(QStringLiteral("recusas")).toStringList() + r.value(QStringLiteral("ajustes")).toStringList())
+                        .join(QLatin1Char('\n'));
     for (const char *reduzido : {"0042", "77"}) {
         const auto um = [&](const char *coluna, const char *tabela = "PRODUTO") {
             return db.scalar(QStringLiteral("SELECT %1 FROM PRODUTO P JOIN %2 X ON X.CDPRODUTO = P.CDPRODUTO WHERE "
                                             "P.CDPRODINTE = '%3'").arg(QLatin1String(coluna), QLatin1String(tabela), QLatin1String(reduzido)));
         };
         if (um("P.IDPESAPROD").isValid())
-            texto += QStringLiteral(" %1: %2 %3 %4 %5 %6 %7;").arg(QLatin1String(reduzido), um("P.CDBARPRODUTO").toString(),
+            texto += QStringLiteral(" %1: %2 %3 %4 %5 %6 %7 %8;").arg(QLatin1String(reduzido), um("P.CDBARPRODUTO").toString(),
                                                               um("P.IDPESAPROD").toString())
                          .arg(um("P.QTTARAPROD").toDouble()).arg(um("CDPORIMPPROD", "PRODLOJA").toString())
                          .arg(um("VRPRECITEM", "ITEMPRECO").toDouble())
-                         .arg(int(um("P.DTULTATUPROD").toString().left(4) < QLatin1String("2021")));
+                         .arg(int(um("P.DTULTATUPROD").toString().left(4) < QLatin1String("2021")))
+                         .arg(um("CDIMPOSTO", "ALIQIMPFIS").toString());
     }
     QVERIFY2(texto.trimmed().startsWith(esperado), qPrintable(texto));
 }
@@ -350,7 +401,7 @@ void TstCatalog::planilhaDoCalc_data()
     QTest::addColumn<int>("zeros");  // rows refused for codes that lost their leading zeros
     QTest::newRow("a exportação") << "export.csv" << 0;
     QTest::newRow("Calc, campos entre aspas como texto") << "calc-texto.csv" << 0;
-    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 5;
+    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 1;  // the tax codes take their zeros back
 }
 
 void TstCatalog::planilhaDoCalc()
@@ -367,6 +418,118 @@ void TstCatalog::planilhaDoCalc()
     QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), zeros ? 0 : 5);
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO || CDPRODINTE || CDBARPRODUTO FROM PRODUTO WHERE CDPRODUTO IN ('1', '2') "
                                       "ORDER BY CDPRODUTO")).toString(), QStringLiteral("Pão Francês00420012345678905"));
+}
+
+// What each file is read as, by its bytes and name and the format asked
+// for; a zip that is no spreadsheet, or a damaged one, refused naming it.
+void TstCatalog::formatoDoArquivo_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QString>("formato");
+    QTest::addColumn<QString>("esperado");  // the failure, or "inseridos: N" of a check
+    const QString d = QStringLiteral(QUL_PLANILHAS "/");
+    const QByteArray xlsx = le(d + "novos-calc.xlsx"), ods = le(d + "novos-calc.ods"), csv = le(d + "novos.csv");
+    const QByteArray json = "{\"fields\":[{\"name\":\"CDPRODINTE\",\"type\":\"string\",\"size\":20},{\"name\":\"NMPRODUTO\","
+                            "\"type\":\"string\",\"size\":50},{\"name\":\"SGUNIDADE\",\"type\":\"string\",\"size\":10},"
+                            "{\"name\":\"VRPRECITEM\",\"type\":\"float\",\"size\":0},{\"name\":\"CDIMPOSTO\",\"type\":"
+                            "\"string\",\"size\":2}],\"rows\":[[\"21\",\"Feijao\",\"UN\",1.5,\"03\"]]}";
+    QByteArray danificado = xlsx;
+    danificado.replace(danificado.indexOf("xl/worksheets/sheet1.xml") + 60, 40, QByteArray(40, 'x'));
+    QTemporaryDir dir;
+    const auto linha = [](const char *caso, const char *nome, const QByteArray &c, const char *formato, const char *e) {
+        QTest::newRow(caso) << QString::fromLatin1(nome) << c << QString::fromLatin1(formato) << QString::fromUtf8(e);
+    };
+    linha("xlsx", "novos.xlsx", xlsx, "", "inseridos: 5");
+    linha("xlsx chamado .csv", "novos.csv", xlsx, "", "inseridos: 5");
+    linha("xlsx com --format xlsx", "novos", xlsx, "xlsx", "inseridos: 5");
+    linha("xlsx com --format csv", "guia.xlsx", xlsx, "csv", "o arquivo %1 é uma planilha .xlsx; importe-o sem --format "
+          "csv (ou com --format xlsx). Nada foi gravado.");
+    linha("ods", "novos.ods", ods, "", "inseridos: 5");
+    linha("ods com --format xlsx", "novos.ods", ods, "xlsx", "é uma planilha .ods; importe-o sem --format xlsx");
+    linha("openpyxl", "novos.xlsx", le(d + "novos-openpyxl.xlsx"), "", "inseridos: 5");
+    linha("JSON chamado .csv", "novos.csv", json, "", "inseridos: 1");
+    linha("JSON com --format csv", "novos.csv", json, "csv", "é um pacote JSON; importe-o sem --format csv (ou com --format json)");
+    linha("CSV com --format json", "novos.csv", csv, "json", "não é um pacote JSON (não começa com '{'); se ele é CSV, "
+          "importe-o sem --format json.");
+    linha("CSV chamado .json", "novos.json", csv, "", "não é um pacote JSON (não começa com '{'); se ele é CSV, importe-o "
+          "com --format csv.");
+    linha("CSV chamado .xlsx", "novos.xlsx", csv, "", "não é uma planilha .xlsx: é texto, não um arquivo zip; se ele é CSV, "
+          "importe-o com --format csv.");
+    linha("CSV chamado .xlsx, --format csv", "novos.xlsx", csv, "csv", "inseridos: 5");
+    linha("Excel 97-2003", "novos.xls", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + QByteArray(504, 0), "",
+          "é uma planilha do Excel 97-2003 (.xls) ou protegida por senha");
+    linha("zip de outra coisa", "novos.zip", zip(dir, {"a.txt", "x"}), "", "é um arquivo zip, mas não uma planilha .xlsx nem .ods");
+    linha("zip cortado", "novos.xlsx", xlsx.left(3000), "", "começa como um arquivo zip (.xlsx, .ods), mas não pode ser lido");
+    linha("zip danificado", "novos.xlsx", danificado, "", "não foi possível ler a planilha %1: xl/worksheets/sheet1.xml ");
+    linha("XML cortado", "novos.xlsx", zip(dir, {"xl/workbook.xml", "<workbook><sheets><sheet"}), "",
+          "xl/workbook.xml termina antes do fim, na linha 1 do XML.");
+    linha("texto compartilhado que não há", "novos.xlsx", zip(dir, {"xl/workbook.xml", "<workbook xmlns:r=\"a/relationships\">"
+          "<sheet r:id=\"f\"/></workbook>", "xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"f\" Target="
+          "\"/f.xml\"/></Relationships>", "f.xml", "<sheetData><row><c t=\"s\"><v>7</v></c></row></sheetData>"}), "",
+          "f.xml: a célula A1 aponta um texto compartilhado que não existe");
+    linha("ods sem conteúdo", "novos.ods", zip(dir, {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}), "",
+          "não foi possível ler a planilha %1: falta content.xml.");
+    linha("ods com valor fora do cabeçalho", "novos.ods", zip(dir, {"mimetype", "application/vnd.oasis.opendocument.spreadsheet",
+          "content.xml", "<t:table xmlns:t=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" xmlns:x=\"urn:oasis:names:tc:"
+          "opendocument:xmlns:text:1.0\"><t:table-row><t:table-cell><x:p>CDPRODINTE</x:p></t:table-cell></t:table-row><t:table-row "
+          "t:number-rows-repeated=\"3\"/><t:table-row><t:table-cell t:number-columns-repeated=\"2\"/><t:table-cell t:number-"
+          "columns-repeated=\"2\"><x:p>x</x:p>"
+          "</t:table-cell></t:table-row></t:table>"}),
+          "", "linha 5: a célula C5 tem um valor fora das 1 colunas do cabeçalho. As linhas têm mais campos");
+}
+
+void TstCatalog::formatoDoArquivo()
+{
+    QFETCH(QString, nome);
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QString, formato);
+    QFETCH(QString, esperado);
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    const QString caminho = dir.filePath(nome);
+    QFile f(caminho);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(conteudo) == conteudo.size());
+    f.close();
+    const std::u16string fmt = w(formato);
+    const QVariantMap r = importa(caminho, QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_AJUSTAR_NOMES,
+                                  formato.isEmpty() ? nullptr : fmt.c_str());
+    const QString texto = r.value(QStringLiteral("falha")).toString()
+                          + r.value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'))
+                          + QStringLiteral("inseridos: %1").arg(r.value(QStringLiteral("inseridos")).toInt());
+    QVERIFY2(texto.contains(esperado.arg(caminho)), qPrintable(texto));
+}
+
+// The spreadsheets Calc and openpyxl saved (calc/remake-planilhas.sh)
+// import as their rows in CSV do: the same store, the same adjustments.
+void TstCatalog::planilhaComoCsv()
+{
+    QUL_FRESH_DB(db, false);
+    preparaLoja(db);
+    Modulo m(db.connectionString());
+    QTemporaryDir dir;
+    const auto importaEApaga = [&](const char *arquivo) {
+        const QVariantMap r = importa(QStringLiteral(QUL_PLANILHAS "/") + QLatin1String(arquivo), QUL_IMPORTA_AJUSTAR_NOMES,
+                                      nullptr);
+        QStringList loja = r.value(QStringLiteral("ajustes")).toStringList() + r.value(QStringLiteral("recusas")).toStringList();
+        for (const QByteArray &l : exporta(dir, u"csv").split('\n'))  // without the codes the generator gave
+            loja.append(QString::fromUtf8(l).section(QLatin1Char(';'), 2));
+        for (const char *t : {"ITEMPRECO", "ALIQIMPFIS", "PRODLOJA", "PRODUTO"})
+            db.exec(QStringLiteral("DELETE FROM %1 WHERE CDPRODUTO <> '1'").arg(QLatin1String(t)));
+        return loja;
+    };
+    const QStringList csv = importaEApaga("novos.csv");
+    QCOMPARE(csv.mid(0, 5), (QStringList{"linha 3: NMPRODUTO: \"Feijão preto 1kg\" -> \"Feijao preto 1kg\"",
+                                         "linha 3: CDIMPOSTO: \"3\" -> \"03\"",
+                                         "linha 5: NMPRODUTO: \"Café torrado 500g\" -> \"Cafe torrado 500g\"",
+                                         "linha 6: NMPRODUTO: \"Açúcar cristal\" -> \"Açucar cristal\"",
+                                         "linha 6: CDIMPOSTO: \"3\" -> \"03\""}));
+    QVERIFY2(csv.join(QLatin1Char('\n')).contains(QStringLiteral("\"7891000103013\";Cafe torrado 500g;UN;;N;0;\"0103\";0,015;\"00\";;3,2;TRIB")),
+             qPrintable(csv.join(QLatin1Char('\n'))));
+    for (const char *planilha : {"novos-calc.xlsx", "novos-calc.ods", "novos-openpyxl.xlsx"})
+        QCOMPARE(importaEApaga(planilha), csv);
 }
 
 void TstCatalog::interrompidaNadaGrava()

@@ -6,6 +6,7 @@
 // wrong one is refused naming the option or the file and its line.
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -51,7 +52,7 @@ void TstHostOptions::versionAndHelp_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("options");
     const QStringList shared{QStringLiteral("--connection"), QStringLiteral("--help"), QStringLiteral("--version")};
-    QTest::newRow("qulsvc") << "qulsvc" << shared;
+    QTest::newRow("qulsvc") << "qulsvc" << shared + QStringList{QStringLiteral("verifica"), QStringLiteral("journalctl")};
     QTest::newRow("qulhost") << "qulhost" << shared + QStringList{QStringLiteral("--demo"), QStringLiteral("--scale")};
 }
 
@@ -79,6 +80,18 @@ void TstHostOptions::versionAndHelp()
         QVERIFY2(next >= 0, source);
         at = next;
     }
+    // The manual page's options are those --help lists.
+    QFile man(QStringLiteral(QUL_MAN_DIR "/%1.1").arg(program));
+    QVERIFY(man.open(QIODevice::ReadOnly));
+    const QString pagina = QString::fromUtf8(man.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const auto opcoes = [](const QString &texto, const char *padrao) {
+        QStringList o;
+        for (auto it = QRegularExpression(QLatin1String(padrao), QRegularExpression::MultilineOption).globalMatch(texto); it.hasNext();)
+            o << it.next().captured(1);
+        o.sort();
+        return o;
+    };
+    QCOMPARE(opcoes(pagina, "^\\.TP\n\\.B[IR]? (?:-\\w \", \" )?(--[a-z-]+)"), opcoes(help, "^  (?:-\\w, )?(--[a-z-]+)"));
     // Qt's own texts in the help are Portuguese too.
     QVERIFY(help.startsWith(QStringLiteral("Uso: ")));
     QVERIFY(!help.contains(QLatin1String("Displays")));

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void connectionFile_data();
     void connectionFile();
     void catalogueCommands();
+    void verifica();
 };
 
 void TstQulsvc::readServices()
@@ -161,6 +162,10 @@ void TstQulsvc::usageAndConnectionErrors()
     QVERIFY(!r.err.isEmpty());
     QVERIFY(!r.err.contains("segredo123"));
     QVERIFY(r.out.isEmpty());
+    // The refusal is in the log (its copy on stderr), and verifica cannot connect either.
+    QVERIFY2(r.err.contains(" qulsvc: terminal ") && r.err.contains("conexão com o banco de dados: "), r.err.constData());
+    QCOMPARE(qulsvc({QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=/nao/existe.db"),
+                     QStringLiteral("verifica")}).exitCode, 1);
     r = qulsvc({QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=/nao/existe.db"), QStringLiteral("getUnidade")});
     QCOMPARE(r.exitCode, 1);
 }
@@ -268,7 +273,29 @@ void TstQulsvc::catalogueCommands()
     QCOMPARE(linhas[102], "103;NMPRODUTO;Nome do Produto deve ser informado.;\"6100\";;UN;8,9;\"03\"\r");
 
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
-    QVERIFY(r.out.contains("export [--format csv|json]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
+    QVERIFY(r.out.contains("export [--format csv|json|xlsx|ods]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
+}
+
+// verifica on a good store, one without a table and a column, and an empty one: what is missing, the
+// schema file that makes it (which exists) and the command that runs it.
+void TstQulsvc::verifica()
+{
+    QUL_FRESH_DB(db, true);
+    const QStringList c{QStringLiteral("--connection"), db.connectionString(), QStringLiteral("verifica")};
+    Run r = qulsvc(c);
+    QVERIFY2(r.exitCode == 0 && r.out.contains("tem as 9 tabelas"), r.out + r.err);
+    db.exec(QStringLiteral("DROP TABLE ITMENUCONFTE"));
+    db.exec(QStringLiteral("ALTER TABLE PRODUTO DROP COLUMN VRPREUNIT"));
+    r = qulsvc(c);
+    QVERIFY2(r.exitCode == 5 && r.out.contains("\nFalta a tabela ITMENUCONFTE.\nFalta a coluna PRODUTO.VRPREUNIT.\n"), r.out + r.err);
+    StoreDb::dropSchema(db.db(), db.onPostgreSQL() ? StoreDb::Engine::PostgreSQL : StoreDb::Engine::SQLite);
+    r = qulsvc(c);
+    QVERIFY2(r.exitCode == 5 && r.out.contains("\nFaltam as tabelas ALIQIMPFIS, IMPOSTO, ITCOMANDAVEN, ITEMPRECO, ITEMVENDA, "
+                                               "ITMENUCONFTE, PRODLOJA, PRODUTO, UNIDMEDIDA.\n"),
+             r.out + r.err);
+    const QString esquema = QString::fromUtf8(r.out).section(QStringLiteral("esquema instalado "), 1).section(QLatin1Char(' '), 0, 0);
+    QVERIFY2(QFileInfo(esquema).isFile() && r.out.contains(db.engine() == TestDb::Engine::SQLite ? "\n  sqlite3 " : "\n  psql -h "),
+             r.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TstQulsvc)

@@ -59,7 +59,7 @@ expect() {  # expect DESCRIPTION ACTUAL EXPECTED
 host_pid=
 win=
 start_host() {  # start_host [CONNECTION]: the SQLite store by default
-  QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$bin/qulhost" --connection "${1:-Provider=SQLite;Data Source=$db}" \
+  QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 "$bin/qulhost" --connection "${1:-Provider=SQLite;Data Source=$db}" \
     >>"$work/host.log" 2>&1 &
   host_pid=$!
   pids+=("$host_pid")
@@ -115,7 +115,7 @@ t "açoca doce"
 k Return                        # unit
 dialog unidade F9; t "Unid"; back unidade Return   # the unit picker, through the search dialog
 k Return                        # price
-t "12.5"
+t "12,50"                        # a decimal comma, in Debian's default locale
 k Return                        # tax
 dialog imposto F9; t "T18"; back imposto Return
 k Return; k Return              # rate, bar code
@@ -142,6 +142,7 @@ still_open "depois de alterar"
 expect "produto alterado" "$(sql "SELECT NMPRODUTO, CDPRODINTE FROM PRODUTO WHERE CDPRODUTO = '$codigo'")" "Bala de coco|501"
 expect "preço mantido" "$(sql "SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '$codigo'")" "12.5"
 
+k Home; xdotool key --delay 2 7 8 9 1 0 0 0 1 0 0 1 0 3 Return; sleep 0.4   # first row, then a scanner's burst
 dialog excluir F4                # delete the edited product (still the current row)
 k Return                        # yes: "Operação realizada com sucesso." follows
 back excluir Return
@@ -165,13 +166,14 @@ start_host
 xdotool windowfocus --sync "$win"; xdotool mousemove 0 0; sleep 0.3
 k F3                            # edit the first product
 k Return; k Delete              # the name, emptied
-k shift+p dead_tilde a o        # "ã" is composed, and the name refuses it
+k shift+p dead_tilde a o        # "ã" is composed, and the name takes it as "a"
 k space dead_acute b            # an accent that combines with nothing: "´" (refused), then "b"
 k shift; tbr "😀"; t x           # the emoji, refused, still ends the pending shift
 dialog "alterar (br)" ctrl+Return; back "alterar (br)" Return
 still_open "depois de alterar (br)"
 expect "nome com teclas mortas" "$(sql "SELECT NMPRODUTO, QTTARAPROD, CDARVPROD FROM PRODUTO WHERE CDPRODUTO = '1'")" \
-  "Po bx|0.015|2"
+  "Pao bx|0.015|2"
+expect "alíquota mantida" "$(sql "SELECT CDIMPOSTO, VRPEALIMPFIS FROM ALIQIMPFIS WHERE CDPRODUTO = '1'")" "01|7.0"
 expect "o outro produto" "$(sql "SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = '2'")" "Pão de Queijo"
 k Escape
 wait_exit "ESC na lista (br)"
@@ -200,7 +202,7 @@ else
   xdotool windowfocus --sync "$win"; sleep 0.3
   k F2; t 601; k Return; k shift+p; t ipoca; k Return   # A adds "Pipoca"
   dialog unidade F9; t "Unid"; back unidade Return
-  k Return; t "2.5"; k Return
+  k Return; t "2,5"; k Return
   dialog imposto F9; t "T18"; back imposto Return
   dialog "confirmar (A)" ctrl+Return; back "confirmar (A)" Return
   codigo=$(psq "SELECT CDPRODUTO FROM PRODUTO WHERE NMPRODUTO = 'Pipoca'")

@@ -44,7 +44,7 @@ class TstDoisTerminais : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)), registerDataPacketType(); }
+    void initTestCase() { registerDataPacketType(); }
     void init() { instalaGanchosQueFalham(); }
 
     // The other writes while the operator stands on the entry page of a new

@@ -26,7 +26,7 @@ class TstListaAposGravar : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)), registerDataPacketType(); }
+    void initTestCase() { registerDataPacketType(); }
     void init() { instalaGanchosQueFalham(); }
 
     void listaIgualALeituraCompleta_data()

@@ -5,6 +5,7 @@
 
 #include "DataSet.h"
 #include "ScreenOpening.h"
+#include "SystemLog.h"
 #include "TestDb.h"
 #include "qul00002.h"
 
@@ -53,6 +54,7 @@ class TstModuloTela : public QObject {
     PesquisaFn m_pesquisa = nullptr;
     RelatorioFn m_relatorio = nullptr;
     QStringList m_inesperados;
+    QByteArrayList m_registro;  // the lines the host's log handler sent on
 
     template <class F>
     F resolve(const char *nome)
@@ -125,6 +127,7 @@ private Q_SLOTS:
         // Only the module's entries are exported.
         QVERIFY(!resolve<void *>("frmCadProd"));
         QVERIFY(!resolve<void *>("rdmCadProd"));
+        SystemLog::install("tst_modulotela", [this](int, const QByteArray &linha) { m_registro << linha; });
         m_initialize();
         m_initialize();  // counted: the second does nothing
         ganchosQueFalham();
@@ -141,6 +144,7 @@ private Q_SLOTS:
     void init()
     {
         m_inesperados.clear();
+        m_registro.clear();
         ganchosQueFalham();
     }
 
@@ -246,18 +250,27 @@ private Q_SLOTS:
 
     void hospedeiroMostraFalhaNoDialogo_data()
     {
-        // The connection (%1: the program's folder, DB: a store's) and a file left empty there.
+        // The connection (%1: the program's folder, DB: a store's) and a file left empty there; what the
+        // dialog and the log say.
         QTest::addColumn<QString>("conexao");
         QTest::addColumn<QString>("vazio");
-        QTest::newRow("banco que falta") << "Provider=SQLite;Data Source=%1/falta.db" << QString();
-        QTest::newRow("arquivo de cores vazio") << "DB" << "PARAMETROSQUL.CDS";
-        QTest::newRow("qul.ini vazio") << QString() << "qul.ini";
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("banco que falta") << "Provider=SQLite;Data Source=%1/falta.db;Password=segredo9" << QString() << "falta.db";
+        QTest::newRow("arquivo de cores vazio") << "DB" << "PARAMETROSQUL.CDS" << "PARAMETROSQUL.CDS";
+        QTest::newRow("qul.ini vazio") << QString() << "qul.ini" << "qul.ini";
+        QTest::newRow("loja sem tabelas") << "Provider=SQLite;Data Source=%1/loja.db" << "loja.db"
+                                          << "Faltam as tabelas ALIQIMPFIS, IMPOSTO, ITCOMANDAVEN, ITEMPRECO, ITEMVENDA, "
+                                             "ITMENUCONFTE, PRODLOJA, PRODUTO, UNIDMEDIDA.\nCrie as tabelas com o esquema";
     }
 
+    // The failure in the module's dialog, and one line of the log through the host's handler, with the
+    // terminal and without the password.
     void hospedeiroMostraFalhaNoDialogo()
     {
         QFETCH(QString, conexao);
         QFETCH(QString, vazio);
+        QFETCH(QString, texto);
+        QByteArrayList &registro = m_registro;
         QTemporaryDir dir;
         TestDb::Fresh db(TestDb::Engine::SQLite, false);
         m_dir(QStringView(dir.path()).utf16());
@@ -270,9 +283,13 @@ private Q_SLOTS:
         opcoes.connection = conexao == QLatin1String("DB") ? db.connectionString() : conexao.replace("%1", dir.path());
         QCOMPARE(ScreenOpening::run(modulo, opcoes, "qulhost"), 1);
         QCOMPARE(m_inesperados.size(), 1);
-        QVERIFY2(m_inesperados.first().contains(vazio.isEmpty() ? QStringLiteral("falta.db") : vazio),
-                 qPrintable(m_inesperados.first()));
+        QVERIFY2(m_inesperados.first().contains(texto), qPrintable(m_inesperados.first()));
         m_inesperados.clear();
+        QVERIFY(!registro.isEmpty());
+        for (const QByteArray &linha : registro)
+            QVERIFY2(linha.startsWith("terminal " + QSysInfo::machineHostName().toUtf8() + ": ") && !linha.contains("segredo9")
+                         && !linha.contains('\n'), linha.constData());
+        QVERIFY2(registro.join().contains(texto.section(QLatin1Char('\n'), 0, 0).toUtf8()), registro.join('\n').constData());
     }
 
     void hospedeiroRelataFalha()

@@ -96,7 +96,7 @@ private Q_SLOTS:
                                         << QStringLiteral("123456789012");
         QTest::newRow("nome: os 68, 1") << 3 << QString() << nome1 << nome1.toLower();
         QTest::newRow("nome: os 68, 2") << 3 << QString() << nome2 << nome2;
-        QTest::newRow("nome: recusados") << 3 << QStringLiteral("a") << QStringLiteral("á-!ãé@") << QStringLiteral("a");
+        QTest::newRow("nome: sem acento, recusados") << 3 << QStringLiteral("a") << QStringLiteral("á-!ãÉ@Ø´") << QStringLiteral("aaae");
         QTest::newRow("51º caractere") << 3 << QString(50, QLatin1Char('x')) << QStringLiteral("y") << QString(50, QLatin1Char('x'));
         QTest::newRow("unidade") << 4 << QString() << QStringLiteral("1a,") << QString();
         QTest::newRow("preço") << 5 << QString() << QStringLiteral("1,2.3/a ") << QStringLiteral("1,2.3");
@@ -139,6 +139,7 @@ private Q_SLOTS:
         QTest::newRow("caps e shift") << 3 << true << true << int('a') << QStringLiteral("a") << true << QStringLiteral("AÇ");
         QTest::newRow("ç com shift") << 3 << false << true << 231 << QStringLiteral("ç") << false << QStringLiteral("aç");
         QTest::newRow("Ç sem nada") << 3 << false << false << 199 << QStringLiteral("Ç") << false << QStringLiteral("aç");
+        QTest::newRow("ã com shift") << 3 << false << true << 0xE3 << QStringLiteral("A") << false << QStringLiteral("aç");
         QTest::newRow("preço: shift usado") << 5 << true << true << int('5') << QStringLiteral("5") << true << QStringLiteral("AÇ");
         QTest::newRow("alíquota: fim do caps") << 7 << true << true << int('5') << QStringLiteral("5") << false << QStringLiteral("aç");
         QTest::newRow("recusado: fim do caps") << 3 << true << true << int('-') << QString() << false << QStringLiteral("aç");
@@ -305,7 +306,7 @@ private Q_SLOTS:
                                  << QStringList{QStringLiteral("Unidade"), antes[1], antes[2], antes[3]} << "UN|03|T";
         QTest::newRow("unidade cancelada") << "dxfUnidade" << "" << "cdsUnidade|S|3" << antes << "KG|03|T";
         QTest::newRow("imposto") << "dxfImposto" << "II" << "cdsImposto|N|4"
-                                 << QStringList{antes[0], QStringLiteral("I"), QStringLiteral("0.00"), antes[3]}
+                                 << QStringList{antes[0], QStringLiteral("I"), QStringLiteral("0,00"), antes[3]}
                                  << "KG|II|I";
         QTest::newRow("imposto 00") << "dxfImposto" << "00" << "cdsImposto|N|4"
                                     << QStringList{antes[0], QStringLiteral("TRIB"), antes[2], antes[3]} << "KG|00|T";

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QStackedWidget>
 #include <QTableView>
 #include <algorithm>
@@ -96,11 +95,7 @@ class TstTelaProduto : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        registerDataPacketType();
-    }
+    void initTestCase() { registerDataPacketType(); }
 
     void init()
     {
@@ -759,6 +754,52 @@ private Q_SLOTS:
             f->sbtAntDestClick(nullptr);
             QCOMPARE(f->cdsProduto->RecNo(), 0);
         }));
+    }
+
+    void tecladoDaLista_data()
+    {
+        QTest::addColumn<QString>("teclas");  // by name (F2 opens the entry page); "F5: TEXT" searches TEXT
+        QTest::addColumn<int>("intervalo");   // ms between keys; 0: unstamped, as Qt Test sends them
+        QTest::addColumn<int>("linha");       // the list's row after, of 40 (the grid shows 30 whole)
+        QTest::addColumn<QString>("mensagem");
+        const QString lido = QStringLiteral("7 8 9 6 0 7 1 0 0 7 1 2 2 Return"), nenhum = QString(lido).replace(24, 1, u'3');
+        QTest::newRow("End Down Up Up Down") << "End Down Up Up Down" << 0 << 39 << "";
+        QTest::newRow("PgDown Down PgUp") << "PgDown Down PgUp" << 0 << 2 << "";
+        QTest::newRow("End na entrada") << "F2 End PgDown" << 0 << 1 << "";
+        QTest::newRow("três dígitos, leitor") << "1 2 2 Return " + lido << 4 << 25 << "";
+        QTest::newRow("leitor, produto ausente") << nenhum << 50 << 1 << "Produto não encontrado: código de barras 7896071007123.|3|N|002";
+        QTest::newRow("leitor na entrada") << "F2 " + nenhum << 4 << 1 << "";
+        QTest::newRow("digitado") << lido << 51 << 1 << "";
+        QTest::newRow("Home, leitor sem carimbo") << "Down Home " + lido << 0 << 1 << "";
+        QTest::newRow("F5 pelo código de barras") << "F5: 7896071007122" << 0 << 25 << "";
+    }
+
+    void tecladoDaLista()
+    {
+        QFETCH(QString, teclas);
+        QFETCH(int, intervalo);
+        QFETCH(int, linha);
+        QFETCH(QString, mensagem);
+        Ambiente amb(true);
+        Mensagens msgs;
+        SetPesquisaHook([&](TClientDataSet *ds, auto &&...) {  // the real search dialog
+            QTimer::singleShot(0, [&] {  // ENTER picks what was found; closing leaves when nothing was
+                QWidget *d = QApplication::activeModalWidget();
+                QTest::keyClicks(d, teclas.mid(4) + QLatin1Char('\r'));
+                d->close();
+            });
+            return PesquisaTouch(ds, 0, QString(), 0, 0, 0, 0, 0);
+        });
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            quint64 t = 1000;
+            for (const QString &k : teclas.section(QLatin1Char(':'), 0, 0).split(QLatin1Char(' '))) {
+                QKeyEvent e(QEvent::KeyPress, QKeySequence::fromString(k)[0].key(), {}, k == "Return" ? "\r" : k.left(k.size() == 1));
+                e.setTimestamp(intervalo ? t += intervalo : 0);
+                QApplication::sendEvent(f->dbgProduto, &e);
+            }
+            QCOMPARE(linhaDaGrade(f), linha - 1);
+        }));
+        QCOMPARE(msgs.vistas.join(QLatin1Char(',')), mensagem);
     }
 
     void sairPeloBotao()

@@ -72,11 +72,7 @@ class TstTransacaoTela : public QObject {
 
 private Q_SLOTS:
     void initTestCase_data() { TestDb::addEngines(); }
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        registerDataPacketType();
-    }
+    void initTestCase() { registerDataPacketType(); }
     void init() { instalaGanchosQueFalham(); }
 
     void umaTransacao_data()

@@ -105,6 +105,10 @@ void TstInstall::layout_data()
     QTest::newRow("copyright") << QStringLiteral("usr/share/doc/qul00002/copyright") << QString();
     for (const char *m : {"qulhost", "qulsvc", "qulmkdemo"})
         QTest::newRow(m) << QStringLiteral("usr/share/man/man1/%1.1.gz").arg(QLatin1String(m)) << QString();
+    for (const char *f : {"usr/share/qul00002/schema/postgresql.sql", "usr/share/qul00002/schema/sqlite.sql",
+                          "usr/share/doc/qul00002/README.md", "usr/share/doc/qul00002/docs/administrator.md",
+                          "usr/share/doc/qul00002/docs/operator.md", "usr/share/doc/qul00002/docs/img/pagina1.png"})
+        QTest::newRow(f) << QString::fromLatin1(f) << QString();
 }
 
 void TstInstall::layout()
@@ -186,6 +190,16 @@ void TstInstall::installedProgramsOnDemoStore()
     const QJsonObject json = QJsonDocument::fromJson(r.out).object();
     QCOMPARE(json.value(QStringLiteral("status")).toInt(-1), 0);
     QVERIFY(json.value(QStringLiteral("result")).toObject().value(QStringLiteral("rows")).toArray().size() > 0);
+    // verifica names the installed schema, and the command that makes a store of an empty file with it.
+    const QString vazio = m_tmp.filePath(QStringLiteral("vazio.db"));
+    QVERIFY(QFile(vazio).open(QIODevice::WriteOnly));
+    const Run v = run(bin("qulsvc"), {QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=") + vazio,
+                                      QStringLiteral("verifica")}, m_env);
+    const QString esquema = root(QStringLiteral("usr/share/qul00002/schema/sqlite.sql"));
+    QVERIFY2(v.code == 5 && v.out.contains(("sqlite3 " + vazio + " < " + esquema).toUtf8()), describe(v).constData());
+    QVERIFY(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("sqlite3 %1 < %2").arg(vazio, esquema)}) == 0);
+    QCOMPARE(run(bin("qulsvc"), {QStringLiteral("--connection"), QStringLiteral("Provider=SQLite;Data Source=") + vazio,
+                                 QStringLiteral("verifica")}, m_env).code, 0);
 
     // With nothing configured, the installed programs say so and how to
     // configure one; the user's demo store is used only when asked for --

@@ -6,6 +6,8 @@
 
 #include "NamedParameters.h"
 #include "StatementCatalogue.h"
+#include "StatementTables.h"
+#include "StoreCheck.h"
 #include "TrdmCadProd.h"
 
 #include <QJsonArray>
@@ -91,6 +93,8 @@ private Q_SLOTS:
     void repeatedGroups_data();
     void repeatedGroups();
     void listFilteredOnOneKey();
+    void storeCheckReadsTexts_data();
+    void storeCheckReadsTexts();
 };
 
 void TstDialectSql::catalogueParses_data()
@@ -130,6 +134,8 @@ void TstDialectSql::catalogueParses()
         files << f.fileName();
     }
     QCOMPARE(files.size(), 23 + 9);  // the stored design's, the declared ones but two for PostgreSQL
+    // The store check finds in these texts the tables it finds in those of the engines it runs on.
+    QCOMPARE(usoDasSentencas(dm, TDialect(dialect)).tabelas(), usoDasSentencas(dm, TDialect::SQLite).tabelas());
 
     QProcess p;
     p.setWorkingDirectory(dir.path());
@@ -223,6 +229,47 @@ void TstDialectSql::listFilteredOnOneKey()
              << QStringLiteral(" ORDER BY P.CDPRODUTO, IP.DTINIVGPREC, AL.CDIMPOSTO");
         QCOMPARE(batch->DialectSQL.value(d, batch->sqlLines()), list);
     }
+}
+
+// What the store check reads from a text: "TABLE.COLUMN", and "COLUMN(T1|T2)" for a column named alone
+// in a statement over several tables.
+void TstDialectSql::storeCheckReadsTexts_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("uso");
+    QTest::newRow("a FROM list, aliases") << "SELECT A.CDPRODUTO, P.NMPRODUTO FROM PRODUTO A, IMPOSTO AS P WHERE A.CDX = :P_CDX "
+                                             "AND EXISTS (SELECT 1 FROM (SELECT 1 AS N) A)"
+                                          << "IMPOSTO.NMPRODUTO PRODUTO.CDPRODUTO PRODUTO.CDX";
+    QTest::newRow("WITH names, derived tables") << "WITH P AS (SELECT CDPRODUTO FROM PRODUTO), Q AS (SELECT 1 FROM P) "
+                                                   "SELECT X.NRITEM FROM (SELECT NRITEM FROM ITEMVENDA) X JOIN P ON P.CDPRODUTO = 1"
+                                                << "ITEMVENDA. PRODUTO. CDPRODUTO(ITEMVENDA|PRODUTO) NRITEM(ITEMVENDA|PRODUTO)";
+    QTest::newRow("DELETE, UPDATE, INSERT") << "DELETE ITEMPRECO WHERE CDFILIAL = '9999'; UPDATE PRODLOJA SET CDLOJA = 1; "
+                                               "INSERT INTO IMPOSTO (CDIMPOSTO) VALUES (1); SELECT 1 FROM UNIDMEDIDA FOR UPDATE"
+                                            << "IMPOSTO. ITEMPRECO. PRODLOJA. UNIDMEDIDA. CDFILIAL(IMPOSTO|ITEMPRECO|PRODLOJA|UNIDMEDIDA) "
+                                               "CDIMPOSTO(IMPOSTO|ITEMPRECO|PRODLOJA|UNIDMEDIDA) CDLOJA(IMPOSTO|ITEMPRECO|PRODLOJA|UNIDMEDIDA)";
+    QTest::newRow("literals, quoted names, comments, functions, AS")
+        << "SELECT TO_CHAR(DTX, 'CDY FROM Z') COLLATE \"C\" AS QTALIAS, IDX(1) FROM ALIQIMPFIS -- FROM W" << "ALIQIMPFIS.DTX";
+}
+
+void TstDialectSql::storeCheckReadsTexts()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, uso);
+    TUsoDoBanco u;
+    u.soma(sql);
+    QStringList lido;
+    for (auto it = u.colunas.cbegin(); it != u.colunas.cend(); ++it) {
+        QStringList c(it.value().begin(), it.value().end());
+        c.sort();
+        lido << (c.isEmpty() ? QStringList{it.key() + QLatin1Char('.')} : c.replaceInStrings(QRegularExpression(QStringLiteral("^")), it.key() + QLatin1Char('.')));
+    }
+    for (auto it = u.colunasDeUmaDe.cbegin(); it != u.colunasDeUmaDe.cend(); ++it) {
+        QStringList c(it.value().begin(), it.value().end());
+        c.sort();
+        for (const QString &coluna : c)
+            lido << coluna + QLatin1Char('(') + it.key().join(QLatin1Char('|')) + QLatin1Char(')');
+    }
+    QCOMPARE(lido.join(QLatin1Char(' ')), uso);
 }
 
 QTEST_GUILESS_MAIN(TstDialectSql)

@@ -172,7 +172,6 @@ private Q_SLOTS:
 
 void TstTouchDialogs::initTestCase()
 {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     InstallProductLineFonts();
 }
 

@@ -1,0 +1,7 @@
+#include "StoreLocale.h"
+
+const QLocale &localLoja()
+{
+    static const QLocale local(QLocale::Portuguese, QLocale::Brazil);
+    return local;
+}
