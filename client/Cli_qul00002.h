@@ -248,8 +248,8 @@ private:
     // read again and put in its place in the list (or taken out); false,
     // with the list untouched, when the answer cannot place it.
     bool poeProdutoNaLista(const QString &codigo, const QString &reduzido);
-    // The freshness entry getProdutoMudou with `operacao`: its answer;
-    // raises with its failure text.
+    // The freshness entry getProdutoMudou with `operacao`: its answer; a
+    // failure is reported as every service's (resultadoServico).
     QVariant frescor(const char16_t *operacao);
     // Editar's filling of the entry fields from the list's current row,
     // which it keeps as the row the save is checked against (m_lido).

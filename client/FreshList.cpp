@@ -11,12 +11,10 @@
 QVariant TfrmCadProd::frescor(const char16_t *operacao)
 {
     QVariant resultado;
-    if (getProdutoMudou(operacao, &resultado) != 0)
-        throw Exception(QStringLiteral("Falha na chamada do serviço getProdutoMudou."));
-    // A database error, reported as it was raised.
-    if (isFailureText(resultado))
-        throw EDatabaseError(resultado.toString());
-    return resultado;
+    const int status = getProdutoMudou(operacao, &resultado);
+    // A database error is reported as every service's is.
+    return resultadoServico(status, resultado, QStringLiteral("getProdutoMudou"),
+                            QString::fromUtf16(operacao));
 }
 
 bool TfrmCadProd::atualizaSeMudou()

@@ -146,9 +146,11 @@ void TfrmCadProd::mostraProdutoAtual()
     m_entradaCarregada = estadoEntrada();
 }
 
-// Searches a copy of the list and makes the picked product current.
+// Searches a copy of the list and makes the picked product current. The
+// list is brought up to date first, as for Editar and Excluir.
 void TfrmCadProd::sbtLocalizaClick(QObject *)
 {
+    atualizaSeMudou();
     cdsPesqProd->CopyRowsFrom(*cdsProduto);
     cdsPesqProd->First();
     if (cdsPesqProd->IsEmpty()) {

@@ -108,16 +108,42 @@ void TADOConnection::raise(const QSqlError &err, const QSqlQuery &failed) const
 bool TADOConnection::ConnectionLost() const
 {
     if (!m_open)
-        return false;
+        return m_reopen;
     return m_lost || (m_pg && PQstatus(m_pg) != CONNECTION_OK);
+}
+
+bool TADOConnection::lostWhileIdle()
+{
+    if (m_sqlite && !ConnectionLost()) {
+        // A store file on a share that went away and came back, or one
+        // removed or replaced, is no longer the file this connection has
+        // open.
+        int moved = 0;
+        m_lost = sqlite3_file_control(m_sqlite, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+    }
+    return ConnectionLost();
 }
 
 void TADOConnection::ReconnectIfLost()
 {
-    if (!ConnectionLost() || InTransaction())
+    if (m_inTrans)
         return;
-    Close();
-    Open();
+    if (m_open) {
+        if (!lostWhileIdle())
+            return;
+        Close();
+        m_reopen = true;
+    } else if (!m_reopen) {
+        return;
+    }
+    try {
+        Open();
+    } catch (const std::exception &e) {
+        // The server, or the store file, is still away: said as a lost
+        // connection, with what the connect found after it.
+        const QString how = exceptionMessage(e);
+        throw EADOError(driverFaultSentence(TDriverFault::ConnectionLost, QString()) + QLatin1Char(' ') + how, true);
+    }
 }
 
 void TADOConnection::UseStatementTimeout(int seconds)
@@ -200,9 +226,11 @@ void TADOConnection::Open()
     try {
         openNow();
     } catch (const std::exception &e) {
+        m_reopen = m_openings > 0;  // a connection that never opened is its owner's to retry
         registraFalha(QStringLiteral("conexão com o banco de dados"), exceptionMessage(e));
         throw;
     }
+    m_reopen = false;
 }
 
 void TADOConnection::openNow()
@@ -266,6 +294,7 @@ void TADOConnection::openNow()
         }
     }
     m_open = true;
+    ++m_openings;
     m_driver = t.driver;
     m_inTrans = false;
     m_lost = false;
@@ -283,6 +312,7 @@ void TADOConnection::openNow()
 
 void TADOConnection::Close()
 {
+    m_reopen = false;
     if (!m_open)
         return;
     for (TADOStatement *s : std::as_const(m_users))
@@ -390,8 +420,15 @@ void TADOConnection::endTrans(bool commit)
         // or ended (PostgreSQL): InTransaction asks the engine which.
         QSqlQuery q(Database());
         ++StatementCount;
-        if (!q.exec(QLatin1String(commit ? "COMMIT" : "ROLLBACK")))
-            raise(QString(), q.lastError());
+        if (!q.exec(QLatin1String(commit ? "COMMIT" : "ROLLBACK"))) {
+            try {
+                raise(QString(), q.lastError());
+            } catch (const EADOError &) {
+                if (ConnectionLost())  // the session is gone, and its transaction with it
+                    m_inTrans = false;
+                throw;
+            }
+        }
         // PostgreSQL answers COMMIT of a transaction it has aborted with
         // ROLLBACK, and no error.
         const QVariant r = commit && q.result() ? q.result()->handle() : QVariant();
@@ -438,5 +475,12 @@ bool TADOConnection::TransactionEnded() const
 
 void TADOConnection::RollbackTrans()
 {
+    if (TransactionEnded()) {
+        // The engine ended it (a lost session has none left): there is
+        // nothing to send, and the connection is outside a transaction.
+        m_inTrans = false;
+        m_timeoutLocal = -1;
+        return;
+    }
     endTrans(false);
 }

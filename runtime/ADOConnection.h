@@ -26,7 +26,11 @@ public:
     std::function<void(TADOConnection *)> BeforeConnect;
     std::function<void(TADOConnection *)> AfterConnect;
 
-    void Open();  // runs BeforeConnect, opens, runs AfterConnect
+    // Runs BeforeConnect, opens, runs AfterConnect. When it fails the
+    // connection stays closed; one that was open before is opened again by
+    // the next ReconnectIfLost.
+    void Open();
+    // Closed by its owner: nothing opens it again by itself.
     void Close();
     bool Connected() const { return m_open; }
     void SetConnected(bool on) { on ? Open() : Close(); }
@@ -66,11 +70,19 @@ public:
     [[noreturn]] void raise(const QSqlError &err, const QSqlQuery &failed) const;
 
     // True once an operation failed because the server or the network went
-    // away: the connection is open on this side only.
+    // away (the connection is open on this side only), and while a
+    // connection closed by such a failure, or by a failed reconnect, waits
+    // to be opened again.
     bool ConnectionLost() const;
-    // A lost connection outside a transaction is closed and opened again
-    // (once: a failure to reconnect raises). Nothing is re-run.
+    // Before a call: a lost connection is closed and opened again, and one
+    // that a failed reconnect left closed is opened again, with the
+    // connection string fetched afresh; once per call, a failure raises the
+    // lost connection's sentence. An SQLite store file that was moved,
+    // removed or replaced since it was opened counts as lost. Never while a
+    // transaction this connection began is open: nothing is re-run.
     void ReconnectIfLost();
+    // Successful opens so far: a change tells that the session is a new one.
+    quint64 Openings() const { return m_openings; }
 
     // The next statement runs with a limit of `seconds` (0: none). On
     // PostgreSQL the server's statement_timeout is set when it differs
@@ -82,6 +94,8 @@ public:
 private:
     friend class TADOStatement;
     void openNow();  // Open, whose failures it logs
+    // ConnectionLost, or an SQLite store file no longer the one opened.
+    bool lostWhileIdle();
     void attach(TADOStatement *s);
     void detach(TADOStatement *s);
     void execControl(const char *sql);
@@ -101,6 +115,8 @@ private:
     bool m_inTrans = false;  // between this connection's BeginTrans and its end
     qint64 m_odbcXid = -1;   // through ODBC to PostgreSQL: the id of the transaction begun
     mutable bool m_lost = false;
+    bool m_reopen = false;  // closed by a failure: the next ReconnectIfLost opens it
+    quint64 m_openings = 0;
     int m_timeoutSession = -1;  // PostgreSQL statement_timeout in ms; -1 unknown
     int m_timeoutLocal = -1;    // the same set for the open transaction only
 };

@@ -1,5 +1,6 @@
 #include "ADOQuery.h"
 
+#include "DriverError.h"
 #include "NamedParameters.h"
 #include "OdbcCalls.h"
 
@@ -84,8 +85,12 @@ void TADOStatement::connectionClosed()
 
 QString TADOStatement::parsedText(const QString &owner)
 {
-    if (!Connection || !Connection->Connected())
-        throw EADOError(QStringLiteral("%1: conexão com o banco de dados fechada.").arg(owner));
+    if (!Connection || !Connection->Connected()) {
+        // Said as the operator may read it: no component's name.
+        if (Connection && Connection->ConnectionLost())
+            throw EADOError(driverFaultSentence(TDriverFault::ConnectionLost, QString()), true);
+        throw EADOError(QStringLiteral("Conexão com o banco de dados fechada."));
+    }
     const QStringList &lines = effectiveLines();
     // Same lines as prepared: usually the very same shared list.
     const bool sameText = !m_parsedText.isNull()

@@ -30,6 +30,9 @@ TDriverFault classifyDriverError(const QString &driver, const QSqlError &err, bo
         case 5:  // SQLITE_BUSY
         case 6:  // SQLITE_LOCKED
             return TDriverFault::Busy;
+        case 10:  // SQLITE_IOERR: the share holding the file went away
+        case 14:  // SQLITE_CANTOPEN
+            return TDriverFault::ConnectionLost;
         case 13: return TDriverFault::DiskFull;  // SQLITE_FULL
         case 8: return TDriverFault::ReadOnly;   // SQLITE_READONLY
         default: return TDriverFault::Other;
@@ -70,8 +73,8 @@ QString driverFaultSentence(TDriverFault fault, const QString &driver)
     switch (fault) {
     case TDriverFault::Other: break;
     case TDriverFault::ConnectionLost:
-        return QStringLiteral("A conexão com o banco de dados foi perdida; a próxima operação conecta de novo: "
-                              "tente outra vez.");
+        return QStringLiteral("A conexão com o banco de dados foi perdida; nada foi gravado. Tente de novo: a "
+                              "próxima operação conecta outra vez.");
     case TDriverFault::Busy:
         return QStringLiteral("Outro terminal está gravando no banco de dados; tente de novo em alguns instantes.");
     case TDriverFault::DiskFull:

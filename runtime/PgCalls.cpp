@@ -68,6 +68,13 @@ int PQconsumeInput(PGconn *conn)
     return f ? f(conn) : 0;
 }
 
+char *PQerrorMessage(const PGconn *conn)
+{
+    static auto *const f = real<decltype(PQerrorMessage)>("PQerrorMessage");
+    static char vazio[] = "";
+    return f ? f(conn) : vazio;
+}
+
 PGnotify *PQnotifies(PGconn *conn)
 {
     static auto *const f = real<decltype(PQnotifies)>("PQnotifies");

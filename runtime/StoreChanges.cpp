@@ -36,7 +36,9 @@ QVariant TMudancasExternas::estado()
         sqlite3_finalize(st);
         if (rc != SQLITE_ROW)
             throw EADOError(QStringLiteral("PRAGMA data_version: %1").arg(QString::fromUtf8(sqlite3_errmsg(h))));
-        return versao;
+        // A version is of its session: one opened again (after a loss)
+        // starts its own count, and may have missed changes.
+        return QVariantList{m_conexao->Openings(), versao};
     }
     if (m_impressao && m_conexao->Connected() && !ehPostgreSQL(m_conexao))
         return m_impressao();
@@ -75,7 +77,12 @@ bool TMudancasExternas::notificacoesDeOutros()
 {
     assina();
     if (PGconn *c = m_conexao->pgHandle()) {
-        PQconsumeInput(c);
+        // A session the server ended can tell nothing: that is a failure,
+        // not "no change". It shows as the server's farewell and then the
+        // end of the stream, which only a second read finds.
+        if (!PQconsumeInput(c) || !PQconsumeInput(c) || PQstatus(c) != CONNECTION_OK)
+            m_conexao->raise(QStringLiteral("LISTEN %1").arg(m_canal),
+                             QSqlError(QString(), QString::fromUtf8(PQerrorMessage(c)), QSqlError::ConnectionError));
         const QByteArray canal = m_canal.toUtf8();
         while (PGnotify *n = PQnotifies(c)) {
             if (n->be_pid != PQbackendPID(c) && canal == n->relname)

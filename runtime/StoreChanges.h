@@ -4,7 +4,8 @@
 // earlier. Nothing runs in the background: each answer is read when asked.
 //
 //   SQLite      PRAGMA data_version, which changes only when another
-//               connection committed to the file.
+//               connection committed to the file; a connection opened
+//               again counts as a change.
 //   PostgreSQL  a notification channel the writers NOTIFY inside their
 //               transactions (LISTEN through the Qt driver on this
 //               connection); this connection's own notifications are not

@@ -3,6 +3,16 @@
 #
 #   eval "$(scripts/pg-cluster.sh start)"   # sets QUL_PG_DIR, QUL_PG_PORT, QUL_PG_TEST
 #   scripts/pg-cluster.sh stop "$QUL_PG_DIR"
+#   scripts/pg-cluster.sh with COMMAND...    # COMMAND with a cluster of its own
+#   scripts/pg-cluster.sh pause|resume DIR   # the server stopped, started again
+#
+# with: starts a cluster at the first free port from 56000 + (pid mod 1000) up
+# (away from the shared one's ports, so that no other cluster takes its port
+# while it is paused), runs COMMAND with QUL_PG_TEST and QUL_PG_DIR naming it
+# and QUL_PG_PAUSE and QUL_PG_RESUME holding the commands that stop and start
+# its server, then stops it. When no cluster can be started, COMMAND runs
+# without QUL_PG_TEST (its PostgreSQL cases then skip, or fail when
+# required).
 #
 # start creates a fresh cluster in a new /tmp/qulpg.XXXXXX folder owned by the
 # postgres user (the server refuses to run as root), listening on 127.0.0.1 at
@@ -22,6 +32,8 @@ usage() {
   cat >&2 <<USAGE
 usage: $0 start
        $0 stop [DIR]     (DIR defaults to \$QUL_PG_DIR)
+       $0 with COMMAND [ARG]...
+       $0 pause|resume DIR
 USAGE
   exit 1
 }
@@ -126,6 +138,8 @@ CONF
 
   as_pg "$PG_BIN/pg_isready" -q -h 127.0.0.1 -p "$port" -t 30 \
     || die "server on port $port does not accept connections"
+  # A server started again (resume) listens where it did.
+  echo "port = $port" | as_pg tee -a "$dir/data/postgresql.conf" >/dev/null
 
   trap - EXIT
   log "PostgreSQL 15 running on 127.0.0.1:$port (folder $dir)"
@@ -134,7 +148,41 @@ CONF
   echo "export QUL_PG_TEST=\"Provider=PostgreSQL;Data Source=127.0.0.1;Port=$port;Initial Catalog=postgres;User ID=postgres;Password=qul\";"
 }
 
+pause_cluster() {
+  check_dir "$1"
+  as_pg "$PG_BIN/pg_ctl" -D "$1/data" -m fast -w -t 60 stop >&2
+}
+
+resume_cluster() {
+  check_dir "$1"
+  as_pg "$PG_BIN/pg_ctl" -D "$1/data" -l "$1/server.log" -w -t 60 start >&2
+}
+
+with_cluster() {
+  local exports self
+  self=$(realpath "$0")
+  unset QUL_PG_TEST QUL_PG_DIR QUL_PG_PORT QUL_PG_PAUSE QUL_PG_RESUME
+  if exports=$(FIRST_PORT=${QUL_PG_FIRST_PORT:-$((56000 + $$ % 1000))} start_cluster); then
+    eval "$exports"
+    export QUL_PG_TEST QUL_PG_DIR QUL_PG_PORT
+    export QUL_PG_PAUSE="bash $self pause $QUL_PG_DIR" QUL_PG_RESUME="bash $self resume $QUL_PG_DIR"
+    trap 'stop_cluster "$QUL_PG_DIR" >/dev/null 2>&1 || true' EXIT
+  else
+    log "no cluster of its own; running without one"
+  fi
+  "$@"
+}
+
 case "${1:-}" in
+  with)
+    [ $# -ge 2 ] || usage
+    shift
+    with_cluster "$@"
+    ;;
+  pause|resume)
+    [ $# -eq 2 ] || usage
+    "${1}_cluster" "$2"
+    ;;
   start)
     [ $# -eq 1 ] || usage
     start_cluster

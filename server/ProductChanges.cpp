@@ -53,9 +53,7 @@ extern "C" int32_t getProdutoMudou(const char16_t *operation, QVariant *out)
     return readService(
         out,
         [&]() -> QVariant {
-            if (!rdmCadProd)
-                throw EDatabaseError(QStringLiteral("O módulo de dados de produtos não está criado."));
-            TrdmCadProd &dm = *rdmCadProd;
+            TrdmCadProd &dm = dataModule();
             const QString op = argText(operation);
             if (op == QLatin1String("I")) {
                 delete g_vigia.data();

@@ -254,6 +254,8 @@ void TrdmCadProd::CommitTrans()
 
 void TrdmCadProd::RollbackTrans()
 {
-    if (adcCadProd->InTransaction())
+    // One the engine ended (a lost session) is ended here too, so that the
+    // connection may be opened again.
+    if (adcCadProd->InTransaction() || adcCadProd->TransactionEnded())
         adcCadProd->RollbackTrans();
 }

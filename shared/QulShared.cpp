@@ -1,5 +1,6 @@
 #include "QulShared.h"
 
+#include "DriverError.h"
 #include "IniFile.h"
 
 #include <QCoreApplication>
@@ -144,7 +145,8 @@ QString ADOExceptionMessage(const std::exception &e, TADOConnection *connection,
     QString msg = exceptionMessage(e).trimmed();
     if (msg.isEmpty())
         msg = QStringLiteral("Erro desconhecido no banco de dados.");
-    if (connection && !connection->Connected())
+    // A connection waiting to be opened again says so in its own message.
+    if (connection && !connection->Connected() && !connection->ConnectionLost())
         msg = QStringLiteral("Conexão com o banco de dados fechada. ") + msg;
     if (!context.isEmpty())
         msg = context + QStringLiteral(": ") + msg;
@@ -185,7 +187,10 @@ QVariant MensagemMetodo(const QVariant &resultado, bool, int, const QString &ser
 {
     if (!isFailureText(resultado))
         return resultado;
-    const QString texto = QStringLiteral("Erro no método %1 (%2):\n%3").arg(servico, unidade, resultado.toString());
+    const TADOConnection *sessao = ADODBSession();
+    const QString texto = sessao && sessao->ConnectionLost()
+                              ? driverFaultSentence(TDriverFault::ConnectionLost, QString())
+                              : QStringLiteral("Erro no método %1 (%2):\n%3").arg(servico, unidade, resultado.toString());
     Mensagem(texto, QString(), MensagemArg::Nao, MensagemArg::Nao, mtErro, QString(), MensagemArg::CodigoTela, 0, nullptr);
     throw EAbort();
 }

@@ -89,7 +89,9 @@ QUL_CORE_EXPORT bool Mensagem(const QString &texto, const QString &titulo, const
 
 // Hands back a service's result. A failure text in it is reported through
 // Mensagem, naming the service and the calling unit, and the caller is
-// ended with EAbort; anything else is returned unchanged.
+// ended with EAbort; anything else is returned unchanged. While the
+// session's connection is lost (or waits to be opened again) the report is
+// the lost connection's own sentence alone: what happened and what to do.
 QUL_CORE_EXPORT QVariant MensagemMetodo(const QVariant &resultado, bool flag, int numero, const QString &servico,
                         const QString &unidade, const QString &argumento, const QString &detalhe);
 

@@ -163,6 +163,44 @@ private Q_SLOTS:
         QCOMPARE(amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO WHERE CDPRODUTO = '1'")).toDouble(), 4.75);
     }
 
+    void lojaSomeEVolta_data()
+    {
+        QTest::addColumn<int>("tecla");  // Ctrl+ENTER on the entry page of Editar; F5 and F3 on the list
+        for (auto [nome, tecla] : {std::pair{"confirmar", Qt::Key_Return}, {"pesquisar", Qt::Key_F5}, {"editar", Qt::Key_F3}})
+            QTest::newRow(nome) << int(tecla);
+    }
+    // The store goes away (QUL_PG_PAUSE of pg-cluster.sh with, the file moved off): lost, nothing saved; back, it works.
+    void lojaSomeEVolta()
+    {
+        QFETCH(int, tecla);
+        QUL_AMBIENTE(amb, false);
+        const QString arquivo = amb.db.db().databaseName(), pausa = qEnvironmentVariable("QUL_PG_PAUSE");
+        insereImpostos(amb.db);
+        insereProduto(amb.db, produto(QStringLiteral("1"), QStringLiteral("1")));
+        const auto loja = [&](bool volta) {
+            QVERIFY(amb.db.onPostgreSQL() ? QProcess::execute("sh", {"-c", volta ? qEnvironmentVariable("QUL_PG_RESUME") : pausa}) == 0
+                                          : QFile::rename(volta ? arquivo + ".fora" : arquivo, volta ? arquivo : arquivo + ".fora"));
+            amb.db.db().close();
+        };
+        const auto preco = [&] { return amb.db.scalar(QStringLiteral("SELECT VRPRECITEM FROM ITEMPRECO")).toDouble(); };
+        const Qt::KeyboardModifiers mod = tecla == Qt::Key_Return ? Qt::ControlModifier : Qt::NoModifier;
+        Mensagens msgs; Pesquisas pesquisas;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            if (tecla == Qt::Key_Return)
+                f->sbtEditarClick(nullptr), f->edtPrecoUnit->setCaption(QStringLiteral("4,75"));
+            loja(false);
+            QTest::keyClick(f, Qt::Key(tecla), mod);
+            QCOMPARE(msgs.vistas.join(""), "A conexão com o banco de dados foi perdida; nada foi gravado. Tente de novo: a próxima operação conecta outra vez.|3|N|002");
+            QVERIFY(f->PaginaAtiva() == (tecla == Qt::Key_Return ? "Pagina2" : "Pagina1") && pesquisas.vistas.isEmpty());
+            loja(true);
+            QCOMPARE(preco(), 1.5);
+            QTest::keyClick(f, Qt::Key(tecla), mod);
+            QCOMPARE(msgs.vistas.mid(1).join(""), tecla == Qt::Key_Return ? "Operação realizada com sucesso.|0|N|002" : "");
+            QCOMPARE(f->PaginaAtiva() + QString::number(pesquisas.vistas.size()), tecla == Qt::Key_F3 ? "Pagina20" : tecla == Qt::Key_F5 ? "Pagina11" : "Pagina10");
+        }));
+        QCOMPARE(preco(), tecla == Qt::Key_Return ? 4.75 : 1.5);
+    }
+
     // The server answers the save's COMMIT with ROLLBACK, as it does for a
     // transaction it aborted: the operator is told, not "saved".
     void commitDesfeitoPeloServidorEhFalha()
