@@ -21,11 +21,8 @@ void TProdutosGuardados::le(const QStringList &codigos)
     // the reduced code's value (which needs every reduced code to be a
     // number): of a product's several price or rate rows, the first in key
     // order still comes first.
-    if (!m_consulta) {
-        m_consulta = catalogueQuery(QStringLiteral("adqProdutosDoLote"), kMaxProdutos);
-        if (m_consulta->fieldDefs() != productPacketFields())
-            throw EDatabaseError(QStringLiteral("adqProdutosDoLote: campos diferentes dos do pacote de produto."));
-    }
+    if (!m_consulta)
+        m_consulta = consulta(QStringLiteral("adqProdutosDoLote"), kMaxProdutos);
     m_consulta->Connection = m_dm.adcCadProd;
     for (int i = 0; i < kMaxProdutos; ++i)
         m_consulta->Parameters.at(i).Value = codigos.value(i, codigos.first());
@@ -43,6 +40,20 @@ void TProdutosGuardados::le(const QStringList &codigos)
                 row[i] = campos[i].type == TFieldType::ftString ? QVariant(QString()) : QVariant(0.0);
         m_linhas.insert(chave, QVariantList(row.begin(), row.end()));
     });
+}
+
+std::unique_ptr<TADOQuery> TProdutosGuardados::consulta(const QString &nome, int chaves)
+{
+    std::unique_ptr<TADOQuery> q = catalogueQuery(nome, chaves);
+    if (q->fieldDefs() != productPacketFields())
+        throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(nome));
+    if (const qsizetype declarados = q->Parameters.items().size(); declarados != chaves)
+        throw EDatabaseError(QStringLiteral("%1: o desenho do módulo de dados declara %2 parâmetros; a leitura de um "
+                                            "lote preenche %3, um por produto.")
+                                 .arg(nome)
+                                 .arg(declarados)
+                                 .arg(chaves));
+    return q;
 }
 
 const QVariantList *TProdutosGuardados::linha(const QString &codigo) const

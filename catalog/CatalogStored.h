@@ -29,6 +29,12 @@ public:
     // reading had none.
     const QVariantList *linha(const QString &codigo) const;
 
+    // The reading `nome` of the stored design with `chaves` copies of its
+    // key group. Raises, naming the statement, when the design gives it
+    // other fields than the product packet's or another number of keys
+    // (they are set by position).
+    static std::unique_ptr<TADOQuery> consulta(const QString &nome, int chaves);
+
 private:
     TrdmCadProd &m_dm;
     std::unique_ptr<TADOQuery> m_consulta;
