@@ -48,11 +48,11 @@ std::unique_ptr<TADOQuery> TProdutosGuardados::consulta(const QString &nome, int
     if (q->fieldDefs() != productPacketFields())
         throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(nome));
     if (const qsizetype declarados = q->Parameters.items().size(); declarados != chaves)
-        throw EDatabaseError(QStringLiteral("%1: o desenho do módulo de dados declara %2 parâmetros; a leitura de um "
-                                            "lote preenche %3, um por produto.")
+        throw EDatabaseError(QStringLiteral("%1: a leitura de um lote preenche %2 parâmetros, um por produto, e o "
+                                            "desenho do módulo de dados declara %3.")
                                  .arg(nome)
-                                 .arg(declarados)
-                                 .arg(chaves));
+                                 .arg(chaves)
+                                 .arg(declarados));
     return q;
 }
 
