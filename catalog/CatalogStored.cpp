@@ -4,7 +4,7 @@
 #include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
 
-TProdutosGuardados::TProdutosGuardados(TrdmCadProd &dm) : m_dm(dm) {}
+TProdutosGuardados::TProdutosGuardados(TrdmCadProd &dm, const QString &leitura) : m_dm(dm), m_leitura(leitura) {}
 
 TProdutosGuardados::~TProdutosGuardados() = default;
 
@@ -21,8 +21,18 @@ void TProdutosGuardados::le(const QStringList &codigos)
     // the reduced code's value (which needs every reduced code to be a
     // number): of a product's several price or rate rows, the first in key
     // order still comes first.
-    if (!m_consulta)
-        m_consulta = consulta(QStringLiteral("adqProdutosDoLote"), kMaxProdutos);
+    if (!m_consulta) {
+        std::unique_ptr<TADOQuery> q = catalogueQuery(m_leitura, kMaxProdutos);
+        if (q->fieldDefs() != productPacketFields())
+            throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(m_leitura));
+        if (const qsizetype declarados = q->Parameters.items().size(); declarados != kMaxProdutos)
+            throw EDatabaseError(QStringLiteral("%1: a leitura de um lote preenche %2 parâmetros, um por produto, e o "
+                                                "desenho do módulo de dados declara %3.")
+                                     .arg(m_leitura)
+                                     .arg(kMaxProdutos)
+                                     .arg(declarados));
+        m_consulta = std::move(q);
+    }
     m_consulta->Connection = m_dm.adcCadProd;
     for (int i = 0; i < kMaxProdutos; ++i)
         m_consulta->Parameters.at(i).Value = codigos.value(i, codigos.first());
@@ -40,20 +50,6 @@ void TProdutosGuardados::le(const QStringList &codigos)
                 row[i] = campos[i].type == TFieldType::ftString ? QVariant(QString()) : QVariant(0.0);
         m_linhas.insert(chave, QVariantList(row.begin(), row.end()));
     });
-}
-
-std::unique_ptr<TADOQuery> TProdutosGuardados::consulta(const QString &nome, int chaves)
-{
-    std::unique_ptr<TADOQuery> q = catalogueQuery(nome, chaves);
-    if (q->fieldDefs() != productPacketFields())
-        throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(nome));
-    if (const qsizetype declarados = q->Parameters.items().size(); declarados != chaves)
-        throw EDatabaseError(QStringLiteral("%1: a leitura de um lote preenche %2 parâmetros, um por produto, e o "
-                                            "desenho do módulo de dados declara %3.")
-                                 .arg(nome)
-                                 .arg(chaves)
-                                 .arg(declarados));
-    return q;
 }
 
 const QVariantList *TProdutosGuardados::linha(const QString &codigo) const

@@ -584,9 +584,9 @@ void TstCatalog::interrompidaNadaGrava()
     // The connection goes on: the same rows import whole.
     QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}).inseridos, 2499);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 2500);
-    try {  // a design whose batch reading declares other keys: refused, by the statement's name
-        TProdutosGuardados::consulta(QStringLiteral("adqProdutoAtual"), TProdutosGuardados::kMaxProdutos);
-        QFAIL("aceito");
+    try {  // a batch reading whose design declares other keys: refused, by the statement's name
+        TProdutosGuardados(*rdmCadProd, QStringLiteral("adqProdutoAtual")).le({QStringLiteral("1")});
+        QFAIL("aceita");
     } catch (const EDatabaseError &e) {
         QVERIFY2(e.Message().startsWith(QStringLiteral("adqProdutoAtual: a leitura de um lote")), qPrintable(e.Message()));
     }
