@@ -1,5 +1,6 @@
 #include "CatalogStored.h"
 
+#include "ProductList.h"
 #include "ProductPacket.h"
 #include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
@@ -37,18 +38,16 @@ void TProdutosGuardados::le(const QStringList &codigos)
     for (int i = 0; i < kMaxProdutos; ++i)
         m_consulta->Parameters.at(i).Value = codigos.value(i, codigos.first());
 
-    const QList<TFieldDef> &campos = productPacketFields();
-    const int codigo = 0, precoUnitario = 5;  // CDPRODUTO, VRPREUNIT (always null in the list)
+    const TJuncaoLista juncao(productPacketFields());
+    QVariantList anterior;  // the row taken last
     m_consulta->Stream([&](QVector<QVariant> &&row) {
-        const QString chave = row[codigo].toString();
+        if (!juncao.toma(row, anterior.isEmpty() ? nullptr : &anterior))
+            return;
+        const QString chave = row[juncao.codigo()].toString();
         if (m_linhas.contains(chave))
             return;  // a further price or rate row of the same product
-        for (qsizetype i = 0; i < row.size(); ++i)
-            if (i == precoUnitario)
-                row[i] = QVariant();
-            else if (!row[i].isValid() || row[i].isNull())
-                row[i] = campos[i].type == TFieldType::ftString ? QVariant(QString()) : QVariant(0.0);
-        m_linhas.insert(chave, QVariantList(row.begin(), row.end()));
+        anterior = row;
+        m_linhas.insert(chave, std::move(row));
     });
 }
 

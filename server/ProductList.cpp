@@ -47,48 +47,17 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool
     // result row becomes a packet row as it stands.
     if (q->fieldDefs() != packet.fields)
         throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(q->objectName()));
-    const qsizetype n = packet.fields.size();
-    const int codigo = packet.fieldIndex(QStringLiteral("CDPRODUTO"));
-    const int precoUnitario = packet.fieldIndex(QStringLiteral("VRPREUNIT"));
-    QVector<QVariant> vazio(n);  // what a null column of each field becomes
-    for (qsizetype i = 0; i < n; ++i)
-        vazio[i] = packet.fields[i].type == TFieldType::ftString ? QVariant(QString()) : QVariant(0.0);
-    vazio[precoUnitario] = QVariant();
+    const TJuncaoLista juncao(packet.fields);
 
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
-    QVariant ultimoCodigo;  // of the last row taken
     try {
-    if (porColuna) {
-        q->StreamInto(*packet.columns, [&](TColumnStore &s) {
-            // The same merge as below, on the row just appended.
-            const int ultima = s.rowCount() - 1;
-            if (ultima > 0 && !s.isNull(ultima - 1, codigo) && s.compare(ultima, ultima - 1, codigo) == 0) {
-                s.removeRow(ultima);
-                return;
-            }
-            for (qsizetype i = 0; i < n; ++i)
-                if (i == precoUnitario || s.isNull(ultima, int(i)))
-                    s.setValue(ultima, int(i), vazio[i]);
+    if (porColuna)
+        q->StreamInto(*packet.columns, [&](TColumnStore &s) { juncao.toma(s); });
+    else
+        q->Stream([&](QVector<QVariant> &&row) {
+            if (juncao.toma(row, packet.rows.isEmpty() ? nullptr : &packet.rows.constLast()))
+                packet.rows.append(std::move(row));
         });
-    } else
-    q->Stream([&](QVector<QVariant> &&row) {
-        // A product with several price or rate rows comes once per
-        // combination, the first in key order first: that one counts.
-        if (ultimoCodigo.isValid() && ultimoCodigo == row[codigo])
-            return;
-        for (qsizetype i = 0; i < n; ++i)
-            if (i == precoUnitario || !row[i].isValid())
-                row[i] = vazio[i];
-        ultimoCodigo = row[codigo];
-        if (!packet.rows.isEmpty()) {
-            // The unit, tax, port... of the row before: one text for both.
-            const QVector<QVariant> &ultima = packet.rows.constLast();
-            for (qsizetype i = 0; i < n; ++i)
-                if (textoIgual(row[i], ultima[i]))
-                    row[i] = ultima[i];
-        }
-        packet.rows.append(std::move(row));
-    });
     } catch (const EADOError &e) {
         if (e.Transient())
             throw;  // nothing to find in the rows
@@ -105,6 +74,49 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool
 }
 
 }  // namespace
+
+TJuncaoLista::TJuncaoLista(const QList<TFieldDef> &campos)
+{
+    const auto indice = [&campos](const QString &nome) {
+        for (qsizetype i = 0; i < campos.size(); ++i)
+            if (campos[i].name.compare(nome, Qt::CaseInsensitive) == 0)
+                return int(i);
+        throw EDatabaseError(QStringLiteral("A lista de produtos não tem o campo %1.").arg(nome));
+    };
+    m_codigo = indice(QStringLiteral("CDPRODUTO"));
+    m_precoUnitario = indice(QStringLiteral("VRPREUNIT"));
+    m_vazio.resize(campos.size());
+    for (qsizetype i = 0; i < campos.size(); ++i)
+        if (i != m_precoUnitario)
+            m_vazio[i] = campos[i].type == TFieldType::ftString ? QVariant(QString()) : QVariant(0.0);
+}
+
+bool TJuncaoLista::toma(QVector<QVariant> &linha, const QVector<QVariant> *anterior) const
+{
+    if (anterior && anterior->value(m_codigo) == linha.value(m_codigo))
+        return false;  // a further price or rate row of the same product
+    for (qsizetype i = 0; i < linha.size() && i < m_vazio.size(); ++i)
+        if (i == m_precoUnitario || !linha[i].isValid() || linha[i].isNull())
+            linha[i] = m_vazio[i];
+    // The unit, tax, port... of the row before: one text for both.
+    for (qsizetype i = 0; anterior && i < linha.size() && i < anterior->size(); ++i)
+        if (textoIgual(linha[i], anterior->at(i)))
+            linha[i] = anterior->at(i);
+    return true;
+}
+
+bool TJuncaoLista::toma(TColumnStore &s) const
+{
+    const int ultima = s.rowCount() - 1;
+    if (ultima > 0 && !s.isNull(ultima - 1, m_codigo) && s.compare(ultima, ultima - 1, m_codigo) == 0) {
+        s.removeRow(ultima);
+        return false;
+    }
+    for (qsizetype i = 0; i < m_vazio.size(); ++i)
+        if (i == m_precoUnitario || s.isNull(ultima, int(i)))
+            s.setValue(ultima, int(i), m_vazio[i]);
+    return true;
+}
 
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
 {

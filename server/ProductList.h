@@ -14,7 +14,33 @@
 
 #include <QString>
 
+class TColumnStore;
 class TrdmCadProd;
+
+// The merge above, of the rows of the list's one statement, its fields
+// found by name: a product with several price or rate rows comes once per
+// combination, the first in key order first, and that one counts; in it
+// VRPREUNIT is null and a null column is an empty text (a text field) or 0.
+// Used by the list and by the catalogue import's stored products.
+class TJuncaoLista {
+public:
+    // Raises EDatabaseError when `campos` lacks CDPRODUTO or VRPREUNIT.
+    explicit TJuncaoLista(const QList<TFieldDef> &campos);
+
+    // Whether `linha` is its product's first row, given the row taken last
+    // (`anterior`, nullptr before the first): if so it is completed, and
+    // a text equal to the one in `anterior` becomes that one (one copy).
+    bool toma(QVector<QVariant> &linha, const QVector<QVariant> *anterior) const;
+    // The same on the last row of `s`, which is removed when it is not its
+    // product's first.
+    bool toma(TColumnStore &s) const;
+
+    int codigo() const { return m_codigo; }
+
+private:
+    int m_codigo, m_precoUnitario;
+    QVector<QVariant> m_vazio;  // what a null column of each field becomes
+};
 
 // The list read with one statement over the four tables (adqProdutoLista):
 // what getProduto runs. Raises on a database error, for instance a
