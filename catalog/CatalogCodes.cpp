@@ -1,5 +1,7 @@
 #include "CatalogCodes.h"
 
+#include "FieldRules.h"
+
 #include <QCryptographicHash>
 #include <algorithm>
 #include <cstring>
@@ -8,12 +10,9 @@ TChaveCodigo TChaveCodigo::de(const QString &codigo)
 {
     // Digits: below 10^36 < 2^120, with the length in the top 6 bits.
     unsigned __int128 v = 0;
-    bool digitos = !codigo.isEmpty() && codigo.size() <= 36;
-    for (qsizetype i = 0; digitos && i < codigo.size(); ++i) {
-        const char16_t c = codigo.at(i).unicode();
-        digitos = c >= u'0' && c <= u'9';
-        v = v * 10 + (c - u'0');
-    }
+    const bool digitos = codigo.size() <= 36 && soAlgarismos(codigo);
+    for (qsizetype i = 0; digitos && i < codigo.size(); ++i)
+        v = v * 10 + (codigo.at(i).unicode() - u'0');
     TChaveCodigo k;
     if (digitos) {
         v |= static_cast<unsigned __int128>(codigo.size()) << 122;

@@ -8,6 +8,7 @@
 #include "CodeClash.h"
 #include "FieldRules.h"
 #include "ProductChecks.h"
+#include "ProductRecord.h"
 #include "QulShared.h"
 #include "StoreLocale.h"
 #include "Srv_qul00002.h"
@@ -37,31 +38,32 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
         throw Exception(QStringLiteral("Tara \"%1\" não é um número válido; o produto não foi gravado.")
                             .arg(edtTara->caption()));
 
-    // The one-row packet.
-    cdsInsProd->Close();
-    cdsInsProd->CreateDataSet();
-    cdsInsProd->Append();
-    const auto poe = [this](const char *campo, const QVariant &valor) {
-        cdsInsProd->FieldByName(QLatin1String(campo))->SetValue(valor);
-    };
+    // The product the entry page gives, as the one-row packet.
     const QString porta = edtPortaImp->caption();
     // An edit keeps the listed product as its key (the list has not moved
     // since Editar): its tree code, shown in edtCodigo, may differ from it.
     const bool edicao = FOperacao == QLatin1String("E");
-    poe("CDARVPROD", edtCodigo->caption());
-    poe("CDPRODUTO", edicao ? cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString() : edtCodigo->caption());
-    poe("CDPRODINTE", edtCodRed->caption());
-    poe("NMPRODUTO", edtNomeProd->caption());
-    poe("SGUNIDADE", FSgUnidade);
-    poe("VRPRECITEM", preco);
-    poe("SGIMPOSTO", edtImposto->caption());
-    poe("CDIMPOSTO", FCdImposto);
-    poe("IDTPIMPOSFIS", FIdTpImposFis);
-    poe("CDPORIMPPROD", porta == msg("NENHUMA") ? QStringLiteral("0") : porta);
-    poe("VRPEALIMPFIS", aliquotaGravada(aliquota));
-    poe("QTTARAPROD", tara);
-    poe("CDBARPRODUTO", edtCodBarra->caption());
-    poe("IDPESAPROD", pesado ? QStringLiteral("S") : QStringLiteral("N"));
+    TProduto p;
+    p.cdArvProd = edtCodigo->caption();
+    p.cdProduto = edicao ? cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString() : edtCodigo->caption();
+    p.cdProdInte = edtCodRed->caption();
+    p.nmProduto = edtNomeProd->caption();
+    p.sgUnidade = FSgUnidade;
+    p.vrPrecItem = preco;
+    p.sgImposto = edtImposto->caption();
+    p.cdImposto = FCdImposto;
+    p.idTpImposFis = FIdTpImposFis;
+    p.cdPorImpProd = porta == msg("NENHUMA") ? QStringLiteral("0") : porta;
+    p.vrPeAlImpFis = aliquotaGravada(aliquota);
+    p.qtTaraProd = tara;
+    p.cdBarProduto = edtCodBarra->caption();
+    p.idPesaProd = pesado ? QStringLiteral("S") : QStringLiteral("N");
+    cdsInsProd->Close();
+    cdsInsProd->CreateDataSet();
+    cdsInsProd->Append();
+    for (const TCampoProduto &c : camposProduto())
+        if (c.gravado)
+            cdsInsProd->FieldByName(c.nomeCampo())->SetValue(c.valor(p));
     cdsInsProd->Post();
 
     // Duplicate check: another product with this reduced code or bar code.

@@ -2,6 +2,8 @@
 
 #include "Cp1252.h"
 
+#include <algorithm>
+
 namespace {
 
 // Field 8 takes as many digits as the bar-code column holds (30): EAN-13 and
@@ -96,4 +98,9 @@ TDigitacao digitaCaractere(int numero, const QString &texto, char ch, bool capsL
         d.usouShift = shift;
     }
     return d;
+}
+
+bool soAlgarismos(QStringView texto)
+{
+    return !texto.isEmpty() && std::all_of(texto.begin(), texto.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }

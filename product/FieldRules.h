@@ -56,3 +56,7 @@ QUL_CORE_EXPORT QChar aplicaCaso(QChar c, bool maiuscula);
 // and "ç" kept; any other character as it stands. One rule for the name
 // typed on the entry page and the catalogue import's --ajustar-nomes.
 QUL_CORE_EXPORT QString semAcentos(const QString &texto);
+
+// Whether `texto` is one or more of the digits "0" to "9" and nothing else:
+// what a code field takes (the reduced code, a product code of its own).
+QUL_CORE_EXPORT bool soAlgarismos(QStringView texto);

@@ -2,39 +2,16 @@
 
 #include "ProductPacket.h"
 
-#include <variant>
-
 namespace {
 
-using TMembro = std::variant<QString TProduto::*, double TProduto::*>;
-
-struct TCampoProduto {
-    const char *nome;
-    TMembro membro;
-};
-
-// In the order the packet's fields are read and checked (the insert
+// The order the packet's fields are read and checked in (the insert
 // dataset's declaration order): a packet short of two fields is refused
 // for the first of them here.
-const TCampoProduto kCampos[] = {
-    {"CDPRODUTO", &TProduto::cdProduto},       {"CDARVPROD", &TProduto::cdArvProd},
-    {"CDPRODINTE", &TProduto::cdProdInte},     {"NMPRODUTO", &TProduto::nmProduto},
-    {"SGUNIDADE", &TProduto::sgUnidade},       {"VRPREUNIT", &TProduto::vrPreUnit},
-    {"VRPRECITEM", &TProduto::vrPrecItem},     {"CDIMPOSTO", &TProduto::cdImposto},
-    {"CDPORIMPPROD", &TProduto::cdPorImpProd}, {"VRPEALIMPFIS", &TProduto::vrPeAlImpFis},
-    {"QTTARAPROD", &TProduto::qtTaraProd},     {"CDBARPRODUTO", &TProduto::cdBarProduto},
-    {"IDPESAPROD", &TProduto::idPesaProd},     {"SGIMPOSTO", &TProduto::sgImposto},
-    {"IDTPIMPOSFIS", &TProduto::idTpImposFis},
+constexpr const char *kOrdemConjunto[] = {
+    "CDPRODUTO", "CDARVPROD",  "CDPRODINTE", "NMPRODUTO",    "SGUNIDADE",  "VRPREUNIT", "VRPRECITEM", "CDIMPOSTO",
+    "CDPORIMPPROD", "VRPEALIMPFIS", "QTTARAPROD", "CDBARPRODUTO", "IDPESAPROD", "SGIMPOSTO", "IDTPIMPOSFIS",
 };
 constexpr const char *kConjunto = "cdsInsProd";
-
-const TCampoProduto &campoProduto(const QString &nome)
-{
-    for (const TCampoProduto &c : kCampos)
-        if (nome.compare(QLatin1String(c.nome), Qt::CaseInsensitive) == 0)
-            return c;
-    throw EDatabaseError(QStringLiteral("O pacote de produto não tem o campo %1.").arg(nome));
-}
 
 bool numerico(TFieldType t)
 {
@@ -58,16 +35,70 @@ QVariant converte(const QVariant &v, const TFieldDef &f)
 
 }  // namespace
 
-QList<TProduto> produtosDoPacote(const TDataPacket &pacote)
+QVariant TCampoProduto::valor(const TProduto &p) const
+{
+    return texto() ? QVariant(textoDe(p)) : QVariant(numeroDe(p));
+}
+
+void TCampoProduto::poe(TProduto &p, const QVariant &v) const
+{
+    if (const auto *t = std::get_if<QString TProduto::*>(&membro))
+        p.*(*t) = v.isValid() ? v.toString() : QString();
+    else
+        p.*std::get<double TProduto::*>(membro) = v.isValid() ? v.toDouble() : 0.0;
+}
+
+const QList<TCampoProduto> &camposProduto()
+{
+    using enum TFieldType;
+    // Made on first use: the static data of other files reads it.
+    static const QList<TCampoProduto> campos{
+        {"CDPRODUTO", ftString, 10, 0, true, &TProduto::cdProduto},
+        {"CDARVPROD", ftString, 20, 1, true, &TProduto::cdArvProd},
+        {"CDBARPRODUTO", ftString, 30, 8, true, &TProduto::cdBarProduto},
+        {"NMPRODUTO", ftString, 50, 3, true, &TProduto::nmProduto},
+        {"SGUNIDADE", ftString, 10, 4, true, &TProduto::sgUnidade},
+        {"VRPREUNIT", ftFloat, 0, 0, false, &TProduto::vrPreUnit},
+        {"IDPESAPROD", ftString, 1, 0, true, &TProduto::idPesaProd},
+        {"QTTARAPROD", ftFloat, 0, 10, true, &TProduto::qtTaraProd},
+        {"CDPRODINTE", ftString, 20, 2, true, &TProduto::cdProdInte},
+        {"VRPRECITEM", ftFloat, 0, 5, true, &TProduto::vrPrecItem},
+        {"CDIMPOSTO", ftString, 2, 6, true, &TProduto::cdImposto},
+        {"CDPORIMPPROD", ftString, 5, 9, true, &TProduto::cdPorImpProd},
+        {"VRPEALIMPFIS", ftFloat, 0, 7, true, &TProduto::vrPeAlImpFis},
+        {"SGIMPOSTO", ftString, 10, 0, true, &TProduto::sgImposto},
+        {"IDTPIMPOSFIS", ftString, 1, 0, true, &TProduto::idTpImposFis},
+    };
+    return campos;
+}
+
+const TCampoProduto &campoProduto(const QString &nome)
+{
+    for (const TCampoProduto &c : camposProduto())
+        if (nome.compare(QLatin1String(c.nome), Qt::CaseInsensitive) == 0)
+            return c;
+    throw EDatabaseError(QStringLiteral("O pacote de produto não tem o campo %1.").arg(nome));
+}
+
+const TCampoProduto *campoDaEntrada(int numero)
+{
+    for (const TCampoProduto &c : camposProduto())
+        if (c.entrada == numero && numero > 0)
+            return &c;
+    return nullptr;
+}
+
+QList<TProduto> produtosDoPacote(const TDataPacket &pacote, bool nasLarguras)
 {
     struct TLigacao {
         int origem;
         TFieldDef campo;
-        TMembro membro;
+        const TCampoProduto *produto;
     };
     QList<TLigacao> ligacoes;
-    for (const TCampoProduto &c : kCampos) {
-        const TFieldDef f = productPacketField(QLatin1String(c.nome));
+    for (const char *nome : kOrdemConjunto) {
+        const TCampoProduto &c = campoProduto(QLatin1String(nome));
+        TFieldDef f{c.nomeCampo(), c.tipo, nasLarguras ? c.largura : 0};
         const int i = pacote.fieldIndex(f.name);
         if (i < 0)
             throw EDatabaseError(QStringLiteral("%1: Campo '%2' não encontrado.").arg(QLatin1String(kConjunto), f.name));
@@ -76,7 +107,7 @@ QList<TProduto> produtosDoPacote(const TDataPacket &pacote)
             throw EDatabaseError(QStringLiteral("%1: tipo incompatível no campo '%2' (%3 esperado, %4 recebido).")
                                      .arg(QLatin1String(kConjunto), f.name, fieldTypeName(f.type),
                                           fieldTypeName(recebido)));
-        ligacoes.append({i, f, c.membro});
+        ligacoes.append({i, f, &c});
     }
     // Every row converted before any is used: a bad value anywhere refuses
     // the packet whole.
@@ -84,13 +115,8 @@ QList<TProduto> produtosDoPacote(const TDataPacket &pacote)
     produtos.reserve(pacote.rows.size());
     for (const QVariantList &linha : pacote.rows) {
         TProduto p;
-        for (const TLigacao &l : std::as_const(ligacoes)) {
-            const QVariant v = converte(linha.value(l.origem), l.campo);
-            if (const auto *texto = std::get_if<QString TProduto::*>(&l.membro))
-                p.*(*texto) = v.isValid() ? v.toString() : QString();
-            else
-                p.*std::get<double TProduto::*>(l.membro) = v.isValid() ? v.toDouble() : 0.0;
-        }
+        for (const TLigacao &l : std::as_const(ligacoes))
+            l.produto->poe(p, converte(linha.value(l.origem), l.campo));
         produtos.append(std::move(p));
     }
     return produtos;
@@ -98,12 +124,10 @@ QList<TProduto> produtosDoPacote(const TDataPacket &pacote)
 
 TProduto produtoNasLarguras(TProduto produto)
 {
-    for (const TCampoProduto &c : kCampos)
-        if (const auto *texto = std::get_if<QString TProduto::*>(&c.membro)) {
-            const int largura = productPacketField(QLatin1String(c.nome)).size;
-            if (QString &v = produto.*(*texto); largura > 0 && v.size() > largura)
-                v.truncate(largura);
-        }
+    for (const TCampoProduto &c : camposProduto())
+        if (const auto *texto = std::get_if<QString TProduto::*>(&c.membro))
+            if (QString &v = produto.*(*texto); c.largura > 0 && v.size() > c.largura)
+                v.truncate(c.largura);
     return produto;
 }
 
@@ -113,14 +137,9 @@ QVariantList linhaDoProduto(const TProduto &produto, const QList<TFieldDef> &cam
     linha.reserve(campos.size());
     for (const TFieldDef &f : campos) {
         const TCampoProduto &c = campoProduto(f.name);
-        const auto *texto = std::get_if<QString TProduto::*>(&c.membro);
-        if (texto ? f.type != TFieldType::ftString : f.type != TFieldType::ftFloat)
-            throw EDatabaseError(QStringLiteral("O campo %1 do produto não é %2.")
-                                     .arg(f.name, fieldTypeName(texto ? TFieldType::ftString : TFieldType::ftFloat)));
-        if (texto)
-            linha.append(produto.*(*texto));
-        else
-            linha.append(produto.*std::get<double TProduto::*>(c.membro));
+        if (f.type != c.tipo)
+            throw EDatabaseError(QStringLiteral("O campo %1 do produto não é %2.").arg(f.name, fieldTypeName(c.tipo)));
+        linha.append(c.valor(produto));
     }
     return linha;
 }

@@ -1,9 +1,9 @@
 #include "ProductWrite.h"
 
 #include "CodeClash.h"
+#include "FieldRules.h"
 #include "MultiRowInsert.h"
 #include "ProductChanges.h"
-#include "ProductPacket.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 
@@ -152,69 +152,56 @@ void alteraProduto(TrdmCadProd &dm, const TProduto &p)
         faltantes.loja(codigo, p);
 }
 
-// A packet is checked whole before anything is written. Key and code
-// fields are never cut to their width (a longer value would name another
-// product); numbers must be numbers; texts must be storable.
-void validaPacote(const TDataPacket &p, bool insercao)
+void validaQuantidade(qsizetype produtos, bool insercao)
 {
-    if (insercao && p.rows.size() > kMaxLinhasInclusao)
+    if (insercao && produtos > kMaxLinhasInclusao)
         throw EDatabaseError(QStringLiteral("Pacote com %1 produtos; uma inclusão aceita no máximo %2. Nada foi gravado.")
-                                 .arg(p.rows.size())
+                                 .arg(produtos)
                                  .arg(kMaxLinhasInclusao));
-    QList<QPair<int, int>> codigos;  // packet field, width
-    for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
-        if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
-            continue;  // not read by an insert
-        const int largura = productPacketField(QLatin1String(nome)).size;
-        if (const int i = p.fieldIndex(QLatin1String(nome)); i >= 0 && largura > 0)
-            codigos.append({i, largura});
-    }
-    QList<int> numeros;
-    for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"})
-        if (const int i = p.fieldIndex(QLatin1String(nome)); i >= 0)
-            numeros.append(i);
-
-    for (const QVariantList &linha : p.rows) {
-        for (const auto &[i, largura] : codigos) {
-            const QString v = linha.value(i).toString();
-            if (v.size() > largura)
-                throw EDatabaseError(
-                    QStringLiteral("O campo %1 tem %2 caracteres; o máximo é %3. Nada foi gravado.")
-                        .arg(p.fields[i].name)
-                        .arg(v.size())
-                        .arg(largura));
-        }
-        for (const int i : numeros) {
-            const QVariant v = linha.value(i);
-            const int tipo = v.metaType().id();
-            if ((tipo == QMetaType::Double || tipo == QMetaType::Float) && !std::isfinite(v.toDouble()))
-                throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
-                                         .arg(p.fields[i].name, v.toString()));
-        }
-        for (int i = 0; i < p.fields.size() && i < linha.size(); ++i)
-            if (p.fields[i].type == TFieldType::ftString && !isStorableText(linha[i].toString()))
-                throw EDatabaseError(
-                    QStringLiteral("O campo %1 tem caractere nulo ou substituto isolado. Nada foi gravado.")
-                        .arg(p.fields[i].name));
-    }
 }
-
 
 // A reduced code is a number: the product list is ordered by its value,
 // so one that is not would stop the list from opening.
-void validaCodigosReduzidos(const TDataPacket &p)
+void validaCodigosReduzidos(const QList<TProduto> &produtos)
 {
-    const int i = p.fieldIndex(QStringLiteral("CDPRODINTE"));
-    for (int r = 0; r < p.rows.size(); ++r) {
-        const QString v = i >= 0 ? p.rows[r].value(i).toString() : QString();
-        bool digitos = !v.isEmpty();
-        for (const QChar c : v)
-            digitos = digitos && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-        if (!digitos)
+    for (const TProduto &p : produtos)
+        if (const QString &v = p.cdProdInte; !soAlgarismos(v))
             throw EDatabaseError(
                 v.isEmpty() ? QStringLiteral("Código Reduzido não informado. Nada foi gravado.")
                             : QStringLiteral("Código Reduzido \"%1\" inválido: só algarismos. Nada foi gravado.").arg(v));
+}
+
+// The products are checked whole, as they came, before anything is
+// written. Key and code fields are never cut to their width (a longer
+// value would name another product); numbers must be numbers; texts must
+// be storable.
+void validaProdutos(const QList<TProduto> &produtos, bool insercao)
+{
+    validaQuantidade(produtos.size(), insercao);
+    for (const TProduto &p : produtos) {
+        for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
+            if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
+                continue;  // not read by an insert
+            const TCampoProduto &c = campoProduto(QLatin1String(nome));
+            if (const QString &v = c.textoDe(p); c.largura > 0 && v.size() > c.largura)
+                throw EDatabaseError(QStringLiteral("O campo %1 tem %2 caracteres; o máximo é %3. Nada foi gravado.")
+                                         .arg(c.nomeCampo())
+                                         .arg(v.size())
+                                         .arg(c.largura));
+        }
+        for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"}) {
+            const TCampoProduto &c = campoProduto(QLatin1String(nome));
+            if (!std::isfinite(c.numeroDe(p)))
+                throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
+                                         .arg(c.nomeCampo(), c.valor(p).toString()));
+        }
+        for (const TCampoProduto &c : camposProduto())
+            if (c.texto() && !isStorableText(c.textoDe(p)))
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 tem caractere nulo ou substituto isolado. Nada foi gravado.")
+                        .arg(c.nomeCampo()));
     }
+    validaCodigosReduzidos(produtos);
 }
 
 // The duplicate check of the screen, run again under the lock: another
@@ -239,12 +226,11 @@ void verificaConflito(TrdmCadProd &dm, const TProduto &l, const QString &codigo)
 // The codes an insert of the products' own codes writes.
 QStringList codigosProprios(const QList<TProduto> &produtos)
 {
-    const int largura = productPacketField(QStringLiteral("CDPRODUTO")).size;
+    const int largura = campoProduto(QStringLiteral("CDPRODUTO")).largura;
     QStringList codigos;
     for (const TProduto &p : produtos) {
         const QString &v = p.cdProduto;
-        if (v.isEmpty() || v.size() > largura
-            || !std::all_of(v.begin(), v.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        if (v.size() > largura || !soAlgarismos(v))
             throw EDatabaseError(QStringLiteral("Código de produto \"%1\" inválido: até %2 algarismos. Nada foi gravado.")
                                      .arg(v.left(20))
                                      .arg(largura));
@@ -290,17 +276,14 @@ void escreve(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, Td
 
 void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador)
 {
-    validaPacote(pacote, insercao);
-    validaCodigosReduzidos(pacote);
-    escreve(dm, produtosDoPacote(pacote), insercao, gerador, true, false);
+    // The products as the packet carries them, each text whole.
+    validaQuantidade(pacote.rows.size(), insercao);
+    gravaProdutos(dm, produtosDoPacote(pacote, false), insercao, gerador);
 }
 
 void gravaProdutos(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,
                    bool verificaCodigos, bool codigosProprios)
 {
-    // The packet's checks, on the products as the packet carries them.
-    const TDataPacket pacote = pacoteDeProdutos(produtos);
-    validaPacote(pacote, insercao);
-    validaCodigosReduzidos(pacote);
+    validaProdutos(produtos, insercao);
     escreve(dm, produtos, insercao, gerador, verificaCodigos, codigosProprios);
 }

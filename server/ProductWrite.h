@@ -29,6 +29,7 @@ inline constexpr int kMaxLinhasInclusao = 1000;
 void gravaProdutos(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,
                    bool verificaCodigos = true, bool codigosProprios = false);
 
-// The same for a product packet (the save services' form), checked as it
-// came before it is read into products (ProductRecord.h).
+// The same for a product packet (the save services' form), read into
+// products with each text whole (ProductRecord.h), so that the checks see
+// what came.
 void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, TdtmQulProxCodigo &gerador);
