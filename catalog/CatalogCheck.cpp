@@ -30,16 +30,8 @@ const Campo CDPRODUTO = campo("CDPRODUTO"), CDARVPROD = campo("CDARVPROD"), CDBA
 // The packet field an entry field stands for, by the entry field's number.
 Campo campoDoNumero(int numero)
 {
-    switch (numero) {
-    case 2: return CDPRODINTE;
-    case 3: return NMPRODUTO;
-    case 4: return SGUNIDADE;
-    case 5: return VRPRECITEM;
-    case 6: return CDIMPOSTO;
-    case 7: return VRPEALIMPFIS;
-    case 8: return CDBARPRODUTO;
-    default: return QTTARAPROD;
-    }
+    const TCampoProduto *c = campoDaEntrada(numero);
+    return c ? campo(c->nome) : QTTARAPROD;
 }
 
 QString nomeCampo(Campo c)
@@ -166,11 +158,6 @@ std::optional<TRecusa> naoGravada(const QStringList &v, const QVariantList *guar
     return std::nullopt;
 }
 
-bool soDigitos(const QString &s)
-{
-    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 // A CDPRODUTO the store does not hold: what the operator may do.
 QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
 {
@@ -186,13 +173,11 @@ QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
 // hold: every field but the key and the columns that are not stored.
 bool iguais(const TProduto &produto, const QVariantList &guardado)
 {
-    const QList<TFieldDef> &campos = productPacketFields();
-    const QVariantList linha = linhaDoProduto(produto, campos);
-    for (Campo c = 0; c < campos.size(); ++c) {
-        if (c == CDPRODUTO || c == CDARVPROD || c == VRPREUNIT)
+    for (const TCampoProduto &f : camposProduto()) {
+        const Campo c = campo(f.nome);
+        if (c == CDPRODUTO || c == CDARVPROD || !f.gravado)
             continue;
-        if (campos[c].type == TFieldType::ftFloat ? linha[c].toDouble() != guardado[c].toDouble()
-                                                  : linha[c].toString() != guardado[c].toString())
+        if (f.texto() ? f.textoDe(produto) != guardado[c].toString() : f.numeroDe(produto) != guardado[c].toDouble())
             return false;
     }
     return true;
@@ -211,6 +196,16 @@ struct TVerificadorCatalogo::TEstado {
     // The row checked and, when it passes, its product.
     std::optional<TRecusa> verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
                                     std::optional<TProduto> *produto);
+    // Its steps, in order.
+    std::optional<TRecusa> zerosDosCodigos(const TLinha &r) const;
+    std::optional<TRecusa> digitados(TLinha &r);
+    void ajustaNome(TLinha &r);
+    std::optional<TRecusa> pesoEImposto(TLinha &r);
+    std::optional<TRecusa> confirmacao(TLinha &r) const;
+    std::optional<TRecusa> naoLidos(TLinha &r) const;
+    std::optional<TRecusa> produtoAlterado(TLinha &r);
+    std::optional<TRecusa> codigos(const TLinha &r);
+    static TProduto produto(const TLinha &r);
 
     // Another product keeps `codigo` after the import: one in the store
     // that the file does not update, or an earlier row of the file.
@@ -244,155 +239,228 @@ std::optional<QString> TVerificadorCatalogo::TEstado::conflito(const TDonosCodig
     return std::nullopt;
 }
 
-std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
-                                                               std::optional<TProduto> *saida)
+// A row on its way through the checks: its values, completed and adjusted
+// as they go, and what each step found that the next ones read.
+struct TVerificadorCatalogo::TLinha {
+    TLinha(const TLinhaCatalogo &linha, const QVariantList *g) : l(linha), guardado(g), v(linha.valores) {}
+
+    const TLinhaCatalogo &l;
+    const QVariantList *guardado;
+    QStringList v;
+    QString sugestao;  // the name without its accents, when it would pass
+    bool pesado = false;
+    QString cdImposto, textoImposto;
+    TVerificacaoProduto t;
+    QHash<QString, TLojaCatalogo::TImposto>::const_iterator imposto;
+    double aliquota = 0, tara = 0;
+    QString produto;            // CDPRODUTO: the product it updates
+    bool novoComCodigo = false; // another store's product, under its code
+};
+
+// A code the spreadsheet read as a number.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::zerosDosCodigos(const TLinha &r) const
 {
-    QStringList v = l.valores;
-    completa(l.colunas, guardado, v);
-    if (!m_conhecidos)
-        if (const QString c = v[CDPRODUTO].trimmed(); !c.isEmpty())
-            m_alterados.insere(c, l.linha);
-    // A code the spreadsheet read as a number.
-    if (guardado)
+    if (r.guardado)
         for (const Campo c : {CDPRODINTE, CDBARPRODUTO})
-            if (const QString antes = guardado->at(c).toString(); perdeuZeros(v[c], antes))
-                return TRecusa{c, zerosPerdidos(v[c], antes)};
-    // What the keyboard could not have typed; a stored text that an update
-    // leaves as it is was not typed (Editar keeps it as it stands).
+            if (const QString antes = r.guardado->at(c).toString(); perdeuZeros(r.v[c], antes))
+                return TRecusa{c, zerosPerdidos(r.v[c], antes)};
+    return std::nullopt;
+}
+
+// What the keyboard could not have typed; a stored text that an update
+// leaves as it is was not typed (Editar keeps it as it stands).
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::digitados(TLinha &r)
+{
+    QStringList &v = r.v;
     const auto atipico = m_loja.atipicos.constFind(v[CDPRODUTO].trimmed());
     const auto guardadoAssim = [&](Campo c) {
         return atipico != m_loja.atipicos.constEnd()
                && v[c] == (c == CDPRODINTE ? atipico->reduzido : c == NMPRODUTO ? atipico->nome : atipico->barras);
     };
-    // A name typed on another keyboard: without its accents, when asked.
     m_ajustes.clear();
-    QString sugestao;
-    if (!guardadoAssim(NMPRODUTO) && !textoDigitavel(3, v[NMPRODUTO])) {
-        const QString semAcento = semAcentos(v[NMPRODUTO]);
-        if (m_opcoes.ajustarNomes && semAcento != v[NMPRODUTO]) {
-            m_ajustes.append(QStringLiteral("linha %1: NMPRODUTO: \"%2\" -> \"%3\"")
-                                 .arg(l.linha)
-                                 .arg(mostra(v[NMPRODUTO], 60), mostra(semAcento, 60)));
-            v[NMPRODUTO] = semAcento;
-        } else if (!m_opcoes.ajustarNomes && textoDigitavel(3, semAcento)) {
-            sugestao = QStringLiteral(" Importado com --ajustar-nomes, seria \"%1\".").arg(mostra(semAcento, 60));
-        }
-    }
+    if (!guardadoAssim(NMPRODUTO))
+        ajustaNome(r);
     for (const int numero : {2, 3, 8}) {
         const Campo c = campoDoNumero(numero);
-        const TRegraCampo &r = *regraCampo(numero);
+        const TRegraCampo &regra = *regraCampo(numero);
         if (!guardadoAssim(c) && !textoDigitavel(numero, v[c]))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
-                                      .arg(mostra(v[c], 60), descricaoAceitos(r))
-                                      .arg(r.limite)
-                                  + (c == NMPRODUTO ? sugestao : QString())};
+                                      .arg(mostra(v[c], 60), descricaoAceitos(regra))
+                                      .arg(regra.limite)
+                                  + (c == NMPRODUTO ? r.sugestao : QString())};
     }
+    return std::nullopt;
+}
+
+// A name typed on another keyboard: without its accents, when asked.
+void TVerificadorCatalogo::TEstado::ajustaNome(TLinha &r)
+{
+    QString &nome = r.v[NMPRODUTO];
+    if (textoDigitavel(3, nome))
+        return;
+    const QString semAcento = semAcentos(nome);
+    if (m_opcoes.ajustarNomes && semAcento != nome) {
+        m_ajustes.append(QStringLiteral("linha %1: NMPRODUTO: \"%2\" -> \"%3\"")
+                             .arg(r.l.linha)
+                             .arg(mostra(nome, 60), mostra(semAcento, 60)));
+        nome = semAcento;
+    } else if (!m_opcoes.ajustarNomes && textoDigitavel(3, semAcento)) {
+        r.sugestao = QStringLiteral(" Importado com --ajustar-nomes, seria \"%1\".").arg(mostra(semAcento, 60));
+    }
+}
+
+// Weighed or not, and the tax by its code, else by its abbreviation.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::pesoEImposto(TLinha &r)
+{
+    QStringList &v = r.v;
     const QString pesa = v[IDPESAPROD].trimmed().toUpper();
     if (!pesa.isEmpty() && pesa != QLatin1String("S") && pesa != QLatin1String("N"))
         return TRecusa{IDPESAPROD, QStringLiteral("\"%1\" não é aceito: S (pesado) ou N.").arg(mostra(v[IDPESAPROD]))};
-    const bool pesado = pesa == QLatin1String("S");
+    r.pesado = pesa == QLatin1String("S");
 
-    // The tax by its code, else by its abbreviation.
-    QString cdImposto = v[CDIMPOSTO].trimmed();
-    if (cdImposto.isEmpty())
-        cdImposto = m_loja.impostoPorSigla.value(v[SGIMPOSTO].trimmed(), v[SGIMPOSTO].trimmed());
+    r.cdImposto = v[CDIMPOSTO].trimmed();
+    if (r.cdImposto.isEmpty())
+        r.cdImposto = m_loja.impostoPorSigla.value(v[SGIMPOSTO].trimmed(), v[SGIMPOSTO].trimmed());
     // A tax code the spreadsheet read as a number ("3" for "03"): the taxes
     // are few and fixed, so it is the one stored code it can be once its
     // leading zeros are put back; two such codes leave it refused.
-    else if (!m_loja.impostos.contains(cdImposto)) {
+    else if (!m_loja.impostos.contains(r.cdImposto)) {
         QStringList comZeros;
         for (auto i = m_loja.impostos.constBegin(); i != m_loja.impostos.constEnd(); ++i)
-            if (perdeuZeros(cdImposto, i.key()))
+            if (perdeuZeros(r.cdImposto, i.key()))
                 comZeros.append(i.key());
         if (comZeros.size() == 1) {
             m_ajustes.append(QStringLiteral("linha %1: CDIMPOSTO: \"%2\" -> \"%3\"")
-                                 .arg(l.linha)
-                                 .arg(mostra(cdImposto), comZeros.first()));
-            cdImposto = v[CDIMPOSTO] = comZeros.first();
+                                 .arg(r.l.linha)
+                                 .arg(mostra(r.cdImposto), comZeros.first()));
+            r.cdImposto = v[CDIMPOSTO] = comZeros.first();
         }
     }
-    const QString textoImposto = cdImposto.isEmpty() ? v[SGIMPOSTO] : cdImposto;
+    r.textoImposto = r.cdImposto.isEmpty() ? v[SGIMPOSTO] : r.cdImposto;
+    return std::nullopt;
+}
 
-    // The confirm checks of the entry page.
-    const TVerificacaoProduto t = verificaProduto(
-        {v[CDPRODINTE], v[NMPRODUTO], v[SGUNIDADE], v[VRPRECITEM], textoImposto, v[VRPEALIMPFIS], v[QTTARAPROD],
-         cdImposto, pesado},
-        localCatalogo());
-    if (!t.ok())
-        return TRecusa{campoDoNumero(t.campo), textoCatalogo(t.chave)};
+// The confirm checks of the entry page, then what the pickers offer: the
+// store's units and taxes.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::confirmacao(TLinha &r) const
+{
+    const QStringList &v = r.v;
+    r.t = verificaProduto({v[CDPRODINTE], v[NMPRODUTO], v[SGUNIDADE], v[VRPRECITEM], r.textoImposto, v[VRPEALIMPFIS],
+                           v[QTTARAPROD], r.cdImposto, r.pesado},
+                          localCatalogo());
+    if (!r.t.ok())
+        return TRecusa{campoDoNumero(r.t.campo), textoCatalogo(r.t.chave)};
 
-    // What the pickers offer: the store's units and taxes.
-    const QString unidade = v[SGUNIDADE].trimmed();
-    if (!m_loja.unidades.contains(unidade))
+    if (const QString unidade = v[SGUNIDADE].trimmed(); !m_loja.unidades.contains(unidade))
         return TRecusa{SGUNIDADE, QStringLiteral("Unidade \"%1\" não cadastrada.").arg(mostra(unidade))};
-    const auto imposto = m_loja.impostos.constFind(cdImposto);
-    if (imposto == m_loja.impostos.constEnd()) {
+    r.imposto = m_loja.impostos.constFind(r.cdImposto);
+    if (r.imposto == m_loja.impostos.constEnd()) {
         const Campo c = v[CDIMPOSTO].trimmed().isEmpty() ? SGIMPOSTO : CDIMPOSTO;
         for (auto i = m_loja.impostos.constBegin(); c == CDIMPOSTO && i != m_loja.impostos.constEnd(); ++i)
-            if (perdeuZeros(cdImposto, i.key()))
-                return TRecusa{CDIMPOSTO, zerosPerdidos(cdImposto, i.key())};
-        return TRecusa{c, QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(textoImposto))};
+            if (perdeuZeros(r.cdImposto, i.key()))
+                return TRecusa{CDIMPOSTO, zerosPerdidos(r.cdImposto, i.key())};
+        return TRecusa{c, QStringLiteral("Imposto \"%1\" não cadastrado.").arg(mostra(r.textoImposto))};
     }
+    return std::nullopt;
+}
 
-    // Numbers the checks do not read are stored as they are: they must be numbers.
-    double aliquota = t.aliquota, tara = t.tara;
-    if (cdImposto != kImpostoDigitado && !v[VRPEALIMPFIS].trimmed().isEmpty()
-        && !converteNumero(v[VRPEALIMPFIS], localCatalogo(), &aliquota))
+// Numbers the checks do not read are stored as they are: they must be
+// numbers; and the print port must be storable.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::naoLidos(TLinha &r) const
+{
+    const QStringList &v = r.v;
+    r.aliquota = r.t.aliquota;
+    r.tara = r.t.tara;
+    if (r.cdImposto != kImpostoDigitado && !v[VRPEALIMPFIS].trimmed().isEmpty()
+        && !converteNumero(v[VRPEALIMPFIS], localCatalogo(), &r.aliquota))
         return TRecusa{VRPEALIMPFIS, textoCatalogo("VALOR_INV")};
-    if (!pesado && !v[QTTARAPROD].trimmed().isEmpty() && !converteNumero(v[QTTARAPROD], localCatalogo(), &tara))
+    if (!r.pesado && !v[QTTARAPROD].trimmed().isEmpty() && !converteNumero(v[QTTARAPROD], localCatalogo(), &r.tara))
         return TRecusa{QTTARAPROD, textoCatalogo("VALOR_INV")};
     const QString porta = v[CDPORIMPPROD].trimmed();
     const int larguraPorta = largura(CDPORIMPPROD);
     if (porta.size() > larguraPorta || !isStorableText(porta))
         return TRecusa{CDPORIMPPROD,
                        QStringLiteral("\"%1\" não é aceito: no máximo %2 caracteres.").arg(mostra(porta)).arg(larguraPorta)};
+    return std::nullopt;
+}
 
-    // The product it updates, and the codes no other product may keep.
-    const QString produto = v[CDPRODUTO].trimmed();
-    bool novoComCodigo = false;  // another store's product, under its code
-    if (!produto.isEmpty()) {
-        if (!m_loja.produtos.contem(produto)) {
-            const bool digitos = soDigitos(produto) && produto.size() <= largura(CDPRODUTO);
-            for (qsizetype n = 1; digitos && produto.size() + n <= largura(CDPRODUTO); ++n)
-                if (const QString comZeros = QString(n, u'0') + produto; m_loja.produtos.contem(comZeros))
-                    return TRecusa{CDPRODUTO, zerosPerdidos(produto, comZeros)};
-            if (!digitos || !m_opcoes.inserirAusentes)
-                return TRecusa{CDPRODUTO, ausente(produto, digitos, m_opcoes.inserirAusentes)};
-            novoComCodigo = true;
-        }
-        if (const int antes = m_produtos.linha(produto))
-            return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
-                                          .arg(mostra(produto))
-                                          .arg(antes)};
-        m_produtos.insere(produto, l.linha);
+// The product it updates.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::produtoAlterado(TLinha &r)
+{
+    const QString &produto = r.produto = r.v[CDPRODUTO].trimmed();
+    if (produto.isEmpty())
+        return std::nullopt;
+    if (!m_loja.produtos.contem(produto)) {
+        const bool digitos = soAlgarismos(produto) && produto.size() <= largura(CDPRODUTO);
+        for (qsizetype n = 1; digitos && produto.size() + n <= largura(CDPRODUTO); ++n)
+            if (const QString comZeros = QString(n, u'0') + produto; m_loja.produtos.contem(comZeros))
+                return TRecusa{CDPRODUTO, zerosPerdidos(produto, comZeros)};
+        if (!digitos || !m_opcoes.inserirAusentes)
+            return TRecusa{CDPRODUTO, ausente(produto, digitos, m_opcoes.inserirAusentes)};
+        r.novoComCodigo = true;
     }
-    // Columns written as the export writes them but not stored: a value
-    // other than the one the row's other columns give would be lost.
-    if (const auto r = naoGravada(v, produto.isEmpty() || novoComCodigo ? nullptr : guardado, t.preco, *imposto,
-                                  novoComCodigo ? produto : QString()))
-        return r;
-    if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], produto, l.linha, "CODRED_JCAD"))
+    if (const int antes = m_produtos.linha(produto))
+        return TRecusa{CDPRODUTO, QStringLiteral("Produto de código \"%1\" também na linha %2 do arquivo.")
+                                      .arg(mostra(produto))
+                                      .arg(antes)};
+    m_produtos.insere(produto, r.l.linha);
+    return std::nullopt;
+}
+
+// Columns written as the export writes them but not stored: a value other
+// than the one the row's other columns give would be lost. Then the codes
+// no other product may keep.
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::codigos(const TLinha &r)
+{
+    const QStringList &v = r.v;
+    if (const auto recusa = naoGravada(v, r.produto.isEmpty() || r.novoComCodigo ? nullptr : r.guardado, r.t.preco,
+                                       *r.imposto, r.novoComCodigo ? r.produto : QString()))
+        return recusa;
+    if (const auto c = conflito(m_loja.porReduzido, m_reduzidos, v[CDPRODINTE], r.produto, r.l.linha, "CODRED_JCAD"))
         return TRecusa{CDPRODINTE, *c};
     if (!v[CDBARPRODUTO].isEmpty())
-        if (const auto c = conflito(m_loja.porBarras, m_barras, v[CDBARPRODUTO], produto, l.linha, "CODBAR_JCAD"))
+        if (const auto c = conflito(m_loja.porBarras, m_barras, v[CDBARPRODUTO], r.produto, r.l.linha, "CODBAR_JCAD"))
             return TRecusa{CDBARPRODUTO, *c};
+    return std::nullopt;
+}
 
+// The product the row writes.
+TProduto TVerificadorCatalogo::TEstado::produto(const TLinha &r)
+{
+    const QStringList &v = r.v;
     TProduto p;
-    p.cdProduto = produto;  // empty: the generator gives the new product its code
-    p.cdArvProd = produto;
+    p.cdProduto = r.produto;  // empty: the generator gives the new product its code
+    p.cdArvProd = r.produto;
     p.cdBarProduto = v[CDBARPRODUTO];
     p.nmProduto = v[NMPRODUTO];
-    p.sgUnidade = unidade;
-    p.idPesaProd = pesado ? QStringLiteral("S") : QStringLiteral("N");
-    p.qtTaraProd = tara;
+    p.sgUnidade = v[SGUNIDADE].trimmed();
+    p.idPesaProd = r.pesado ? QStringLiteral("S") : QStringLiteral("N");
+    p.qtTaraProd = r.tara;
     p.cdProdInte = v[CDPRODINTE];
-    p.vrPrecItem = t.preco;
-    p.cdImposto = cdImposto;
-    p.cdPorImpProd = porta;
-    p.vrPeAlImpFis = aliquota;
-    p.sgImposto = imposto->sigla;
-    p.idTpImposFis = imposto->tipo;
-    if (!produto.isEmpty() && guardado && iguais(p, *guardado))
+    p.vrPrecItem = r.t.preco;
+    p.cdImposto = r.cdImposto;
+    p.cdPorImpProd = v[CDPORIMPPROD].trimmed();
+    p.vrPeAlImpFis = r.aliquota;
+    p.sgImposto = r.imposto->sigla;
+    p.idTpImposFis = r.imposto->tipo;
+    return p;
+}
+
+std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatalogo &l, const QVariantList *guardado,
+                                                               std::optional<TProduto> *saida)
+{
+    TLinha r(l, guardado);
+    completa(l.colunas, guardado, r.v);
+    if (!m_conhecidos)
+        if (const QString c = r.v[CDPRODUTO].trimmed(); !c.isEmpty())
+            m_alterados.insere(c, l.linha);
+    std::optional<TRecusa> recusa;
+    if ((recusa = zerosDosCodigos(r)) || (recusa = digitados(r)) || (recusa = pesoEImposto(r))
+        || (recusa = confirmacao(r)) || (recusa = naoLidos(r)) || (recusa = produtoAlterado(r))
+        || (recusa = codigos(r)))
+        return recusa;
+    TProduto p = produto(r);
+    if (!r.produto.isEmpty() && guardado && iguais(p, *guardado))
         saida->reset();  // nothing to write: its last-change dates stay
     else
         *saida = std::move(p);

@@ -82,5 +82,6 @@ public:
 
 private:
     struct TEstado;
+    struct TLinha;
     std::unique_ptr<TEstado> d;
 };

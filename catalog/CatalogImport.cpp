@@ -156,6 +156,94 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const 
     throw Exception(QStringLiteral("o arquivo mudou durante a importação (linha %1). Nada foi gravado.").arg(linha));
 }
 
+// Every row checked; and again, knowing now every product the file
+// updates, when a row passed by taking a code from a stored product that
+// the file turned out not to update. `alterados` gets those products.
+TLeitura confereTudo(TLotesArquivo &lotes, const TLojaCatalogo &loja, TOpcoesCatalogo opcoes,
+                     TCodigosCatalogo *alterados)
+{
+    auto verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes);
+    TLeitura leitura = confere(lotes, *verificador, loja);
+    if (verificador->refazer()) {
+        TCodigosCatalogo conhecidos = std::move(verificador->alterados());
+        verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes, std::move(conhecidos));
+        leitura = confere(lotes, *verificador, loja);
+    }
+    *alterados = std::move(verificador->alterados());
+    return leitura;
+}
+
+// The products to write, gathered by what they write and written a
+// batch at a time, each batch reported to `progresso`.
+class TLotesGravacao {
+public:
+    TLotesGravacao(TrdmCadProd &dm, TdtmQulProxCodigo &gerador, qint64 total, const TProgressoImportacao &progresso)
+        : m_dm(dm), m_gerador(gerador), m_total(total), m_progresso(progresso)
+    {
+    }
+
+    void acrescenta(TEscrita e, TProduto &&produto)
+    {
+        m_lotes[e].append(std::move(produto));
+        if (m_lotes[e].size() >= kMaxLinhasInclusao)
+            grava(e);
+    }
+
+    // What is left, updates first.
+    void gravaRestantes()
+    {
+        grava(Alteracao);
+        grava(InclusaoComCodigo);
+        grava(Inclusao);
+    }
+
+private:
+    void grava(TEscrita e)
+    {
+        QList<TProduto> &lote = m_lotes[e];
+        if (lote.isEmpty())
+            return;
+        gravaProdutos(m_dm, lote, e != Alteracao, m_gerador, false, e == InclusaoComCodigo);
+        m_feitas += lote.size();
+        lote.clear();
+        if (m_progresso)
+            m_progresso(m_feitas, m_total);
+    }
+
+    TrdmCadProd &m_dm;
+    TdtmQulProxCodigo &m_gerador;
+    const qint64 m_total;
+    const TProgressoImportacao &m_progresso;
+    qint64 m_feitas = 0;
+    QList<TProduto> m_lotes[4];  // by TEscrita
+};
+
+// The second reading: the same rows as the check found (`leitura`), each
+// as it found it, written.
+void escreveArquivo(TLotesArquivo &lotesArquivo, TVerificadorCatalogo &verificador, const TLojaCatalogo &loja,
+                    const TLeitura &leitura, TLotesGravacao &gravacao)
+{
+    TLeitura escritas;
+    lotesArquivo.reinicia();
+    while (lotesArquivo.proximo()) {
+        for (qsizetype i = 0; i < lotesArquivo.tamanho(); ++i) {
+            const TLinhaCatalogo &l = lotesArquivo.linha(i);
+            std::optional<TProduto> produto;
+            if (!l.recusa.isEmpty() || !verificador.verifica(l, lotesArquivo.guardado(l), &produto).isEmpty()
+                || escritas.linhas() >= leitura.linhas())
+                arquivoMudou(l.linha);
+            const TEscrita e = escrita(produto, loja);
+            escritas.conta(e, produto);
+            if (e != Nada)  // else an update that changes nothing
+                gravacao.acrescenta(e, std::move(*produto));
+        }
+    }
+    if (escritas.inclusoes != leitura.inclusoes || escritas.alteracoes != leitura.alteracoes
+        || escritas.inalteradas != leitura.inalteradas)
+        arquivoMudou(lotesArquivo.ultima);
+    gravacao.gravaRestantes();
+}
+
 }  // namespace
 
 // Two readings, so that only the codes of the rows are held: the first
@@ -175,73 +263,28 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         const TLojaCatalogo loja = leLoja(dm);
         TProdutosGuardados guardados(dm);
         TLotesArquivo lotesArquivo(fonte, loja, guardados);
-        auto verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes);
-        TLeitura leitura = confere(lotesArquivo, *verificador, loja);
-        if (verificador->refazer()) {
-            // Knowing now every product the file updates.
-            TCodigosCatalogo alterados = std::move(verificador->alterados());
-            verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes, std::move(alterados));
-            leitura = confere(lotesArquivo, *verificador, loja);
-        }
-        TCodigosCatalogo alterados = std::move(verificador->alterados());
-        verificador.reset();
+        TCodigosCatalogo alterados;
+        const TLeitura leitura = confereTudo(lotesArquivo, loja, opcoes, &alterados);
         resumo.recusas = leitura.recusas;
         resumo.ajustes = leitura.ajustes;
-        if (!resumo.recusas.isEmpty() || soVerifica) {
+        if (!resumo.recusas.isEmpty()) {
             ut.desfaz();
-            if (soVerifica && resumo.recusas.isEmpty()) {
-                resumo.inseridos = int(leitura.inclusoes);
-                resumo.alterados = int(leitura.alteracoes);
-                resumo.inalterados = int(leitura.inalteradas);
-            }
+            return resumo;
+        }
+        if (soVerifica) {
+            ut.desfaz();
         } else {
             TVerificadorCatalogo verificador(loja, opcoes, std::move(alterados));
-            const qint64 total = leitura.inclusoes + leitura.alteracoes;
-            qint64 feitas = 0;
-            QList<TProduto> lotes[4];  // by TEscrita
             // The codes generated come after the file's own, whichever is written first.
             if (!leitura.maiorCodigo.isEmpty())
                 ut.gerador().Reserva(leitura.maiorCodigo);
-            const auto grava = [&](TEscrita e) {
-                QList<TProduto> &lote = lotes[e];
-                if (lote.isEmpty())
-                    return;
-                gravaProdutos(dm, lote, e != Alteracao, ut.gerador(), false, e == InclusaoComCodigo);
-                feitas += lote.size();
-                lote.clear();
-                if (progresso)
-                    progresso(feitas, total);
-            };
-            // The same rows as the check found, each as it found it.
-            TLeitura escritas;
-            lotesArquivo.reinicia();
-            while (lotesArquivo.proximo()) {
-                for (qsizetype i = 0; i < lotesArquivo.tamanho(); ++i) {
-                    const TLinhaCatalogo &l = lotesArquivo.linha(i);
-                    std::optional<TProduto> produto;
-                    if (!l.recusa.isEmpty() || !verificador.verifica(l, lotesArquivo.guardado(l), &produto).isEmpty()
-                        || escritas.linhas() >= leitura.linhas())
-                        arquivoMudou(l.linha);
-                    const TEscrita e = escrita(produto, loja);
-                    escritas.conta(e, produto);
-                    if (e == Nada)
-                        continue;  // an update that changes nothing
-                    lotes[e].append(std::move(*produto));
-                    if (lotes[e].size() >= kMaxLinhasInclusao)
-                        grava(e);
-                }
-            }
-            if (escritas.inclusoes != leitura.inclusoes || escritas.alteracoes != leitura.alteracoes
-                || escritas.inalteradas != leitura.inalteradas)
-                arquivoMudou(lotesArquivo.ultima);
-            grava(Alteracao);
-            grava(InclusaoComCodigo);
-            grava(Inclusao);
+            TLotesGravacao gravacao(dm, ut.gerador(), leitura.inclusoes + leitura.alteracoes, progresso);
+            escreveArquivo(lotesArquivo, verificador, loja, leitura, gravacao);
             ut.commit();
-            resumo.inseridos = int(leitura.inclusoes);
-            resumo.alterados = int(leitura.alteracoes);
-            resumo.inalterados = int(leitura.inalteradas);
         }
+        resumo.inseridos = int(leitura.inclusoes);
+        resumo.alterados = int(leitura.alteracoes);
+        resumo.inalterados = int(leitura.inalteradas);
     }
     return resumo;
 }
