@@ -381,6 +381,7 @@ void TstWriteServices::refusedPacketsWriteNothing_data()
     QTest::newRow("NaN price") << "I" << "VRPRECITEM" << QVariant(std::numeric_limits<double>::quiet_NaN()) << 1 << "VRPRECITEM não tem um valor numérico";
     QTest::newRow("infinite tare") << "I" << "QTTARAPROD" << QVariant(inf) << 1 << "QTTARAPROD não tem um valor numérico";
     QTest::newRow("minus infinite rate") << "E" << "VRPEALIMPFIS" << QVariant(-inf) << 1 << "VRPEALIMPFIS não tem um valor numérico";
+    QTest::newRow("infinite tare as text") << "I" << "QTTARAPROD" << QVariant("inf") << 1 << "QTTARAPROD não tem um valor numérico";
     QTest::newRow("NUL in name") << "I" << "NMPRODUTO" << QVariant(QString::fromUtf16(u"a\u0000b", 3)) << 1 << "NMPRODUTO tem caractere nulo";
     QTest::newRow("lone surrogate") << "E" << "NMPRODUTO" << QVariant(QString(QChar(0xD800))) << 1 << "NMPRODUTO tem caractere nulo ou substituto";
     QTest::newRow("1001 products") << "I" << "NMPRODUTO" << QVariant("Lote") << 1001 << "no máximo 1000";
