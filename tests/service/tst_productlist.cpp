@@ -254,6 +254,9 @@ QString compara(const QString &codigo, int *linhas = nullptr)
     const TDataPacket conjunto = toDataPacket(out);
     if (linhas)
         *linhas = int(conjunto.rows.size());
+    // The same statement taken row by row, as the export reads it.
+    if (const QString d = primeiraDiferenca(readProductList(*rdmCadProd, codigo), referencia); !d.isEmpty())
+        return QStringLiteral("por linha: ") + d;
     return primeiraDiferenca(conjunto, referencia);
 }
 
