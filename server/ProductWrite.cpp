@@ -152,6 +152,7 @@ void alteraProduto(TrdmCadProd &dm, const TProduto &p)
         faltantes.loja(codigo, p);
 }
 
+// An insert takes at most kMaxLinhasInclusao products.
 void validaQuantidade(qsizetype produtos, bool insercao)
 {
     if (insercao && produtos > kMaxLinhasInclusao)
