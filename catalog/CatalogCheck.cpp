@@ -173,8 +173,9 @@ QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
 // hold: every field but the key and the columns that are not stored.
 bool iguais(const TProduto &produto, const QVariantList &guardado)
 {
-    for (const TCampoProduto &f : camposProduto()) {
-        const Campo c = campo(f.nome);
+    const QList<TCampoProduto> &campos = camposProduto();  // in the packet's order
+    for (Campo c = 0; c < campos.size(); ++c) {
+        const TCampoProduto &f = campos[c];
         if (c == CDPRODUTO || c == CDARVPROD || !f.gravado)
             continue;
         if (f.texto() ? f.textoDe(produto) != guardado[c].toString() : f.numeroDe(produto) != guardado[c].toDouble())

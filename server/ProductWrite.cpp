@@ -179,23 +179,23 @@ void validaCodigosReduzidos(const QList<TProduto> &produtos)
 void validaProdutos(const QList<TProduto> &produtos, bool insercao)
 {
     validaQuantidade(produtos.size(), insercao);
+    QList<const TCampoProduto *> codigos, numeros;  // found once for every product
+    for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"})
+        if (!insercao || qstrcmp(nome, "CDPRODUTO") != 0)  // not read by an insert
+            codigos.append(&campoProduto(QLatin1String(nome)));
+    for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"})
+        numeros.append(&campoProduto(QLatin1String(nome)));
     for (const TProduto &p : produtos) {
-        for (const char *nome : {"CDPRODUTO", "CDPRODINTE", "CDBARPRODUTO"}) {
-            if (insercao && qstrcmp(nome, "CDPRODUTO") == 0)
-                continue;  // not read by an insert
-            const TCampoProduto &c = campoProduto(QLatin1String(nome));
-            if (const QString &v = c.textoDe(p); c.largura > 0 && v.size() > c.largura)
+        for (const TCampoProduto *c : std::as_const(codigos))
+            if (const QString &v = c->textoDe(p); c->largura > 0 && v.size() > c->largura)
                 throw EDatabaseError(QStringLiteral("O campo %1 tem %2 caracteres; o máximo é %3. Nada foi gravado.")
-                                         .arg(c.nomeCampo())
+                                         .arg(c->nomeCampo())
                                          .arg(v.size())
-                                         .arg(c.largura));
-        }
-        for (const char *nome : {"QTTARAPROD", "VRPRECITEM", "VRPEALIMPFIS"}) {
-            const TCampoProduto &c = campoProduto(QLatin1String(nome));
-            if (!std::isfinite(c.numeroDe(p)))
+                                         .arg(c->largura));
+        for (const TCampoProduto *c : std::as_const(numeros))
+            if (!std::isfinite(c->numeroDe(p)))
                 throw EDatabaseError(QStringLiteral("O campo %1 não tem um valor numérico válido (%2). Nada foi gravado.")
-                                         .arg(c.nomeCampo(), c.valor(p).toString()));
-        }
+                                         .arg(c->nomeCampo(), c->valor(p).toString()));
         for (const TCampoProduto &c : camposProduto())
             if (c.texto() && !isStorableText(c.textoDe(p)))
                 throw EDatabaseError(
