@@ -4,7 +4,7 @@
 #include "StatementCatalogue.h"
 #include "TrdmCadProd.h"
 
-TProdutosGuardados::TProdutosGuardados(TrdmCadProd &dm) : m_dm(dm) {}
+TProdutosGuardados::TProdutosGuardados(TrdmCadProd &dm, const QString &leitura) : m_dm(dm), m_leitura(leitura) {}
 
 TProdutosGuardados::~TProdutosGuardados() = default;
 
@@ -22,9 +22,16 @@ void TProdutosGuardados::le(const QStringList &codigos)
     // number): of a product's several price or rate rows, the first in key
     // order still comes first.
     if (!m_consulta) {
-        m_consulta = catalogueQuery(QStringLiteral("adqProdutosDoLote"), kMaxProdutos);
-        if (m_consulta->fieldDefs() != productPacketFields())
-            throw EDatabaseError(QStringLiteral("adqProdutosDoLote: campos diferentes dos do pacote de produto."));
+        std::unique_ptr<TADOQuery> q = catalogueQuery(m_leitura, kMaxProdutos);
+        if (q->fieldDefs() != productPacketFields())
+            throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(m_leitura));
+        if (const qsizetype declarados = q->Parameters.items().size(); declarados != kMaxProdutos)
+            throw EDatabaseError(QStringLiteral("%1: a leitura de um lote preenche %2 parâmetros, um por produto, e o "
+                                                "desenho do módulo de dados declara %3.")
+                                     .arg(m_leitura)
+                                     .arg(kMaxProdutos)
+                                     .arg(declarados));
+        m_consulta = std::move(q);
     }
     m_consulta->Connection = m_dm.adcCadProd;
     for (int i = 0; i < kMaxProdutos; ++i)

@@ -18,11 +18,15 @@ public:
     // The most products one reading takes.
     static constexpr int kMaxProdutos = 1000;
 
-    explicit TProdutosGuardados(TrdmCadProd &dm);
+    // `leitura`: the statement of the stored design that reads a batch,
+    // its group of keys written kMaxProdutos times.
+    explicit TProdutosGuardados(TrdmCadProd &dm, const QString &leitura = QStringLiteral("adqProdutosDoLote"));
     ~TProdutosGuardados();
 
     // Reads the rows of `codigos` (at most kMaxProdutos), in place of the
-    // ones read before. Raises on a database error.
+    // ones read before. Raises on a database error, and, naming the
+    // statement, when the design gives it other fields than the product
+    // packet's or another number of keys (they are set by position).
     void le(const QStringList &codigos);
     // The product packet row of `codigo` as the list gives it (a null text
     // column empty, a null number 0, VRPREUNIT null); nullptr when the last
@@ -31,6 +35,7 @@ public:
 
 private:
     TrdmCadProd &m_dm;
+    QString m_leitura;
     std::unique_ptr<TADOQuery> m_consulta;
     QHash<QString, QVariantList> m_linhas;
 };

@@ -4,6 +4,7 @@
 
 #include "Cat_qul00002.h"
 #include "CatalogImport.h"
+#include "CatalogStored.h"
 #include "ModuleFixture.h"
 #include "ProductWrite.h"
 
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <quazip.h>
 #include <quazipfile.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -109,11 +112,13 @@ void TstCatalog::linhaRecusada_data()
 {
     QTest::addColumn<QByteArray>("conteudo");  // after the header and the good line 2
     QTest::addColumn<QString>("recusa");
-    QTest::addColumn<QString>("opcoes");  // "json", "cp1252", "inserir" (--inserir-ausentes) or empty: CSV in UTF-8
+    QTest::addColumn<QString>("opcoes");  // "json", "cp1252", "inserir" (--inserir-ausentes), "fifo" (a named pipe)
+                                          // or empty: CSV in UTF-8
     const auto linha = [](const char *nome, const QByteArray &c, const char *r, const char *opcoes = "") {
         QTest::newRow(nome) << c << QString::fromUtf8(r) << QString::fromLatin1(opcoes);
     };
     linha("reduzido vazio", ";;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido deve ser informado.");
+    linha("num pipe nomeado", ";;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido deve ser informado.", "fifo");
     linha("reduzido com letra", ";2a;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"2a\" não é aceito: só algarismos");
     linha("reduzido longo", ";12345678901;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: \"12345678901\" não é aceito");
     linha("nome vazio", ";21;;UN;1;03;;N;;;0\n", "linha 3: NMPRODUTO: Nome do Produto deve ser informado.");
@@ -164,6 +169,8 @@ void TstCatalog::linhaRecusada_data()
                             "\"type\":\"string\",\"size\":2}],\"rows\":[[\"21\",\"Feijao\",\"UN\",1.5,\"03\"]";
     linha("JSON cortado", json, "o arquivo termina antes do fim do pacote", "json");
     linha("JSON linha recusada", json + ",[\"22\",\"\",\"UN\",1,\"03\"]]}", "linha 2: NMPRODUTO: Nome do Produto", "json");
+    linha("JSON com texto depois do fim", json + ",[\"22\",\"Tela 32\\\" [LED]\",\"UN\",1,\"03\"]],\"n\":1}x",
+          "pacote JSON inválido: texto depois do fim do pacote.", "json");
     // The file as a whole.
     linha("coluna desconhecida", "\nXYZ;CDPRODINTE\n1;2\n", "colunas desconhecidas: XYZ");
     linha("coluna repetida", "\nCDPRODINTE;NMPRODUTO;cdprodinte\n1;a;2\n", "colunas repetidas: cdprodinte.");
@@ -195,8 +202,13 @@ void TstCatalog::linhaRecusada()
     QTemporaryDir dir;
     // "coluna desconhecida" brings its own header after an empty line.
     const QByteArray arquivo = conteudo.startsWith('\n') ? conteudo.mid(1) : kCabecalho + kBoa + conteudo;
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    QVERIFY(opcoes != "fifo" || ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
     for (const bool soVerifica : {true, false}) {
-        const QVariantMap r = importa(grava(dir, arquivo),
+        std::jthread escreve;
+        if (opcoes == "fifo")
+            escreve = std::jthread([&] { QFile f(pipe); f.open(QIODevice::WriteOnly) && f.write(arquivo); });
+        const QVariantMap r = importa(opcoes == "fifo" ? pipe : grava(dir, arquivo),
                                       soVerifica | (opcoes == "inserir" ? QUL_IMPORTA_INSERIR_AUSENTES : 0),
                                       opcoes == "json" ? u"json" : u"csv", opcoes == "cp1252" ? u"cp1252" : nullptr);
         const QStringList recusas = r.value(QStringLiteral("recusas")).toStringList();
@@ -557,6 +569,14 @@ void TstCatalog::interrompidaNadaGrava()
             throw std::runtime_error("interrompida");
     }));
     QCOMPARE(lotes, 2);
+    // Changed after the first batch was written: a row refused, or one row fewer.
+    for (const bool menos : {false, true}) {
+        TArquivoCatalogo b = a;
+        QVERIFY_THROWS_EXCEPTION(Exception, importaCatalogo(*rdmCadProd, b, false, [&](qint64 feitas, qint64) {
+            if (feitas == 1000)
+                menos ? b.linhas.removeLast() : void(b.linhas.insert(2400, b.linhas.at(2400)));
+        }));
+    }
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 1);
     QCOMPARE(db.count(QStringLiteral("ITEMPRECO")), 1);
     QCOMPARE(db.scalar(QStringLiteral("SELECT CDPRODINTE FROM PRODUTO")).toString(), QStringLiteral("1"));
@@ -564,6 +584,13 @@ void TstCatalog::interrompidaNadaGrava()
     // The connection goes on: the same rows import whole.
     QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}).inseridos, 2499);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 2500);
+    try {  // a batch reading whose design declares other keys: refused, by the statement's name
+        TProdutosGuardados(*rdmCadProd, QStringLiteral("adqProdutoAtual")).le({QStringLiteral("1")});
+        QFAIL("aceita");
+    } catch (const EDatabaseError &e) {
+        QCOMPARE(e.Message(), QStringLiteral("adqProdutoAtual: a leitura de um lote preenche 1000 parâmetros, um por produto, "
+                                             "e o desenho do módulo de dados declara 1."));
+    }
 }
 
 // Another store's export into a store without products: refused, saying
@@ -577,7 +604,7 @@ void TstCatalog::outraLoja()
     ProdutoTeste p = produto(QStringLiteral("250"), QStringLiteral("7"));
     p.nome = QStringLiteral("Pão Francês, Açúcar");
     insereProduto(db, p);
-    insereProduto(db, produto(QStringLiteral("0042"), QStringLiteral("8")));
+    insereProduto(db, produto(QStringLiteral("0000000042"), QStringLiteral("8")));  // ten digits: the widest own code
     Modulo m(db.connectionString());
     QTemporaryDir dir;
     const QByteArray antes = exporta(dir, u"csv");

@@ -5,6 +5,8 @@
 // scale (--scale, [Screen] Scale of qul.ini) is read before that, and a
 // wrong one is refused naming the option or the file and its line.
 
+#include "ScreenScale.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QProcess>
@@ -141,6 +143,11 @@ void TstHostOptions::scale()
     const Output o = runWithoutDisplay(program, args);
     QVERIFY2(o.err.contains(error.replace(QLatin1Char('@'), iniPath).toUtf8()), o.err.constData());
     QCOMPARE(o.code, code);
+    // In-process, the same answer with a qul.ini that does not exist searched first.
+    double escala = 0;
+    QString erro;
+    const QStringList arquivos{dir.filePath(QStringLiteral("falta.ini")), iniPath};
+    QCOMPARE(ScreenScale::resolve(!args.isEmpty(), args.value(1), arquivos, &escala, &erro), o.err.contains("não há tela gráfica"));
 }
 
 QTEST_GUILESS_MAIN(TstHostOptions)

@@ -118,6 +118,7 @@ private Q_SLOTS:
         QTest::newRow("porta") << "UPDATE PRODLOJA SET CDPORIMPPROD = 'LPT1'" << "edtPortaImp" << "LPT1" << "" << false;
         QTest::newRow("o mesmo nome") << "UPDATE PRODUTO SET NMPRODUTO = 'Meu nome'" << "edtNomeProd" << "Meu nome" << "" << false;
         QTest::newRow("preço durante a gravação") << "UPDATE ITEMPRECO SET VRPRECITEM = 22.22" << "edtPrecoUnit" << "22,22" << "" << true;
+        QTest::newRow("nome durante a gravação") << "UPDATE PRODUTO SET NMPRODUTO = 'Meu nome'" << "edtNomeProd" << "Meu nome" << "" << true;
     }
     void edicaoSobreAlteracaoDoOutro()
     {

@@ -7,6 +7,7 @@
 #include "GuiFixture.h"
 
 #include <QRandomGenerator>
+#include <QSqlQuery>
 
 static QString reduzidoEstranho(QRandomGenerator &g)
 {
@@ -96,6 +97,27 @@ private Q_SLOTS:
             }
         }));
         QVERIFY(feitos >= 15);
+    }
+
+    // A product written on the screen's own connection is not another's
+    // change: the saved product's place, after it, lies beyond the list,
+    // which is then read whole.
+    void lugarAlemDaLista()
+    {
+        QUL_AMBIENTE(amb, false);
+        insereImpostos(amb.db);
+        for (const char *c : {"1", "2"})
+            insereProduto(amb.db, produto(QLatin1String(c), QLatin1String(c)));
+        Mensagens msgs;
+        QVERIFY(abreTela([&](TfrmCadProd *f) {
+            QSqlQuery(rdmCadProd->adcCadProd->Database())
+                .exec(QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, CDPRODINTE) VALUES ('3', '0')"));
+            f->cdsProduto->Last();
+            f->sbtEditarClick(nullptr);
+            f->edtNomeProd->setCaption(QStringLiteral("Outro nome"));
+            f->sbtConfirmarClick(nullptr);
+            QCOMPARE(f->cdsProduto->RecordCount(), 3);
+        }));
     }
 };
 

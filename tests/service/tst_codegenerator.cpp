@@ -31,6 +31,9 @@ void TstCodeGenerator::codeGenerator()
         insereProduto(db, produto(QLatin1String(c), QStringLiteral("1")));
     rdmCadProd->StartTrans();
     QCOMPARE(gerador.PrxProduto(), QStringLiteral("13"));
+    for (const char *c : {"0099", "100", "98"})  // the greatest code reserved, by value, comes before the next
+        gerador.Reserva(QLatin1String(c));
+    QCOMPARE(gerador.PrxProduto(), QStringLiteral("101"));
     rdmCadProd->RollbackTrans();
 
     insereProduto(db, produto(QStringLiteral("999999999"), QStringLiteral("2")));

@@ -135,6 +135,15 @@ void TstReadServices::numericOrderOfReducedCodes()
     QCOMPARE(got, (QStringList{"2", "3", "10", "100", "1001"}));
     for (int r = 0; r < p.rows.size(); ++r)
         QVERIFY(!valor(p, r, "VRPREUNIT").isValid());
+    // One product's place by its reduced code alone: -1 when none has it, -2 when several do.
+    const auto lugar = [](const char16_t *reduzido) {
+        QVariant o;
+        return getProdutoNaLista(u"", reduzido, &o) == 0 ? o.toList().value(1).toInt() : -9;
+    };
+    QCOMPARE(lugar(u"100"), 3);
+    QCOMPARE(lugar(u"7"), -1);
+    db.exec(QStringLiteral("UPDATE PRODUTO SET CDPRODINTE = '100' WHERE CDPRODUTO = '1'"));
+    QCOMPARE(lugar(u"100"), -2);
 }
 
 void TstReadServices::mergeRulesForMissingSideRows()
@@ -401,6 +410,12 @@ void TstReadServices::freshnessEntry()
     QTRY_COMPARE(ask(u"V"), QVariant(true));
     QCOMPARE(ask(u"V"), QVariant(true));
     QVERIFY(!ask(u"M").isValid());
+    QCOMPARE(ask(u"V"), QVariant(false));
+    insereProduto(db, produto(QStringLiteral("2"), QStringLiteral("2")));  // "VM": seen, and marked at once
+    if (db.onPostgreSQL())
+        db.exec(QStringLiteral("SELECT pg_notify('qul_produto', '')"));
+    QTRY_COMPARE(ask(u"V"), QVariant(true));
+    QCOMPARE(ask(u"VM"), QVariant(true));
     QCOMPARE(ask(u"V"), QVariant(false));
     QVERIFY(isFailureText(ask(u"Z")));
 }

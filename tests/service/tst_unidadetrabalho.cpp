@@ -2,6 +2,8 @@
 // none left open by a service, nothing stored that a unit did not commit.
 
 #include "ModuleFixture.h"
+#include "ProductPacket.h"
+#include "ProductVersion.h"
 #include "ServiceCall.h"
 
 #include <QSqlQuery>
@@ -17,9 +19,10 @@ void insereUnidade()
     QVERIFY(q.exec(QStringLiteral("INSERT INTO UNIDMEDIDA (SGUNIDADE, DSUNIDADE) VALUES ('ZZ', 'Teste')")));
 }
 
-int negaRollback(void *, int acao, const char *op, const char *, const char *, const char *)
+// Refuses the transaction statement named by `negada` ("ROLLBACK", "COMMIT").
+int nega(void *negada, int acao, const char *op, const char *, const char *, const char *)
 {
-    return acao == SQLITE_TRANSACTION && qstrcmp(op, "ROLLBACK") == 0 ? SQLITE_DENY : SQLITE_OK;
+    return acao == SQLITE_TRANSACTION && qstrcmp(op, static_cast<const char *>(negada)) == 0 ? SQLITE_DENY : SQLITE_OK;
 }
 
 using Chamada = std::function<int32_t(QVariant *)>;
@@ -76,7 +79,7 @@ private Q_SLOTS:
             return readService(o, []() -> QVariant {
                 TUnidadeTrabalho ut(*rdmCadProd);
                 insereUnidade();
-                sqlite3_set_authorizer(rdmCadProd->adcCadProd->sqliteHandle(), negaRollback, nullptr);
+                sqlite3_set_authorizer(rdmCadProd->adcCadProd->sqliteHandle(), nega, const_cast<char *>("ROLLBACK"));
                 throw Exception(QStringLiteral("falha da importação"));
             }, mensagem);
         }) << "falha da importação";
@@ -104,7 +107,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("fim");
         QTest::addColumn<int>("guardadas");
         for (const auto &[nome, fim, guardadas] : {std::tuple{"commit", 0, 1}, {"desfaz", 1, 0}, {"fim do escopo", 2, 0},
-                                                   {"exceção", 3, 0}})
+                                                   {"exceção", 3, 0}, {"trava não tomada", 4, 0},
+                                                   {"conferência sem a trava", 5, 0}, {"commit recusado", 6, 0}})
             QTest::newRow(nome) << fim << guardadas;
     }
     void desfeitaAoSairDoEscopo()
@@ -112,13 +116,24 @@ private Q_SLOTS:
         QFETCH(int, fim);
         QFETCH(int, guardadas);
         QUL_FRESH_DB(db, false);
+        if (fim == 6 && TestDb::currentEngine() != TestDb::Engine::SQLite)
+            QSKIP("SQLite's authorizer refuses the commit");
         Modulo m(db.connectionString());
+        if (fim == 4)
+            SetADODBSession(nullptr);  // the code generator, whose lock it is, finds no connection
         try {
-            TUnidadeTrabalho ut(*rdmCadProd, TUnidadeTrabalho::ComTrava);
+            TUnidadeTrabalho ut(*rdmCadProd, fim == 5 ? TUnidadeTrabalho::SemTrava : TUnidadeTrabalho::ComTrava);
             insereUnidade();
-            fim == 0 ? ut.commit() : fim == 1 ? ut.desfaz() : fim == 3 ? throw Exception(QStringLiteral("x")) : void();
+            if (fim == 5)  // the edit's check runs only under the terminals' lock
+                (void)produtosMudados(ut, TDataPacket{productPacketFields(), {}, {}});
+            if (fim == 6)
+                sqlite3_set_authorizer(rdmCadProd->adcCadProd->sqliteHandle(), nega, const_cast<char *>("COMMIT"));
+            fim == 1 ? ut.desfaz() : fim == 2 ? void() : fim == 3 ? throw Exception(QStringLiteral("x")) : ut.commit();
         } catch (const Exception &) {
         }
+        SetADODBSession(rdmCadProd->adcCadProd);
+        if (rdmCadProd->adcCadProd->sqliteHandle())
+            sqlite3_set_authorizer(rdmCadProd->adcCadProd->sqliteHandle(), nullptr, nullptr);
         QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
         QCOMPARE(db.count(QStringLiteral("UNIDMEDIDA")), guardadas);
     }

@@ -335,6 +335,7 @@ void TstWriteServices::commitAfterASwallowedErrorKeepsNothing()
     QCOMPARE(erro, QStringLiteral("A gravação não foi concluída: o banco de dados desfez a transação."));
     QCOMPARE(db.count(QStringLiteral("UNIDMEDIDA")), 0);
     QVERIFY(!c->InTransaction());
+    QVERIFY(QSqlQuery(c->Database()).exec(QStringLiteral("SELECT 1")));  // none left aborted on the server either
 }
 
 void TstWriteServices::badPacketsAreRefusedWhole()
