@@ -74,6 +74,9 @@ public:
 
 private:
     void loadDesign();
+    void linkComponents();
+    void bindMembers();
+    QObject *required(const QString &name) const;  // raises when the design lacks it
     QList<QObject *> m_components;
 };
 
