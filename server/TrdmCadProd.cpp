@@ -82,7 +82,6 @@ void TrdmCadProd::bindMembers()
     QUL_BIND(adqTravaProduto, TADOQuery);
     QUL_BIND(cdsProdutoServ, TClientDataSet);
     QUL_BIND(assItemPreco, TADOSqlStorage);
-    QUL_BIND(cdsInsProd, TClientDataSet);
     QUL_BIND(acmInsProd, TADOCommand);
     QUL_BIND(acmInsItemPrec, TADOCommand);
     QUL_BIND(acmInsAliq, TADOCommand);

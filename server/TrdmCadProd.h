@@ -51,7 +51,6 @@ public:
     TADOQuery *adqTravaProduto = nullptr;
     TClientDataSet *cdsProdutoServ = nullptr;
     TADOSqlStorage *assItemPreco = nullptr;
-    TClientDataSet *cdsInsProd = nullptr;
     TADOCommand *acmInsProd = nullptr;
     TADOCommand *acmInsItemPrec = nullptr;
     TADOCommand *acmInsAliq = nullptr;
