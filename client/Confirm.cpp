@@ -69,12 +69,11 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     const QString codigoCheque = FOperacao == QLatin1String("I") ? QStringLiteral("T") : codigo;
     const QString barras = cdsInsProd->FieldByName(QStringLiteral("CDBARPRODUTO"))->AsString();
     const QString reduzido = cdsInsProd->FieldByName(QStringLiteral("CDPRODINTE"))->AsString();
-    QVariant resultado;
-    int status = getVd_Produto(QStringView(codigoCheque).utf16(),
-                               QStringView(barras).utf16(),
-                               QStringView(reduzido).utf16(), &resultado);
-    cdsVd_Produto->SetData(toDataPacket(
-        resultadoServico(status, resultado, QStringLiteral("getVd_Produto"), QStringLiteral("cdsInsProd.data"))));
+    cdsVd_Produto->SetData(toDataPacket(chamaServico(QStringLiteral("getVd_Produto"), [&](QVariant *resultado) {
+                                            return getVd_Produto(QStringView(codigoCheque).utf16(),
+                                                                 QStringView(barras).utf16(),
+                                                                 QStringView(reduzido).utf16(), resultado);
+                                        }).value()));
     const TConflito conflito = conflitoDeCodigos(cdsVd_Produto);
     if (conflito != TConflito::Nenhum) {
         // Here the message comes first and the field marking second.
@@ -86,10 +85,9 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
 
     // The save; a failure it reports ends Confirm here with the page as it is.
     const QVariant pacote = fromDataPacket(cdsInsProd->Data());
-    resultado = QVariant();
-    status = gravaPacote(pacote, &resultado);
     const QVariant resposta =
-        resultadoServico(status, resultado, QStringLiteral("setProduto"), QStringLiteral("cdsInsProd.data") + FOperacao);
+        chamaServico(QStringLiteral("setProduto"), [&](QVariant *resultado) { return gravaPacote(pacote, resultado); })
+            .value();
     if (isDataPacket(resposta)) {
         edicaoRecusada();  // another terminal changed the product: nothing was saved
         return;
