@@ -242,6 +242,19 @@ private:
     using TChamadaServico = std::function<int32_t(QVariant *resultado)>;
     std::optional<QVariant> chamaServico(const QString &servico, const TChamadaServico &chamada,
                                          TFalhaServico falha = TFalhaServico::Relatada);
+    // Confirm's steps (Confirm.cpp), each ending Confirm when it fails: the
+    // entry page's checks and the numbers they read; the one-row packet in
+    // cdsInsProd; the check that no other product holds its reduced code or
+    // bar code; the save; the list and the pages after it.
+    struct TValoresConfirmados {
+        double preco = 0, aliquota = 0, tara = 0;
+        bool pesado = false;
+    };
+    std::optional<TValoresConfirmados> confereEntrada();
+    void montaPacote(const TValoresConfirmados &valores);
+    bool codigosLivres(const QString &codigo, const QString &reduzido);
+    bool gravaProduto();
+    void mostraGravado(const QString &codigo, const QString &reduzido);
     bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia, const QString &campo, const QString &valor);
     // A tax other than "00" picked: its rate field shows 0, and the save
     // sends 0 instead of the stored rate (Confirm.cpp).
