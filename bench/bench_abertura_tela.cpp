@@ -14,7 +14,7 @@
 
 #include "BenchClock.h"
 #include "Cli_qul00002.h"
-#include "ProductPacket.h"
+#include "PacketRows.h"
 #include "QulShared.h"
 #include "BgrColor.h"
 #include "BlendedControls.h"

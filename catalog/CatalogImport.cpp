@@ -2,6 +2,7 @@
 
 #include "CatalogStored.h"
 #include "ProductWrite.h"
+#include "StoredDesign.h"
 #include "TdtmQulProxCodigo.h"
 #include "TrdmCadProd.h"
 #include "UnidadeTrabalho.h"
@@ -34,14 +35,9 @@ TLojaCatalogo leLoja(TrdmCadProd &dm)
     }
     i->Close();
 
-    TADOQuery p(nullptr);
-    p.Connection = dm.adcCadProd;
-    p.SQL() << QStringLiteral("SELECT CDPRODUTO, CDPRODINTE, CDBARPRODUTO, NMPRODUTO FROM PRODUTO");
-    p.AddField(QStringLiteral("CDPRODUTO"), TFieldType::ftString, 10);
-    p.AddField(QStringLiteral("CDPRODINTE"), TFieldType::ftString, 20);
-    p.AddField(QStringLiteral("CDBARPRODUTO"), TFieldType::ftString, 30);
-    p.AddField(QStringLiteral("NMPRODUTO"), TFieldType::ftString, 50);
-    p.Stream([&loja](QVector<QVariant> &&r) {
+    const std::unique_ptr<TADOQuery> p = catalogueQuery(QStringLiteral("adqProdutosDaLoja"));
+    p->Connection = dm.adcCadProd;
+    p->Stream([&loja](QVector<QVariant> &&r) {
         loja.insereProduto(r[0].toString(), r[1].toString(), r[3].toString(), r[2].toString());
     });
     return loja;

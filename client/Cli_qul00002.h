@@ -20,6 +20,7 @@
 //   FreshList.cpp       noticing other terminals' changes of the store
 //   ListAfterWrite.cpp  the list after this terminal's own save or delete
 //   StaleEdit.cpp       an edit checked against the product as it was read
+//   ServiceAnswers.cpp  calling a service and reading its answer
 
 #include "DataSet.h"
 #include "DeadKeys.h"
@@ -30,7 +31,9 @@
 #include <QRect>
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QStackedWidget;
@@ -222,10 +225,36 @@ private:
     void mostraMensagem(const QString &texto, int tipo, bool codigoTela = true);
     void mostraCatalogo(const char *chave, int tipo);
     bool pergunta(const char *chave);
-    // A service's answer: a failure status raises; a failure text in the
-    // result is reported by MensagemMetodo, which then ends the command.
-    QVariant resultadoServico(int status, const QVariant &resultado, const QString &servico,
-                              const QString &argumento, bool flag = true);
+    // Every service the screen calls is called and its answer read here
+    // (ServiceAnswers.cpp). `chamada` calls the service with a fresh result
+    // variant and returns its status; `servico` names it in the reports.
+    // What a failure (a failure status, or a failure text in the result)
+    // does:
+    //   Relatada  a failure status raises "Falha na chamada do serviço X.";
+    //             a failure text is reported by MensagemMetodo, which then
+    //             ends the command (EAbort)
+    //   Levantada a failure status raises the result's text as the
+    //             connection's error, shown by whoever opened the screen
+    //   Calada    either reads as no answer, nothing shown: the caller
+    //             falls back on a reading that reports it
+    // Only Calada returns no answer.
+    enum class TFalhaServico { Relatada, Levantada, Calada };
+    using TChamadaServico = std::function<int32_t(QVariant *resultado)>;
+    std::optional<QVariant> chamaServico(const QString &servico, const TChamadaServico &chamada,
+                                         TFalhaServico falha = TFalhaServico::Relatada);
+    // Confirm's steps (Confirm.cpp), each ending Confirm when it fails: the
+    // entry page's checks and the numbers they read; the one-row packet in
+    // cdsInsProd; the check that no other product holds its reduced code or
+    // bar code; the save; the list and the pages after it.
+    struct TValoresConfirmados {
+        double preco = 0, aliquota = 0, tara = 0;
+        bool pesado = false;
+    };
+    std::optional<TValoresConfirmados> confereEntrada();
+    void montaPacote(const TValoresConfirmados &valores);
+    bool codigosLivres(const QString &codigo, const QString &reduzido);
+    bool gravaProduto();
+    void mostraGravado(const QString &codigo, const QString &reduzido);
     bool listaParaEscolha(TClientDataSet *lista, const char *chaveVazia, const QString &campo, const QString &valor);
     // A tax other than "00" picked: its rate field shows 0, and the save
     // sends 0 instead of the stored rate (Confirm.cpp).
@@ -249,7 +278,7 @@ private:
     // with the list untouched, when the answer cannot place it.
     bool poeProdutoNaLista(const QString &codigo, const QString &reduzido);
     // The freshness entry getProdutoMudou with `operacao`: its answer; a
-    // failure is reported as every service's (resultadoServico).
+    // failure is reported as every service's (chamaServico).
     QVariant frescor(const char16_t *operacao);
     // Editar's filling of the entry fields from the list's current row,
     // which it keeps as the row the save is checked against (m_lido).

@@ -16,7 +16,19 @@
 void TfrmCadProd::sbtConfirmarClick(QObject *)
 {
     FShift = false;
+    const std::optional<TValoresConfirmados> valores = confereEntrada();
+    if (!valores)
+        return;
+    montaPacote(*valores);
+    const QString codigo = cdsInsProd->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+    const QString reduzido = cdsInsProd->FieldByName(QStringLiteral("CDPRODINTE"))->AsString();
+    if (!codigosLivres(codigo, reduzido) || !gravaProduto())
+        return;
+    mostraGravado(codigo, reduzido);
+}
 
+std::optional<TfrmCadProd::TValoresConfirmados> TfrmCadProd::confereEntrada()
+{
     const bool pesado = ProdutoPesado();
     const QLocale &local = localLoja();
 
@@ -28,17 +40,21 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     if (!v.ok()) {
         selecionaCampo(v.campo);
         mostraCatalogo(v.chave, mtAviso);
-        return;
+        return std::nullopt;
     }
-    const double preco = v.preco, aliquota = v.aliquota;
-    double tara = v.tara;
+    TValoresConfirmados valores{v.preco, v.aliquota, v.tara, pesado};
     // A tare typed for a product that is not weighed is not checked above,
     // but it is stored: one that is not a number saves nothing.
-    if (!pesado && !edtTara->caption().isEmpty() && !converteNumero(edtTara->caption(), local, &tara))
+    if (!pesado && !edtTara->caption().isEmpty() && !converteNumero(edtTara->caption(), local, &valores.tara))
         throw Exception(QStringLiteral("Tara \"%1\" não é um número válido; o produto não foi gravado.")
                             .arg(edtTara->caption()));
+    return valores;
+}
 
-    // The product the entry page gives, as the one-row packet.
+// The one-row packet: the entry page's values as the product, written by
+// the product's fields.
+void TfrmCadProd::montaPacote(const TValoresConfirmados &valores)
+{
     const QString porta = edtPortaImp->caption();
     // An edit keeps the listed product as its key (the list has not moved
     // since Editar): its tree code, shown in edtCodigo, may differ from it.
@@ -49,15 +65,15 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
     p.cdProdInte = edtCodRed->caption();
     p.nmProduto = edtNomeProd->caption();
     p.sgUnidade = FSgUnidade;
-    p.vrPrecItem = preco;
+    p.vrPrecItem = valores.preco;
     p.sgImposto = edtImposto->caption();
     p.cdImposto = FCdImposto;
     p.idTpImposFis = FIdTpImposFis;
     p.cdPorImpProd = porta == msg("NENHUMA") ? QStringLiteral("0") : porta;
-    p.vrPeAlImpFis = aliquotaGravada(aliquota);
-    p.qtTaraProd = tara;
+    p.vrPeAlImpFis = aliquotaGravada(valores.aliquota);
+    p.qtTaraProd = valores.tara;
     p.cdBarProduto = edtCodBarra->caption();
-    p.idPesaProd = pesado ? QStringLiteral("S") : QStringLiteral("N");
+    p.idPesaProd = valores.pesado ? QStringLiteral("S") : QStringLiteral("N");
     cdsInsProd->Close();
     cdsInsProd->CreateDataSet();
     cdsInsProd->Append();
@@ -65,43 +81,49 @@ void TfrmCadProd::sbtConfirmarClick(QObject *)
         if (c.gravado)
             cdsInsProd->FieldByName(c.nomeCampo())->SetValue(c.valor(p));
     cdsInsProd->Post();
+}
 
-    // Duplicate check: another product with this reduced code or bar code.
-    const QString codigo = cdsInsProd->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
+// Duplicate check: another product with this reduced code or bar code.
+bool TfrmCadProd::codigosLivres(const QString &codigo, const QString &reduzido)
+{
     const QString codigoCheque = FOperacao == QLatin1String("I") ? QStringLiteral("T") : codigo;
     const QString barras = cdsInsProd->FieldByName(QStringLiteral("CDBARPRODUTO"))->AsString();
-    const QString reduzido = cdsInsProd->FieldByName(QStringLiteral("CDPRODINTE"))->AsString();
-    QVariant resultado;
-    int status = getVd_Produto(QStringView(codigoCheque).utf16(),
-                               QStringView(barras).utf16(),
-                               QStringView(reduzido).utf16(), &resultado);
-    cdsVd_Produto->SetData(toDataPacket(
-        resultadoServico(status, resultado, QStringLiteral("getVd_Produto"), QStringLiteral("cdsInsProd.data"))));
+    cdsVd_Produto->SetData(toDataPacket(chamaServico(QStringLiteral("getVd_Produto"), [&](QVariant *resultado) {
+                                            return getVd_Produto(QStringView(codigoCheque).utf16(),
+                                                                 QStringView(barras).utf16(),
+                                                                 QStringView(reduzido).utf16(), resultado);
+                                        }).value()));
     const TConflito conflito = conflitoDeCodigos(cdsVd_Produto);
-    if (conflito != TConflito::Nenhum) {
-        // Here the message comes first and the field marking second.
-        const bool reduzidoEmUso = conflito == TConflito::Reduzido;
-        mostraCatalogo(reduzidoEmUso ? "CODRED_JCAD" : "CODBAR_JCAD", mtErro);
-        selecionaCampo(reduzidoEmUso ? 2 : 8);
-        return;
-    }
+    if (conflito == TConflito::Nenhum)
+        return true;
+    // Here the message comes first and the field marking second.
+    const bool reduzidoEmUso = conflito == TConflito::Reduzido;
+    mostraCatalogo(reduzidoEmUso ? "CODRED_JCAD" : "CODBAR_JCAD", mtErro);
+    selecionaCampo(reduzidoEmUso ? 2 : 8);
+    return false;
+}
 
-    // The save; a failure it reports ends Confirm here with the page as it is.
+// The save; a failure it reports ends Confirm here with the page as it is.
+bool TfrmCadProd::gravaProduto()
+{
     const QVariant pacote = fromDataPacket(cdsInsProd->Data());
-    resultado = QVariant();
-    status = gravaPacote(pacote, &resultado);
     const QVariant resposta =
-        resultadoServico(status, resultado, QStringLiteral("setProduto"), QStringLiteral("cdsInsProd.data") + FOperacao);
-    if (isDataPacket(resposta)) {
-        edicaoRecusada();  // another terminal changed the product: nothing was saved
-        return;
-    }
+        chamaServico(QStringLiteral("setProduto"), [&](QVariant *resultado) { return gravaPacote(pacote, resultado); })
+            .value();
+    if (!isDataPacket(resposta))
+        return true;
+    edicaoRecusada();  // another terminal changed the product: nothing was saved
+    return false;
+}
 
+void TfrmCadProd::mostraGravado(const QString &codigo, const QString &reduzido)
+{
     // The list has not moved since Editar took its current row: when editing,
     // that is the product just saved.
     const QString atual = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
     // A new product's code is the one the store gave it: it is found by
     // its reduced code, which the check above made its own.
+    const bool edicao = FOperacao == QLatin1String("E");
     if (edicao)
         atualizaListaAposEscrita(codigo);
     else

@@ -13,10 +13,9 @@ void TfrmCadProd::sbtExcluirClick(QObject *)
         if (produtoSumiu() || !pergunta("delTipRec"))
             return;
         const QString codigo = cdsProduto->FieldByName(QStringLiteral("CDPRODUTO"))->AsString();
-        QVariant resultado;
-        const int status = setDelProduto(QStringView(codigo).utf16(), &resultado);
-        const QVariant resposta = resultadoServico(status, resultado, QStringLiteral("setDelProduto"),
-                                                   QStringLiteral("cdsProdutoCDPRODUTO.AsString"), false);
+        const QVariant resposta = chamaServico(QStringLiteral("setDelProduto"), [&codigo](QVariant *resultado) {
+                                      return setDelProduto(QStringView(codigo).utf16(), resultado);
+                                  }).value();
         const QVariantList elementos = resposta.toList();
         if (resposta.metaType().id() != QMetaType::QVariantList || elementos.size() != 2)
             throw Exception(QStringLiteral("Resposta inesperada do serviço setDelProduto."));

@@ -94,9 +94,7 @@ bool Cli_Qul00002::CriaTelaQul00002(const QVariantList &, QVariant &)
 void TfrmCadProd::InicializaForm()
 {
     // The data module (an existing one is used as it is), connected.
-    QVariant erro;
-    if (QulAbreModuloDados(&erro) != 0)
-        throw EADOError(erro.toString());
+    chamaServico(QStringLiteral("QulAbreModuloDados"), QulAbreModuloDados, TFalhaServico::Levantada);
 
     // Height, then width; placed on the screen, overflowing a small one
     // evenly; corners rounded.
@@ -136,11 +134,11 @@ void TfrmCadProd::carregaProdutos()
 {
     if (m_vigiando)
         frescor(u"M");  // before the read: a change after it is seen next time
-    QVariant resultado;
-    const int status = getProduto(u"T", &resultado);
-    QVariant pacote = resultadoServico(status, resultado, QStringLiteral("getProduto"), QStringLiteral("T"));
-    resultado = QVariant();
-    // Moved in: the list is held by cdsProduto alone once loaded.
+    // Held by nothing else once read: moved in, the list is held by
+    // cdsProduto alone.
+    QVariant pacote =
+        chamaServico(QStringLiteral("getProduto"), [](QVariant *resultado) { return getProduto(u"T", resultado); })
+            .value();
     cdsProduto->SetData(takeDataPacket(pacote));
     cdsProduto->First();
 }

@@ -10,11 +10,10 @@
 
 QVariant TfrmCadProd::frescor(const char16_t *operacao)
 {
-    QVariant resultado;
-    const int status = getProdutoMudou(operacao, &resultado);
     // A database error is reported as every service's is.
-    return resultadoServico(status, resultado, QStringLiteral("getProdutoMudou"),
-                            QString::fromUtf16(operacao));
+    return chamaServico(QStringLiteral("getProdutoMudou"), [operacao](QVariant *resultado) {
+               return getProdutoMudou(operacao, resultado);
+           }).value();
 }
 
 bool TfrmCadProd::atualizaSeMudou()

@@ -49,10 +49,13 @@ bool TfrmCadProd::poeProdutoNaLista(const QString &codigo, const QString &reduzi
 {
     if (!cdsProduto->Active() || (codigo.isEmpty() && reduzido.isEmpty()))
         return false;
-    QVariant resultado;
-    if (getProdutoNaLista(QStringView(codigo).utf16(), QStringView(reduzido).utf16(), &resultado) != 0
-        || isFailureText(resultado))
+    const std::optional<QVariant> resposta = chamaServico(
+        QStringLiteral("getProdutoNaLista"),
+        [&](QVariant *r) { return getProdutoNaLista(QStringView(codigo).utf16(), QStringView(reduzido).utf16(), r); },
+        TFalhaServico::Calada);
+    if (!resposta)
         return false;  // the whole list is read again, and reports the failure as it does
+    const QVariant &resultado = *resposta;
     const QVariantList partes = resultado.toList();
     if (resultado.metaType().id() != QMetaType::QVariantList || partes.size() != 2 || !isDataPacket(partes.at(0)))
         return false;

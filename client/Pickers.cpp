@@ -36,9 +36,7 @@ static QString valorDoCampo(const TBlendedButton *campo, const QString &codigo)
 
 void TfrmCadProd::dxfUnidadeClick(QObject *)
 {
-    QVariant resultado;
-    const int status = getUnidade(&resultado);
-    cdsUnidade->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getUnidade"), QString())));
+    cdsUnidade->SetData(toDataPacket(chamaServico(QStringLiteral("getUnidade"), getUnidade).value()));
     if (!listaParaEscolha(cdsUnidade, "UNIDADE_NCAD", QStringLiteral("SGUNIDADE"), valorDoCampo(edtUnidade, FSgUnidade))
         || !Pesquisa(cdsUnidade, 0, PesquisaArg::Sim, FCor1, FCor2, FCor3, FCor5, 0))
         return;
@@ -49,9 +47,7 @@ void TfrmCadProd::dxfUnidadeClick(QObject *)
 
 void TfrmCadProd::dxfImpostoClick(QObject *)
 {
-    QVariant resultado;
-    const int status = getImposto(&resultado);
-    cdsImposto->SetData(toDataPacket(resultadoServico(status, resultado, QStringLiteral("getImposto"), QString())));
+    cdsImposto->SetData(toDataPacket(chamaServico(QStringLiteral("getImposto"), getImposto).value()));
     if (!listaParaEscolha(cdsImposto, "IMPOSTO_NCAD", QStringLiteral("CDIMPOSTO"), valorDoCampo(edtImposto, FCdImposto))
         || !Pesquisa(cdsImposto, 0, PesquisaArg::Nao, FCor1, FCor2, FCor3, FCor5, 0))
         return;

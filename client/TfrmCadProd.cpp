@@ -262,14 +262,6 @@ bool TfrmCadProd::pergunta(const char *chave)
                     MensagemArg::CodigoTela, 0, nullptr);
 }
 
-QVariant TfrmCadProd::resultadoServico(int status, const QVariant &resultado, const QString &servico,
-                                       const QString &argumento, bool flag)
-{
-    if (status != 0)
-        throw Exception(QStringLiteral("Falha na chamada do serviço %1.").arg(servico));
-    return MensagemMetodo(resultado, flag, 0, servico, QStringLiteral("Cli_Qul00002"), argumento, QString());
-}
-
 // ---------------------------------------------------------------- pages
 
 QString TfrmCadProd::PaginaAtiva() const

@@ -292,16 +292,9 @@ int runVerifica(ModuleLoader &mod)
     return HostCommand::kExitOk;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+// The catalogue commands' options, beside the host's own.
+void addCatalogueOptions(QCommandLineParser &parser)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
-    SystemLog::install(kProgram);
-
-    QCommandLineParser parser;
-    HostCommand::setUp(parser, usageText());
     parser.addOption({QStringLiteral("format"),
                       QStringLiteral("export e import: csv, json, xlsx ou ods (sem a opção, o export segue o nome "
                                      "do arquivo e o import o seu conteúdo)."),
@@ -318,49 +311,44 @@ int main(int argc, char **argv)
                       QStringLiteral("import: tira os acentos (menos o do ç) de um nome que o teclado não digita.")});
     parser.addPositionalArgument(QStringLiteral("comando"), QStringLiteral("O serviço e os seus argumentos."),
                                  QStringLiteral("COMANDO [ARGUMENTOS...]"));
-    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram, ModuleLoader::Part::Services);
-        status >= 0)
-        return status;
+}
 
-    QString connection;
-    if (const int status = HostCommand::connection(parser, kProgram, &connection); status >= 0)
-        return status;
-
-    QStringList args = parser.positionalArguments();
+// The command named on the command line and its arguments (`args`, the
+// positional arguments, loses the command's name): the exit status of a
+// usage error, or -1 with `command` set.
+int findCommandLine(const QCommandLineParser &parser, QStringList &args, const Command **command)
+{
     if (args.isEmpty())
         return HostCommand::usageError(parser, QStringLiteral("falta o comando."), kProgram);
     const QString cmd = args.takeFirst();
-    const Command *command = findCommand(cmd);
-    if (!command)
+    *command = findCommand(cmd);
+    if (!*command)
         return HostCommand::usageError(parser, QStringLiteral("comando desconhecido: %1").arg(cmd), kProgram);
-    if (args.size() != command->arity)
-        return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(command->arity),
-                                       kProgram);
+    if (const int arity = (*command)->arity; args.size() != arity)
+        return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(arity), kProgram);
 
     // Only the two operations the screen sends are accepted here.
     if (cmd == QLatin1String("setProduto") && args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
         return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
                                        kProgram);
+    return -1;
+}
 
-    // The services library: neither Qt Gui nor Qt Widgets is loaded.
-    ModuleLoader mod(ModuleLoader::Part::Services);
-    if (!mod.load()) {
-        HostCommand::printError(kProgram, mod.error());
-        return HostCommand::kExitModule;
-    }
-
-    // The packet is read before the database is touched.
-    QVariant packet;
+// The packet setProduto saves, read before the database is touched, and
+// the data module created over `connection`: the exit status of a failure,
+// or -1.
+int openDataModule(ModuleLoader &mod, const QString &cmd, const QStringList &args, const QString &connection,
+                   QVariant *packet)
+{
     if (cmd == QLatin1String("setProduto")) {
         QString error;
-        if (!readPacket(mod, args.at(1), &packet, &error)) {
+        if (!readPacket(mod, args.at(1), packet, &error)) {
             HostCommand::printError(kProgram, error);
             return HostCommand::kExitUsage;
         }
     }
     auto cria = QUL_ENTRY(mod, QulCriaModuloDados);
-    auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
-    if (!cria || !libera) {
+    if (!cria || !QUL_ENTRY(mod, QulLiberaModuloDados)) {
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;
     }
@@ -369,15 +357,16 @@ int main(int argc, char **argv)
         HostCommand::printError(kProgram, error.toString());
         return HostCommand::kExitModule;
     }
+    return -1;
+}
 
-    if (!command->call) {
-        const int exitCode = cmd == QLatin1String("verifica") ? runVerifica(mod) : runCatalogue(mod, cmd, parser, args.at(0));
-        libera();
-        return exitCode;
-    }
-
+// Runs a service command over the data module and prints its answer: the
+// exit status. The module is freed afterwards.
+int runService(ModuleLoader &mod, const Command &command, const QStringList &args, const QVariant &packet)
+{
+    auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
     QVariant result;
-    const std::optional<int32_t> answer = command->call(mod, args, packet, &result);
+    const std::optional<int32_t> answer = command.call(mod, args, packet, &result);
     if (!answer) {
         HostCommand::printError(kProgram, mod.error());
         libera();
@@ -391,4 +380,47 @@ int main(int argc, char **argv)
     if (status != 0)
         return kExitFailureStatus;
     return failureText ? kExitFailureText : HostCommand::kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgram));
+    SystemLog::install(kProgram);
+
+    QCommandLineParser parser;
+    HostCommand::setUp(parser, usageText());
+    addCatalogueOptions(parser);
+    if (const int status = HostCommand::parse(parser, app.arguments(), kProgram, ModuleLoader::Part::Services);
+        status >= 0)
+        return status;
+
+    QString connection;
+    if (const int status = HostCommand::connection(parser, kProgram, &connection); status >= 0)
+        return status;
+
+    QStringList args = parser.positionalArguments();
+    const QString cmd = args.value(0);
+    const Command *command = nullptr;
+    if (const int status = findCommandLine(parser, args, &command); status >= 0)
+        return status;
+
+    // The services library: neither Qt Gui nor Qt Widgets is loaded.
+    ModuleLoader mod(ModuleLoader::Part::Services);
+    if (!mod.load()) {
+        HostCommand::printError(kProgram, mod.error());
+        return HostCommand::kExitModule;
+    }
+    QVariant packet;
+    if (const int status = openDataModule(mod, cmd, args, connection, &packet); status >= 0)
+        return status;
+
+    if (!command->call) {
+        const int exitCode = cmd == QLatin1String("verifica") ? runVerifica(mod) : runCatalogue(mod, cmd, parser, args.at(0));
+        QUL_ENTRY(mod, QulLiberaModuloDados)();
+        return exitCode;
+    }
+    return runService(mod, *command, args, packet);
 }

@@ -433,8 +433,8 @@ void TADOSqlStorage::SetADOQuery(TADOQuery *q)
     m_query = q;
     if (!q)
         return;
-    for (TDialect d : {TDialect::Oracle, TDialect::SQLServer, TDialect::SQLite, TDialect::PostgreSQL})
-        q->DialectSQL.insert(d, textFor(d));
+    for (const TDialectKey &d : kDialects)
+        q->DialectSQL.insert(d.dialect, textFor(d.dialect));
     q->reset();
 }
 
@@ -448,4 +448,15 @@ QStringList TADOSqlStorage::textFor(TDialect d) const
     case TDialect::Unknown: break;
     }
     return {};
+}
+
+void TADOSqlStorage::setTextFor(TDialect d, const QStringList &lines)
+{
+    switch (d) {
+    case TDialect::Oracle: SQLORACLE = lines; break;
+    case TDialect::SQLServer: SQLMSSQL = lines; break;
+    case TDialect::SQLite: SQLSQLITE = lines; break;
+    case TDialect::PostgreSQL: SQLPOSTGRESQL = lines; break;
+    case TDialect::Unknown: break;
+    }
 }

@@ -135,6 +135,7 @@ public:
     void SetADOQuery(TADOQuery *q);
     TADOQuery *ADOQuery() const { return m_query; }
     QStringList textFor(TDialect d) const;
+    void setTextFor(TDialect d, const QStringList &lines);  // Unknown is no dialect: ignored
 
 private:
     TADOQuery *m_query = nullptr;

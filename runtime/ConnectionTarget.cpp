@@ -8,18 +8,6 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 
-QString dialectName(TDialect d)
-{
-    switch (d) {
-    case TDialect::Oracle: return QStringLiteral("Oracle");
-    case TDialect::SQLServer: return QStringLiteral("SQL Server");
-    case TDialect::SQLite: return QStringLiteral("SQLite");
-    case TDialect::PostgreSQL: return QStringLiteral("PostgreSQL");
-    case TDialect::Unknown: break;
-    }
-    return QStringLiteral("desconhecido");
-}
-
 namespace {
 
 using Pairs = QList<QPair<QString, QString>>;

@@ -2,10 +2,9 @@
 // Where an ADO-style connection string leads: the Qt driver, the SQL
 // dialect and the options handed to the driver.
 
-#include <QString>
+#include "Dialect.h"
 
-enum class TDialect { Unknown, Oracle, SQLServer, SQLite, PostgreSQL };
-QString dialectName(TDialect d);
+#include <QString>
 
 // Which Qt driver and dialect a connection string leads to, and the options
 // handed to the driver (never shown: they may hold the password).

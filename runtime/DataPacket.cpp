@@ -376,42 +376,93 @@ QByteArray TDataPacket::encode() const
     return w.out;
 }
 
-TDataPacket TDataPacket::decode(const QByteArray &bytes)
+namespace {
+
+// The magic and the version; the reader is left after them.
+void readHeader(Reader &r)
 {
-    Reader r(bytes);
     r.need(4, "cabeçalho");
-    if (std::memcmp(bytes.constData(), kMagic, 4) != 0)
+    if (std::memcmp(r.data.constData(), kMagic, 4) != 0)
         throw EPacketError(QStringLiteral("Os dados não são um pacote de dados."));
     r.pos = 4;
     const quint8 version = r.u8("versão");
     if (version != kVersion)
         throw EPacketError(QStringLiteral("Versão %1 de pacote de dados não suportada.").arg(version));
-    TDataPacket p;
+}
+
+TFieldDef readField(Reader &r)
+{
+    TFieldDef f;
+    const quint16 nlen = r.u16("nome do campo");
+    if (nlen == 0 || nlen > kMaxNameBytes)
+        throw EPacketError(QStringLiteral("Pacote de dados com nome de campo inválido."));
+    f.name = r.utf8(nlen, "nome do campo");
+    const quint8 t = r.u8("tipo do campo");
+    if (!validType(t))
+        throw EPacketError(QStringLiteral("Pacote de dados com tipo de campo %1 desconhecido.").arg(t));
+    f.type = TFieldType(t);
+    const quint32 size = r.u32("tamanho do campo");
+    if (size > TDataPacket::MaxFieldSize)
+        throw EPacketError(QStringLiteral("Pacote de dados com tamanho de campo inválido."));
+    f.size = int(size);
+    return f;
+}
+
+void readFields(Reader &r, TDataPacket &p)
+{
     const quint16 nfields = r.u16("campos");
     if (nfields > kMaxFields)
         throw EPacketError(QStringLiteral("Pacote de dados com campos demais."));
     for (int i = 0; i < nfields; ++i) {
-        TFieldDef f;
-        const quint16 nlen = r.u16("nome do campo");
-        if (nlen == 0 || nlen > kMaxNameBytes)
-            throw EPacketError(QStringLiteral("Pacote de dados com nome de campo inválido."));
-        f.name = r.utf8(nlen, "nome do campo");
-        const quint8 t = r.u8("tipo do campo");
-        if (!validType(t))
-            throw EPacketError(QStringLiteral("Pacote de dados com tipo de campo %1 desconhecido.").arg(t));
-        f.type = TFieldType(t);
-        const quint32 size = r.u32("tamanho do campo");
-        if (size > TDataPacket::MaxFieldSize)
-            throw EPacketError(QStringLiteral("Pacote de dados com tamanho de campo inválido."));
-        f.size = int(size);
+        const TFieldDef f = readField(r);
         if (p.fieldIndex(f.name) >= 0)
             throw EPacketError(QStringLiteral("Pacote de dados com o campo %1 repetido.").arg(f.name));
         p.fields.append(f);
     }
+}
+
+// A value present (its tag already read) of a field of `type`.
+QVariant readValue(Reader &r, TFieldType type)
+{
+    switch (type) {
+    case TFieldType::ftString: {
+        const quint32 len = r.u32("texto");
+        if (qint64(len) > r.remaining())
+            throw EPacketError(QStringLiteral("Pacote de dados truncado (texto)."));
+        return r.utf8(qsizetype(len), "texto");
+    }
+    case TFieldType::ftFloat: return r.f64("número");
+    case TFieldType::ftInteger: {
+        const qint64 n = r.i64("inteiro");
+        if (n < -TDataPacket::MaxExactInteger || n > TDataPacket::MaxExactInteger)
+            throw EPacketError(QStringLiteral("Pacote de dados com inteiro fora do intervalo."));
+        return n;
+    }
+    case TFieldType::ftDateTime: {
+        const qint64 jd = r.i64("data");
+        const quint32 ms = r.u32("hora");
+        const QDateTime dt = dateTimeFromParts(jd, ms);
+        if (!dt.isValid())
+            throw EPacketError(QStringLiteral("Pacote de dados com data inválida."));
+        return dt;
+    }
+    case TFieldType::ftBoolean: {
+        const quint8 b = r.u8("lógico");
+        if (b > 1)
+            throw EPacketError(QStringLiteral("Pacote de dados com valor lógico inválido."));
+        return b == 1;
+    }
+    }
+    return QVariant();
+}
+
+void readRows(Reader &r, TDataPacket &p)
+{
+    const qsizetype nfields = p.fields.size();
     const quint32 nrows = r.u32("linhas");
     // Every value takes at least its one-byte tag: a row count that the
     // remaining bytes cannot hold is a lie, refused before any allocation.
-    if (nfields > 0 && quint64(nrows) * nfields > quint64(r.remaining()))
+    if (nfields > 0 && quint64(nrows) * quint64(nfields) > quint64(r.remaining()))
         throw EPacketError(QStringLiteral("Pacote de dados truncado (linhas)."));
     if (nfields == 0 && nrows != 0)
         throw EPacketError(QStringLiteral("Pacote de dados com linhas sem campos."));
@@ -419,50 +470,28 @@ TDataPacket TDataPacket::decode(const QByteArray &bytes)
     for (quint32 ri = 0; ri < nrows; ++ri) {
         QVariantList row;
         row.reserve(nfields);
-        for (int i = 0; i < nfields; ++i) {
+        for (qsizetype i = 0; i < nfields; ++i) {
             const quint8 tag = r.u8("valor");
-            if (tag == 0) {
+            if (tag == 0)
                 row.append(QVariant());
-                continue;
-            }
-            if (tag != 1)
+            else if (tag == 1)
+                row.append(readValue(r, p.fields[i].type));
+            else
                 throw EPacketError(QStringLiteral("Pacote de dados com marca de valor inválida."));
-            switch (p.fields[i].type) {
-            case TFieldType::ftString: {
-                const quint32 len = r.u32("texto");
-                if (qint64(len) > r.remaining())
-                    throw EPacketError(QStringLiteral("Pacote de dados truncado (texto)."));
-                row.append(r.utf8(qsizetype(len), "texto"));
-                break;
-            }
-            case TFieldType::ftFloat: row.append(r.f64("número")); break;
-            case TFieldType::ftInteger: {
-                const qint64 n = r.i64("inteiro");
-                if (n < -TDataPacket::MaxExactInteger || n > TDataPacket::MaxExactInteger)
-                    throw EPacketError(QStringLiteral("Pacote de dados com inteiro fora do intervalo."));
-                row.append(n);
-                break;
-            }
-            case TFieldType::ftDateTime: {
-                const qint64 jd = r.i64("data");
-                const quint32 ms = r.u32("hora");
-                const QDateTime dt = dateTimeFromParts(jd, ms);
-                if (!dt.isValid())
-                    throw EPacketError(QStringLiteral("Pacote de dados com data inválida."));
-                row.append(dt);
-                break;
-            }
-            case TFieldType::ftBoolean: {
-                const quint8 b = r.u8("lógico");
-                if (b > 1)
-                    throw EPacketError(QStringLiteral("Pacote de dados com valor lógico inválido."));
-                row.append(b == 1);
-                break;
-            }
-            }
         }
         p.rows.append(std::move(row));
     }
+}
+
+}  // namespace
+
+TDataPacket TDataPacket::decode(const QByteArray &bytes)
+{
+    Reader r(bytes);
+    readHeader(r);
+    TDataPacket p;
+    readFields(r, p);
+    readRows(r, p);
     if (r.remaining() != 0)
         throw EPacketError(QStringLiteral("Pacote de dados com bytes sobrando no fim."));
     return p;

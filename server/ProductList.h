@@ -66,9 +66,3 @@ qint64 productListPosition(TrdmCadProd &dm, const QString &code);
 
 // The codes of the products whose reduced code is `reducedCode`.
 QStringList productsOfReducedCode(TrdmCadProd &dm, const QString &reducedCode);
-
-// The same list merged row by row: the product query, then per product
-// its price, rate and store queries, into cdsProdutoServ. Three statements
-// per product, so no service runs it: it is the reference that the
-// one-statement reading is checked against (tests and benchmark).
-TDataPacket readProductListRowByRow(TrdmCadProd &dm, const QString &code);

@@ -4,15 +4,8 @@
 
 #include "DataPacket.h"
 
-#include <QStringList>
-#include <QVariantMap>
-
 // The 15 fields in the order the service builds them (getProduto).
 const QList<TFieldDef> &productPacketFields();
 // One field of the packet by name (letter case ignored); raises
 // EDatabaseError for a name the packet does not have.
 TFieldDef productPacketField(const QString &name);
-
-// A packet with one row per map (values by field name, missing ones null)
-// and the fields in `order`, or in the service's order when it is empty.
-TDataPacket productPacket(const QList<QVariantMap> &rows, const QStringList &order = {});

@@ -51,7 +51,6 @@ public:
     TADOQuery *adqTravaProduto = nullptr;
     TClientDataSet *cdsProdutoServ = nullptr;
     TADOSqlStorage *assItemPreco = nullptr;
-    TClientDataSet *cdsInsProd = nullptr;
     TADOCommand *acmInsProd = nullptr;
     TADOCommand *acmInsItemPrec = nullptr;
     TADOCommand *acmInsAliq = nullptr;
@@ -74,6 +73,9 @@ public:
 
 private:
     void loadDesign();
+    void linkComponents();
+    void bindMembers();
+    QObject *required(const QString &name) const;  // raises when the design lacks it
     QList<QObject *> m_components;
 };
 

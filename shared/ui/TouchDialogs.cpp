@@ -107,15 +107,34 @@ public:
         : QDialog(QApplication::activeWindow())
     {
         setObjectName(QStringLiteral("frmMensagemTouch"));
-        const bool question = tipo == 1;
-        const QColor cor1 = colorFromBGR(12960962), cor2 = colorFromBGR(14737632),
-                     cor3 = colorFromBGR(8683643), cor5 = colorFromBGR(15658734);
-
-        static const char *const kTitles[] = {"Informação", "Confirmação", "Atenção", "Erro"};
-        static const char *const kGlyphs[] = {"info", "pergunta", "aviso", "erro"};
         const int kind = qBound(0, tipo, 3);
-
         const int w = 560;
+        QLabel *text = buildText(texto);
+        const int textW = w - 130;
+        const int textH = qBound(60, text->heightForWidth(textW), 360);
+        const int h = 48 + textH + 40 + 60 + 12;
+        buildFrame(QSize(w, h), titulo, kind, textH, text->palette());
+        text->setGeometry(100, 48 + 20, textW, textH);
+        text->raise();
+        buildButtons(QSize(w, h), tipo == 1);
+        prepareTouchWindow(this, QSize(w, h));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: accept(); break;
+        case Qt::Key_Escape: reject(); break;
+        default: e->accept(); break;  // nothing else leaves the dialog
+        }
+    }
+
+private:
+    // The message's text, in navy; sized by the caller.
+    QLabel *buildText(const QString &texto)
+    {
         auto *text = new QLabel(this);
         text->setObjectName(QStringLiteral("lblMensagem"));
         text->setText(texto);
@@ -126,13 +145,19 @@ public:
         QPalette tp = text->palette();
         tp.setColor(QPalette::WindowText, kNavy);
         text->setPalette(tp);
-        const int textW = w - 130;
-        const int textH = qBound(60, text->heightForWidth(textW), 360);
-        const int h = 48 + textH + 40 + 60 + 12;
+        return text;
+    }
 
-        addShape(this, QStringLiteral("blsBorda"), QRect(0, 0, w, h), cor3);
-        addShape(this, QStringLiteral("blsFundo"), QRect(4, 4, w - 8, h - 8), cor1);
-        addShape(this, QStringLiteral("blsCabec"), QRect(10, 10, w - 20, 28), cor2);
+    // The frame, the title (the kind's own when none is given) and the
+    // kind's picture beside a text `textH` high.
+    void buildFrame(const QSize &size, const QString &titulo, int kind, int textH, const QPalette &tp)
+    {
+        static const char *const kTitles[] = {"Informação", "Confirmação", "Atenção", "Erro"};
+        static const char *const kGlyphs[] = {"info", "pergunta", "aviso", "erro"};
+        const int w = size.width(), h = size.height();
+        addShape(this, QStringLiteral("blsBorda"), QRect(0, 0, w, h), colorFromBGR(8683643));
+        addShape(this, QStringLiteral("blsFundo"), QRect(4, 4, w - 8, h - 8), colorFromBGR(12960962));
+        addShape(this, QStringLiteral("blsCabec"), QRect(10, 10, w - 20, 28), colorFromBGR(14737632));
         auto *title = new QLabel(this);
         title->setObjectName(QStringLiteral("lblTitulo"));
         title->setText(titulo.trimmed().isEmpty() ? QString::fromUtf8(kTitles[kind]) : titulo);
@@ -145,12 +170,14 @@ public:
         icon->setObjectName(QStringLiteral("imgTipo"));
         icon->setPixmap(qulGlyph(QString::fromLatin1(kGlyphs[kind])));
         icon->setGeometry(30, 48 + (textH + 40 - 48) / 2, 48, 48);
+    }
 
-        text->setGeometry(100, 48 + 20, textW, textH);
-        text->raise();
-
+    // Sim and Não for a question, else OK.
+    void buildButtons(const QSize &size, bool question)
+    {
+        const QColor cor5 = colorFromBGR(15658734);
         const QFont bf = tahoma(18, true);
-        const int by = h - 12 - 60;
+        const int w = size.width(), by = size.height() - 12 - 60;
         if (question) {
             auto *sim = addButton(this, QStringLiteral("sbtSim"), QRect(w / 2 - 170, by, 150, 56),
                                   QStringLiteral("Sim"), cor5, bf);
@@ -165,18 +192,6 @@ public:
                                  QStringLiteral("OK"), cor5, bf);
             ok->setGlyph(qulGlyph(QStringLiteral("confirmar")));
             connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-        }
-        prepareTouchWindow(this, QSize(w, h));
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        switch (e->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: accept(); break;
-        case Qt::Key_Escape: reject(); break;
-        default: e->accept(); break;  // nothing else leaves the dialog
         }
     }
 };
@@ -262,7 +277,56 @@ public:
         : QDialog(QApplication::activeWindow()), m_ds(ds)
     {
         setObjectName(QStringLiteral("frmPesquisa"));
-        const int w = 760, h = 560;
+        const QSize tamanho(760, 560);
+        buildHeader(tamanho, cor1, cor2, cor3);
+        buildGrid(ds, cor3);
+        buildCommands(cor5);
+        buildKeyboard(cor2, cor5);
+
+        // Start on the dataset's current row.
+        const int cur = m_model->currentRow();
+        selectProxyRow(cur >= 0 ? m_proxy->mapFromSource(m_model->index(cur, 0)).row() : 0);
+        updateCount();
+        prepareTouchWindow(this, tamanho);
+    }
+
+    // Typed text so far (for the operator and for tests).
+    QString filterText() const { return m_text; }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+        switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: pick(currentRow()); return;
+        case Qt::Key_Escape: reject(); return;
+        case Qt::Key_Up: move(-1); return;
+        case Qt::Key_Down: move(+1); return;
+        case Qt::Key_PageUp: move(-pageRows()); return;
+        case Qt::Key_PageDown: move(+pageRows()); return;
+        case Qt::Key_Home: selectProxyRow(0); return;
+        case Qt::Key_End: selectProxyRow(m_proxy->rowCount() - 1); return;
+        case Qt::Key_Backspace: backspace(); return;
+        case Qt::Key_Delete: setText(QString()); return;
+        default: break;
+        }
+        if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return;
+        QString typed;
+        for (QChar c : e->text())
+            if (c.isPrint())
+                typed.append(c);
+        if (!typed.isEmpty())
+            setText(m_text + typed);
+    }
+
+private:
+    // The frame, the title, and the typed text with the count of the rows
+    // it leaves.
+    void buildHeader(const QSize &size, const QColor &cor1, const QColor &cor2, const QColor &cor3)
+    {
+        const int w = size.width(), h = size.height();
         QPalette navy = palette();
         navy.setColor(QPalette::WindowText, kNavy);
 
@@ -300,8 +364,11 @@ public:
         m_contagem->setPalette(navy);
         m_contagem->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_contagem->setGeometry(500, 42, 116, 30);
+    }
 
-        // Grid over the dataset's visible fields.
+    // The grid over the dataset's visible fields, through the filter.
+    void buildGrid(TClientDataSet *ds, const QColor &cor3)
+    {
         m_model = new TDataSetTableModel(ds, this);
         m_model->setLocale(localLoja());  // the store's numbers, as the screens show them
         if (m_model->columnCount() == 0) {  // nothing marked visible: show every field
@@ -335,66 +402,29 @@ public:
             m_grid->setColumnWidth(c, m_model->columnWidth(c));
         m_grid->setGeometry(16, 80, 600, 250);
         connect(m_grid, &QAbstractItemView::clicked, this, [this](const QModelIndex &idx) { pick(idx.row()); });
+    }
 
-        // Commands at the right of the grid.
+    // The commands at the right of the grid.
+    void buildCommands(const QColor &face)
+    {
         const QFont cf = tahoma(14, true);
-        auto *up = addButton(this, QStringLiteral("sbtSobe"), QRect(628, 80, 118, 56), QString(), cor5, cf);
+        auto *up = addButton(this, QStringLiteral("sbtSobe"), QRect(628, 80, 118, 56), QString(), face, cf);
         up->setGlyph(qulGlyph(QStringLiteral("seta_cima")));
         connect(up, &QAbstractButton::clicked, this, [this] { move(-1); });
-        auto *down = addButton(this, QStringLiteral("sbtDesce"), QRect(628, 144, 118, 56), QString(), cor5, cf);
+        auto *down = addButton(this, QStringLiteral("sbtDesce"), QRect(628, 144, 118, 56), QString(), face, cf);
         down->setGlyph(qulGlyph(QStringLiteral("seta_baixo")));
         connect(down, &QAbstractButton::clicked, this, [this] { move(+1); });
         auto *ok = addButton(this, QStringLiteral("sbtConfirmar"), QRect(628, 208, 118, 56),
-                             QStringLiteral("Confirmar"), cor5, cf);
+                             QStringLiteral("Confirmar"), face, cf);
         ok->setGlyph(qulGlyph(QStringLiteral("confirmar")));
         ok->setSpacing(2);
         connect(ok, &QAbstractButton::clicked, this, [this] { pick(currentRow()); });
         auto *sair = addButton(this, QStringLiteral("sbtSair"), QRect(628, 272, 118, 56), QStringLiteral("Sair"),
-                               cor5, cf);
+                               face, cf);
         sair->setGlyph(qulGlyph(QStringLiteral("sair")));
         connect(sair, &QAbstractButton::clicked, this, &QDialog::reject);
-
-        buildKeyboard(cor2, cor5);
-
-        // Start on the dataset's current row.
-        const int cur = m_model->currentRow();
-        selectProxyRow(cur >= 0 ? m_proxy->mapFromSource(m_model->index(cur, 0)).row() : 0);
-        updateCount();
-        prepareTouchWindow(this, QSize(w, h));
     }
 
-    // Typed text so far (for the operator and for tests).
-    QString filterText() const { return m_text; }
-
-protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-        switch (e->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: pick(currentRow()); return;
-        case Qt::Key_Escape: reject(); return;
-        case Qt::Key_Up: move(-1); return;
-        case Qt::Key_Down: move(+1); return;
-        case Qt::Key_PageUp: move(-pageRows()); return;
-        case Qt::Key_PageDown: move(+pageRows()); return;
-        case Qt::Key_Home: selectProxyRow(0); return;
-        case Qt::Key_End: selectProxyRow(m_proxy->rowCount() - 1); return;
-        case Qt::Key_Backspace: backspace(); return;
-        case Qt::Key_Delete: setText(QString()); return;
-        default: break;
-        }
-        if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-            return;
-        QString typed;
-        for (QChar c : e->text())
-            if (c.isPrint())
-                typed.append(c);
-        if (!typed.isEmpty())
-            setText(m_text + typed);
-    }
-
-private:
     void buildKeyboard(const QColor &panel, const QColor &face)
     {
         addShape(this, QStringLiteral("blsKeyBoard"), QRect(10, 340, 740, 212), panel);

@@ -767,6 +767,7 @@ private Q_SLOTS:
         QTest::newRow("PgDown Down PgUp") << "PgDown Down PgUp" << 0 << 2 << "";
         QTest::newRow("End na entrada") << "F2 End PgDown" << 0 << 1 << "";
         QTest::newRow("três dígitos, leitor") << "1 2 2 Return " + lido << 4 << 25 << "";
+        QTest::newRow("quatro dígitos, leitor") << "1 2 3 4 Return" << 4 << 1 << "Produto não encontrado: código de barras 1234.|3|N|002";
         QTest::newRow("leitor, produto ausente") << nenhum << 50 << 1 << "Produto não encontrado: código de barras 7896071007123.|3|N|002";
         QTest::newRow("leitor na entrada") << "F2 " + nenhum << 4 << 1 << "";
         QTest::newRow("digitado") << lido << 51 << 1 << "";

@@ -4,7 +4,7 @@
 // planted in the database.
 
 #include "ModuleFixture.h"
-#include "ProductPacket.h"
+#include "PacketRows.h"
 
 // The one-row packet the screen sends, fields in the screen's order.
 inline TDataPacket pacote(const QVariantMap &v)

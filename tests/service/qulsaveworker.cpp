@@ -7,7 +7,7 @@
 //   qulsaveworker CONNECTION COUNT BARRIER TAG
 
 #include "QulShared.h"
-#include "ProductPacket.h"
+#include "PacketRows.h"
 #include "TrdmCadProd.h"
 #include "Srv_qul00002.h"
 

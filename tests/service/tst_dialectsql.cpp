@@ -10,6 +10,7 @@
 #include "StoreCheck.h"
 #include "TrdmCadProd.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -93,6 +94,7 @@ private Q_SLOTS:
     void repeatedGroups_data();
     void repeatedGroups();
     void listFilteredOnOneKey();
+    void textsWrittenDown();
     void storeCheckReadsTexts_data();
     void storeCheckReadsTexts();
 };
@@ -133,7 +135,7 @@ void TstDialectSql::catalogueParses()
         f.write(text.toUtf8() + '\n');
         files << f.fileName();
     }
-    QCOMPARE(files.size(), 23 + 9);  // the stored design's, the declared ones but two for PostgreSQL
+    QCOMPARE(files.size(), 23 + 10);  // the stored design's, the declared ones but two for PostgreSQL
     // The store check finds in these texts the tables it finds in those of the engines it runs on.
     QCOMPARE(usoDasSentencas(dm, TDialect(dialect)).tabelas(), usoDasSentencas(dm, TDialect::SQLite).tabelas());
 
@@ -229,6 +231,33 @@ void TstDialectSql::listFilteredOnOneKey()
              << QStringLiteral(" ORDER BY P.CDPRODUTO, IP.DTINIVGPREC, AL.CDIMPOSTO");
         QCOMPARE(batch->DialectSQL.value(d, batch->sqlLines()), list);
     }
+}
+
+// Every statement, the stored design's and the declared ones (groups twice),
+// against its line in textos-sql.txt: its name, then digests of its stored
+// text, of the text it runs on Oracle, SQL Server, SQLite and PostgreSQL,
+// and of its parameters. A text changed on purpose changes its line.
+void TstDialectSql::textsWrittenDown()
+{
+    TrdmCadProd dm;
+    QList<TADOStatement *> all = dm.statements();
+    const QList<std::shared_ptr<TADOStatement>> declared = catalogueStatements(2);
+    for (const auto &st : declared)
+        all.append(st.get());
+    QFile f(QStringLiteral(QUL_TEXTOS_SQL));
+    QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList written = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const auto digest = [](const QString &t) { return QCryptographicHash::hash(t.toUtf8(), QCryptographicHash::Sha1).toHex().left(12); };
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        QStringList line{dynamic_cast<QObject *>(all[i])->objectName()}, params;
+        for (TDialect d : {TDialect::Unknown, TDialect::Oracle, TDialect::SQLServer, TDialect::SQLite, TDialect::PostgreSQL})
+            line << digest(textFor(all[i], d));
+        for (const TParameter &p : all[i]->Parameters.items())
+            params << QStringLiteral("%1:%2:%3").arg(p.Name).arg(int(p.DataType)).arg(p.Size);
+        line << digest(params.join(QLatin1Char(' ')));
+        QCOMPARE(line.join(QLatin1Char(' ')), written.value(i));
+    }
+    QCOMPARE(written.size(), all.size());
 }
 
 // What the store check reads from a text: "TABLE.COLUMN", and "COLUMN(T1|T2)" for a column named alone

@@ -7,7 +7,7 @@
 // and after the screen's reads on its connection; natively and through ODBC.
 
 #include "ModuleFixture.h"
-#include "ProductPacket.h"
+#include "PacketRows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -8,6 +8,7 @@
 
 #include "ModuleFixture.h"
 #include "ProductList.h"
+#include "ProductListRowByRow.h"
 #include "ProductPacket.h"
 
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 // The product record read from a packet by field name, and refused when
 // the packet lacks a field or carries one of another type.
-#include "ProductPacket.h"
+#include "PacketRows.h"
 #include "ProductRecord.h"
 
 #include <QtTest>

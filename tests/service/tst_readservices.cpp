@@ -360,6 +360,13 @@ void TstReadServices::transactionMethods()
     QVERIFY(dm->adcCadProd->InTransaction());
     dm->RollbackTrans();
     QVERIFY(!dm->adcCadProd->InTransaction());
+    if (db.onPostgreSQL()) {  // the store check on a session the server ended: a failure, not unreadable tables
+        QVERIFY(q.exec(QStringLiteral("SELECT pg_backend_pid()")) && q.next());
+        db.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(q.value(0).toLongLong()));
+        QVariant out;
+        QCOMPARE(QulVerificaBanco(&out), 0);
+        QVERIFY2(isFailureText(out), qPrintable(out.toString()));
+    }
 }
 
 void TstReadServices::connectionStringFetchedAtEveryConnect()
@@ -387,6 +394,13 @@ void TstReadServices::connectionStringFetchedAtEveryConnect()
     QVariant out;
     QCOMPARE(getImposto(&out), 0);
     QCOMPARE(toDataPacket(out).rows.size(), 0);
+    // The entries keep the module in place, whatever the string says now.
+    TrdmCadProd *const emUso = rdmCadProd;
+    SetStringConexQul(a.connectionString());
+    QCOMPARE(QulAbreModuloDados(&out), 0);
+    QVERIFY(QulCriaModuloDados(u"Provider=SQLite;Data Source=nenhum.db", &out) != 0);
+    QCOMPARE(out.toString(), QStringLiteral("O módulo de dados de produtos já está criado."));
+    QCOMPARE(rdmCadProd, emUso);
 }
 
 // getProdutoMudou: another connection's committed write is seen, and seen

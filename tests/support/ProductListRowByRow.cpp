@@ -1,7 +1,4 @@
-// The product list merged row by row, as the product query, the price, rate
-// and store queries and cdsProdutoServ of the data module do it: the
-// reference for the one-statement reading.
-#include "ProductList.h"
+#include "ProductListRowByRow.h"
 
 #include "TrdmCadProd.h"
 
