@@ -130,26 +130,3 @@ TProduto produtoNasLarguras(TProduto produto)
                 v.truncate(c.largura);
     return produto;
 }
-
-QVariantList linhaDoProduto(const TProduto &produto, const QList<TFieldDef> &campos)
-{
-    QVariantList linha;
-    linha.reserve(campos.size());
-    for (const TFieldDef &f : campos) {
-        const TCampoProduto &c = campoProduto(f.name);
-        if (f.type != c.tipo)
-            throw EDatabaseError(QStringLiteral("O campo %1 do produto não é %2.").arg(f.name, fieldTypeName(c.tipo)));
-        linha.append(c.valor(produto));
-    }
-    return linha;
-}
-
-TDataPacket pacoteDeProdutos(const QList<TProduto> &produtos)
-{
-    TDataPacket p;
-    p.fields = productPacketFields();
-    p.rows.reserve(produtos.size());
-    for (const TProduto &produto : produtos)
-        p.rows.append(linhaDoProduto(produto, p.fields));
-    return p;
-}

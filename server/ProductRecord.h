@@ -72,10 +72,3 @@ QList<TProduto> produtosDoPacote(const TDataPacket &pacote, bool nasLarguras = t
 // The product with each text cut to its field's width, as a packet's
 // conversion cuts it and as the statements store it.
 TProduto produtoNasLarguras(TProduto produto);
-
-// The product as a row of `campos`: product fields by name (letter case
-// ignored), each of its own type (text, or float for a number); raises
-// EDatabaseError for another name or type. And a packet of products in
-// the service's field order.
-QVariantList linhaDoProduto(const TProduto &produto, const QList<TFieldDef> &campos);
-TDataPacket pacoteDeProdutos(const QList<TProduto> &produtos);
