@@ -1,22 +1,27 @@
 // qulsvc: the command-line front of the product data services. It loads the
 // services library (libqul00002-services.so, else the whole module) and
 // calls its exported functions, as a host does, and prints one
-// JSON object: {"status": N, "result": R}. Its catalogue commands, export
-// and import, print a summary instead (and import its refused rows).
+// JSON object: {"status": N, "result": R}; an insert adds "codigos", the
+// codes the store gave its products. Its catalogue commands, export and
+// import, print a summary instead (and import its refused rows).
 //
 // Exit status: 0 the service answered; 3 its answer is a failure text (the
 // JSON still says what failed), or an import refused rows; 4 it returned a
 // failure status; 2 a usage error; 1 the module or the connection could
 // not be opened. `verifica` prints what the store lacks and exits 5 when
-// it lacks anything (1 when it cannot be reached).
+// it lacks anything (1 when it cannot be reached). A delete that removed
+// nothing exits 6 ("VENDA"), 7 ("CONFTE") or 8 (no such product), its
+// reason on stderr (ServiceAnswers.h).
 
 #include "HostCommand.h"
 #include "ModuleLoader.h"
+#include "ServiceAnswers.h"
 #include "SystemLog.h"
 #include "qul00002.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +34,8 @@ const char *const kProgram = "qulsvc";
 constexpr int kExitFailureText = 3;
 constexpr int kExitFailureStatus = 4;
 constexpr int kExitStoreIncomplete = 5;
+// The longest wait of getProdutoMudou, a day.
+constexpr int kLongestWatch = 86400;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
 
@@ -63,17 +70,32 @@ const Command kCommandTable[] = {
      [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
          return QUL_CALL(m, getProduto, arg(a, 0), r);
      }},
+    {"getProdutoNaLista", 2,
+     "  getProdutoNaLista CODIGO CODREDUZIDO\n"
+     "                                      o produto de CODIGO (ou, com CODIGO \"\", o do\n"
+     "                                      CODREDUZIDO) e quantos a lista põe antes dele\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
+         return QUL_CALL(m, getProdutoNaLista, arg(a, 0), arg(a, 1), r);
+     }},
     {"getVd_Produto", 3, "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n",
      [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
          return QUL_CALL(m, getVd_Produto, arg(a, 0), arg(a, 1), arg(a, 2), r);
      }},
-    {"setProduto", 2, "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão)\n",
+    {"setProduto", 2,
+     "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão); I\n"
+     "                                      acrescenta \"codigos\": os CDPRODUTO novos\n",
      [](ModuleLoader &m, const QStringList &a, const QVariant &p, QVariant *r) {
          return QUL_CALL(m, setProduto, &p, arg(a, 0), r);
      }},
-    {"setDelProduto", 1, "  setDelProduto CODIGO\n",
+    {"setDelProduto", 1, "  setDelProduto CODIGO                (saída 6, 7 ou 8: nada foi excluído)\n",
      [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
          return QUL_CALL(m, setDelProduto, arg(a, 0), r);
+     }},
+    {"getProdutoMudou", 1,
+     "  getProdutoMudou SEGUNDOS            true assim que outra conexão mudar os\n"
+     "                                      produtos, false se não mudou em SEGUNDOS\n",
+     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
+         return ServiceAnswers::waitForChange(m, kProgram, a.at(0).toInt(), r);
      }},
     {"export", 1,
      "  export [--format csv|json|xlsx|ods] [--encoding utf8|cp1252] ARQUIVO|-\n"
@@ -117,12 +139,14 @@ QString usageText()
                               "pacote de produto, UTF-8 com BOM (ou --encoding cp1252).\n"
                               "Saída: 0 o serviço respondeu; 3 a resposta é um texto de falha (ou a importação\n"
                               "recusou linhas); 4 o serviço devolveu status de falha; 2 erro de uso; 1 módulo\n"
-                              "ou conexão indisponível; 5 (verifica) faltam tabelas ou colunas no banco.\n"
+                              "ou conexão indisponível; 5 (verifica) faltam tabelas ou colunas no banco;\n"
+                              "setDelProduto sem excluir: 6 VENDA (numa venda ou comanda), 7 CONFTE (num grupo\n"
+                              "da tela de vendas), 8 não há produto com o código.\n"
                               "Carrega a biblioteca de serviços " QUL_SERVICES_SONAME " (sem tela gráfica: nem\n"
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
 
-void printResult(ModuleLoader &mod, int32_t status, const QVariant &result)
+void printResult(ModuleLoader &mod, int32_t status, const QVariant &result, const std::optional<QJsonArray> &codes)
 {
     // Written by hand so that "status" comes first; the result through the
     // module's own JSON writer, a packet (the whole product list, say) piece
@@ -132,10 +156,11 @@ void printResult(ModuleLoader &mod, int32_t status, const QVariant &result)
     const auto out = [](const char *bytes, int64_t size, void *) { std::fwrite(bytes, 1, size_t(size), stdout); };
     if (!escreve || escreve(&result, out, nullptr) != 0)
         std::fputs("null", stdout);
+    if (codes)
+        std::printf(",\"codigos\":%s", QJsonDocument(*codes).toJson(QJsonDocument::Compact).constData());
     std::fputs("}\n", stdout);
 }
 
-// The packet of setProduto, from a JSON file or standard input.
 // The packet of setProduto, read by the module from a JSON file or
 // standard input.
 bool readPacket(ModuleLoader &mod, const QString &source, QVariant *packet, QString *error)
@@ -331,6 +356,11 @@ int findCommandLine(const QCommandLineParser &parser, QStringList &args, const C
     if (cmd == QLatin1String("setProduto") && args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
         return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
                                        kProgram);
+    bool number = false;
+    if (cmd == QLatin1String("getProdutoMudou")
+        && !(args.at(0).toInt(&number) >= 0 && number && args.at(0).toInt() <= kLongestWatch))
+        return HostCommand::usageError(
+            parser, QStringLiteral("SEGUNDOS deve ser um número inteiro de 0 a %1.").arg(kLongestWatch), kProgram);
     return -1;
 }
 
@@ -365,6 +395,9 @@ int openDataModule(ModuleLoader &mod, const QString &cmd, const QStringList &arg
 int runService(ModuleLoader &mod, const Command &command, const QStringList &args, const QVariant &packet)
 {
     auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
+    const QString name = QLatin1String(command.name);
+    const bool deletes = name == QLatin1String("setDelProduto");
+    const std::optional<bool> existed = deletes ? ServiceAnswers::productExists(mod, args.at(0)) : std::nullopt;
     QVariant result;
     const std::optional<int32_t> answer = command.call(mod, args, packet, &result);
     if (!answer) {
@@ -373,13 +406,21 @@ int runService(ModuleLoader &mod, const Command &command, const QStringList &arg
         return HostCommand::kExitModule;
     }
     const int32_t status = *answer;
-    printResult(mod, status, result);
     const bool failureText = result.isValid() && result.metaType().id() == QMetaType::QString;
+    std::optional<QJsonArray> codes;
+    if (name == QLatin1String("setProduto") && args.at(0) == QLatin1String("I") && status == 0 && !failureText)
+        codes = ServiceAnswers::insertedCodes(mod, packet);
+    printResult(mod, status, result, codes);
+    int exitCode = HostCommand::kExitOk;
+    if (status != 0)
+        exitCode = kExitFailureStatus;
+    else if (failureText)
+        exitCode = kExitFailureText;
+    else if (deletes)
+        exitCode = ServiceAnswers::deleteOutcome(mod, kProgram, args.at(0), existed, result);
     result = QVariant();
     libera();
-    if (status != 0)
-        return kExitFailureStatus;
-    return failureText ? kExitFailureText : HostCommand::kExitOk;
+    return exitCode;
 }
 
 }  // namespace

@@ -84,7 +84,10 @@ QJsonValue valorJson(const QVariant &v)
             a.append(valorJson(e));
         return a;
     }
-    return v.toString();
+    // A number or a truth value stays one (getProdutoNaLista's place,
+    // getProdutoMudou's answer); a text stays text.
+    const QJsonValue j = QJsonValue::fromVariant(v);
+    return j.isUndefined() || j.isNull() ? QJsonValue(v.toString()) : j;
 }
 
 }  // namespace

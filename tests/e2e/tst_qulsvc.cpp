@@ -101,24 +101,46 @@ void TstQulsvc::writeServices()
       "rows": [["T", null, null, "5001", "Goiabada Cascão 300g", "UN", null, 8.9, "03", "LPT1", 18, 0, "7891000050019", "N", "T18"]]})";
     Run r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, novo);
     QCOMPARE(r.exitCode, 0);
-    QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":null}"));
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString(),
              QStringLiteral("Goiabada Cascão 300g"));
+    const QString novoCodigo = db.scalar(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString();
+    QCOMPARE(r.out.trimmed(), "{\"status\":0,\"result\":null,\"codigos\":[\"" + novoCodigo.toUtf8() + "\"]}");
+    r = qulsvc(c + QStringList{QStringLiteral("getProdutoNaLista"), QString(), QStringLiteral("5001")});
+    QCOMPARE(r.json.value("result").toArray().at(0).toObject().value("rows").toArray().at(0).toArray().at(0).toString(), novoCodigo);
+    QCOMPARE(r.json.value("result").toArray().at(1).toInt(), db.count(QStringLiteral("PRODUTO"), QStringLiteral("CAST(CDPRODINTE AS INTEGER) < 5001")));
 
     // The product of the demo's sale and the one the sales screen holds.
     const QString vendido = db.scalar(QStringLiteral("SELECT CDPRODUTO FROM ITEMVENDA")).toString();
     r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), vendido});
     QCOMPARE(r.json.value("result").toArray().at(0).toString(), QStringLiteral("VENDA"));
     QVERIFY(r.json.value("result").toArray().at(1).isNull());
+    QVERIFY2(r.exitCode == 6 && r.err.contains("produto " + vendido.toUtf8() + ": Produto não pode ser excluído"), r.err.constData());
     const QString noMenu = db.scalar(QStringLiteral("SELECT CDIDENTBUTON FROM ITMENUCONFTE WHERE CDIDENTBUTON IS NOT NULL AND CDIDENTBUTON NOT IN "
                                                     "(SELECT CDPRODUTO FROM ITEMVENDA UNION SELECT CDPRODUTO FROM ITCOMANDAVEN)")).toString();
     r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), noMenu});
     QCOMPARE(r.json.value("result").toArray().at(0).toString(), QStringLiteral("CONFTE"));
-    QVERIFY(r.json.value("result").toArray().at(1).toObject().value("rows").toArray().size() >= 1);
-    const QString novoCodigo = db.scalar(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE = '5001'")).toString();
-    r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), novoCodigo});
-    QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":[\"OK\",null]}"));
+    const QJsonArray grupos = r.json.value("result").toArray().at(1).toObject().value("rows").toArray();
+    QVERIFY2(r.exitCode == 7 && !grupos.isEmpty() && r.err.contains("do grupo " + grupos[0].toArray().last().toString().toUtf8()),
+             r.out + r.err);
+    QCOMPARE(db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO IN ('%1', '%2')").arg(vendido, noMenu)), 2);
+
+    // The watch of the products sees the delete another process commits; a code deleted already exits 8.
+    QProcess vigia;
+    vigia.start(QCoreApplication::applicationDirPath() + QStringLiteral("/qulsvc"), c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("60")});
+    QByteArray vigiando;
+    QTRY_VERIFY_WITH_TIMEOUT((vigiando += vigia.readAllStandardError()).contains("vigiando"), 30000);
+    for (int vez : {0, 8}) {
+        r = qulsvc(c + QStringList{QStringLiteral("setDelProduto"), novoCodigo});
+        QVERIFY2(r.exitCode == vez && r.out.trimmed() == QByteArray("{\"status\":0,\"result\":[\"OK\",null]}"), r.out + r.err);
+    }
+    QVERIFY(r.err.contains("não há produto de código " + novoCodigo.toUtf8()));
     QCOMPARE(db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODINTE = '5001'")), 0);
+    QVERIFY(vigia.waitForFinished(30000));
+    QCOMPARE(vigia.exitCode(), 0);
+    QCOMPARE(vigia.readAllStandardOutput().trimmed(), QByteArray("{\"status\":0,\"result\":true}"));
+    r = qulsvc(c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("0")});
+    QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":false}"));
+    QCOMPARE(qulsvc(c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("-1")}).exitCode, 2);
 
     // A packet that is not valid JSON is a usage error; nothing is written.
     r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, "{\"fields\": [");
