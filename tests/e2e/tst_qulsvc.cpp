@@ -140,7 +140,7 @@ void TstQulsvc::writeServices()
     QCOMPARE(vigia.readAllStandardOutput().trimmed(), QByteArray("{\"status\":0,\"result\":true}"));
     r = qulsvc(c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("0")});
     QCOMPARE(r.out.trimmed(), QByteArray("{\"status\":0,\"result\":false}"));
-    QCOMPARE(qulsvc(c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("-1")}).exitCode, 2);
+    QCOMPARE(qulsvc(c + QStringList{QStringLiteral("getProdutoMudou"), QStringLiteral("86401")}).exitCode, 2);
 
     // A packet that is not valid JSON is a usage error; nothing is written.
     r = qulsvc(c + QStringList{QStringLiteral("setProduto"), QStringLiteral("I"), QStringLiteral("-")}, "{\"fields\": [");
