@@ -4,10 +4,14 @@
 
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
+#include "ServiceThread.h"
 #include "NamedParameters.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <atomic>
+#include <thread>
 
 class TstReadServices : public QObject {
     Q_OBJECT
@@ -31,6 +35,7 @@ private Q_SLOTS:
     void transactionMethods();
     void connectionStringFetchedAtEveryConnect();
     void freshnessEntry();
+    void otherThreadRefused();
 };
 
 void TstReadServices::catalogueRunsInEveryDialect()
@@ -436,3 +441,53 @@ void TstReadServices::freshnessEntry()
 
 QTEST_GUILESS_MAIN(TstReadServices)
 #include "tst_readservices.moc"
+
+// Another thread's calls, while the creator's run and while none does, are
+// refused with a text and leave the module as it is.
+void TstReadServices::otherThreadRefused()
+{
+    QUL_FRESH_DB(db, false);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("5")));
+    Modulo m(db.connectionString());
+    TrdmCadProd *const criado = rdmCadProd;
+    const std::u16string um = w(QStringLiteral("1"));
+    std::atomic<bool> fim{false};
+    QStringList textos;  // what the other thread was answered, once each
+    const auto outraLinha = [&](bool repete) {
+        std::thread([&] {
+            QVariant out;
+            do {
+                const int32_t st = getProduto(um.c_str(), &out);
+                const QString t = QString::number(st) + out.toString().section(QLatin1Char('.'), 0, 0);
+                if (!textos.contains(t))
+                    textos << t;
+            } while (repete && !fim);
+            textos << QString::number(QulLiberaModuloDados()) + QString::number(QulCriaModuloDados(u"", &out));
+            textos << out.toString().left(16);
+        }).join();
+    };
+    std::thread concorrente([&] { outraLinha(true); });
+    for (int i = 0; i < 40; ++i) {
+        QVariant out;
+        QCOMPARE(getProduto(um.c_str(), &out), 0);
+        QCOMPARE(toDataPacket(out).rows.size(), 1);
+    }
+    fim = true;
+    concorrente.join();
+    for (const QString &t : textos.mid(0, textos.size() - 2))
+        QVERIFY2(t.startsWith(QStringLiteral("-1Chamada recusada: ")), qPrintable(t));
+    QVERIFY(textos.contains(QStringLiteral("-1Chamada recusada: o módulo de dados de produtos pertence a outra linha de "
+                                           "execução (thread)")));
+    QCOMPARE(textos.mid(textos.size() - 2), (QStringList{QStringLiteral("-1-1"), QStringLiteral("Chamada recusada")}));
+    textos.clear();
+    {
+        const TChamadaNaLinha emCurso;  // a call of this thread running
+        outraLinha(false);
+    }
+    QCOMPARE(textos.first(), QStringLiteral("-1Chamada recusada: outra linha de execução (thread) está usando os "
+                                            "serviços de produtos"));
+    QCOMPARE(rdmCadProd, criado);
+    QVariant out;
+    QCOMPARE(getProduto(um.c_str(), &out), 0);
+    QCOMPARE(toDataPacket(out).rows.size(), 1);
+}
