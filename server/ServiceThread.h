@@ -8,6 +8,12 @@
 
 #include <QString>
 
+class QThread;
+
+// The thread a data module was created on, noted by the module as it is
+// created (`linha`) and destroyed (null).
+void notaLinhaDoModulo(QThread *linha);
+
 class TChamadaNaLinha {
 public:
     // Takes the services for this thread's call, or notes why it may not.

@@ -452,42 +452,39 @@ void TstReadServices::otherThreadRefused()
     TrdmCadProd *const criado = rdmCadProd;
     const std::u16string um = w(QStringLiteral("1"));
     std::atomic<bool> fim{false};
-    QStringList textos;  // what the other thread was answered, once each
+    QStringList textos;  // the other thread's answers, each once, then those of the module's entries
     const auto outraLinha = [&](bool repete) {
         std::thread([&] {
             QVariant out;
             do {
                 const int32_t st = getProduto(um.c_str(), &out);
-                const QString t = QString::number(st) + out.toString().section(QLatin1Char('.'), 0, 0);
+                const QString t = QString::number(st) + out.toString().section(u'.', 0, 0);
                 if (!textos.contains(t))
                     textos << t;
             } while (repete && !fim);
-            textos << QString::number(QulLiberaModuloDados()) + QString::number(QulCriaModuloDados(u"", &out));
+            textos << QString::number(QulLiberaModuloDados());
+            textos.last() += QString::number(QulCriaModuloDados(u"", &out));
             textos << out.toString().left(16);
         }).join();
     };
     std::thread concorrente([&] { outraLinha(true); });
     for (int i = 0; i < 40; ++i) {
         QVariant out;
-        QCOMPARE(getProduto(um.c_str(), &out), 0);
-        QCOMPARE(toDataPacket(out).rows.size(), 1);
+        QVERIFY(getProduto(um.c_str(), &out) == 0 && toDataPacket(out).rows.size() == 1);
     }
     fim = true;
     concorrente.join();
+    const QString recusa = QStringLiteral("-1Chamada recusada: ");
+    QVERIFY2(textos.contains(recusa + "o módulo de dados de produtos pertence a outra linha de execução (thread)"), qPrintable(textos.join(u'|')));
     for (const QString &t : textos.mid(0, textos.size() - 2))
-        QVERIFY2(t.startsWith(QStringLiteral("-1Chamada recusada: ")), qPrintable(t));
-    QVERIFY(textos.contains(QStringLiteral("-1Chamada recusada: o módulo de dados de produtos pertence a outra linha de "
-                                           "execução (thread)")));
-    QCOMPARE(textos.mid(textos.size() - 2), (QStringList{QStringLiteral("-1-1"), QStringLiteral("Chamada recusada")}));
+        QVERIFY2(t.startsWith(recusa), qPrintable(textos.join(u'|')));
+    QCOMPARE(textos.mid(textos.size() - 2), (QStringList{QStringLiteral("-1-1"), recusa.mid(2, 16)}));
+    QCOMPARE(rdmCadProd, criado);
+    QCOMPARE(QulLiberaModuloDados(), 0);
     textos.clear();
     {
-        const TChamadaNaLinha emCurso;  // a call of this thread running
+        const TChamadaNaLinha emCurso;  // a call of this thread running, with no module yet
         outraLinha(false);
     }
-    QCOMPARE(textos.first(), QStringLiteral("-1Chamada recusada: outra linha de execução (thread) está usando os "
-                                            "serviços de produtos"));
-    QCOMPARE(rdmCadProd, criado);
-    QVariant out;
-    QCOMPARE(getProduto(um.c_str(), &out), 0);
-    QCOMPARE(toDataPacket(out).rows.size(), 1);
+    QCOMPARE(textos.first(), recusa + "outra linha de execução (thread) está usando os serviços de produtos");
 }
