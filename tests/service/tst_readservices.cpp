@@ -442,8 +442,8 @@ void TstReadServices::freshnessEntry()
 QTEST_GUILESS_MAIN(TstReadServices)
 #include "tst_readservices.moc"
 
-// Another thread's calls, while the creator's run and while none does, are
-// refused with a text and leave the module as it is.
+// Another thread's calls, reads and writes, while the creator's run and
+// while none does, are refused with a text and leave the module as it is.
 void TstReadServices::otherThreadRefused()
 {
     QUL_FRESH_DB(db, false);
@@ -456,14 +456,14 @@ void TstReadServices::otherThreadRefused()
     const auto outraLinha = [&](bool repete) {
         std::thread([&] {
             QVariant out;
-            do {
-                const int32_t st = getProduto(um.c_str(), &out);
+            int n = 0;
+            do {  // a read and a write
+                const int32_t st = (n++ % 2 ? setDelProduto : getProduto)(um.c_str(), &out);
                 const QString t = QString::number(st) + out.toString().section(u'.', 0, 0);
                 if (!textos.contains(t))
                     textos << t;
-            } while (repete && !fim);
-            textos << QString::number(QulLiberaModuloDados());
-            textos.last() += QString::number(QulCriaModuloDados(u"", &out));
+            } while ((repete && !fim) || n < 2);
+            textos << QString::number(QulLiberaModuloDados()) + QString::number(QulCriaModuloDados(u"", &out));
             textos << out.toString().left(16);
         }).join();
     };
