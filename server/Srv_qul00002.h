@@ -11,8 +11,8 @@
 //
 // One thread: the data module and its connection belong to the thread that
 // created it (QulCriaModuloDados, QulAbreModuloDados or the screen), and
-// every entry below, the catalogue's included, runs only there, one call
-// at a time. A call from another thread, or one made while a call of
+// every entry below and the catalogue's (Cat_qul00002.h) runs only there,
+// one call at a time. A call from another thread, or one made while a call of
 // another thread is running, does nothing but return a failure status with
 // a text that says so (in `out`, or in `error` for the data module's
 // entries; QulLiberaModuloDados then leaves the module in place). A host
