@@ -1,5 +1,7 @@
 // The entries through which tools and hosts without the screen create and
-// free the data module.
+// free the data module. Each runs only on the thread that may use the
+// module (ServiceThread.h): another thread is refused, and the module left
+// as it is.
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
 
@@ -8,6 +10,12 @@
 extern "C" int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error)
 {
     try {
+        const TChamadaNaLinha chamada;
+        if (!chamada.recusa().isEmpty()) {
+            if (error)
+                *error = chamada.recusa();
+            return kServiceFailure;
+        }
         registerDataPacketType();
         if (rdmCadProd) {
             if (error)
@@ -34,6 +42,12 @@ extern "C" int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant
 extern "C" int32_t QulAbreModuloDados(QVariant *error)
 {
     try {
+        const TChamadaNaLinha chamada;
+        if (!chamada.recusa().isEmpty()) {
+            if (error)
+                *error = chamada.recusa();
+            return kServiceFailure;
+        }
         registerDataPacketType();
         std::unique_ptr<TrdmCadProd> novo;
         if (!rdmCadProd)
@@ -56,11 +70,18 @@ extern "C" int32_t QulAbreModuloDados(QVariant *error)
 extern "C" int32_t QulLiberaModuloDados(void)
 {
     try {
-        delete rdmCadProd;
+        const TChamadaNaLinha chamada;
+        if (!chamada.recusa().isEmpty())
+            return kServiceFailure;
+        try {
+            delete rdmCadProd;
+        } catch (...) {
+            rdmCadProd = nullptr;
+            return kServiceFailure;
+        }
         rdmCadProd = nullptr;
         return 0;
     } catch (...) {
-        rdmCadProd = nullptr;
         return kServiceFailure;
     }
 }

@@ -1,12 +1,15 @@
 #pragma once
-// How an exported service runs: arguments taken from UTF-16, the data
-// module reached through its global instance, a write in a unit of work of
-// its own, and no exception ever let out (a failure becomes a text in the
+// How an exported service runs: on the thread that created the data module
+// and on no other at the same time (ServiceThread.h; a refusal is a failure
+// status with its text in the result), arguments taken from UTF-16, the
+// data module reached through its global instance, a write in a unit of
+// work of its own, and no exception ever let out (a failure becomes a text in the
 // result; a transaction left open, or a failure of that handling itself,
 // becomes a failure status).
 
 #include "FailureLog.h"
 #include "QulShared.h"
+#include "ServiceThread.h"
 #include "TrdmCadProd.h"
 #include "UnidadeTrabalho.h"
 
@@ -76,6 +79,11 @@ int32_t readService(QVariant *out, Body body, Message message,
         return kServiceFailure;
     try {
         *out = QVariant();
+        const TChamadaNaLinha chamada;
+        if (!chamada.recusa().isEmpty()) {
+            *out = chamada.recusa();
+            return kServiceFailure;
+        }
         const bool antes = transacaoAberta();
         bool comFalha = false;
         try {
@@ -106,6 +114,11 @@ int32_t writeService(QVariant *out, Body body, const std::source_location onde =
         return kServiceFailure;
     try {
         *out = QVariant();
+        const TChamadaNaLinha chamada;
+        if (!chamada.recusa().isEmpty()) {
+            *out = chamada.recusa();
+            return kServiceFailure;
+        }
         TrdmCadProd *dm = rdmCadProd;
         if (!dm) {
             *out = QStringLiteral("O módulo de dados de produtos não está criado.");

@@ -8,6 +8,16 @@
 // setDelProduto, a two-element list.
 //
 // Texts are null-terminated UTF-16; a null pointer reads as empty text.
+//
+// One thread: the data module and its connection belong to the thread that
+// created it (QulCriaModuloDados, QulAbreModuloDados or the screen), and
+// every entry below and the catalogue's (Cat_qul00002.h) runs only there,
+// one call at a time. A call from another thread, or one made while a call of
+// another thread is running, does nothing but return a failure status with
+// a text that says so (in `out`, or in `error` for the data module's
+// entries; QulLiberaModuloDados then leaves the module in place). A host
+// with several threads makes every call from the one that created the
+// module.
 
 #include <QVariant>
 #include <cstdint>
@@ -75,7 +85,9 @@ QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
 // it is (its connection opened when closed), with the configured
 // connection string. QulLiberaModuloDados frees the module whoever created
 // it; the screen frees it when it closes. Each returns 0 or a negative
-// status; on failure `error` (when not null) receives a readable message.
+// status; on failure `error` (when not null) receives a readable message
+// (these entries do not set the screen's QulUltimoErro; pass `error` to
+// read why one failed, e.g. a second module refused).
 QUL_EXPORT int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error);
 QUL_EXPORT int32_t QulAbreModuloDados(QVariant *error);
 QUL_EXPORT int32_t QulLiberaModuloDados(void);

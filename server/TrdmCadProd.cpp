@@ -1,5 +1,7 @@
 #include "TrdmCadProd.h"
 
+#include "ServiceThread.h"
+
 #include "QulShared.h"
 #include "StatementCatalogue.h"
 #include "StoredDesign.h"
@@ -18,10 +20,12 @@ TrdmCadProd::TrdmCadProd(QObject *owner) : QObject(owner)
     setObjectName(QStringLiteral("rdmCadProd"));
     loadDesign();
     DataModuleCreate();
+    notaLinhaDoModulo(thread());
 }
 
 TrdmCadProd::~TrdmCadProd()
 {
+    notaLinhaDoModulo(nullptr);
     if (ADODBSession() == adcCadProd)
         SetADODBSession(nullptr);
     // Statements first, then the connection they were prepared on.

@@ -4,10 +4,14 @@
 
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
+#include "ServiceThread.h"
 #include "NamedParameters.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <atomic>
+#include <thread>
 
 class TstReadServices : public QObject {
     Q_OBJECT
@@ -31,6 +35,7 @@ private Q_SLOTS:
     void transactionMethods();
     void connectionStringFetchedAtEveryConnect();
     void freshnessEntry();
+    void otherThreadRefused();
 };
 
 void TstReadServices::catalogueRunsInEveryDialect()
@@ -436,3 +441,50 @@ void TstReadServices::freshnessEntry()
 
 QTEST_GUILESS_MAIN(TstReadServices)
 #include "tst_readservices.moc"
+
+// Another thread's calls, reads and writes, while the creator's run and
+// while none does, are refused with a text and leave the module as it is.
+void TstReadServices::otherThreadRefused()
+{
+    QUL_FRESH_DB(db, false);
+    insereProduto(db, produto(QStringLiteral("1"), QStringLiteral("5")));
+    Modulo m(db.connectionString());
+    TrdmCadProd *const criado = rdmCadProd;
+    const std::u16string um = w(QStringLiteral("1"));
+    std::atomic<bool> fim{false};
+    QStringList textos;  // the other thread's answers, each once, then those of the module's entries
+    const auto outraLinha = [&](bool repete) {
+        std::thread([&] {
+            QVariant out;
+            int n = 0;
+            do {  // a read and a write
+                const int32_t st = (n++ % 2 ? setDelProduto : getProduto)(um.c_str(), &out);
+                const QString t = QString::number(st) + out.toString().section(u'.', 0, 0);
+                if (!textos.contains(t))
+                    textos << t;
+            } while ((repete && !fim) || n < 2);
+            textos << QString::number(QulLiberaModuloDados()) + QString::number(QulCriaModuloDados(u"", &out));
+            textos << out.toString().left(16);
+        }).join();
+    };
+    std::thread concorrente([&] { outraLinha(true); });
+    for (int i = 0; i < 40; ++i) {
+        QVariant out;
+        QVERIFY(getProduto(um.c_str(), &out) == 0 && toDataPacket(out).rows.size() == 1);
+    }
+    fim = true;
+    concorrente.join();
+    const QString recusa = QStringLiteral("-1Chamada recusada: ");
+    QVERIFY2(textos.contains(recusa + "o módulo de dados de produtos pertence a outra linha de execução (thread)"), qPrintable(textos.join(u'|')));
+    for (const QString &t : textos.mid(0, textos.size() - 2))
+        QVERIFY2(t.startsWith(recusa), qPrintable(textos.join(u'|')));
+    QCOMPARE(textos.mid(textos.size() - 2), (QStringList{QStringLiteral("-1-1"), recusa.mid(2, 16)}));
+    QCOMPARE(rdmCadProd, criado);
+    QCOMPARE(QulLiberaModuloDados(), 0);
+    textos.clear();
+    {
+        const TChamadaNaLinha emCurso;  // a call of this thread running, with no module yet
+        outraLinha(false);
+    }
+    QCOMPARE(textos.first(), recusa + "outra linha de execução (thread) está usando os serviços de produtos");
+}
