@@ -181,11 +181,15 @@ bool exigido(const TCampoProduto &c, const TProduto &p)
 
 // What the entry page could not have given: a required text left empty,
 // a number with a sign or longer than its field.
-void validaValores(const QList<TProduto> &produtos)
+void validaValores(const QList<TProduto> &produtos, bool insercao)
 {
+    // An edit finds the tax it stores by the abbreviation the entry page
+    // shows, an insert stores the tax code.
+    const TCampoProduto &imposto = campoProduto(insercao ? QStringLiteral("CDIMPOSTO") : QStringLiteral("SGIMPOSTO"));
     for (const TProduto &p : produtos)
-        for (const TCampoProduto &c : camposProduto()) {
-            if (c.texto() && exigido(c, p) && c.textoDe(p).trimmed().isEmpty())
+        for (const TCampoProduto &campo : camposProduto()) {
+            const TCampoProduto &c = campo.entrada == 6 ? imposto : campo;
+            if (c.texto() && exigido(campo, p) && c.textoDe(p).trimmed().isEmpty())
                 throw EDatabaseError(QStringLiteral("O campo %1 é obrigatório. Nada foi gravado.").arg(c.nomeCampo()));
             if (!c.texto() && c.gravado && c.entrada > 0 && !numeroDigitavel(c.entrada, c.numeroDe(p)))
                 throw EDatabaseError(
@@ -236,7 +240,7 @@ void validaProdutos(const QList<TProduto> &produtos, bool insercao)
                         .arg(c.nomeCampo()));
     }
     validaCodigosReduzidos(produtos);
-    validaValores(produtos);
+    validaValores(produtos, insercao);
 }
 
 // The duplicate check of the screen, run again under the lock: another

@@ -401,6 +401,7 @@ void TstWriteServices::refusedPacketsWriteNothing_data()
     QTest::newRow("null name") << "E" << "NMPRODUTO" << QVariant() << 1 << "NMPRODUTO é obrigatório";
     QTest::newRow("blank unit") << "I" << "SGUNIDADE" << QVariant(" ") << 1 << "SGUNIDADE é obrigatório";
     QTest::newRow("null tax") << "I" << "CDIMPOSTO" << QVariant() << 1 << "CDIMPOSTO é obrigatório";
+    QTest::newRow("null tax abbreviation on update") << "E" << "SGIMPOSTO" << QVariant() << 1 << "SGIMPOSTO é obrigatório";
     QTest::newRow("bar code in use") << "I" << "CDBARPRODUTO" << QVariant("7890000001234567890") << 1 << "Código de Barras já cadastrado.";
 }
 
