@@ -31,8 +31,8 @@ bool campoExigido(int numero, const QString &cdImposto, bool pesado)
 
 bool numeroDigitavel(int numero, double valor)
 {
-    if (!std::isfinite(valor) || std::signbit(valor))
-        return false;
+    // Written out in full, a number below zero keeps its sign and one that
+    // is not finite is no number: the field takes neither.
     const TRegraCampo *r = regraCampo(numero);
     return r && r->aceitos == TAceitos::Numero
            && textoDigitavel(numero, QString::number(valor, 'f', QLocale::FloatingPointShortest));
