@@ -281,12 +281,16 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::digitados(TLinha &r)
     m_ajustes.clear();
     if (!guardadoAssim(NMPRODUTO))
         ajustaNome(r);
-    for (const int numero : {2, 3, 8}) {
+    // Codes and name as they stand; numbers (price, rate, tare) as the
+    // field takes them once the cell's spaces are gone: no sign, no exponent.
+    for (const int numero : {2, 3, 8, 5, 7, 10}) {
         const Campo c = campoDoNumero(numero);
         const TRegraCampo &regra = *regraCampo(numero);
-        if (!guardadoAssim(c) && !textoDigitavel(numero, v[c]))
+        const bool numerico = regra.aceitos == TAceitos::Numero;
+        const QString texto = numerico ? v[c].trimmed() : v[c];
+        if ((numerico || !guardadoAssim(c)) && !textoDigitavel(numero, texto))
             return TRecusa{c, QStringLiteral("\"%1\" não é aceito: %2, no máximo %3 caracteres.")
-                                      .arg(mostra(v[c], 60), descricaoAceitos(regra))
+                                      .arg(mostra(texto, 60), descricaoAceitos(regra))
                                       .arg(regra.limite)
                                   + (c == NMPRODUTO ? r.sugestao : QString())};
     }

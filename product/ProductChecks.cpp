@@ -19,10 +19,29 @@ bool converteNumero(const QString &texto, const QLocale &local, double *valor)
     return true;
 }
 
+bool campoExigido(int numero, const QString &cdImposto, bool pesado)
+{
+    switch (numero) {
+    case 2: case 3: case 4: case 5: case 6: return true;
+    case 7: return cdImposto == kImpostoDigitado;
+    case 10: return pesado;
+    default: return false;
+    }
+}
+
+bool numeroDigitavel(int numero, double valor)
+{
+    // Written out in full, a number below zero keeps its sign and one that
+    // is not finite is no number: the field takes neither.
+    const TRegraCampo *r = regraCampo(numero);
+    return r && r->aceitos == TAceitos::Numero
+           && textoDigitavel(numero, QString::number(valor, 'f', QLocale::FloatingPointShortest));
+}
+
 TVerificacaoProduto verificaProduto(const TTextosProduto &t, const QLocale &local)
 {
     TVerificacaoProduto r;
-    const bool comAliquota = t.cdImposto == kImpostoDigitado;
+    const bool comAliquota = campoExigido(7, t.cdImposto, t.pesado);
     const auto vazio = [](const QString &s) { return EmptyString(s); };
     const auto invalido = [&local](const QString &s, double *v) { return !converteNumero(s, local, v); };
 
@@ -40,8 +59,8 @@ TVerificacaoProduto verificaProduto(const TTextosProduto &t, const QLocale &loca
         {6, "IMPOSTO_NCAD", [&] { return vazio(t.imposto); }},
         {7, "ALIQ_NAO", [&] { return comAliquota && vazio(t.aliquota); }},
         {7, "VALOR_INV", [&] { return comAliquota && invalido(t.aliquota, &r.aliquota); }},
-        {10, "TARA_NAO", [&] { return t.pesado && vazio(t.tara); }},
-        {10, "VALOR_INV", [&] { return t.pesado && invalido(t.tara, &r.tara); }},
+        {10, "TARA_NAO", [&] { return campoExigido(10, t.cdImposto, t.pesado) && vazio(t.tara); }},
+        {10, "VALOR_INV", [&] { return campoExigido(10, t.cdImposto, t.pesado) && invalido(t.tara, &r.tara); }},
     };
     for (const TVerificacao &v : verificacoes) {
         if (v.falha()) {

@@ -41,7 +41,19 @@ QUL_CORE_EXPORT TVerificacaoProduto verificaProduto(const TTextosProduto &t, con
 // separator); false when it is not one or is not finite.
 QUL_CORE_EXPORT bool converteNumero(const QString &texto, const QLocale &local, double *valor);
 
+// Whether the confirm requires field `numero` (1 to 10) of a product with
+// tax code `cdImposto`, weighed or not: the reduced code, name, unit, price
+// and tax always; the rate for the tax whose rate is typed; the tare for a
+// weighed product.
+QUL_CORE_EXPORT bool campoExigido(int numero, const QString &cdImposto, bool pesado);
+
+// Whether `valor` could have come from the number field `numero` (5 price,
+// 7 rate, 10 tare): finite, with no sign, and written out in no more
+// characters than the field takes. One rule for every door a product's
+// numbers come in by.
+QUL_CORE_EXPORT bool numeroDigitavel(int numero, double valor);
+
 // Whether `texto` could be typed whole into field `numero`: each character
 // is one the field accepts (letters in either case where the field follows
 // Caps Lock and Shift) and the text fits the field's limit.
-bool textoDigitavel(int numero, const QString &texto);
+QUL_CORE_EXPORT bool textoDigitavel(int numero, const QString &texto);

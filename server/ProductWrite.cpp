@@ -3,6 +3,7 @@
 #include "CodeClash.h"
 #include "FieldRules.h"
 #include "MultiRowInsert.h"
+#include "ProductChecks.h"
 #include "ProductChanges.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
@@ -172,6 +173,42 @@ void validaCodigosReduzidos(const QList<TProduto> &produtos)
                             : QStringLiteral("Código Reduzido \"%1\" inválido: só algarismos. Nada foi gravado.").arg(v));
 }
 
+// Whether the entry page requires the product's field `c`.
+bool exigido(const TCampoProduto &c, const TProduto &p)
+{
+    return c.gravado && campoExigido(c.entrada, p.cdImposto, p.idPesaProd == QLatin1String("S"));
+}
+
+// What the entry page could not have given: a required text left empty,
+// a number with a sign or longer than its field.
+void validaValores(const QList<TProduto> &produtos, bool insercao)
+{
+    // An edit finds the tax it stores by the abbreviation the entry page
+    // shows, an insert stores the tax code.
+    const TCampoProduto &imposto = campoProduto(insercao ? QStringLiteral("CDIMPOSTO") : QStringLiteral("SGIMPOSTO"));
+    for (const TProduto &p : produtos)
+        for (const TCampoProduto &campo : camposProduto()) {
+            const TCampoProduto &c = campo.entrada == 6 ? imposto : campo;
+            if (c.texto() && exigido(campo, p) && c.textoDe(p).trimmed().isEmpty())
+                throw EDatabaseError(QStringLiteral("O campo %1 é obrigatório. Nada foi gravado.").arg(c.nomeCampo()));
+            if (!c.texto() && c.gravado && c.entrada > 0 && !numeroDigitavel(c.entrada, c.numeroDe(p)))
+                throw EDatabaseError(
+                    QStringLiteral("O campo %1 não aceita %2: sem sinal, no máximo %3 caracteres. Nada foi gravado.")
+                        .arg(c.nomeCampo(), QString::number(c.numeroDe(p), 'f', QLocale::FloatingPointShortest))
+                        .arg(regraCampo(c.entrada)->limite));
+        }
+}
+
+// A required number the packet left null (read as 0 by the conversion).
+void validaNulos(const TDataPacket &pacote, const QList<TProduto> &produtos)
+{
+    for (qsizetype n = 0; n < produtos.size(); ++n)
+        for (const TCampoProduto &c : camposProduto())
+            if (const QVariant v = pacote.rows[n].value(pacote.fieldIndex(c.nomeCampo()));
+                !c.texto() && exigido(c, produtos[n]) && (!v.isValid() || v.isNull()))
+                throw EDatabaseError(QStringLiteral("O campo %1 é obrigatório. Nada foi gravado.").arg(c.nomeCampo()));
+}
+
 // The products are checked whole, as they came, before anything is
 // written. Key and code fields are never cut to their width (a longer
 // value would name another product); numbers must be numbers; texts must
@@ -203,6 +240,7 @@ void validaProdutos(const QList<TProduto> &produtos, bool insercao)
                         .arg(c.nomeCampo()));
     }
     validaCodigosReduzidos(produtos);
+    validaValores(produtos, insercao);
 }
 
 // The duplicate check of the screen, run again under the lock: another
@@ -279,7 +317,9 @@ void gravaProdutos(TrdmCadProd &dm, const TDataPacket &pacote, bool insercao, Td
 {
     // The products as the packet carries them, each text whole.
     validaQuantidade(pacote.rows.size(), insercao);
-    gravaProdutos(dm, produtosDoPacote(pacote, false), insercao, gerador);
+    const QList<TProduto> produtos = produtosDoPacote(pacote, false);
+    validaNulos(pacote, produtos);
+    gravaProdutos(dm, produtos, insercao, gerador);
 }
 
 void gravaProdutos(TrdmCadProd &dm, const QList<TProduto> &produtos, bool insercao, TdtmQulProxCodigo &gerador,

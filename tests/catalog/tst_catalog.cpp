@@ -114,7 +114,7 @@ void TstCatalog::linhaRecusada_data()
     QTest::addColumn<QString>("recusa");
     QTest::addColumn<QString>("opcoes");  // "json", "cp1252", "inserir" (--inserir-ausentes), "fifo" (a named pipe)
                                           // or empty: CSV in UTF-8
-    const auto linha = [](const char *nome, const QByteArray &c, const char *r, const char *opcoes = "") {
+    const auto linha = [](const char *nome, const QByteArray &c, const QByteArray &r, const char *opcoes = "") {
         QTest::newRow(nome) << c << QString::fromUtf8(r) << QString::fromLatin1(opcoes);
     };
     linha("reduzido vazio", ";;Feijao;UN;1;03;;N;;;0\n", "linha 3: CDPRODINTE: Código Reduzido deve ser informado.");
@@ -134,7 +134,11 @@ void TstCatalog::linhaRecusada_data()
     linha("imposto inexistente", ";21;Feijao;UN;1;77;;N;;;0\n", "linha 3: CDIMPOSTO: Imposto \"77\" não cadastrado.");
     linha("alíquota vazia", ";21;Feijao;UN;1;00;;N;;;0\n", "linha 3: VRPEALIMPFIS: Alíquota deve ser informada.");
     linha("pesado sem tara", ";21;Feijao;KG;1;03;;S;;;0\n", "linha 3: QTTARAPROD: Tara deve ser informada.");
-    linha("não pesado tara inválida", ";21;Feijao;UN;1;03;;N;x;;0\n", "linha 3: QTTARAPROD: Valor digitado é inválido.");
+    linha("não pesado tara inválida", ";21;Feijao;UN;1;03;;N;x;;0\n", "linha 3: QTTARAPROD: \"x\" não é aceito");
+    linha("não pesado tara negativa", ";21;Feijao;UN;1;03;;N;-0,5;;0\n", "linha 3: QTTARAPROD: \"-0,5\" não é aceito");
+    linha("alíquota negativa", ";21;Feijao;UN;1;00;-3,2;N;;;0\n", "linha 3: VRPEALIMPFIS: \"-3,2\" não é aceito");
+    for (const QByteArray preco : {"+9", "1e3", "-3", "1234567890,12"})
+        linha(preco.constData(), ";21;Feijao;UN;" + preco + ";03;;N;;;0\n", "linha 3: VRPRECITEM: \"" + preco + "\" não é aceito");
     linha("pesado nem S nem N", ";21;Feijao;UN;1;03;;X;;;0\n", "linha 3: IDPESAPROD:");
     linha("barras com letra", ";21;Feijao;UN;1;03;;N;;789A;0\n", "linha 3: CDBARPRODUTO: \"789A\" não é aceito");
     linha("porta longa", ";21;Feijao;UN;1;03;;N;;;COM123\n", "linha 3: CDPORIMPPROD:");

@@ -388,6 +388,20 @@ void TstWriteServices::refusedPacketsWriteNothing_data()
     QTest::newRow("1000 products pass") << "I" << "NMPRODUTO" << QVariant("Lote") << 1000 << "";
     QTest::newRow("empty reduced code") << "I" << "CDPRODINTE" << QVariant("") << 1 << "Código Reduzido não informado";
     QTest::newRow("reduced code not digits") << "E" << "CDPRODINTE" << QVariant("1a") << 1 << "Código Reduzido \"1a\" inválido";
+    // What the entry page could not have given.
+    QTest::newRow("negative price") << "I" << "VRPRECITEM" << QVariant(-12.5) << 1 << "VRPRECITEM não aceita -12.5";
+    QTest::newRow("negative tare") << "E" << "QTTARAPROD" << QVariant(-0.5) << 1 << "QTTARAPROD não aceita -0.5";
+    QTest::newRow("negative rate") << "I" << "VRPEALIMPFIS" << QVariant(-3.2) << 1 << "VRPEALIMPFIS não aceita";
+    QTest::newRow("price of 13 characters") << "E" << "VRPRECITEM" << QVariant(1234567890.12) << 1 << "no máximo 10 caracteres";
+    QTest::newRow("price of 11 digits") << "I" << "VRPRECITEM" << QVariant(12345678901.0) << 1 << "VRPRECITEM não aceita";
+    QTest::newRow("null price on insert") << "I" << "VRPRECITEM" << QVariant() << 1 << "VRPRECITEM é obrigatório";
+    QTest::newRow("null price on update") << "E" << "VRPRECITEM" << QVariant() << 1 << "VRPRECITEM é obrigatório";
+    QTest::newRow("null rate of the typed tax") << "I" << "VRPEALIMPFIS" << QVariant() << 1 << "VRPEALIMPFIS é obrigatório";
+    QTest::newRow("null tare of a weighed product") << "E" << "QTTARAPROD" << QVariant() << 1 << "QTTARAPROD é obrigatório";
+    QTest::newRow("null name") << "E" << "NMPRODUTO" << QVariant() << 1 << "NMPRODUTO é obrigatório";
+    QTest::newRow("blank unit") << "I" << "SGUNIDADE" << QVariant(" ") << 1 << "SGUNIDADE é obrigatório";
+    QTest::newRow("null tax") << "I" << "CDIMPOSTO" << QVariant() << 1 << "CDIMPOSTO é obrigatório";
+    QTest::newRow("null tax abbreviation on update") << "E" << "SGIMPOSTO" << QVariant() << 1 << "SGIMPOSTO é obrigatório";
     QTest::newRow("bar code in use") << "I" << "CDBARPRODUTO" << QVariant("7890000001234567890") << 1 << "Código de Barras já cadastrado.";
 }
 
