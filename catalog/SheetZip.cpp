@@ -141,5 +141,7 @@ QString TPlanilhaZip::numero(const QString &xml)
 {
     bool ok = false;
     const double v = xml.trimmed().toDouble(&ok);  // the C locale, no group separator
-    return ok ? textoNumero(v) : xml;
+    // A cell's formula (a price times a markup) leaves binary noise past the
+    // 15 significant digits a spreadsheet shows and keeps; taken as shown.
+    return ok ? textoNumero(QString::number(v, 'g', 15).toDouble()) : xml;
 }

@@ -40,9 +40,10 @@ protected:
     // empty: an empty cell, which sets nothing.
     void celula(qint64 coluna, qint64 vezes, const QString &valor, bool texto);
     bool linhaComValor() const { return !m_linha.celulas.isEmpty() || !m_linha.alem.isEmpty(); }
-    // A number as the XML writes it ("15.9", "1.4999999999999999E-2") as
-    // the CSV path gives one ("15,9", "0,015"); a text that is no number
-    // as it is.
+    // A number as the XML writes it ("15.9", "1.4999999999999999E-2",
+    // "11.000000000000002") as the CSV path gives one ("15,9", "0,015",
+    // "11"), to the 15 significant digits the spreadsheet shows; a text
+    // that is no number as it is.
     static QString numero(const QString &xml);
 
     void fechaEntrada();

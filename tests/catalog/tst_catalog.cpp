@@ -6,6 +6,7 @@
 #include "CatalogImport.h"
 #include "CatalogStored.h"
 #include "ModuleFixture.h"
+#include "SheetZip.h"
 #include "ProductWrite.h"
 
 #include <QProcess>
@@ -546,6 +547,10 @@ void TstCatalog::planilhaComoCsv()
              qPrintable(csv.join(QLatin1Char('\n'))));
     for (const char *planilha : {"novos-calc.xlsx", "novos-calc.ods", "novos-openpyxl.xlsx"})
         QCOMPARE(importaEApaga(planilha), csv);
+    // A price a formula made (10 * 1,1) is taken as the sheet shows it.
+    struct Celula : TPlanilhaZip { using TPlanilhaZip::numero; };
+    QCOMPARE(Celula::numero(QStringLiteral("11.000000000000002")) + Celula::numero(QStringLiteral("1.4999999999999999E-2")),
+             QStringLiteral("110,015"));
 }
 
 void TstCatalog::interrompidaNadaGrava()
