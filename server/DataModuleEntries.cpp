@@ -7,48 +7,49 @@
 
 #include <memory>
 
-extern "C" int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error)
+namespace {
+
+// Runs `abre` on the module's own thread; a refusal or a failure goes to
+// `error` as a readable text.
+template <typename Abre>
+int32_t entradaDoModulo(QVariant *error, Abre abre)
 {
+    const auto falha = [error](const QString &texto) {
+        if (error)
+            *error = texto;
+        return kServiceFailure;
+    };
     try {
         const TChamadaNaLinha chamada;
-        if (!chamada.recusa().isEmpty()) {
-            if (error)
-                *error = chamada.recusa();
-            return kServiceFailure;
-        }
+        if (!chamada.recusa().isEmpty())
+            return falha(chamada.recusa());
         registerDataPacketType();
-        if (rdmCadProd) {
-            if (error)
-                *error = QStringLiteral("O módulo de dados de produtos já está criado.");
-            return kServiceFailure;
-        }
-        const QString cs = argText(connectionString);
-        SetStringConexQul(cs);
+        return abre(falha);
+    } catch (const std::exception &e) {
+        return falha(exceptionMessage(e));
+    } catch (...) {
+        return falha(QStringLiteral("Falha desconhecida ao criar o módulo de dados."));
+    }
+}
+
+} // namespace
+
+extern "C" int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error)
+{
+    return entradaDoModulo(error, [connectionString](const auto &falha) {
+        if (rdmCadProd)
+            return falha(QStringLiteral("O módulo de dados de produtos já está criado."));
+        SetStringConexQul(argText(connectionString));
         auto dm = std::make_unique<TrdmCadProd>(nullptr);
         dm->adcCadProd->Open();
         rdmCadProd = dm.release();
         return 0;
-    } catch (const std::exception &e) {
-        if (error)
-            *error = exceptionMessage(e);
-        return kServiceFailure;
-    } catch (...) {
-        if (error)
-            *error = QStringLiteral("Falha desconhecida ao criar o módulo de dados.");
-        return kServiceFailure;
-    }
+    });
 }
 
 extern "C" int32_t QulAbreModuloDados(QVariant *error)
 {
-    try {
-        const TChamadaNaLinha chamada;
-        if (!chamada.recusa().isEmpty()) {
-            if (error)
-                *error = chamada.recusa();
-            return kServiceFailure;
-        }
-        registerDataPacketType();
+    return entradaDoModulo(error, [](const auto &) {
         std::unique_ptr<TrdmCadProd> novo;
         if (!rdmCadProd)
             novo = std::make_unique<TrdmCadProd>(nullptr);
@@ -56,15 +57,7 @@ extern "C" int32_t QulAbreModuloDados(QVariant *error)
         if (novo)
             rdmCadProd = novo.release();
         return 0;
-    } catch (const std::exception &e) {
-        if (error)
-            *error = exceptionMessage(e);
-        return kServiceFailure;
-    } catch (...) {
-        if (error)
-            *error = QStringLiteral("Falha desconhecida ao criar o módulo de dados.");
-        return kServiceFailure;
-    }
+    });
 }
 
 extern "C" int32_t QulLiberaModuloDados(void)
