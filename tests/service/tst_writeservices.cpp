@@ -5,6 +5,7 @@
 #include "ConnectionString.h"
 #include "ModuleFixture.h"
 #include "ProductPacket.h"
+#include "ProductWrite.h"
 #include "ServiceCall.h"
 #include "TdtmQulProxCodigo.h"
 #include "WriteFixture.h"
@@ -365,6 +366,18 @@ void TstWriteServices::badPacketsAreRefusedWhole()
     QCOMPARE(totalLinhas(db), 0);
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
     QVERIFY(setProduto(nullptr, nullptr, nullptr) < 0);
+
+    // An insert under the products' own codes (the catalogue's) takes digits
+    // only, within the code's width.
+    TdtmQulProxCodigo gerador;
+    for (const char *codigo : {"12A", "12345678901"}) {
+        QList<TProduto> produtos = produtosDoPacote(pacote(novo()), false);
+        produtos[0].cdProduto = QLatin1String(codigo);
+        rdmCadProd->StartTrans();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, gravaProdutos(*rdmCadProd, produtos, true, gerador, false, true));
+        rdmCadProd->RollbackTrans();
+        QCOMPARE(totalLinhas(db), 0);
+    }
 }
 
 void TstWriteServices::refusedPacketsWriteNothing_data()
@@ -539,7 +552,12 @@ void TstWriteServices::lostConnectionMidSave()
     QVERIFY2(!out.toString().trimmed().isEmpty(), "a clear failure text");
     QVERIFY2(out.toString().startsWith(QStringLiteral("A conexão com o banco de dados foi perdida")), qPrintable(out.toString()));
     QCOMPARE(totalLinhas(db), 0);
-    // The next call connects again, and nothing is re-run behind the caller.
+    // The next call connects again, and nothing is re-run behind the caller:
+    // a save as the next call, then a read.
+    db.exec(QStringLiteral("DROP TRIGGER qul_test_falha ON ALIQIMPFIS"));
+    QCOMPARE(salva(pacote(novo()), QStringLiteral("I"), &out), 0);
+    QVERIFY2(!out.isValid(), qPrintable(out.toString()));
+    QCOMPARE(totalLinhas(db), 4);
     QCOMPARE(getProduto(w("T").c_str(), &out), 0);
     QVERIFY2(isDataPacket(out), qPrintable(out.toString()));
 }
