@@ -439,8 +439,8 @@ void TstReadServices::freshnessEntry()
     QCOMPARE(ask(u"VM"), QVariant(true));
     QCOMPARE(ask(u"V"), QVariant(false));
     QVERIFY(isFailureText(ask(u"Z")));
-    if (!db.onPostgreSQL())
-        return;
+    if (db.engine() != TestDb::Engine::PostgreSQL)
+        return;  // through ODBC, the fingerprint sees every writer
     // A writer that does not notify (psql, another program) is heard only
     // once the store has the notifying triggers, applied twice as a second
     // run would.
@@ -452,7 +452,8 @@ void TstReadServices::freshnessEntry()
             db.exec(script);
         db.exec(QStringLiteral("UPDATE ITEMPRECO SET VRPRECITEM = VRPRECITEM + 1"));
         QTest::qWait(vezes ? 0 : 500);
-        QTRY_COMPARE(ask(u"VM"), QVariant(vezes > 0));
+        QTRY_COMPARE(ask(u"V"), QVariant(vezes > 0));
+        QVERIFY(!ask(u"M").isValid());
     }
     db.exec(QStringLiteral("DROP FUNCTION qul_avisa_produtos() CASCADE"));  // as the script says to take it away
 }
