@@ -20,18 +20,16 @@ BEGIN
 END
 $$;
 
-DROP TRIGGER IF EXISTS qul_avisa_produtos ON PRODUTO;
-CREATE TRIGGER qul_avisa_produtos AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON PRODUTO
-  FOR EACH STATEMENT EXECUTE FUNCTION qul_avisa_produtos();
-
-DROP TRIGGER IF EXISTS qul_avisa_produtos ON ITEMPRECO;
-CREATE TRIGGER qul_avisa_produtos AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON ITEMPRECO
-  FOR EACH STATEMENT EXECUTE FUNCTION qul_avisa_produtos();
-
-DROP TRIGGER IF EXISTS qul_avisa_produtos ON ALIQIMPFIS;
-CREATE TRIGGER qul_avisa_produtos AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON ALIQIMPFIS
-  FOR EACH STATEMENT EXECUTE FUNCTION qul_avisa_produtos();
-
-DROP TRIGGER IF EXISTS qul_avisa_produtos ON PRODLOJA;
-CREATE TRIGGER qul_avisa_produtos AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON PRODLOJA
-  FOR EACH STATEMENT EXECUTE FUNCTION qul_avisa_produtos();
+-- The same trigger on each of the four tables (named as the schema makes
+-- them, unquoted), put in again in place of one an earlier run made.
+DO $$
+DECLARE
+  tabela text;
+BEGIN
+  FOREACH tabela IN ARRAY ARRAY['produto', 'itempreco', 'aliqimpfis', 'prodloja'] LOOP
+    EXECUTE format('DROP TRIGGER IF EXISTS qul_avisa_produtos ON %I', tabela);
+    EXECUTE format('CREATE TRIGGER qul_avisa_produtos AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %I '
+                   'FOR EACH STATEMENT EXECUTE FUNCTION qul_avisa_produtos()', tabela);
+  END LOOP;
+END
+$$;

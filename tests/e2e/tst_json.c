@@ -4,6 +4,7 @@
    refused, and bad calls answered with a status and a text. */
 #include "qul00002_json.h"
 
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,6 +25,18 @@ static void conta(const char *bytes, int64_t tamanho, void *contexto)
     (void)bytes;
     ((int64_t *)contexto)[0] += tamanho;
     ((int64_t *)contexto)[1] += 1;
+}
+
+/* A call from a thread other than the module's: refused, with its text in
+   the answer and in that thread's own last error. */
+static void *outra_linha(void *status)
+{
+    char *r = NULL;
+    *(int32_t *)status = qul_json_chama("getImposto", "[]", &r);
+    if (!r || !strstr(r, "Chamada recusada") || !strstr(qul_json_erro(), "Chamada recusada"))
+        *(int32_t *)status = -1;
+    qul_json_libera(r);
+    return NULL;
 }
 
 static const char *const kNovo =
@@ -52,6 +65,11 @@ int main(int argc, char **argv)
 
     int64_t lista[2] = {0, 0};  /* bytes, pieces */
     CONFERE(qul_json_escreve("getProduto", "[\"T\"]", conta, lista) == QUL_JSON_OK && lista[0] > 4000 && lista[1] > 2);
+
+    int32_t outra = 0;
+    pthread_t linha;
+    CONFERE(!pthread_create(&linha, NULL, outra_linha, &outra) && !pthread_join(linha, NULL)
+            && outra == QUL_JSON_STATUS_FALHA && !*qul_json_erro());
 
     /* The insert's answer names the code the store gave. */
     CONFERE(qul_json_chama("setProduto", kNovo, &r) == QUL_JSON_OK && r);
