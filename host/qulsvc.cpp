@@ -124,9 +124,10 @@ QString usageText()
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
 
-// The packet of setProduto, the text of a JSON file or standard input
-// (the module reads it).
-bool readPacket(const QString &source, QByteArray *packet, QString *error)
+// The packet of setProduto, read by the module from a JSON file or
+// standard input before the store is opened (a packet the module cannot
+// read is a usage error); its text is what the service is given.
+bool readPacket(ModuleLoader &mod, const QString &source, QByteArray *text, QString *error)
 {
     QFile f;
     const bool opened = source == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
@@ -135,7 +136,18 @@ bool readPacket(const QString &source, QByteArray *packet, QString *error)
         *error = QStringLiteral("não foi possível ler %1").arg(source);
         return false;
     }
-    *packet = f.readAll();
+    auto leJson = QUL_ENTRY(mod, QulJsonParaPacote);
+    if (!leJson) {
+        *error = mod.error();
+        return false;
+    }
+    const QString json = QString::fromUtf8(f.readAll());
+    QVariant packet;
+    if (leJson(QStringView(json).utf16(), &packet) != 0) {
+        *error = packet.toString();
+        return false;
+    }
+    *text = json.toUtf8();
     return true;
 }
 
@@ -322,7 +334,7 @@ int openDataModule(ModuleLoader &mod, const QString &cmd, const QStringList &arg
 {
     if (cmd == QLatin1String("setProduto")) {
         QString error;
-        if (!readPacket(args.at(1), packet, &error)) {
+        if (!readPacket(mod, args.at(1), packet, &error)) {
             HostCommand::printError(kProgram, error);
             return HostCommand::kExitUsage;
         }
