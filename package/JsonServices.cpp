@@ -184,10 +184,10 @@ TResposta chama(const QString &nome, const QByteArray &argumentos)
         const TArgumentos a = leArgumentos(argumentos);
         if (a.size() != s->aridade)
             throw EUso{QStringLiteral("%1 pede %2 argumento(s); recebeu %3.").arg(nome).arg(s->aridade).arg(a.size())};
-        const bool insere = nome == QLatin1String("setProduto"), exclui = nome == QLatin1String("setDelProduto");
-        if (insere && texto(nome, a, 0) != u"I" && texto(nome, a, 0) != u"E")  // the two the screen sends
+        const bool grava = nome == QLatin1String("setProduto"), exclui = nome == QLatin1String("setDelProduto");
+        if (grava && texto(nome, a, 0) != u"I" && texto(nome, a, 0) != u"E")  // the two the screen sends
             throw EUso{QStringLiteral("a operação de setProduto deve ser I (incluir) ou E (alterar).")};
-        const QVariant pacote = insere ? pacoteDe(a) : QVariant();
+        const QVariant pacote = grava ? pacoteDe(a) : QVariant();
         if (!rdmCadProd) {
             r.situacao = kSemModulo;
             r.motivo = QStringLiteral("O módulo de dados de produtos não está criado (qul_json_abre).");
@@ -202,7 +202,7 @@ TResposta chama(const QString &nome, const QByteArray &argumentos)
         } else if (textoDeFalha) {
             r.situacao = kTextoFalha;
             r.motivo = r.result.toString();
-        } else if (insere && a.at(0).toString() == QLatin1String("I")) {
+        } else if (grava && a.at(0).toString() == QLatin1String("I")) {
             r.codigos = codigosInseridos(pacote);
         } else if (exclui) {
             resultadoDaExclusao(a.at(0).toString(), existia, r);
