@@ -1,8 +1,9 @@
 // qulsvc: the command-line front of the product data services. It loads the
 // services library (libqul00002-services.so, else the whole module) and
-// calls its exported functions, as a host does, and prints one
-// JSON object: {"status": N, "result": R}; an insert adds "codigos", the
-// codes the store gave its products. Its catalogue commands, export and
+// calls the services through its JSON entries (qul00002_json.h), as a host
+// in any language does, and prints their answer, one JSON object:
+// {"status": N, "result": R}; an insert adds "codigos", the codes the
+// store gave its products. Its catalogue commands, export and
 // import, print a summary instead (and import its refused rows).
 //
 // Exit status: 0 the service answered; 3 its answer is a failure text (the
@@ -18,9 +19,11 @@
 #include "ServiceAnswers.h"
 #include "SystemLog.h"
 #include "qul00002.h"
+#include "qul00002_json.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -39,64 +42,39 @@ constexpr int kLongestWatch = 86400;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
 
-// A service command: its arguments, its lines in the usage text, and its
-// call of the module's entry (nothing when the module lacks it). The
-// catalogue commands have no call here: runCatalogue runs them.
+struct Command;
+// Runs a service command through the module's JSON entries and prints its
+// answer: the exit status.
+int runService(ModuleLoader &mod, const Command &command, const QStringList &args, const QByteArray &packet);
+
+// A command: its arguments, its lines in the usage text, and how it runs
+// (the catalogue commands have nothing here: runCatalogue runs them).
 struct Command {
     const char *name;
     int arity;
     const char *usage;
-    std::optional<int32_t> (*call)(ModuleLoader &mod, const QStringList &args, const QVariant &packet, QVariant *result);
+    int (*call)(ModuleLoader &mod, const Command &command, const QStringList &args, const QByteArray &packet);
 };
 
-// Calls `entry` of the module with `args...` when the module has it.
-#define QUL_CALL(mod, entry, ...)                                                                                      \
-    [&]() -> std::optional<int32_t> {                                                                                  \
-        auto fn = QUL_ENTRY(mod, entry);                                                                               \
-        return fn ? std::optional<int32_t>(fn(__VA_ARGS__)) : std::nullopt;                                           \
-    }()
-
-const char16_t *arg(const QStringList &args, int i)
-{
-    return QStringView(args.at(i)).utf16();
-}
-
 const Command kCommandTable[] = {
-    {"getImposto", 0, "  getImposto\n",
-     [](ModuleLoader &m, const QStringList &, const QVariant &, QVariant *r) { return QUL_CALL(m, getImposto, r); }},
-    {"getUnidade", 0, "  getUnidade\n",
-     [](ModuleLoader &m, const QStringList &, const QVariant &, QVariant *r) { return QUL_CALL(m, getUnidade, r); }},
-    {"getProduto", 1, "  getProduto CODIGO                   (T para todos)\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
-         return QUL_CALL(m, getProduto, arg(a, 0), r);
-     }},
+    {"getImposto", 0, "  getImposto\n", runService},
+    {"getUnidade", 0, "  getUnidade\n", runService},
+    {"getProduto", 1, "  getProduto CODIGO                   (T para todos)\n", runService},
     {"getProdutoNaLista", 2,
      "  getProdutoNaLista CODIGO CODREDUZIDO\n"
      "                                      o produto de CODIGO (ou, com CODIGO \"\", o do\n"
      "                                      CODREDUZIDO) e quantos a lista põe antes dele\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
-         return QUL_CALL(m, getProdutoNaLista, arg(a, 0), arg(a, 1), r);
-     }},
-    {"getVd_Produto", 3, "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
-         return QUL_CALL(m, getVd_Produto, arg(a, 0), arg(a, 1), arg(a, 2), r);
-     }},
+     runService},
+    {"getVd_Produto", 3, "  getVd_Produto CODIGO CODBARRAS CODREDUZIDO\n", runService},
     {"setProduto", 2,
      "  setProduto I|E ARQUIVO|-            (pacote JSON; - lê da entrada padrão); I\n"
      "                                      acrescenta \"codigos\": os CDPRODUTO novos\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &p, QVariant *r) {
-         return QUL_CALL(m, setProduto, &p, arg(a, 0), r);
-     }},
-    {"setDelProduto", 1, "  setDelProduto CODIGO                (saída 6, 7 ou 8: nada foi excluído)\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
-         return QUL_CALL(m, setDelProduto, arg(a, 0), r);
-     }},
+     runService},
+    {"setDelProduto", 1, "  setDelProduto CODIGO                (saída 6, 7 ou 8: nada foi excluído)\n", runService},
     {"getProdutoMudou", 1,
      "  getProdutoMudou SEGUNDOS            true assim que outra conexão mudar os\n"
      "                                      produtos, false se não mudou em SEGUNDOS\n",
-     [](ModuleLoader &m, const QStringList &a, const QVariant &, QVariant *r) {
-         return ServiceAnswers::waitForChange(m, kProgram, a.at(0).toInt(), r);
-     }},
+     runService},
     {"export", 1,
      "  export [--format csv|json|xlsx|ods] [--encoding utf8|cp1252] ARQUIVO|-\n"
      "                                      todos os produtos, como getProduto T os lista;\n"
@@ -146,24 +124,10 @@ QString usageText()
                               "Qt Gui nem Qt Widgets), senão o módulo inteiro, nas pastas do módulo abaixo.");
 }
 
-void printResult(ModuleLoader &mod, int32_t status, const QVariant &result, const std::optional<QJsonArray> &codes)
-{
-    // Written by hand so that "status" comes first; the result through the
-    // module's own JSON writer, a packet (the whole product list, say) piece
-    // by piece straight from its rows.
-    std::printf("{\"status\":%d,\"result\":", int(status));
-    auto escreve = QUL_ENTRY(mod, QulEscreveJson);
-    const auto out = [](const char *bytes, int64_t size, void *) { std::fwrite(bytes, 1, size_t(size), stdout); };
-    if (!escreve || escreve(&result, out, nullptr) != 0)
-        std::fputs("null", stdout);
-    if (codes)
-        std::printf(",\"codigos\":%s", QJsonDocument(*codes).toJson(QJsonDocument::Compact).constData());
-    std::fputs("}\n", stdout);
-}
-
 // The packet of setProduto, read by the module from a JSON file or
-// standard input.
-bool readPacket(ModuleLoader &mod, const QString &source, QVariant *packet, QString *error)
+// standard input before the store is opened (a packet the module cannot
+// read is a usage error); its text is what the service is given.
+bool readPacket(ModuleLoader &mod, const QString &source, QByteArray *text, QString *error)
 {
     QFile f;
     const bool opened = source == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
@@ -178,10 +142,12 @@ bool readPacket(ModuleLoader &mod, const QString &source, QVariant *packet, QStr
         return false;
     }
     const QString json = QString::fromUtf8(f.readAll());
-    if (leJson(QStringView(json).utf16(), packet) != 0) {
-        *error = packet->toString();
+    QVariant packet;
+    if (leJson(QStringView(json).utf16(), &packet) != 0) {
+        *error = packet.toString();
         return false;
     }
+    *text = json.toUtf8();
     return true;
 }
 
@@ -352,10 +318,6 @@ int findCommandLine(const QCommandLineParser &parser, QStringList &args, const C
     if (const int arity = (*command)->arity; args.size() != arity)
         return HostCommand::usageError(parser, QStringLiteral("%1 pede %2 argumento(s).").arg(cmd).arg(arity), kProgram);
 
-    // Only the two operations the screen sends are accepted here.
-    if (cmd == QLatin1String("setProduto") && args.at(0) != QLatin1String("I") && args.at(0) != QLatin1String("E"))
-        return HostCommand::usageError(parser, QStringLiteral("operação deve ser I (incluir) ou E (alterar)."),
-                                       kProgram);
     bool number = false;
     if (cmd == QLatin1String("getProdutoMudou")
         && !(args.at(0).toInt(&number) >= 0 && number && args.at(0).toInt() <= kLongestWatch))
@@ -368,7 +330,7 @@ int findCommandLine(const QCommandLineParser &parser, QStringList &args, const C
 // the data module created over `connection`: the exit status of a failure,
 // or -1.
 int openDataModule(ModuleLoader &mod, const QString &cmd, const QStringList &args, const QString &connection,
-                   QVariant *packet)
+                   QByteArray *packet)
 {
     if (cmd == QLatin1String("setProduto")) {
         QString error;
@@ -390,37 +352,42 @@ int openDataModule(ModuleLoader &mod, const QString &cmd, const QStringList &arg
     return -1;
 }
 
-// Runs a service command over the data module and prints its answer: the
-// exit status. The module is freed afterwards.
-int runService(ModuleLoader &mod, const Command &command, const QStringList &args, const QVariant &packet)
+// The arguments of a service command as the JSON entries take them: its
+// texts, and in place of setProduto's file the packet as it was read.
+QByteArray jsonArguments(const Command &command, const QStringList &args, const QByteArray &packet)
 {
-    auto libera = QUL_ENTRY(mod, QulLiberaModuloDados);
-    const QString name = QLatin1String(command.name);
-    const bool deletes = name == QLatin1String("setDelProduto");
-    const std::optional<bool> existed = deletes ? ServiceAnswers::productExists(mod, args.at(0)) : std::nullopt;
-    QVariant result;
-    const std::optional<int32_t> answer = command.call(mod, args, packet, &result);
-    if (!answer) {
+    const bool saves = QLatin1String(command.name) == QLatin1String("setProduto");
+    QByteArray json = QJsonDocument(QJsonArray::fromStringList(saves ? args.mid(0, 1) : args)).toJson(QJsonDocument::Compact);
+    if (saves)
+        json.insert(json.size() - 1, "," + packet);
+    return json;
+}
+
+int runService(ModuleLoader &mod, const Command &command, const QStringList &args, const QByteArray &packet)
+{
+    auto escreve = QUL_ENTRY(mod, qul_json_escreve);
+    auto erro = QUL_ENTRY(mod, qul_json_erro);
+    if (!escreve || !erro) {
         HostCommand::printError(kProgram, mod.error());
-        libera();
         return HostCommand::kExitModule;
     }
-    const int32_t status = *answer;
-    const bool failureText = result.isValid() && result.metaType().id() == QMetaType::QString;
-    std::optional<QJsonArray> codes;
-    if (name == QLatin1String("setProduto") && args.at(0) == QLatin1String("I") && status == 0 && !failureText)
-        codes = ServiceAnswers::insertedCodes(mod, packet);
-    printResult(mod, status, result, codes);
-    int exitCode = HostCommand::kExitOk;
-    if (status != 0)
-        exitCode = kExitFailureStatus;
-    else if (failureText)
-        exitCode = kExitFailureText;
-    else if (deletes)
-        exitCode = ServiceAnswers::deleteOutcome(mod, kProgram, args.at(0), existed, result);
-    result = QVariant();
-    libera();
-    return exitCode;
+    int32_t status;
+    if (QLatin1String(command.name) == QLatin1String("getProdutoMudou")) {
+        QByteArray answer;
+        status = ServiceAnswers::waitForChange(mod, kProgram, args.at(0).toInt(), &answer);
+        std::fputs(answer.constData(), stdout);
+    } else {
+        // The answer straight to stdout, the whole product list piece by piece.
+        const auto out = [](const char *bytes, int64_t size, void *) { std::fwrite(bytes, 1, size_t(size), stdout); };
+        status = escreve(command.name, jsonArguments(command, args, packet).constData(), out, nullptr);
+    }
+    if (status != QUL_JSON_SEM_MODULO && status != QUL_JSON_USO)
+        std::fputs("\n", stdout);
+    // The reason of a delete that deleted nothing, or why there is no
+    // answer; a failure's text is in the answer.
+    if (status != QUL_JSON_OK && status != QUL_JSON_TEXTO_FALHA && status != QUL_JSON_STATUS_FALHA)
+        HostCommand::printError(kProgram, QString::fromUtf8(erro()));
+    return status;
 }
 
 }  // namespace
@@ -454,7 +421,7 @@ int main(int argc, char **argv)
         HostCommand::printError(kProgram, mod.error());
         return HostCommand::kExitModule;
     }
-    QVariant packet;
+    QByteArray packet;
     if (const int status = openDataModule(mod, cmd, args, connection, &packet); status >= 0)
         return status;
 
@@ -463,5 +430,7 @@ int main(int argc, char **argv)
         QUL_ENTRY(mod, QulLiberaModuloDados)();
         return exitCode;
     }
-    return runService(mod, *command, args, packet);
+    const int exitCode = command->call(mod, *command, args, packet);
+    QUL_ENTRY(mod, QulLiberaModuloDados)();
+    return exitCode;
 }

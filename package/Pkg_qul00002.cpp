@@ -14,6 +14,7 @@
 #include "QulShared.h"
 #include "ScreenTheme.h"
 #include "TouchDialogs.h"
+#include "UltimoErro.h"
 
 #include <QApplication>
 #include <QString>
@@ -22,8 +23,6 @@
 
 namespace {
 
-QString g_ultimoErro;
-bool g_ultimoErroInformado = false;  // the operator already saw it
 // The screen's side of the shared component package: the product line's
 // fonts and the touch message dialog (unless the host already put its own
 // there).
@@ -72,27 +71,31 @@ const TQulPackageInfo &pacoteModulo()
 
 extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *inout)
 {
-    g_ultimoErro.clear();
-    g_ultimoErroInformado = false;
+    defineUltimoErro(QString());
+    QString erro;
+    bool informado = false;  // the operator already saw it
     try {
         if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
             throw Exception(QStringLiteral("A tela de produtos precisa de uma aplicação gráfica (QApplication)."));
         registerDataPacketType();
         const QVariantList argumentos = args ? *args : QVariantList();
         QVariant local;
-        return Cli_Qul00002::CriaTelaQul00002(argumentos, inout ? *inout : local);
+        const bool ok = Cli_Qul00002::CriaTelaQul00002(argumentos, inout ? *inout : local);
+        defineUltimoErro(QString());  // nor what the module's entries it called left there
+        return ok;
     } catch (const EAbort &) {
-        g_ultimoErroInformado = true;
-        g_ultimoErro = QStringLiteral("A abertura da tela de produtos foi interrompida por um erro já informado ao operador.");
+        informado = true;
+        erro = QStringLiteral("A abertura da tela de produtos foi interrompida por um erro já informado ao operador.");
     } catch (const std::exception &e) {
-        g_ultimoErro = exceptionMessage(e);
+        erro = exceptionMessage(e);
     } catch (...) {
-        g_ultimoErro = QStringLiteral("Erro desconhecido na tela de produtos.");
+        erro = QStringLiteral("Erro desconhecido na tela de produtos.");
     }
-    if (g_ultimoErro.isEmpty())
-        g_ultimoErro = QStringLiteral("Erro sem mensagem na tela de produtos.");
-    if (!g_ultimoErroInformado)  // the failure the operator was shown is in the log already
-        registraFalha(QStringLiteral("a tela de produtos não pôde ser aberta"), g_ultimoErro);
+    if (erro.isEmpty())
+        erro = QStringLiteral("Erro sem mensagem na tela de produtos.");
+    if (!informado)  // the failure the operator was shown is in the log already
+        registraFalha(QStringLiteral("a tela de produtos não pôde ser aberta"), erro);
+    defineUltimoErro(erro, informado);
     return false;
 }
 
@@ -100,18 +103,15 @@ extern "C" QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *
 extern "C" QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *args, QVariant *inout)
     __attribute__((alias("CriaTelaQul00002")));
 
-extern "C" QUL_EXPORT const char16_t *QulUltimoErro(void)
-{
-    return QStringView(g_ultimoErro).utf16();
-}
-
+// The core's last error: the screen's failure, or a later one of the
+// data module's entries.
 extern "C" QUL_EXPORT bool QulInformaUltimoErro(void)
 {
-    if (g_ultimoErro.isEmpty() || g_ultimoErroInformado)
+    if (ultimoErro().isEmpty() || ultimoErroInformado())
         return false;
-    g_ultimoErroInformado = true;
+    marcaUltimoErroInformado();
     try {
-        Mensagem(QStringLiteral("A tela de produtos não pôde ser aberta.\n%1").arg(g_ultimoErro), QString(),
+        Mensagem(QStringLiteral("A tela de produtos não pôde ser aberta.\n%1").arg(ultimoErro()), QString(),
                  MensagemArg::Nao, MensagemArg::Nao, mtErro, QString(), MensagemArg::CodigoTela, 0, nullptr);
     } catch (...) {
         return false;  // a presenter's failure must not reach the host

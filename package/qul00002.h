@@ -46,10 +46,9 @@ extern "C" {
 QUL_EXPORT bool CriaTelaQul00002(const QVariantList *args, QVariant *inout);
 QUL_EXPORT bool Cli_Qul00002_CriaTelaQul00002(const QVariantList *args, QVariant *inout);
 
-// Message of the exception that ended the last CriaTelaQul00002 call
-// (null-terminated UTF-16, valid until the next call); empty text after a
-// call that returned true.
-QUL_EXPORT const char16_t *QulUltimoErro(void);
+// The message of the exception that ended the last CriaTelaQul00002 call
+// is what QulUltimoErro (Srv_qul00002.h) answers after it: empty text after
+// a call that returned true.
 
 // Shows that message to the operator, as an error, in the module's message
 // dialog (the presenter set with QulSetMensagemHook, else the touch

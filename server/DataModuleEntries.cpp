@@ -1,25 +1,29 @@
 // The entries through which tools and hosts without the screen create and
 // free the data module. Each runs only on the thread that may use the
 // module (ServiceThread.h): another thread is refused, and the module left
-// as it is.
+// as it is. Each leaves why it failed as the thread's last error
+// (UltimoErro.h), emptied when it succeeds.
 #include "ServiceCall.h"
 #include "Srv_qul00002.h"
+#include "UltimoErro.h"
 
 #include <memory>
 
 namespace {
 
 // Runs `abre` on the module's own thread; a refusal or a failure goes to
-// `error` as a readable text.
+// `error` and to the last error as a readable text.
 template <typename Abre>
 int32_t entradaDoModulo(QVariant *error, Abre abre)
 {
     const auto falha = [error](const QString &texto) {
+        defineUltimoErro(texto);
         if (error)
             *error = texto;
         return kServiceFailure;
     };
     try {
+        defineUltimoErro(QString());
         const TChamadaNaLinha chamada;
         if (!chamada.recusa().isEmpty())
             return falha(chamada.recusa());
@@ -63,13 +67,17 @@ extern "C" int32_t QulAbreModuloDados(QVariant *error)
 extern "C" int32_t QulLiberaModuloDados(void)
 {
     try {
+        defineUltimoErro(QString());
         const TChamadaNaLinha chamada;
-        if (!chamada.recusa().isEmpty())
+        if (!chamada.recusa().isEmpty()) {
+            defineUltimoErro(chamada.recusa());
             return kServiceFailure;
+        }
         try {
             delete rdmCadProd;
         } catch (...) {
             rdmCadProd = nullptr;
+            defineUltimoErro(QStringLiteral("O módulo de dados de produtos foi liberado com uma falha ao fechar a conexão."));
             return kServiceFailure;
         }
         rdmCadProd = nullptr;

@@ -14,8 +14,9 @@
 // every entry below and the catalogue's (Cat_qul00002.h) runs only there,
 // one call at a time. A call from another thread, or one made while a call of
 // another thread is running, does nothing but return a failure status with
-// a text that says so (in `out`, or in `error` for the data module's
-// entries; QulLiberaModuloDados then leaves the module in place). A host
+// a text that says so (in `out`, or in `error` and QulUltimoErro for the
+// data module's entries; QulLiberaModuloDados then leaves the module in
+// place). A host
 // with several threads makes every call from the one that created the
 // module.
 
@@ -85,12 +86,20 @@ QUL_EXPORT int32_t getProdutoMudou(const char16_t *operation, QVariant *out);
 // it is (its connection opened when closed), with the configured
 // connection string. QulLiberaModuloDados frees the module whoever created
 // it; the screen frees it when it closes. Each returns 0 or a negative
-// status; on failure `error` (when not null) receives a readable message
-// (these entries do not set the screen's QulUltimoErro; pass `error` to
-// read why one failed, e.g. a second module refused).
+// status; on failure `error` (when not null) and QulUltimoErro receive a
+// readable message (e.g. why a second module was refused).
 QUL_EXPORT int32_t QulCriaModuloDados(const char16_t *connectionString, QVariant *error);
 QUL_EXPORT int32_t QulAbreModuloDados(QVariant *error);
 QUL_EXPORT int32_t QulLiberaModuloDados(void);
+
+// The readable message of the last failure on the calling thread
+// (null-terminated UTF-16, never null, valid until that thread's next call
+// of an entry named here): of the exception that ended CriaTelaQul00002
+// (qul00002.h), of a data module entry above that failed, or of a JSON
+// entry (qul00002_json.h) that did not answer 0. Each of those entries
+// empties it when it succeeds; the services and the catalogue's entries
+// leave it as it is (their failure text is in their `out`).
+QUL_EXPORT const char16_t *QulUltimoErro(void);
 
 // Checks that the connected store holds every table the module's
 // statements use, with the columns they name (as qulsvc verifica does).

@@ -96,7 +96,7 @@ void TstServicosLib::semBibliotecaGrafica()
 // and, mangled, the C++ surface it gives the screen (no C name besides).
 void TstServicosLib::exportaOsCabecalhos_data()
 {
-    const QStringList tela{"CriaTelaQul00002", "Cli_Qul00002_CriaTelaQul00002", "QulUltimoErro", "QulInformaUltimoErro",
+    const QStringList tela{"CriaTelaQul00002", "Cli_Qul00002_CriaTelaQul00002", "QulInformaUltimoErro",
                            "Initialize", "Finalize", "GetPackageInfoTable", "QulSetMensagemHook",
                            "QulSetPesquisaHook", "QulSetRelFiscaisHook", "QulSetErrorReportHook"};
     QTest::addColumn<QString>("biblioteca");
@@ -104,7 +104,7 @@ void TstServicosLib::exportaOsCabecalhos_data()
     QTest::addColumn<QStringList>("doModulo");  // added to the headers' entries (+) or taken out of them (-)
     QTest::newRow("módulo") << QStringLiteral(QUL_MODULE_LIB) << QString() << tela;
     QStringList nucleo{"+Initialize", "+Finalize", "+GetPackageInfoTable"};
-    for (const QString &e : tela.mid(0, 4) + tela.mid(7))
+    for (const QString &e : tela.mid(0, 3) + tela.mid(6))
         nucleo << QLatin1Char('-') + e;
     QTest::newRow("núcleo") << QStringLiteral(QUL_SERVICES_LIB) << QStringLiteral(QUL_PUBLIC_HEADERS) << nucleo;
 }

@@ -106,6 +106,7 @@ void TstInstall::layout_data()
     for (const char *m : {"qulhost", "qulsvc", "qulmkdemo"})
         QTest::newRow(m) << QStringLiteral("usr/share/man/man1/%1.1.gz").arg(QLatin1String(m)) << QString();
     for (const char *f : {"usr/share/qul00002/schema/postgresql.sql", "usr/share/qul00002/schema/sqlite.sql",
+                          "usr/share/qul00002/schema/postgresql-avisos.sql", "usr/include/qul00002/qul00002_json.h",
                           "usr/share/doc/qul00002/README.md", "usr/share/doc/qul00002/docs/administrator.md",
                           "usr/share/doc/qul00002/docs/operator.md", "usr/share/doc/qul00002/docs/img/pagina1.png"})
         QTest::newRow(f) << QString::fromLatin1(f) << QString();
