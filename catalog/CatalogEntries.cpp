@@ -53,17 +53,6 @@ int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding,
         mensagem, onde);
 }
 
-extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
-                                      QVariant *out)
-{
-    const QString arquivo = argText(file);
-    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
-        // Without one, the format the file's name ends in; CSV for another name.
-        const TFormatoCatalogo f = formato.value_or(formatoDaExtensao(arquivo).value_or(TFormatoCatalogo::Csv));
-        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, f, codificacao)}};
-    });
-}
-
 // An import: `acompanhamento.copia` empty and no progress by stage for the
 // entries before the copy.
 int32_t importa(const char16_t *file, const char16_t *format, const char16_t *encoding, const char16_t *report,
@@ -95,6 +84,17 @@ int32_t importa(const char16_t *file, const char16_t *format, const char16_t *en
 }
 
 }  // namespace
+
+extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      QVariant *out)
+{
+    const QString arquivo = argText(file);
+    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
+        // Without one, the format the file's name ends in; CSV for another name.
+        const TFormatoCatalogo f = formato.value_or(formatoDaExtensao(arquivo).value_or(TFormatoCatalogo::Csv));
+        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, f, codificacao)}};
+    });
+}
 
 extern "C" int32_t QulImportaProdutosCopia(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                            const char16_t *report, const char16_t *copia, int32_t opcoes,

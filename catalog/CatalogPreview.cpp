@@ -8,6 +8,9 @@
 
 namespace {
 
+// In the column of the stored value, for a new product's.
+const QString kNovo = QStringLiteral("(produto novo)");
+
 const TFieldDef &definicao(int campo)
 {
     return productPacketFields().at(campo);
@@ -50,13 +53,14 @@ void TPreviaImportacao::recomeca()
 }
 
 void TPreviaImportacao::escreve(int linha, const QString &produto, const QString &nome, int campo,
-                                const QString &guardado, const QString &novo)
+                                const QString &guardado, const QString &novo, bool novoProduto)
 {
     static const int cdProduto = lugar("CDPRODUTO"), nmProduto = lugar("NMPRODUTO");
     const TFieldDef &f = definicao(campo);
     m_arquivo->linha(QString::number(linha) + QLatin1Char(';') + campoCatalogo(definicao(cdProduto), produto)
                      + QLatin1Char(';') + campoCatalogo(definicao(nmProduto), nome) + QLatin1Char(';') + f.name
-                     + QLatin1Char(';') + campoCatalogo(f, guardado) + QLatin1Char(';') + campoCatalogo(f, novo));
+                     + QLatin1Char(';') + (novoProduto ? kNovo : campoCatalogo(f, guardado)) + QLatin1Char(';')
+                     + campoCatalogo(f, novo));
 }
 
 void TPreviaImportacao::alteracao(int linha, const TProduto &produto, const QVariantList &guardado,
@@ -67,7 +71,7 @@ void TPreviaImportacao::alteracao(int linha, const TProduto &produto, const QVar
         ++m_contagem[c];
         if (m_arquivo)
             escreve(linha, produto.cdProduto, guardado.at(nmProduto).toString(), c, textoGuardado(guardado.at(c)),
-                    textoNovo(camposProduto().at(c), produto));
+                    textoNovo(camposProduto().at(c), produto), false);
     }
 }
 
@@ -83,7 +87,7 @@ void TPreviaImportacao::inclusao(int linha, const TProduto &produto)
         const TCampoProduto &f = campos[c];
         const QString valor = textoNovo(f, produto);
         if (f.gravado && c != lugar("CDARVPROD") && c != lugar("CDPRODUTO") && !valor.isEmpty())
-            escreve(linha, produto.cdProduto, produto.nmProduto, c, QStringLiteral("(produto novo)"), valor);
+            escreve(linha, produto.cdProduto, produto.nmProduto, c, QString(), valor, true);
     }
 }
 

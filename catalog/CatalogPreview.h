@@ -39,8 +39,9 @@ public:
     const QStringList &novos() const { return m_novos; }
 
 private:
+    // One line, of a changed field or of a new product's.
     void escreve(int linha, const QString &produto, const QString &nome, int campo, const QString &guardado,
-                 const QString &novo);
+                 const QString &novo, bool novoProduto);
 
     QString m_caminho;
     std::unique_ptr<TArquivoCsv> m_arquivo;
