@@ -44,9 +44,9 @@ void TCopiaImportacao::conclui()
         m_erro = e.Message();
     }
     if (!m_erro.isEmpty())
-        throw Exception(QStringLiteral("%1 A cópia dos produtos a alterar é gravada antes da importação; nada foi "
+        throw Exception(QStringLiteral("%1%2 A cópia dos produtos a alterar é gravada antes da importação; nada foi "
                                        "gravado. Escolha outro arquivo com --copia.")
-                            .arg(m_erro));
+                            .arg(m_erro, m_erro.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")));
 }
 
 QString caminhoCopia(const QString &arquivo, const QDateTime &quando)
