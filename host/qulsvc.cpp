@@ -39,6 +39,8 @@ constexpr int kExitStoreIncomplete = 5;
 constexpr int kLongestWatch = 86400;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
+// The new products an import prints after its summary.
+constexpr qsizetype kNewShown = 20;
 
 // A service command: its arguments, its lines in the usage text, and its
 // call of the module's entry (nothing when the module lacks it). The
@@ -215,7 +217,8 @@ struct Progress {
         p->drawn = true;
         constexpr int width = 30;
         const int filled = total > 0 ? int(done * width / total) : width;
-        const double seconds = std::max<qint64>(ms - p->stageStart, 1) / 1000.0;
+        // (the rate over half a second at least: the first reads come in one go)
+        const double seconds = std::max<qint64>(ms - p->stageStart, 500) / 1000.0;
         const QString what = stage == 3
                                  ? QStringLiteral("gravando: %1/%2 linhas, %3 linhas/s").arg(done).arg(total).arg(done / seconds, 0, 'f', 0)
                                  : QStringLiteral("%1: %2 de %3 MiB, %4 MiB/s")
@@ -256,10 +259,11 @@ void printChanges(const QVariantMap &m, bool check)
     const QStringList news = m.value(QStringLiteral("novos")).toStringList();
     if (check || added == 0)
         return;
-    std::printf("%s\n", qPrintable(QStringLiteral("incluídos (sem cópia; para desfazer, apague-os): %1%2")
-                                       .arg(news.join(QStringLiteral("; ")))
-                                       .arg(added > news.size() ? QStringLiteral("; … e mais %1").arg(added - news.size())
-                                                                : QString())));
+    std::printf("%s\n", qPrintable(QStringLiteral("incluídos, sem cópia (para desfazer, apague-os):")));
+    for (const QString &line : news.first(std::min<qsizetype>(news.size(), kNewShown)))
+        std::printf("%s\n", qPrintable(line));
+    if (added > kNewShown)
+        std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 incluídos.").arg(added - kNewShown)));
 }
 
 // export and import: a summary line on stderr (export: stdout may be the
