@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QVariantMap>
 
 namespace {
@@ -53,8 +54,10 @@ int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding,
         mensagem, onde);
 }
 
-// An import: `acompanhamento.copia` empty and no progress by stage for the
-// entries before the copy.
+// An import through any of the entries: the older ones give `progresso`
+// (rows written) and keep no copy; QulImportaProdutosCopia gives
+// `acompanhamento`. A report or copy named as the file imported is refused:
+// it would be written over the file.
 int32_t importa(const char16_t *file, const char16_t *format, const char16_t *encoding, const char16_t *report,
                 int32_t opcoes, const TProgressoImportacao &progresso, TAcompanhamento acompanhamento, QVariant *out,
                 const std::source_location onde = std::source_location::current())
@@ -64,6 +67,12 @@ int32_t importa(const char16_t *file, const char16_t *format, const char16_t *en
         constexpr int32_t conhecidas = QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES;
         if (opcoes & ~conhecidas)
             throw Exception(QStringLiteral("opções de importação desconhecidas: %1.").arg(opcoes & ~conhecidas));
+        for (const QString &saida : {relatorio, acompanhamento.copia})
+            if (const QFileInfo i(saida), a(arquivo);
+                !saida.isEmpty() && i.exists() && a.exists() && i.canonicalFilePath() == a.canonicalFilePath())
+                throw Exception(QStringLiteral("o relatório (--relatorio) e a cópia (--copia) não podem ser o arquivo "
+                                               "importado, %1. Nada foi gravado.")
+                                    .arg(arquivo));
         const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
         acompanhamento.previa = relatorio;
         const TResumoImportacao r = importaCatalogo(

@@ -456,10 +456,15 @@ void TstCatalog::planilhaDoCalc()
         QCOMPARE(linhas.filter(QStringLiteral(";(produto novo);")).size(), r.value(QStringLiteral("inseridos")).toInt() ? 22 : 0);
         QCOMPARE(linhas.mid(1, alteracoes.count(QLatin1Char('\n')) + 1).join(QLatin1Char('\n')), alteracoes);
     }
-    // A copy that cannot be written: nothing is.
-    r = importa(planilha, 0, u"csv", nullptr, {}, dir.filePath(QStringLiteral("nao/ha.csv")));
-    QVERIFY2(alteracoes.isEmpty() || r.value(QStringLiteral("falha")).toString().contains(QStringLiteral("nada foi gravado")),
-             qPrintable(r.value(QStringLiteral("falha")).toString()));
+    // A copy that cannot be written, or would be written over the file: nothing is.
+    const QString mesmo = dir.filePath(QStringLiteral("mesmo.csv"));
+    QVERIFY(QFile::copy(planilha, mesmo));
+    for (const QString &ruim : {dir.filePath(QStringLiteral("nao/ha.csv")), mesmo}) {
+        r = importa(ruim == mesmo ? mesmo : planilha, 0, u"csv", nullptr, {}, ruim);
+        QVERIFY2(alteracoes.isEmpty() || r.value(QStringLiteral("falha")).toString().contains(QStringLiteral("ada foi gravado")),
+                 qPrintable(r.value(QStringLiteral("falha")).toString()));
+    }
+    QCOMPARE(le(mesmo), le(planilha));
     QCOMPARE(exporta(dir, u"csv"), antes);
     r = importa(planilha, 0, u"csv", nullptr, {}, copia);
     const QString recusas = r.value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
