@@ -43,7 +43,8 @@ QUL_EXPORT int32_t QulImportaProdutos(const char16_t *file, const char16_t *form
 // As QulImportaProdutos; and, when `report` is not empty, every refused
 // row is written to that file (even by a check): CSV as the export writes
 // it, columns "linha", "coluna", "texto", then the row's values under the
-// file's column names.
+// file's column names; with no row refused, the changes the file makes
+// (as QulImportaProdutosCopia writes them).
 QUL_EXPORT int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                                const char16_t *report, int32_t checkOnly,
                                                TQulProgressoImportacao progress, void *context, QVariant *out);
@@ -64,5 +65,34 @@ enum {
 QUL_EXPORT int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                             const char16_t *report, int32_t opcoes,
                                             TQulProgressoImportacao progress, void *context, QVariant *out);
+
+// Progress of an import through its stages: `etapa` 1 checking the file,
+// 2 checking it again (when a row took a code from a product the file
+// turned out not to update), `feitos` bytes of the file read of `total`
+// (its size; 0 when not known); 3 writing, `feitos` rows of the file of
+// `total`. Each stage ends with `feitos` equal to `total`; within one,
+// `feitos` never goes back.
+typedef void (*TQulEtapaImportacao)(int32_t etapa, int64_t feitos, int64_t total, void *contexto);
+
+// As QulImportaProdutosOpcoes, with progress through every stage; and:
+// - `report`, when not empty, gets, if no row is refused, every change
+//   the file would make (even by a check): CSV as the export writes it,
+//   columns "linha", "CDPRODUTO", "NMPRODUTO" (the stored name), "campo",
+//   "guardado" and "novo", one line for each field an update changes
+//   and one for each non-empty field of a new product ("guardado":
+//   "(produto novo)"); refused rows as QulImportaProdutosRelatorio.
+// - before anything is written (not by a check), the stored rows of the
+//   products the file updates are written to `copia` (empty: a
+//   "qul-antes-AAAAMMDD-HHMMSS.csv" beside the file, or in the current
+//   folder for standard input) as the export writes CSV, so that importing
+//   it puts them back; a copy that cannot be written stops the import with
+//   nothing written.
+// The summary also has "campos" (a QStringList of "CAMPO: N", the products
+// whose field CAMPO the updates change, most first), "copia" (the copy's
+// file; empty when no product is updated or by a check) and "novos" (a
+// QStringList of the first 100 new products, "linha N: CDPRODINTE \"X\", NOME").
+QUL_EXPORT int32_t QulImportaProdutosCopia(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                           const char16_t *report, const char16_t *copia, int32_t opcoes,
+                                           TQulEtapaImportacao progress, void *context, QVariant *out);
 
 }  // extern "C"

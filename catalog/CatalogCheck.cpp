@@ -169,21 +169,6 @@ QString ausente(const QString &produto, bool digitos, bool inserirAusentes)
                       .arg(largura(CDPRODUTO));
 }
 
-// A product that writes nothing the stored one (its packet row) does not
-// hold: every field but the key and the columns that are not stored.
-bool iguais(const TProduto &produto, const QVariantList &guardado)
-{
-    const QList<TCampoProduto> &campos = camposProduto();  // in the packet's order
-    for (Campo c = 0; c < campos.size(); ++c) {
-        const TCampoProduto &f = campos[c];
-        if (c == CDPRODUTO || c == CDARVPROD || !f.gravado)
-            continue;
-        if (f.texto() ? f.textoDe(produto) != guardado[c].toString() : f.numeroDe(produto) != guardado[c].toDouble())
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 struct TVerificadorCatalogo::TEstado {
@@ -465,7 +450,7 @@ std::optional<TRecusa> TVerificadorCatalogo::TEstado::verifica(const TLinhaCatal
         || (recusa = codigos(r)))
         return recusa;
     TProduto p = produto(r);
-    if (!r.produto.isEmpty() && guardado && iguais(p, *guardado))
+    if (!r.produto.isEmpty() && guardado && camposAlterados(p, *guardado).isEmpty())
         saida->reset();  // nothing to write: its last-change dates stay
     else
         *saida = std::move(p);
@@ -505,6 +490,21 @@ bool TVerificadorCatalogo::refazer() const
 TCodigosCatalogo &TVerificadorCatalogo::alterados()
 {
     return d->m_alterados;
+}
+
+// Every field but the key and the columns that are not stored.
+QList<int> camposAlterados(const TProduto &produto, const QVariantList &guardado)
+{
+    QList<int> alterados;
+    const QList<TCampoProduto> &campos = camposProduto();  // in the packet's order
+    for (Campo c = 0; c < campos.size(); ++c) {
+        const TCampoProduto &f = campos[c];
+        if (c == CDPRODUTO || c == CDARVPROD || !f.gravado)
+            continue;
+        if (f.texto() ? f.textoDe(produto) != guardado[c].toString() : f.numeroDe(produto) != guardado[c].toDouble())
+            alterados.append(c);
+    }
+    return alterados;
 }
 
 void TLojaCatalogo::insereProduto(const QString &codigo, const QString &reduzido, const QString &nome,

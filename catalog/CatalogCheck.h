@@ -37,6 +37,11 @@ struct TLojaCatalogo {
     void insereProduto(const QString &codigo, const QString &reduzido, const QString &nome, const QString &barras);
 };
 
+// The fields (their places in camposProduto()) whose stored values, of the
+// product packet row `guardado`, writing `produto` over it would change:
+// none, and the update is not written.
+QList<int> camposAlterados(const TProduto &produto, const QVariantList &guardado);
+
 // What an import may do beyond what the entry page would.
 struct TOpcoesCatalogo {
     // A CDPRODUTO of digits that the store does not hold is a new product

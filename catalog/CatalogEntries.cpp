@@ -2,11 +2,14 @@
 // module reached through its global instance, no exception let out.
 #include "Cat_qul00002.h"
 
+#include "CatalogBackup.h"
 #include "CatalogExport.h"
 #include "CatalogImport.h"
 #include "ServiceCall.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QVariantMap>
 
 namespace {
@@ -51,6 +54,44 @@ int32_t entrada(QVariant *out, const char16_t *format, const char16_t *encoding,
         mensagem, onde);
 }
 
+// An import through any of the entries: the older ones give `progresso`
+// (rows written) and keep no copy; QulImportaProdutosCopia gives
+// `acompanhamento`. A report or copy named as the file imported is refused:
+// it would be written over the file.
+int32_t importa(const char16_t *file, const char16_t *format, const char16_t *encoding, const char16_t *report,
+                int32_t opcoes, const TProgressoImportacao &progresso, TAcompanhamento acompanhamento, QVariant *out,
+                const std::source_location onde = std::source_location::current())
+{
+    const QString arquivo = argText(file), relatorio = argText(report);
+    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
+        constexpr int32_t conhecidas = QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES;
+        if (opcoes & ~conhecidas)
+            throw Exception(QStringLiteral("opções de importação desconhecidas: %1.").arg(opcoes & ~conhecidas));
+        for (const QString &saida : {relatorio, acompanhamento.copia})
+            if (const QFileInfo i(saida), a(arquivo);
+                !saida.isEmpty() && i.exists() && a.exists() && i.canonicalFilePath() == a.canonicalFilePath())
+                throw Exception(QStringLiteral("o relatório (--relatorio) e a cópia (--copia) não podem ser o arquivo "
+                                               "importado, %1. Nada foi gravado.")
+                                    .arg(arquivo));
+        const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
+        acompanhamento.previa = relatorio;
+        const TResumoImportacao r = importaCatalogo(
+            dataModule(), *fonte, opcoes & QUL_IMPORTA_SO_VERIFICA, progresso,
+            {bool(opcoes & QUL_IMPORTA_INSERIR_AUSENTES), bool(opcoes & QUL_IMPORTA_AJUSTAR_NOMES)}, acompanhamento);
+        if (!relatorio.isEmpty() && !r.recusas.isEmpty())  // else the changes are there
+            escreveRelatorio(relatorio, *fonte, r.recusas);
+        return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
+                           {QStringLiteral("alterados"), r.alterados},
+                           {QStringLiteral("inalterados"), r.inalterados},
+                           {QStringLiteral("recusados"), int(r.recusas.size())},
+                           {QStringLiteral("recusas"), r.recusas},
+                           {QStringLiteral("ajustes"), r.ajustes},
+                           {QStringLiteral("campos"), r.porCampo},
+                           {QStringLiteral("novos"), r.novos},
+                           {QStringLiteral("copia"), r.copia}};
+    }, onde);
+}
+
 }  // namespace
 
 extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
@@ -64,32 +105,32 @@ extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *form
     });
 }
 
+extern "C" int32_t QulImportaProdutosCopia(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                           const char16_t *report, const char16_t *copia, int32_t opcoes,
+                                           TQulEtapaImportacao progress, void *context, QVariant *out)
+{
+    TAcompanhamento a;
+    a.copia = argText(copia);
+    if (a.copia.isEmpty())
+        a.copia = caminhoCopia(argText(file), QDateTime::currentDateTime());
+    if (progress)
+        a.progresso = [progress, context](TEtapaImportacao etapa, qint64 feitos, qint64 total) {
+            progress(int32_t(etapa), feitos, total, context);
+        };
+    return importa(file, format, encoding, report, opcoes, {}, a, out);
+}
+
 extern "C" int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                             const char16_t *report, int32_t opcoes,
                                             TQulProgressoImportacao progress, void *context, QVariant *out)
 {
-    const QString arquivo = argText(file), relatorio = argText(report);
-    return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
-        constexpr int32_t conhecidas = QUL_IMPORTA_SO_VERIFICA | QUL_IMPORTA_INSERIR_AUSENTES | QUL_IMPORTA_AJUSTAR_NOMES;
-        if (opcoes & ~conhecidas)
-            throw Exception(QStringLiteral("opções de importação desconhecidas: %1.").arg(opcoes & ~conhecidas));
-        const std::unique_ptr<TFonteCatalogo> fonte = abreCatalogo(arquivo, formato, codificacao);
-        const TResumoImportacao r = importaCatalogo(
-            dataModule(), *fonte, opcoes & QUL_IMPORTA_SO_VERIFICA,
-            [&](qint64 feitas, qint64 total) {
-                if (progress)
-                    progress(feitas, total, context);
-            },
-            {bool(opcoes & QUL_IMPORTA_INSERIR_AUSENTES), bool(opcoes & QUL_IMPORTA_AJUSTAR_NOMES)});
-        if (!relatorio.isEmpty())
-            escreveRelatorio(relatorio, *fonte, r.recusas);
-        return QVariantMap{{QStringLiteral("inseridos"), r.inseridos},
-                           {QStringLiteral("alterados"), r.alterados},
-                           {QStringLiteral("inalterados"), r.inalterados},
-                           {QStringLiteral("recusados"), int(r.recusas.size())},
-                           {QStringLiteral("recusas"), r.recusas},
-                           {QStringLiteral("ajustes"), r.ajustes}};
-    });
+    return importa(
+        file, format, encoding, report, opcoes,
+        [&](qint64 feitas, qint64 total) {
+            if (progress)
+                progress(feitas, total, context);
+        },
+        {}, out);
 }
 
 extern "C" int32_t QulImportaProdutosRelatorio(const char16_t *file, const char16_t *format, const char16_t *encoding,

@@ -146,18 +146,10 @@ void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
     };
     if (codificacao == TCodificacao::Utf8)
         saida.escreve("\xEF\xBB\xBF", 3);
-    QStringList nomes;
-    for (const TFieldDef &f : p.fields)
-        nomes.append(campoCsv(f.name));
-    saida.escreve(bytes(nomes.join(QLatin1Char(';')) + QStringLiteral("\r\n")));
+    saida.escreve(bytes(cabecalhoCsv(p.fields) + QStringLiteral("\r\n")));
     QString linha;
     for (const QVariantList &r : p.rows) {
-        linha.clear();
-        for (qsizetype i = 0; i < r.size(); ++i) {
-            if (i > 0)
-                linha += QLatin1Char(';');
-            linha += campoCatalogo(p.fields[i], textoValor(r[i]));
-        }
+        linha = linhaCsv(p.fields, r);
         linha += QStringLiteral("\r\n");
         saida.escreve(bytes(linha));
     }
@@ -185,6 +177,46 @@ void escrevePlanilha(const TDataPacket &p, TSaida &saida, TFormatoCatalogo forma
 }
 
 }  // namespace
+
+QString cabecalhoCsv(const QList<TFieldDef> &campos)
+{
+    QStringList nomes;
+    for (const TFieldDef &f : campos)
+        nomes.append(campoCsv(f.name));
+    return nomes.join(QLatin1Char(';'));
+}
+
+QString linhaCsv(const QList<TFieldDef> &campos, const QVariantList &valores)
+{
+    QString linha;
+    for (qsizetype i = 0; i < valores.size(); ++i) {
+        if (i > 0)
+            linha += QLatin1Char(';');
+        linha += campoCatalogo(campos[i], textoValor(valores[i]));
+    }
+    return linha;
+}
+
+struct TArquivoCsv::TDados {
+    TSaida saida;
+};
+
+TArquivoCsv::TArquivoCsv(const QString &caminho) : d(new TDados{TSaida(caminho)})
+{
+    d->saida.escreve("\xEF\xBB\xBF", 3);
+}
+
+TArquivoCsv::~TArquivoCsv() = default;
+
+void TArquivoCsv::linha(const QString &texto)
+{
+    d->saida.escreve((texto + QStringLiteral("\r\n")).toUtf8());
+}
+
+void TArquivoCsv::fecha()
+{
+    d->saida.fecha();
+}
 
 qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
 {

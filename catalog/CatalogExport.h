@@ -5,6 +5,9 @@
 
 #include "CatalogFile.h"
 
+#include <QVariantList>
+#include <memory>
+
 class TrdmCadProd;
 
 // Writes the list to `caminho` ("-": standard output) and returns how
@@ -20,3 +23,26 @@ qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo
 // column names. `fonte` is read again from its first row, one row held at
 // a time. Raises on a file error.
 void escreveRelatorio(const QString &caminho, TFonteCatalogo &fonte, const QStringList &recusas);
+
+// The header of a CSV of the fields `campos` and one of its rows
+// (`valores` in the same order), as the export writes them, without the
+// line break.
+QString cabecalhoCsv(const QList<TFieldDef> &campos);
+QString linhaCsv(const QList<TFieldDef> &campos, const QVariantList &valores);
+
+// A CSV file in UTF-8, with a byte order mark, written as the export
+// writes one: it appears only whole, at fecha() (dropped before, nothing
+// appears), and a destination that is a symbolic link of another user is
+// refused. Raises on a file error.
+class TArquivoCsv {
+public:
+    explicit TArquivoCsv(const QString &caminho);
+    ~TArquivoCsv();
+    // One line, its line break added.
+    void linha(const QString &texto);
+    void fecha();
+
+private:
+    struct TDados;
+    std::unique_ptr<TDados> d;
+};

@@ -228,6 +228,8 @@ public:
     }
 
     QList<int> colunas() const override { return m_colunas; }
+    qint64 lidos() const override { return m_dispositivo->pos(); }
+    qint64 tamanho() const override { return m_dispositivo->size(); }
 
 private:
     void copia()

@@ -58,6 +58,11 @@ public:
     virtual bool proxima(TLinhaCatalogo &l) = 0;
     // The packet fields the file's columns hold, in the file's order.
     virtual QList<int> colunas() const;
+    // How far the reading has gone, of how far it goes: the file's bytes
+    // (a spreadsheet's, where its zip reader stands), rows of rows held in
+    // memory; 0 of 0 when not known.
+    virtual qint64 lidos() const { return 0; }
+    virtual qint64 tamanho() const { return 0; }
 };
 
 // Rows held in memory (tools and tests that build them).
@@ -71,6 +76,8 @@ struct TArquivoCatalogo : TFonteCatalogo {
         l = linhas.at(m_proxima++);
         return true;
     }
+    qint64 lidos() const override { return m_proxima; }
+    qint64 tamanho() const override { return linhas.size(); }
 
 private:
     qsizetype m_proxima = 0;

@@ -1,5 +1,7 @@
 #include "CatalogImport.h"
 
+#include "CatalogBackup.h"
+#include "CatalogPreview.h"
 #include "CatalogStored.h"
 #include "ProductWrite.h"
 #include "StoredDesign.h"
@@ -8,7 +10,9 @@
 #include "UnidadeTrabalho.h"
 
 #include <QSet>
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -59,11 +63,22 @@ public:
     {
         m_fonte.reinicia();
         m_n = 0;
+        m_lidas = 0;
+        m_informado = 0;
+    }
+
+    // The readings from now on are of `etapa`: a check tells its progress
+    // by the file's bytes, the writing by the file's rows, `linhas` of them.
+    void passaA(TEtapaImportacao etapa, qint64 linhas = 0)
+    {
+        m_etapa = etapa;
+        m_totalLinhas = linhas;
     }
 
     // The next batch; false after the last row.
     bool proximo()
     {
+        informa(false);
         QStringList codigos;
         QSet<QString> vistos;
         m_n = 0;
@@ -77,7 +92,23 @@ public:
             }
         }
         m_guardados.le(codigos);
+        m_lidas += m_n;
+        if (m_n == 0 && m_etapa != TEtapaImportacao::Gravacao)
+            informa(true);
         return m_n > 0;
+    }
+
+    // Where the reading is, to `progresso`: the rows handed out before
+    // this batch, or the bytes read; `fim`, the whole.
+    void informa(bool fim)
+    {
+        if (!progresso)
+            return;
+        const bool porLinhas = m_etapa == TEtapaImportacao::Gravacao;
+        const qint64 total = porLinhas ? m_totalLinhas : m_fonte.tamanho();
+        const qint64 feitos = fim ? total : std::min(total, porLinhas ? m_lidas : m_fonte.lidos());
+        m_informado = std::max(m_informado, feitos);
+        progresso(m_etapa, m_informado, total);
     }
 
     qsizetype tamanho() const { return m_n; }
@@ -88,6 +119,7 @@ public:
     }
 
     int ultima = 0;  // the line of the last row read
+    TProgressoEtapa progresso;
 
 private:
     TFonteCatalogo &m_fonte;
@@ -95,6 +127,8 @@ private:
     TProdutosGuardados &m_guardados;
     QList<TLinhaCatalogo> m_linhas;
     qsizetype m_n = 0;
+    TEtapaImportacao m_etapa = TEtapaImportacao::Verificacao;
+    qint64 m_lidas = 0, m_totalLinhas = 0, m_informado = 0;
 };
 
 // What a row that passed writes, given its product.
@@ -125,10 +159,37 @@ struct TLeitura {
     }
 };
 
-TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const TLojaCatalogo &loja)
+// What a check reading tells of the rows that change the store: the
+// changes, and the stored rows of the products updated.
+struct TRegistro {
+    TPreviaImportacao &previa;
+    TCopiaImportacao *copia;  // none: not kept
+
+    void recomeca()
+    {
+        previa.recomeca();
+        if (copia)
+            copia->recomeca();
+    }
+    void conta(int linha, TEscrita e, const TProduto &produto, const QVariantList *guardado)
+    {
+        if (e == Alteracao) {
+            previa.alteracao(linha, produto, *guardado, camposAlterados(produto, *guardado));
+            if (copia)
+                copia->guarda(*guardado);
+        } else if (e != Nada) {
+            previa.inclusao(linha, produto);
+        }
+    }
+};
+
+TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const TLojaCatalogo &loja,
+                 TEtapaImportacao etapa, TRegistro &registro)
 {
     TLeitura r;
+    lotes.passaA(etapa);
     lotes.reinicia();
+    registro.recomeca();
     std::optional<TProduto> produto;
     QStringList ajustes;
     while (lotes.proximo()) {
@@ -140,8 +201,11 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const 
                 r.recusas.append(recusa);
                 continue;
             }
-            r.conta(escrita(produto, loja), produto);
+            const TEscrita e = escrita(produto, loja);
+            r.conta(e, produto);
             r.ajustes += ajustes;
+            if (e != Nada)
+                registro.conta(l.linha, e, *produto, lotes.guardado(l));
         }
     }
     return r;
@@ -156,14 +220,14 @@ TLeitura confere(TLotesArquivo &lotes, TVerificadorCatalogo &verificador, const 
 // updates, when a row passed by taking a code from a stored product that
 // the file turned out not to update. `alterados` gets those products.
 TLeitura confereTudo(TLotesArquivo &lotes, const TLojaCatalogo &loja, TOpcoesCatalogo opcoes,
-                     TCodigosCatalogo *alterados)
+                     TCodigosCatalogo *alterados, TRegistro &registro)
 {
     auto verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes);
-    TLeitura leitura = confere(lotes, *verificador, loja);
+    TLeitura leitura = confere(lotes, *verificador, loja, TEtapaImportacao::Verificacao, registro);
     if (verificador->refazer()) {
         TCodigosCatalogo conhecidos = std::move(verificador->alterados());
         verificador = std::make_unique<TVerificadorCatalogo>(loja, opcoes, std::move(conhecidos));
-        leitura = confere(lotes, *verificador, loja);
+        leitura = confere(lotes, *verificador, loja, TEtapaImportacao::NovaVerificacao, registro);
     }
     *alterados = std::move(verificador->alterados());
     return leitura;
@@ -249,7 +313,8 @@ void escreveArquivo(TLotesArquivo &lotesArquivo, TVerificadorCatalogo &verificad
 // that only a later row updates, and every refused import would cost the
 // writes of its rows and hold the store's tables while it ran.
 TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool soVerifica,
-                                  const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes)
+                                  const TProgressoImportacao &progresso, TOpcoesCatalogo opcoes,
+                                  const TAcompanhamento &acompanhamento)
 {
     TResumoImportacao resumo;
     // A failure anywhere rolls back as the unit goes; a rollback that
@@ -259,23 +324,40 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
         const TLojaCatalogo loja = leLoja(dm);
         TProdutosGuardados guardados(dm);
         TLotesArquivo lotesArquivo(fonte, loja, guardados);
+        lotesArquivo.progresso = acompanhamento.progresso;
+        TPreviaImportacao previa(acompanhamento.previa);
+        std::optional<TCopiaImportacao> copia;
+        if (!soVerifica && !acompanhamento.copia.isEmpty())
+            copia.emplace(acompanhamento.copia);
+        TRegistro registro{previa, copia ? &*copia : nullptr};
         TCodigosCatalogo alterados;
-        const TLeitura leitura = confereTudo(lotesArquivo, loja, opcoes, &alterados);
+        const TLeitura leitura = confereTudo(lotesArquivo, loja, opcoes, &alterados, registro);
         resumo.recusas = leitura.recusas;
         resumo.ajustes = leitura.ajustes;
         if (!resumo.recusas.isEmpty()) {
             ut.desfaz();
             return resumo;
         }
+        previa.conclui();
+        resumo.porCampo = previa.porCampo();
+        resumo.novos = previa.novos();
         if (soVerifica) {
             ut.desfaz();
         } else {
+            // Kept whole before the first write, or nothing is written.
+            if (copia && copia->produtos() > 0) {
+                copia->conclui();
+                resumo.copia = copia->caminho();
+            }
             TVerificadorCatalogo verificador(loja, opcoes, std::move(alterados));
             // The codes generated come after the file's own, whichever is written first.
             if (!leitura.maiorCodigo.isEmpty())
                 ut.gerador().Reserva(leitura.maiorCodigo);
             TLotesGravacao gravacao(dm, ut.gerador(), leitura.inclusoes + leitura.alteracoes, progresso);
+            lotesArquivo.passaA(TEtapaImportacao::Gravacao, leitura.linhas());
             escreveArquivo(lotesArquivo, verificador, loja, leitura, gravacao);
+            if (acompanhamento.progresso)
+                acompanhamento.progresso(TEtapaImportacao::Gravacao, leitura.linhas(), leitura.linhas());
             ut.commit();
         }
         resumo.inseridos = int(leitura.inclusoes);

@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -41,6 +42,8 @@ constexpr int kExitStoreIncomplete = 5;
 constexpr int kLongestWatch = 86400;
 // The refused rows an import prints; the rest are counted.
 constexpr qsizetype kRefusalsShown = 100;
+// The new products an import prints after its summary.
+constexpr qsizetype kNewShown = 20;
 
 struct Command;
 // Runs a service command through the module's JSON entries and prints its
@@ -83,14 +86,18 @@ const Command kCommandTable[] = {
      nullptr},
     {"import", 1,
      "  import [--check] [--format csv|json|xlsx|ods] [--encoding utf8|cp1252]\n"
-     "         [--relatorio RELATORIO] [--inserir-ausentes] [--ajustar-nomes] ARQUIVO|-\n"
+     "         [--relatorio RELATORIO] [--copia COPIA] [--inserir-ausentes] [--ajustar-nomes]\n"
+     "         ARQUIVO|-\n"
      "                                      o formato reconhecido pelo conteúdo (planilha\n"
      "                                      .xlsx ou .ods: a primeira folha);\n"
      "                                      cada linha verificada como a tela verifica;\n"
      "                                      com CDPRODUTO altera, sem CDPRODUTO inclui;\n"
      "                                      uma linha recusada e nada é gravado; as\n"
      "                                      100 primeiras recusas impressas, todas em\n"
-     "                                      RELATORIO (CSV) para corrigir na planilha\n",
+     "                                      RELATORIO (CSV) para corrigir na planilha;\n"
+     "                                      sem recusas, RELATORIO lista cada campo que\n"
+     "                                      muda; antes de gravar, guarda em COPIA os\n"
+     "                                      produtos alterados como estão\n",
      nullptr},
     {"verifica", 0,
      "  verifica                            confere se o banco da loja tem as tabelas e\n"
@@ -151,28 +158,44 @@ bool readPacket(ModuleLoader &mod, const QString &source, QByteArray *text, QStr
     return true;
 }
 
-// The import's progress bar on a terminal: shown once the import has taken
-// a second, redrawn at most ten times a second.
+// The import's progress bar on a terminal, through its stages: the check
+// (and a second one, when needed) by the file's bytes, the writing by its
+// rows. Shown once the import has taken a second, redrawn at most ten
+// times a second and at each stage's end.
 struct Progress {
     QElapsedTimer clock;
     qint64 lastDraw = -1000;
+    int32_t stage = 0;
+    qint64 stageStart = 0;  // ms
     bool drawn = false;
 
-    static void report(int64_t done, int64_t total, void *context)
+    static void report(int32_t stage, int64_t done, int64_t total, void *context)
     {
         auto *p = static_cast<Progress *>(context);
         const qint64 ms = p->clock.elapsed();
+        if (stage != p->stage) {
+            p->stage = stage;
+            p->stageStart = ms;
+        }
         if (ms < 1000 || (ms - p->lastDraw < 100 && done < total))
             return;
         p->lastDraw = ms;
         p->drawn = true;
         constexpr int width = 30;
         const int filled = total > 0 ? int(done * width / total) : width;
-        std::fprintf(stderr, "\r[%s%s] %lld/%lld linhas, %.0f linhas/s ", QByteArray(filled, '#').constData(),
-                     QByteArray(width - filled, '-').constData(), (long long)done, (long long)total,
-                     done * 1000.0 / double(ms));
+        // (the rate over half a second at least: the first reads come in one go)
+        const double seconds = std::max<qint64>(ms - p->stageStart, 500) / 1000.0;
+        const QString what = stage == 3
+                                 ? QStringLiteral("gravando: %1/%2 linhas, %3 linhas/s").arg(done).arg(total).arg(done / seconds, 0, 'f', 0)
+                                 : QStringLiteral("%1: %2 de %3 MiB, %4 MiB/s")
+                                       .arg(stage == 1 ? QStringLiteral("verificando") : QStringLiteral("verificando de novo"),
+                                            mib(double(done)), mib(double(total)), mib(done / seconds));
+        // (cleared to the line's end: a stage's text may be shorter than the one before)
+        std::fprintf(stderr, "\r[%s%s] %s\x1b[K", QByteArray(filled, '#').constData(),
+                     QByteArray(width - filled, '-').constData(), qPrintable(what));
         std::fflush(stderr);
     }
+    static QString mib(double bytes) { return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(bytes / (1 << 20), 'f', 1); }
     void finish() const
     {
         if (drawn)
@@ -183,6 +206,30 @@ struct Progress {
 QString seconds(const QVariant &v)
 {
     return QString::number(v.toDouble(), 'f', 2);
+}
+
+// After an import's summary: the products each field changes in, where the
+// stored rows it changed were kept and how to put them back, and the new
+// products, which have no copy.
+void printChanges(const QVariantMap &m, bool check)
+{
+    const QStringList fields = m.value(QStringLiteral("campos")).toStringList();
+    if (!fields.isEmpty())
+        std::printf("%s: %s\n", check ? "campos a alterar" : "campos alterados", qPrintable(fields.join(QStringLiteral(", "))));
+    const QString copy = m.value(QStringLiteral("copia")).toString();
+    if (!copy.isEmpty())
+        std::printf("%s\n", qPrintable(QStringLiteral("cópia dos produtos alterados, como estavam: %1 (para os voltar: "
+                                                      "qulsvc import --format csv \"%1\")")
+                                           .arg(copy)));
+    const int added = m.value(QStringLiteral("inseridos")).toInt();
+    const QStringList news = m.value(QStringLiteral("novos")).toStringList();
+    if (check || added == 0)
+        return;
+    std::printf("%s\n", qPrintable(QStringLiteral("incluídos, sem cópia (para desfazer, apague-os):")));
+    for (const QString &line : news.first(std::min<qsizetype>(news.size(), kNewShown)))
+        std::printf("%s\n", qPrintable(line));
+    if (added > kNewShown)
+        std::printf("%s\n", qPrintable(QStringLiteral("… e mais %1 incluídos.").arg(added - kNewShown)));
 }
 
 // export and import: a summary line on stderr (export: stdout may be the
@@ -206,7 +253,7 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
             return HostCommand::kExitOk;
         }
     } else {
-        auto importa = QUL_ENTRY(mod, QulImportaProdutosOpcoes);
+        auto importa = QUL_ENTRY(mod, QulImportaProdutosCopia);
         if (!importa) {
             HostCommand::printError(kProgram, mod.error());
             return HostCommand::kExitModule;
@@ -214,14 +261,14 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
         Progress progress;
         progress.clock.start();
         const bool terminal = isatty(fileno(stderr));
-        const QString report = parser.value(QStringLiteral("relatorio"));
+        const QString report = parser.value(QStringLiteral("relatorio")), copy = parser.value(QStringLiteral("copia"));
         int32_t options = 0;
         for (const auto &[name, bit] : {std::pair{"check", QUL_IMPORTA_SO_VERIFICA},
                                         {"inserir-ausentes", QUL_IMPORTA_INSERIR_AUSENTES},
                                         {"ajustar-nomes", QUL_IMPORTA_AJUSTAR_NOMES}})
             if (parser.isSet(QLatin1String(name)))
                 options |= bit;
-        status = importa(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(), QStringView(report).utf16(), options,
+        status = importa(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(), QStringView(report).utf16(), QStringView(copy).utf16(), options,
                          terminal ? &Progress::report : nullptr, &progress, &result);
         progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
@@ -248,6 +295,8 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
                         m.value(QStringLiteral("inalterados")).toInt(), m.value(QStringLiteral("recusados")).toInt(),
                         qPrintable(seconds(m.value(QStringLiteral("segundos")))),
                         m.value(QStringLiteral("recusados")).toInt() > 0 ? " (nada foi gravado)" : "");
+            if (m.value(QStringLiteral("recusados")).toInt() == 0)
+                printChanges(m, check);
             return m.value(QStringLiteral("recusados")).toInt() > 0 ? kExitFailureText : HostCommand::kExitOk;
         }
     }
@@ -294,8 +343,13 @@ void addCatalogueOptions(QCommandLineParser &parser)
                       QStringLiteral("utf8|cp1252")});
     parser.addOption({QStringLiteral("check"), QStringLiteral("import: só verifica o arquivo, sem gravar.")});
     parser.addOption({QStringLiteral("relatorio"),
-                      QStringLiteral("import: grava as linhas recusadas em CSV (linha, coluna, texto e os valores)."),
+                      QStringLiteral("import: grava em CSV o que muda, campo a campo (linha, produto, campo, "
+                                     "guardado, novo), ou as linhas recusadas (linha, coluna, texto e os valores)."),
                       QStringLiteral("RELATORIO")});
+    parser.addOption({QStringLiteral("copia"),
+                      QStringLiteral("import: onde guardar, antes de gravar, os produtos que altera como estão "
+                                     "(padrão: qul-antes-AAAAMMDD-HHMMSS.csv ao lado do ARQUIVO)."),
+                      QStringLiteral("COPIA")});
     parser.addOption({QStringLiteral("inserir-ausentes"),
                       QStringLiteral("import: inclui com o seu código um CDPRODUTO de algarismos que a loja não tem.")});
     parser.addOption({QStringLiteral("ajustar-nomes"),

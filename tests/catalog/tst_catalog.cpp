@@ -42,13 +42,17 @@ QString grava(const QTemporaryDir &dir, const QByteArray &conteudo)
 }
 
 // The import's answer: its refusals (or failure text) and its summary.
-// `opcoes`: QUL_IMPORTA_* (true: only check).
+// `opcoes`: QUL_IMPORTA_* (true: only check). With `copia`, the stored rows
+// it changes are kept there first.
 QVariantMap importa(const QString &caminho, int opcoes = 0, const char16_t *formato = u"csv",
-                    const char16_t *codificacao = nullptr)
+                    const char16_t *codificacao = nullptr, const QString &relatorio = {}, const QString &copia = {})
 {
     QVariant out;
-    const std::u16string c = w(caminho);
-    if (QulImportaProdutosOpcoes(c.c_str(), formato, codificacao, nullptr, opcoes, nullptr, nullptr, &out) != 0)
+    const std::u16string c = w(caminho), r = w(relatorio), k = w(copia);
+    if ((copia.isEmpty() ? QulImportaProdutosOpcoes(c.c_str(), formato, codificacao, r.c_str(), opcoes, nullptr, nullptr, &out)
+                         : QulImportaProdutosCopia(c.c_str(), formato, codificacao, r.c_str(), k.c_str(), opcoes, nullptr,
+                                                   nullptr, &out))
+        != 0)
         return {{QStringLiteral("falha"), QStringLiteral("status de falha")}};
     if (out.metaType().id() == QMetaType::QString)
         return {{QStringLiteral("falha"), out.toString()}};
@@ -416,23 +420,64 @@ void TstCatalog::planilhaDoCalc_data()
 {
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<int>("zeros");  // rows refused for codes that lost their leading zeros
-    QTest::newRow("a exportação") << "export.csv" << 0;
-    QTest::newRow("Calc, campos entre aspas como texto") << "calc-texto.csv" << 0;
-    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 1;  // the tax codes take their zeros back
+    QTest::addColumn<QString>("campos");      // the fields changed, by how many products
+    QTest::addColumn<QString>("alteracoes");  // the report's lines of the products updated
+    QTest::newRow("a exportação") << "export.csv" << 0 << "" << "";
+    QTest::newRow("Calc, campos entre aspas como texto") << "calc-texto.csv" << 0 << "" << "";
+    QTest::newRow("Calc, como abre") << "calc-padrao.csv" << 1 << "" << "";  // the tax codes take their zeros back
+    // Five prices changed, a tare formatted "0,00" and two new products.
+    QTest::newRow("Calc, preços editados") << "calc-precos.csv" << 0 << "VRPRECITEM: 5, QTTARAPROD: 2"
+        << "2;\"2\";'=1+1;VRPRECITEM;3,5;3,79\n3;\"17\";Queijo Mussarela Fatiado;QTTARAPROD;0,015;0,02\n"
+           "3;\"17\";Queijo Mussarela Fatiado;VRPRECITEM;54,9;56,9\n4;\"18\";Presunto Cozido Fatiado;QTTARAPROD;0,015;0,02\n"
+           "4;\"18\";Presunto Cozido Fatiado;VRPRECITEM;42,9;44,9\n5;\"19\";Mortadela Defumada;VRPRECITEM;24,9;25,9\n"
+           "6;\"1\";Pão Francês;VRPRECITEM;15,9;16,5";
 }
 
 void TstCatalog::planilhaDoCalc()
 {
     QFETCH(QString, arquivo);
     QFETCH(int, zeros);
+    QFETCH(QString, campos);
+    QFETCH(QString, alteracoes);
     QUL_FRESH_DB(db, true);
     db.exec(QStringLiteral("UPDATE PRODUTO SET CDPRODINTE = '0042', CDBARPRODUTO = '0012345678905' WHERE CDPRODUTO = '1'"));
     db.exec(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = '=1+1' WHERE CDPRODUTO = '2'"));
     Modulo m(db.connectionString());
-    const QVariantMap r = importa(QStringLiteral(QUL_PLANILHAS "/") + arquivo);
+    QTemporaryDir dir;
+    const QByteArray antes = exporta(dir, u"csv");
+    const QString planilha = QStringLiteral(QUL_PLANILHAS "/") + arquivo, relatorio = dir.filePath(QStringLiteral("r.csv")),
+                  copia = dir.filePath(QStringLiteral("copia.csv"));
+    // The check's report: each changed field of each product, as stored and as it would be.
+    QVariantMap r = importa(planilha, true, u"csv", nullptr, relatorio);
+    QCOMPARE(r.value(QStringLiteral("campos")).toStringList().join(QStringLiteral(", ")), campos);
+    if (!zeros) {
+        const QStringList linhas = QString::fromUtf8(le(relatorio)).split(QStringLiteral("\r\n"));
+        QCOMPARE(linhas.first(), QStringLiteral("linha;CDPRODUTO;NMPRODUTO;campo;guardado;novo"));
+        QCOMPARE(linhas.filter(QStringLiteral(";(produto novo);")).size(), r.value(QStringLiteral("inseridos")).toInt() ? 22 : 0);
+        QCOMPARE(linhas.mid(1, alteracoes.count(QLatin1Char('\n')) + 1).join(QLatin1Char('\n')), alteracoes);
+    }
+    // A copy that cannot be written, or would be written over the file: nothing is.
+    const QString mesmo = dir.filePath(QStringLiteral("mesmo.csv"));
+    QVERIFY(QFile::copy(planilha, mesmo));
+    for (const QString &ruim : {dir.filePath(QStringLiteral("nao/ha.csv")), mesmo}) {
+        r = importa(ruim == mesmo ? mesmo : planilha, 0, u"csv", nullptr, {}, ruim);
+        QVERIFY2(alteracoes.isEmpty() || r.value(QStringLiteral("falha")).toString().contains(QStringLiteral("ada foi gravado")),
+                 qPrintable(r.value(QStringLiteral("falha")).toString()));
+    }
+    QCOMPARE(le(mesmo), le(planilha));
+    QCOMPARE(exporta(dir, u"csv"), antes);
+    r = importa(planilha, 0, u"csv", nullptr, {}, copia);
     const QString recusas = r.value(QStringLiteral("recusas")).toStringList().join(QLatin1Char('\n'));
     QCOMPARE(recusas.count(QStringLiteral("zeros à esquerda perdidos")), zeros);
-    QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), zeros ? 0 : 5);
+    QCOMPARE(r.value(QStringLiteral("inalterados")).toInt(), zeros || !campos.isEmpty() ? 0 : 5);
+    QCOMPARE(r.value(QStringLiteral("copia")).toString(), alteracoes.isEmpty() ? QString() : copia);
+    if (!alteracoes.isEmpty()) {  // the copy puts the stored rows back; the new products are deleted
+        QCOMPARE(importa(copia).value(QStringLiteral("alterados")).toInt(), 5);
+        for (const char *t : {"ITEMPRECO", "ALIQIMPFIS", "PRODLOJA", "PRODUTO"})
+            db.exec(QStringLiteral("DELETE FROM %1 WHERE CDPRODUTO IN (SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODINTE "
+                                   "IN ('901', '902'))").arg(QLatin1String(t)));
+        QCOMPARE(exporta(dir, u"csv"), antes);
+    }
     QCOMPARE(db.scalar(QStringLiteral("SELECT NMPRODUTO || CDPRODINTE || CDBARPRODUTO FROM PRODUTO WHERE CDPRODUTO IN ('1', '2') "
                                       "ORDER BY CDPRODUTO")).toString(), QStringLiteral("Pão Francês00420012345678905"));
 }
@@ -590,8 +635,23 @@ void TstCatalog::interrompidaNadaGrava()
     QCOMPARE(db.count(QStringLiteral("ITEMPRECO")), 1);
     QCOMPARE(db.scalar(QStringLiteral("SELECT CDPRODINTE FROM PRODUTO")).toString(), QStringLiteral("1"));
     QVERIFY(!rdmCadProd->adcCadProd->InTransaction());
-    // The connection goes on: the same rows import whole.
-    QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}).inseridos, 2499);
+    // The connection goes on: the same rows import whole, the progress of
+    // each stage going forward to its end.
+    TAcompanhamento acompanhamento;
+    QList<QList<qint64>> progresso;
+    acompanhamento.progresso = [&](TEtapaImportacao e, qint64 feitos, qint64 total) {
+        progresso.append({qint64(e), feitos, total});
+    };
+    QCOMPARE(importaCatalogo(*rdmCadProd, a, false, {}, {}, acompanhamento).inseridos, 2499);
+    for (qsizetype i = 1; i < progresso.size(); ++i)
+        QVERIFY(progresso[i][0] > progresso[i - 1][0] || progresso[i][1] >= progresso[i - 1][1]);
+    QCOMPARE(progresso.last(), (QList<qint64>{3, 2500, 2500}));
+    QVERIFY(progresso.contains(QList<qint64>{1, 2500, 2500}) && progresso.contains(QList<qint64>{1, 1000, 2500}));
+    // A sheet's check ends at its size, past where its zip reader stops.
+    progresso.clear();
+    importaCatalogo(*rdmCadProd, *abreCatalogo(QStringLiteral(QUL_PLANILHAS "/novos-calc.xlsx"), {}, {}), true, {}, {},
+                    acompanhamento);
+    QVERIFY(progresso.last()[2] > 0 && progresso.last()[1] == progresso.last()[2]);
     QCOMPARE(db.count(QStringLiteral("PRODUTO")), 2500);
     try {  // a batch reading whose design declares other keys: refused, by the statement's name
         TProdutosGuardados(*rdmCadProd, QStringLiteral("adqProdutoAtual")).le({QStringLiteral("1")});

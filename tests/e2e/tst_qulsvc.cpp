@@ -294,6 +294,12 @@ void TstQulsvc::catalogueCommands()
              linhas[1].constData());
     QCOMPARE(linhas[102], "103;NMPRODUTO;Nome do Produto deve ser informado.;\"6100\";;UN;8,9;\"03\"\r");
 
+    // A price changed: the field counted, the stored row kept first where --copia says.
+    const QString copia = dir.filePath(QStringLiteral("antes.csv"));
+    r = qulsvc(c + QStringList{QStringLiteral("import"), QStringLiteral("--copia"), copia, QStringLiteral("-")},
+               "CDPRODUTO;VRPRECITEM\n1;16,9\n");
+    QVERIFY2(r.out.contains("\ncampos alterados: VRPRECITEM: 1\ncópia dos produtos alterados, como estavam: " + copia.toUtf8())
+                 && QFile(copia).size() > 0, r.out.constData());
     r = qulsvc(c + QStringList{QStringLiteral("--help")});
     QVERIFY(r.out.contains("export [--format csv|json|xlsx|ods]") && r.out.contains("import [--check]") && r.out.contains("--relatorio"));
 }

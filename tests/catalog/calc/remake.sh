@@ -34,4 +34,18 @@ for texto in false true; do
     --outdir "$work/$name" "$here/export.csv" >/dev/null 2>&1
   cp "$work/$name/export.csv" "$here/$name.csv"
 done
-echo "remade: $here/{export,calc-padrao,calc-texto}.csv"
+# A price list edited in Calc and saved as calc-texto is: the five prices
+# changed, the tare column given the format "0,00" (which, saving cells as
+# shown, turns 0,015 into 0,02 in two products: written here as it shows)
+# and two new products typed at the end.
+sed -e 's/;3,5;/;3,79;/' -e 's/;54,9;/;56,9;/' -e 's/;42,9;/;44,9;/' -e 's/;24,9;/;25,9;/' -e 's/;15,9;/;16,5;/' \
+    -e 's/;S;0,015;/;S;0,02;/' "$here/export.csv" > "$work/precos.csv"
+printf '%s\r\n' ';;"7891000009018";Goiabada cascao 300g;UN;;N;0;"901";8,9;"03";COM1;18;T18;T' \
+                 ';;;Doce de leite 400g;UN;;N;;"902";12,5;"03";;;;' >> "$work/precos.csv"
+mkdir -p "$work/precos"
+LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8 soffice --headless -env:UserInstallation=file://$work/perfil \
+  --infilter="CSV:59,34,76,1,,1046,true,true" \
+  --convert-to "csv:Text - txt - csv (StarCalc):59,34,76,1,,1046,false,true,true" \
+  --outdir "$work/precos" "$work/precos.csv" >/dev/null 2>&1
+cp "$work/precos/precos.csv" "$here/calc-precos.csv"
+echo "remade: $here/{export,calc-padrao,calc-texto,calc-precos}.csv"
