@@ -59,8 +59,10 @@ enum {
 // The summary also has "ajustes": a QStringList of the names adjusted,
 // "linha N: NMPRODUTO: \"antes\" -> \"depois\"", and of the tax codes a
 // spreadsheet read as numbers, given back the leading zeros of the one
-// stored code they can be, "linha N: CDIMPOSTO: \"3\" -> \"03\"". Other
-// bits of `opcoes` are refused.
+// stored code they can be, "linha N: CDIMPOSTO: \"3\" -> \"03\""; and
+// "avisos": a QStringList of what failed after the rows were kept (on
+// PostgreSQL, the tables' statistics taken again after a large import),
+// the import standing. Other bits of `opcoes` are refused.
 QUL_EXPORT int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                             const char16_t *report, int32_t opcoes,
                                             TQulProgressoImportacao progress, void *context, QVariant *out);

@@ -88,7 +88,8 @@ extern "C" int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t
                            {QStringLiteral("inalterados"), r.inalterados},
                            {QStringLiteral("recusados"), int(r.recusas.size())},
                            {QStringLiteral("recusas"), r.recusas},
-                           {QStringLiteral("ajustes"), r.ajustes}};
+                           {QStringLiteral("ajustes"), r.ajustes},
+                           {QStringLiteral("avisos"), r.avisos}};
     });
 }
 

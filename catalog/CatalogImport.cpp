@@ -1,5 +1,6 @@
 #include "CatalogImport.h"
 
+#include "CatalogStatistics.h"
 #include "CatalogStored.h"
 #include "ProductWrite.h"
 #include "StoredDesign.h"
@@ -277,6 +278,10 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             TLotesGravacao gravacao(dm, ut.gerador(), leitura.inclusoes + leitura.alteracoes, progresso);
             escreveArquivo(lotesArquivo, verificador, loja, leitura, gravacao);
             ut.commit();
+            const QString aviso =
+                atualizaEstatisticas(dm, leitura.inclusoes + leitura.alteracoes, loja.produtos.tamanho());
+            if (!aviso.isEmpty())
+                resumo.avisos.append(aviso);
         }
         resumo.inseridos = int(leitura.inclusoes);
         resumo.alterados = int(leitura.alteracoes);

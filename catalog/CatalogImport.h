@@ -15,6 +15,7 @@ struct TResumoImportacao {
     int inalterados = 0;  // updates whose values were the stored ones: not written
     QStringList recusas;  // "linha N: CAMPO: texto"; any of them and nothing was written
     QStringList ajustes;  // names adjusted (TOpcoesCatalogo::ajustarNomes), tax codes given their zeros back
+    QStringList avisos;   // of what failed after the rows were kept (the statistics' refresh)
 };
 
 // Rows written so far, of how many.

@@ -275,6 +275,8 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
                                                     .arg(refused.size() - kRefusalsShown)
                                                     .arg(report.isEmpty() ? QStringLiteral("veja --relatorio ARQUIVO.")
                                                                           : QStringLiteral("todas em %1.").arg(report))));
+            for (const QString &line : m.value(QStringLiteral("avisos")).toStringList())
+                std::fprintf(stderr, "%s\n", qPrintable(line));
             const bool check = parser.isSet(QStringLiteral("check"));
             std::printf("%s: %d; %s: %d; inalterados: %d; recusados: %d; segundos: %s%s\n",
                         check ? "a incluir" : "inseridos", m.value(QStringLiteral("inseridos")).toInt(),
