@@ -92,7 +92,7 @@ public:
 // come, one at a time, so that no list is held: the fields when made, each
 // row by row(), the end by finish(). The text reaches `write` in pieces of
 // about 64 KiB.
-class QUL_CORE_EXPORT TPacketJsonWriter {
+class TPacketJsonWriter {
 public:
     using Write = std::function<void(const char *bytes, qsizetype size)>;
     TPacketJsonWriter(const QList<TFieldDef> &fields, Write write);
