@@ -1,11 +1,17 @@
-// The catalogue commands on stores of several sizes: `qulsvc import
-// --check` and `qulsvc import` of a CSV of N new products into an empty
-// store, then `qulsvc export` of the N products and `import` of that
-// export over them; with --json, the same two
-// imports of the packet's JSON form of M products into another empty
-// store. Each is timed as a whole program run with its peak memory.
+// The catalogue commands on stores of several sizes, each beside the
+// engine's own bulk load of the same products measured in the same run
+// (the floor: SQLite's shell running one transaction of multi-row INSERTs,
+// PostgreSQL's psql \copy, into the same four tables of a fresh store):
+// `qulsvc import --check` and `import` of a CSV of N new products into an
+// empty store, `export` of them, `import --check` and `import` of that
+// export unchanged, and of the export as a spreadsheet leaves it after an
+// edit (50 prices changed, 5 new rows, sorted by name); then `export` of
+// the store the floor loaded. With --json, the two imports of the packet's
+// JSON form of M products. With --export-only, only the floor and the
+// export (a million products' export memory without a million-row import).
+// Each is timed as a whole program run with its peak memory.
 //
-//   bench_catalog [--engine sqlite|postgresql] [--products 1000,10000,50000] [--json 200000]
+//   bench_catalog [--engine sqlite|postgresql] [--products 1000,10000,50000] [--json 200000] [--export-only 1]
 //
 // PostgreSQL is reached through QUL_PG_TEST (as the tests do); the
 // benchmark creates and drops databases of its own there.
@@ -22,6 +28,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +134,111 @@ QString geraJson(const QString &pasta, int n)
     return caminho;
 }
 
+// The floor's load of N products (ProdutoGerado, codes 1..N) into the
+// four tables as a save writes them: for SQLite a script of multi-row
+// INSERTs of 500 rows in one transaction, for the sqlite3 shell; for
+// PostgreSQL a CSV per table and a psql script of \copy, run as one
+// transaction. Returns the script.
+QString geraPiso(const QString &pasta, int n, bool postgres)
+{
+    struct Tabela {
+        const char *nome, *colunas;
+        std::function<QStringList(int, const ProdutoGerado &)> valores;
+    };
+    const QString data = QStringLiteral("2026-01-01 00:00:00");
+    const auto preco = [](const ProdutoGerado &p) { return QString::number(p.preco, 'f', 2); };
+    const QList<Tabela> tabelas{
+        {"PRODUTO", "CDARVPROD, CDPRODUTO, CDPRODINTE, NMPRODUTO, CDBARPRODUTO, SGUNIDADE, IDPESAPROD, QTTARAPROD, "
+                    "DTULTATUPROD, IDPRODPROPTERC, CDNVPRODUTO, IDORIGPRODPR",
+         [&](int k, const ProdutoGerado &p) {
+             return QStringList{QString::number(k), QString::number(k), p.reduzido, p.nome, p.barras,
+                                p.pesado ? QStringLiteral("KG") : QStringLiteral("UN"), p.pesado ? QStringLiteral("S") : QStringLiteral("N"),
+                                p.pesado ? QStringLiteral("0.015") : QString(), data, QStringLiteral("P"), QStringLiteral("1"), QStringLiteral("P")};
+         }},
+        {"ITEMPRECO", "CDFILIAL, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, VRPRECITEM, DTULTATUITPR",
+         [&](int k, const ProdutoGerado &p) {
+             return QStringList{QStringLiteral("9999"), QStringLiteral("001"), data, QString::number(k), QString::number(k), preco(p), data};
+         }},
+        {"ALIQIMPFIS", "CDFILIAL, CDPRODUTO, CDIMPOSTO, VRPEALIMPFIS, DTULTATUALIF, IDTPIMPOSFIS",
+         [&](int k, const ProdutoGerado &p) {
+             return QStringList{QStringLiteral("9999"), QString::number(k), p.livre ? QStringLiteral("00") : QStringLiteral("03"),
+                                p.livre ? QStringLiteral("3.2") : QString(), data, QStringLiteral("T")};
+         }},
+        {"PRODLOJA", "CDFILIAL, CDLOJA, CDPRODUTO, CDPORIMPPROD, DTULTATUPLOJ",
+         [&](int k, const ProdutoGerado &) {
+             return QStringList{QStringLiteral("9999"), QStringLiteral("01"), QString::number(k), QStringLiteral("COM1"), data};
+         }},
+    };
+    const QString script = QDir(pasta).filePath(QStringLiteral("piso%1.sql").arg(n));
+    Arquivo f(script);
+    if (!postgres)
+        f.escreve("BEGIN;\n");
+    for (const Tabela &t : tabelas) {
+        if (postgres) {
+            const QString csv = QDir(pasta).filePath(QStringLiteral("piso%1_%2.csv").arg(n).arg(QLatin1String(t.nome)));
+            {
+                Arquivo c(csv);
+                for (int k = 1; k <= n; ++k)
+                    c.escreve((t.valores(k, ProdutoGerado(k)).join(QLatin1Char(',')) + QLatin1Char('\n')).toUtf8());
+            }
+            f.escreve(QStringLiteral("\\copy %1 (%2) FROM '%3' WITH (FORMAT csv)\n")
+                          .arg(QLatin1String(t.nome), QLatin1String(t.colunas), csv)
+                          .toUtf8());
+            continue;
+        }
+        for (int k = 1; k <= n; ++k) {
+            QStringList v = t.valores(k, ProdutoGerado(k));
+            for (QString &x : v)
+                x = x.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + x + QLatin1Char('\'');
+            const bool primeira = (k - 1) % 500 == 0, ultima = k % 500 == 0 || k == n;
+            f.escreve(((primeira ? QStringLiteral("INSERT INTO %1 (%2) VALUES\n").arg(QLatin1String(t.nome), QLatin1String(t.colunas))
+                                 : QString())
+                       + QLatin1Char('(') + v.join(QLatin1Char(',')) + (ultima ? QStringLiteral(");\n") : QStringLiteral("),\n")))
+                          .toUtf8());
+        }
+    }
+    if (!postgres)
+        f.escreve("COMMIT;\n");
+    return script;
+}
+
+// A store's export as a spreadsheet leaves it after an edit: 50 prices
+// changed, 5 new products (codes empty), the rows sorted by name. The
+// export's fields hold no ';' nor a quote inside a value.
+QString editaComoPlanilha(const QString &exportado, const QString &caminho)
+{
+    QFile e(exportado);
+    if (!e.open(QIODevice::ReadOnly))
+        falha(QStringLiteral("não foi possível ler ") + exportado);
+    QList<QByteArray> linhas = e.readAll().split('\n');
+    while (!linhas.isEmpty() && linhas.last().trimmed().isEmpty())
+        linhas.removeLast();
+    QByteArray cabecalho = linhas.takeFirst();
+    const QList<QByteArray> nomes = cabecalho.mid(3).trimmed().split(';');  // after the byte order mark
+    const auto coluna = [&nomes](const char *nome) { return int(nomes.indexOf(QByteArray(nome))); };
+    const int codigo = coluna("CDPRODUTO"), arvore = coluna("CDARVPROD"), reduzido = coluna("CDPRODINTE"),
+              nome = coluna("NMPRODUTO"), preco = coluna("VRPRECITEM"), barras = coluna("CDBARPRODUTO");
+    QList<QList<QByteArray>> rows;
+    for (const QByteArray &l : std::as_const(linhas))
+        rows.append(l.trimmed().split(';'));
+    for (int i = 0; i < 50 && i < rows.size(); ++i)
+        rows[i * (rows.size() / 50)][preco] = "99,99";
+    for (int i = 0; i < 5 && !rows.isEmpty(); ++i) {
+        QList<QByteArray> novo = rows.first();
+        novo[codigo] = novo[arvore] = "";
+        novo[reduzido] = "\"" + QByteArray::number(90000000 + i) + "\"";
+        novo[barras] = "\"" + QByteArray::number(5550000000000LL + i) + "\"";
+        novo[nome] = "Produto novo " + QByteArray::number(i);
+        rows.append(novo);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [nome](const auto &a, const auto &b) { return a[nome] < b[nome]; });
+    Arquivo f(caminho);
+    f.escreve(cabecalho + '\n');
+    for (const QList<QByteArray> &r : std::as_const(rows))
+        f.escreve(r.join(';') + "\r\n");
+    return caminho;
+}
+
 struct Execucao {
     double segundos = -1;
     long picoKb = 0;
@@ -167,7 +279,19 @@ Execucao executa(const QStringList &argv)
 struct Loja {
     bool postgres = false;
     TConnectionString pg;
-    QString banco, cs;
+    QString banco, cs, arquivo;  // arquivo: SQLite's
+
+    // The engine's own program running `script` on this store, as one transaction.
+    QStringList carga(const QString &script) const
+    {
+        if (!postgres)
+            return {QStringLiteral("/usr/bin/sqlite3"), QStringLiteral("-bail"), arquivo, QStringLiteral(".read ") + script};
+        return {QStringLiteral("/usr/bin/psql"), QStringLiteral("-q"), QStringLiteral("-1"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                QStringLiteral("-f"), script,
+                QStringLiteral("host=%1 port=%2 user=%3 password=%4 dbname=%5")
+                    .arg(pg.value(QStringLiteral("Data Source"), QStringLiteral("127.0.0.1")), pg.value(QStringLiteral("Port")),
+                         pg.value(QStringLiteral("User ID"), QStringLiteral("postgres")), pg.value(QStringLiteral("Password")), banco)};
+    }
 
     QSqlDatabase servidor(const QString &nome) const
     {
@@ -198,10 +322,11 @@ struct Loja {
                          .arg(db.port())
                          .arg(banco, db.userName(), db.password());
             } else {
-                const QString caminho = QDir(pasta).filePath(QStringLiteral("loja%1.db").arg(nome));
+                arquivo = QDir(pasta).filePath(QStringLiteral("loja%1.db").arg(nome));
+                QFile::remove(arquivo);
                 db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("b"));
-                db.setDatabaseName(caminho);
-                cs = QStringLiteral("Provider=SQLite;Data Source=%1").arg(caminho);
+                db.setDatabaseName(arquivo);
+                cs = QStringLiteral("Provider=SQLite;Data Source=%1").arg(arquivo);
             }
             if (!db.open())
                 falha(db.lastError().text());
@@ -239,6 +364,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QString engine = QStringLiteral("sqlite");
     QList<int> tamanhos{1000, 10000, 50000}, tamanhosJson;
+    bool soExportacao = false;
     const QStringList a = app.arguments();
     const auto lista = [](const QString &texto) {
         QList<int> l;
@@ -253,6 +379,8 @@ int main(int argc, char **argv)
             tamanhos = lista(a[k + 1]);
         else if (a[k] == QLatin1String("--json"))
             tamanhosJson = lista(a[k + 1]);
+        else if (a[k] == QLatin1String("--export-only"))
+            soExportacao = a[k + 1] != QLatin1String("0");
     }
     Loja loja;
     loja.postgres = engine == QLatin1String("postgresql");
@@ -263,28 +391,52 @@ int main(int argc, char **argv)
     }
     const QString qulsvc = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("qulsvc"));
     QTemporaryDir dir;
-    std::printf("engine %s; qulsvc as a whole program: wall seconds, peak resident memory of the process\n",
-                qPrintable(engine));
-    std::printf("%-9s %-14s %9s %10s %12s\n", "produtos", "comando", "segundos", "pico MiB", "produtos/s");
+    std::printf("engine %s; qulsvc as a whole program: wall seconds, peak resident memory of the process;\n"
+                "piso: the engine's own bulk load of the same products (%s), in this run\n",
+                qPrintable(engine), loja.postgres ? "psql \\copy, one transaction" : "sqlite3 shell, one transaction of multi-row INSERTs");
+    std::printf("%-9s %-22s %9s %10s %12s %9s %7s\n", "produtos", "comando", "segundos", "pico MiB", "produtos/s", "piso s", "razão");
+    double piso = 0;
+    const auto mostra = [&](int n, const char *nome, const Execucao &e) {
+        std::printf("%-9d %-22s %9.2f %10.1f %12.0f %9.2f %7.2f\n", n, nome, e.segundos, e.picoKb / 1024.0, n / e.segundos, piso,
+                    piso > 0 ? e.segundos / piso : 0.0);
+        std::fflush(stdout);
+    };
     const auto roda = [&](int n, const char *nome, const QStringList &args) {
         const QStringList argv = QStringList{qulsvc, QStringLiteral("--connection"), loja.cs} + args;
         const Execucao e = executa(argv);
         if (e.segundos < 0)
             falha(QStringLiteral("%1 falhou: %2").arg(QLatin1String(nome), argv.join(QLatin1Char(' '))));
-        std::printf("%-9d %-14s %9.2f %10.1f %12.0f\n", n, nome, e.segundos, e.picoKb / 1024.0, n / e.segundos);
-        std::fflush(stdout);
+        mostra(n, nome, e);
     };
     for (const int n : tamanhos) {
+        // The floor, and the store it loads for the export.
+        const QString script = geraPiso(dir.path(), n, loja.postgres);
+        loja.cria(dir.path(), QStringLiteral("piso%1").arg(n));
+        piso = 0;
+        const Execucao carga = executa(loja.carga(script));
+        if (carga.segundos < 0)
+            falha(QStringLiteral("a carga do piso falhou: ") + loja.carga(script).join(QLatin1Char(' ')));
+        piso = carga.segundos;
+        mostra(n, "piso (carga do motor)", carga);
+        roda(n, "export", {QStringLiteral("export"), dir.filePath(QStringLiteral("exportado.csv"))});
+        loja.apaga();
+        if (soExportacao)
+            continue;
         const QString csv = geraCsv(dir.path(), n);
         loja.cria(dir.path(), QString::number(n));
         roda(n, "import --check", {QStringLiteral("import"), QStringLiteral("--check"), csv});
         roda(n, "import", {QStringLiteral("import"), csv});
         roda(n, "export", {QStringLiteral("export"), dir.filePath(QStringLiteral("exportado.csv"))});
-        // The export read back: every row an update of a stored product.
+        // The export read back: every row an update of a stored product, none changed.
+        roda(n, "reimport --check", {QStringLiteral("import"), QStringLiteral("--check"), dir.filePath(QStringLiteral("exportado.csv"))});
         roda(n, "reimport", {QStringLiteral("import"), dir.filePath(QStringLiteral("exportado.csv"))});
+        const QString editado = editaComoPlanilha(dir.filePath(QStringLiteral("exportado.csv")), dir.filePath(QStringLiteral("editado.csv")));
+        roda(n, "editado --check", {QStringLiteral("import"), QStringLiteral("--check"), editado});
+        roda(n, "editado import", {QStringLiteral("import"), editado});
         loja.apaga();
         QFile::remove(csv);
     }
+    piso = 0;  // the JSON imports have none of their own
     for (const int n : tamanhosJson) {
         const QString json = geraJson(dir.path(), n);
         loja.cria(dir.path(), QStringLiteral("json%1").arg(n));

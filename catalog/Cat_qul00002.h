@@ -28,6 +28,14 @@ typedef void (*TQulProgressoImportacao)(int64_t feitas, int64_t total, void *con
 QUL_EXPORT int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                       QVariant *out);
 
+// Progress of an export: products written so far.
+typedef void (*TQulProgressoExportacao)(int64_t feitos, void *contexto);
+
+// As QulExportaProdutos; `progress` (may be null) hears how many products
+// are written, every thousand and after the last.
+QUL_EXPORT int32_t QulExportaProdutosProgresso(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                               TQulProgressoExportacao progress, void *context, QVariant *out);
+
 // Checks every row of the file and, unless `checkOnly`, writes them in one
 // transaction: a row with an existing CDPRODUTO updates that product, one
 // without is inserted under a generated code. When any row is refused,
@@ -60,8 +68,10 @@ enum {
 // The summary also has "ajustes": a QStringList of the names adjusted,
 // "linha N: NMPRODUTO: \"antes\" -> \"depois\"", and of the tax codes a
 // spreadsheet read as numbers, given back the leading zeros of the one
-// stored code they can be, "linha N: CDIMPOSTO: \"3\" -> \"03\"". Other
-// bits of `opcoes` are refused.
+// stored code they can be, "linha N: CDIMPOSTO: \"3\" -> \"03\""; and
+// "avisos": a QStringList of what failed after the rows were kept (on
+// PostgreSQL, the tables' statistics taken again after a large import),
+// the import standing. Other bits of `opcoes` are refused.
 QUL_EXPORT int32_t QulImportaProdutosOpcoes(const char16_t *file, const char16_t *format, const char16_t *encoding,
                                             const char16_t *report, int32_t opcoes,
                                             TQulProgressoImportacao progress, void *context, QVariant *out);

@@ -27,6 +27,7 @@ public:
     int linha(const QString &codigo) const { return linha(TChaveCodigo::de(codigo)); }
     bool contem(const QString &codigo) const { return contem(TChaveCodigo::de(codigo)); }
     void insere(const QString &codigo, int linha) { insere(TChaveCodigo::de(codigo), linha); }
+    qsizetype tamanho() const { return m_linhas.size(); }
 
 private:
     QHash<TChaveCodigo, int> m_linhas;

@@ -88,21 +88,32 @@ int32_t importa(const char16_t *file, const char16_t *format, const char16_t *en
                            {QStringLiteral("ajustes"), r.ajustes},
                            {QStringLiteral("campos"), r.porCampo},
                            {QStringLiteral("novos"), r.novos},
-                           {QStringLiteral("copia"), r.copia}};
+                           {QStringLiteral("copia"), r.copia},
+                           {QStringLiteral("avisos"), r.avisos}};
     }, onde);
 }
 
 }  // namespace
 
-extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
-                                      QVariant *out)
+extern "C" int32_t QulExportaProdutosProgresso(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                               TQulProgressoExportacao progress, void *context, QVariant *out)
 {
     const QString arquivo = argText(file);
     return entrada(out, format, encoding, [&](std::optional<TFormatoCatalogo> formato, TCodificacao codificacao) {
         // Without one, the format the file's name ends in; CSV for another name.
         const TFormatoCatalogo f = formato.value_or(formatoDaExtensao(arquivo).value_or(TFormatoCatalogo::Csv));
-        return QVariantMap{{QStringLiteral("produtos"), exportaCatalogo(dataModule(), arquivo, f, codificacao)}};
+        const qint64 produtos = exportaCatalogo(dataModule(), arquivo, f, codificacao, [&](qint64 feitos) {
+            if (progress)
+                progress(feitos, context);
+        });
+        return QVariantMap{{QStringLiteral("produtos"), produtos}};
     });
+}
+
+extern "C" int32_t QulExportaProdutos(const char16_t *file, const char16_t *format, const char16_t *encoding,
+                                      QVariant *out)
+{
+    return QulExportaProdutosProgresso(file, format, encoding, nullptr, nullptr, out);
 }
 
 extern "C" int32_t QulImportaProdutosCopia(const char16_t *file, const char16_t *format, const char16_t *encoding,

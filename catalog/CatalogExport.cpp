@@ -33,6 +33,15 @@ std::optional<struct stat> linkPermitido(const QString &caminho)
     return st;
 }
 
+// What `arquivo` holds from where it is, to `escreve` a piece at a time.
+void copiaArquivo(QFileDevice &arquivo, const std::function<void(const QByteArray &)> &escreve)
+{
+    for (QByteArray bytes; !(bytes = arquivo.read(1 << 16)).isEmpty();)
+        escreve(bytes);
+    if (arquivo.error() != QFileDevice::NoError)
+        throw Exception(QStringLiteral("não foi possível reler %1: %2").arg(arquivo.fileName(), arquivo.errorString()));
+}
+
 // Bytes to a file through a buffer of its own; a failed write raises. A
 // named file appears only whole, when fecha() is reached (until then the
 // text goes to a temporary file beside it); "-" is standard output.
@@ -42,9 +51,12 @@ public:
     {
         bool ok;
         if (caminho == QLatin1String("-")) {
-            auto *f = new QFile;
+            // Standard output gets the text whole too, copied at fecha()
+            // from a temporary file (in TMPDIR): a product refused half-way
+            // leaves nothing there.
+            auto *f = new QTemporaryFile(QDir::tempPath() + QStringLiteral("/qul-exportacao-XXXXXX"));
             m_arquivo.reset(f);
-            ok = f->open(stdout, QIODevice::WriteOnly);
+            ok = f->open();
         } else {
             const std::optional<struct stat> antes = linkPermitido(caminho);
             auto *f = new QSaveFile(caminho);
@@ -78,10 +90,20 @@ public:
     void fecha()
     {
         descarrega();
-        auto *salvo = qobject_cast<QSaveFile *>(m_arquivo.get());
-        const bool ok = salvo ? salvo->commit() : static_cast<QFile *>(m_arquivo.get())->flush();
-        if (!ok)
+        if (auto *salvo = qobject_cast<QSaveFile *>(m_arquivo.get())) {
+            if (!salvo->commit())
+                throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, salvo->errorString()));
+            return;
+        }
+        QFile saida;
+        if (!m_arquivo->seek(0) || !saida.open(stdout, QIODevice::WriteOnly))
             throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, m_arquivo->errorString()));
+        copiaArquivo(*m_arquivo, [&saida, this](const QByteArray &b) {
+            if (saida.write(b) != b.size())
+                throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, saida.errorString()));
+        });
+        if (!saida.flush())
+            throw Exception(QStringLiteral("não foi possível gravar %1: %2").arg(m_caminho, saida.errorString()));
     }
 
 private:
@@ -97,21 +119,21 @@ QString textoValor(const QVariant &v)
     return v.metaType().id() == QMetaType::Double ? textoNumero(v.toDouble()) : v.toString();
 }
 
-// A product whose text code page 1252 cannot hold, checked before a byte is written.
-void verificaCp1252(const TDataPacket &p)
+// A product whose text code page 1252 cannot hold.
+void verificaCp1252(const QList<TFieldDef> &campos, const QVariantList &linha)
 {
-    for (const QVariantList &linha : p.rows)
-        for (qsizetype i = 0; i < linha.size(); ++i)
-            if (linha[i].metaType().id() == QMetaType::QString)
-                for (const QChar c : linha[i].toString()) {
-                    bool ok = false;
+    for (qsizetype i = 0; i < linha.size(); ++i)
+        if (linha[i].metaType().id() == QMetaType::QString)
+            for (const QChar c : *static_cast<const QString *>(linha[i].constData())) {
+                bool ok = c.unicode() < 0x80;
+                if (!ok)
                     unicodeToCp1252(c, &ok);
-                    if (!ok)
-                        throw Exception(QStringLiteral("o produto %1 tem no campo %2 um caractere que cp1252 não tem "
-                                                       "(U+%3); exporte em UTF-8.")
-                                            .arg(linha.value(0).toString(), p.fields[i].name)
-                                            .arg(c.unicode(), 4, 16, QLatin1Char('0')));
-                }
+                if (!ok)
+                    throw Exception(QStringLiteral("o produto %1 tem no campo %2 um caractere que cp1252 não tem "
+                                                   "(U+%3); exporte em UTF-8.")
+                                        .arg(linha.value(0).toString(), campos[i].name)
+                                        .arg(c.unicode(), 4, 16, QLatin1Char('0')));
+            }
 }
 
 // A refusal's line, column (empty: the row as a whole) and text.
@@ -139,41 +161,102 @@ TRecusaLida leRecusa(const QString &recusa)
     return r;
 }
 
-void escreveCsv(const TDataPacket &p, TSaida &saida, TCodificacao codificacao)
-{
-    const auto bytes = [codificacao](const QString &s) {
-        return codificacao == TCodificacao::Utf8 ? s.toUtf8() : stringToCp1252(s);
-    };
-    if (codificacao == TCodificacao::Utf8)
-        saida.escreve("\xEF\xBB\xBF", 3);
-    saida.escreve(bytes(cabecalhoCsv(p.fields) + QStringLiteral("\r\n")));
-    QString linha;
-    for (const QVariantList &r : p.rows) {
-        linha = linhaCsv(p.fields, r);
-        linha += QStringLiteral("\r\n");
-        saida.escreve(bytes(linha));
+
+// The list in one format, written a product at a time as the list's
+// reading hands them over.
+class TEscritaLista {
+public:
+    virtual ~TEscritaLista() = default;
+    virtual void linha(const QVariantList &valores) = 0;
+    virtual void fecha() = 0;
+};
+
+class TEscritaCsv : public TEscritaLista {
+public:
+    TEscritaCsv(const QList<TFieldDef> &campos, TSaida &saida, TCodificacao codificacao)
+        : m_campos(campos), m_saida(saida), m_codificacao(codificacao)
+    {
+        if (codificacao == TCodificacao::Utf8)
+            saida.escreve("\xEF\xBB\xBF", 3);
+        escreve(cabecalhoCsv(campos));
     }
-}
+    void linha(const QVariantList &valores) override
+    {
+        if (m_codificacao == TCodificacao::Cp1252)
+            verificaCp1252(m_campos, valores);
+        escreve(linhaCsv(m_campos, valores));
+    }
+    void fecha() override {}
+
+private:
+    void escreve(QString linha)
+    {
+        linha += QStringLiteral("\r\n");
+        m_saida.escreve(m_codificacao == TCodificacao::Utf8 ? linha.toUtf8() : stringToCp1252(linha));
+    }
+
+    const QList<TFieldDef> &m_campos;
+    TSaida &m_saida;
+    const TCodificacao m_codificacao;
+};
+
+class TEscritaJson : public TEscritaLista {
+public:
+    TEscritaJson(const QList<TFieldDef> &campos, TSaida &saida)
+        : m_saida(saida), m_json(campos, [&saida](const char *b, qsizetype n) { saida.escreve(b, n); })
+    {
+    }
+    void linha(const QVariantList &valores) override { m_json.row(valores); }
+    void fecha() override
+    {
+        m_json.finish();
+        m_saida.escreve("\n", 1);
+    }
+
+private:
+    TSaida &m_saida;
+    TPacketJsonWriter m_json;
+};
 
 // A spreadsheet, made by its writer in a temporary file (in TMPDIR: the
 // writers take a file's name), then copied to the destination as any
 // export is written.
-void escrevePlanilha(const TDataPacket &p, TSaida &saida, TFormatoCatalogo formato)
+class TEscritaPlanilhaLista : public TEscritaLista {
+public:
+    TEscritaPlanilhaLista(const QList<TFieldDef> &campos, TSaida &saida, TFormatoCatalogo formato)
+        : m_saida(saida),
+          m_temporario(QDir::tempPath() + QStringLiteral("/qul-exportacao-XXXXXX.") + nomeFormato(formato))
+    {
+        if (!m_temporario.open())
+            throw Exception(QStringLiteral("não foi possível criar um arquivo temporário para a planilha: %1")
+                                .arg(m_temporario.errorString()));
+        m_folha = (formato == TFormatoCatalogo::Xlsx ? novaEscritaXlsx : novaEscritaOds)(campos, m_temporario.fileName());
+    }
+    void linha(const QVariantList &valores) override { m_folha->linha(valores); }
+    void fecha() override
+    {
+        m_folha->fecha();
+        QFile feita(m_temporario.fileName());
+        if (!feita.open(QIODevice::ReadOnly))
+            throw Exception(QStringLiteral("não foi possível reler a planilha feita em %1: %2")
+                                .arg(feita.fileName(), feita.errorString()));
+        copiaArquivo(feita, [this](const QByteArray &b) { m_saida.escreve(b); });
+    }
+
+private:
+    TSaida &m_saida;
+    QTemporaryFile m_temporario;
+    std::unique_ptr<TEscritaPlanilha> m_folha;
+};
+
+std::unique_ptr<TEscritaLista> novaEscrita(const QList<TFieldDef> &campos, TSaida &saida, TFormatoCatalogo formato,
+                                           TCodificacao codificacao)
 {
-    QTemporaryFile temporario(QDir::tempPath() + QStringLiteral("/qul-exportacao-XXXXXX.") + nomeFormato(formato));
-    if (!temporario.open())
-        throw Exception(QStringLiteral("não foi possível criar um arquivo temporário para a planilha: %1")
-                            .arg(temporario.errorString()));
-    (formato == TFormatoCatalogo::Xlsx ? escreveXlsx : escreveOds)(p, temporario.fileName());
-    QFile feita(temporario.fileName());
-    if (!feita.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("não foi possível reler a planilha feita em %1: %2")
-                            .arg(feita.fileName(), feita.errorString()));
-    for (QByteArray bytes; !(bytes = feita.read(1 << 16)).isEmpty();)
-        saida.escreve(bytes);
-    if (feita.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("não foi possível reler a planilha feita em %1: %2")
-                            .arg(feita.fileName(), feita.errorString()));
+    switch (formato) {
+    case TFormatoCatalogo::Csv: return std::make_unique<TEscritaCsv>(campos, saida, codificacao);
+    case TFormatoCatalogo::Json: return std::make_unique<TEscritaJson>(campos, saida);
+    default: return std::make_unique<TEscritaPlanilhaLista>(campos, saida, formato);
+    }
 }
 
 }  // namespace
@@ -218,24 +301,25 @@ void TArquivoCsv::fecha()
     d->saida.fecha();
 }
 
-qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao)
+qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao,
+                       const std::function<void(qint64 produtos)> &progresso)
 {
-    const TDataPacket p = readProductList(dm, QStringLiteral("T"));
-    if (formato == TFormatoCatalogo::Csv && codificacao == TCodificacao::Cp1252)
-        verificaCp1252(p);
-    if (formato == TFormatoCatalogo::Xlsx || formato == TFormatoCatalogo::Ods)
-        verificaTamanho(p);
+    // Nothing of the list is held: each product is written as its
+    // statement's row comes, and the destination appears only whole.
+    const QList<TFieldDef> &campos = productPacketFields();
     TSaida saida(caminho);
-    if (formato == TFormatoCatalogo::Csv)
-        escreveCsv(p, saida, codificacao);
-    else if (formato == TFormatoCatalogo::Json)
-        p.writeJsonText([&saida](const char *b, qsizetype n) { saida.escreve(b, n); });
-    else
-        escrevePlanilha(p, saida, formato);
-    if (formato == TFormatoCatalogo::Json)
-        saida.escreve("\n", 1);
+    const std::unique_ptr<TEscritaLista> escrita = novaEscrita(campos, saida, formato, codificacao);
+    qint64 produtos = 0;
+    streamProductList(dm, QStringLiteral("T"), [&](const QVariantList &linha) {
+        escrita->linha(linha);
+        if (++produtos % 1000 == 0 && progresso)
+            progresso(produtos);
+    });
+    escrita->fecha();
     saida.fecha();
-    return p.rows.size();
+    if (progresso)
+        progresso(produtos);
+    return produtos;
 }
 
 void escreveRelatorio(const QString &caminho, TFonteCatalogo &fonte, const QStringList &recusas)

@@ -6,6 +6,7 @@
 #include "CatalogFile.h"
 
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 class TrdmCadProd;
@@ -14,7 +15,10 @@ class TrdmCadProd;
 // many products it holds. A named file appears only whole; one that is a
 // symbolic link of another user is refused. Raises on a database or file
 // error.
-qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao);
+// `progresso`, when given, hears how many products are written so far,
+// every thousand and at the end.
+qint64 exportaCatalogo(TrdmCadProd &dm, const QString &caminho, TFormatoCatalogo formato, TCodificacao codificacao,
+                       const std::function<void(qint64 produtos)> &progresso = {});
 
 // The refused rows of an import written to `caminho` as the export writes
 // CSV, for the file's user to mend and import again: the columns "linha",

@@ -2,6 +2,7 @@
 
 #include "CatalogBackup.h"
 #include "CatalogPreview.h"
+#include "CatalogStatistics.h"
 #include "CatalogStored.h"
 #include "ProductWrite.h"
 #include "StoredDesign.h"
@@ -359,6 +360,10 @@ TResumoImportacao importaCatalogo(TrdmCadProd &dm, TFonteCatalogo &fonte, bool s
             if (acompanhamento.progresso)
                 acompanhamento.progresso(TEtapaImportacao::Gravacao, leitura.linhas(), leitura.linhas());
             ut.commit();
+            const QString aviso =
+                atualizaEstatisticas(dm, leitura.inclusoes + leitura.alteracoes, loja.produtos.tamanho());
+            if (!aviso.isEmpty())
+                resumo.avisos.append(aviso);
         }
         resumo.inseridos = int(leitura.inclusoes);
         resumo.alterados = int(leitura.alteracoes);

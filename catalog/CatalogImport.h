@@ -18,6 +18,7 @@ struct TResumoImportacao {
     QStringList porCampo; // "CAMPO: N": how many products the updates change each field of, most first
     QStringList novos;    // the first new products (TPreviaImportacao::novos)
     QString copia;        // the copy written of the products updated (TAcompanhamento::copia); empty: none
+    QStringList avisos;   // of what failed after the rows were kept (the statistics' refresh)
 };
 
 // Rows written so far, of how many.

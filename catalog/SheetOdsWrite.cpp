@@ -70,7 +70,18 @@ void escreveTexto(QXmlStreamWriter &x, const QString &t)
     x.writeEndElement();
 }
 
-void escreveConteudo(QXmlStreamWriter &x, const TDataPacket &p)
+void celulaTexto(QXmlStreamWriter &x, const QString &t, const char *estilo)
+{
+    x.writeStartElement(QStringLiteral("table:table-cell"));
+    if (estilo)
+        x.writeAttribute(QStringLiteral("table:style-name"), QLatin1String(estilo));
+    x.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("string"));
+    escreveTexto(x, t);
+    x.writeEndElement();
+}
+
+// content.xml up to the products: the styles, the columns, the header row.
+void comecaConteudo(QXmlStreamWriter &x, const QList<TFieldDef> &campos)
 {
     comecaDocumento(x, "office:document-content");
     x.writeStartElement(QStringLiteral("office:automatic-styles"));
@@ -90,13 +101,13 @@ void escreveConteudo(QXmlStreamWriter &x, const TDataPacket &p)
     x.writeEmptyElement(QStringLiteral("style:text-properties"));
     x.writeAttribute(QStringLiteral("fo:font-weight"), QStringLiteral("bold"));
     x.writeEndElement();
-    for (qsizetype c = 0; c < p.fields.size(); ++c) {
+    for (qsizetype c = 0; c < campos.size(); ++c) {
         x.writeStartElement(QStringLiteral("style:style"));
         x.writeAttribute(QStringLiteral("style:name"), QStringLiteral("co%1").arg(c));
         x.writeAttribute(QStringLiteral("style:family"), QStringLiteral("table-column"));
         x.writeEmptyElement(QStringLiteral("style:table-column-properties"));
         x.writeAttribute(QStringLiteral("style:column-width"),
-                         QStringLiteral("%1cm").arg(larguraColuna(p.fields[c]) * 0.2, 0, 'f', 2));
+                         QStringLiteral("%1cm").arg(larguraColuna(campos[c]) * 0.2, 0, 'f', 2));
         x.writeEndElement();
     }
     x.writeEndElement();  // office:automatic-styles
@@ -104,50 +115,16 @@ void escreveConteudo(QXmlStreamWriter &x, const TDataPacket &p)
     x.writeStartElement(QStringLiteral("office:spreadsheet"));
     x.writeStartElement(QStringLiteral("table:table"));
     x.writeAttribute(QStringLiteral("table:name"), QLatin1String(kFolha));
-    for (qsizetype c = 0; c < p.fields.size(); ++c) {
+    for (qsizetype c = 0; c < campos.size(); ++c) {
         x.writeEmptyElement(QStringLiteral("table:table-column"));
         x.writeAttribute(QStringLiteral("table:style-name"), QStringLiteral("co%1").arg(c));
-        if (campoCodigo(p.fields[c].name))
+        if (campoCodigo(campos[c].name))
             x.writeAttribute(QStringLiteral("table:default-cell-style-name"), QStringLiteral("texto"));
     }
-    const auto celulaTexto = [&x](const QString &t, const char *estilo) {
-        x.writeStartElement(QStringLiteral("table:table-cell"));
-        if (estilo)
-            x.writeAttribute(QStringLiteral("table:style-name"), QLatin1String(estilo));
-        x.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("string"));
-        escreveTexto(x, t);
-        x.writeEndElement();
-    };
     x.writeStartElement(QStringLiteral("table:table-row"));
-    for (const TFieldDef &f : p.fields)
-        celulaTexto(f.name, "cabecalho");
+    for (const TFieldDef &f : campos)
+        celulaTexto(x, f.name, "cabecalho");
     x.writeEndElement();
-    for (qsizetype i = 0; i < p.rows.size(); ++i) {
-        x.writeStartElement(QStringLiteral("table:table-row"));
-        for (qsizetype c = 0; c < p.fields.size(); ++c) {
-            const QVariant &v = p.rows[i].value(c);
-            const TFieldDef &f = p.fields[c];
-            const bool numero = f.type == TFieldType::ftFloat || f.type == TFieldType::ftInteger;
-            const QString t = !v.isValid() || numero ? QString() : textoCelula(p, i, c);
-            if (numero && v.isValid()) {
-                x.writeStartElement(QStringLiteral("table:table-cell"));
-                x.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("float"));
-                x.writeAttribute(QStringLiteral("office:value"),
-                                 QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
-                escreveTexto(x, textoNumero(v.toDouble()));
-                x.writeEndElement();
-            } else if (!t.isEmpty()) {
-                celulaTexto(t, campoCodigo(f.name) ? "texto" : nullptr);
-            } else {
-                x.writeEmptyElement(QStringLiteral("table:table-cell"));
-            }
-        }
-        x.writeEndElement();
-    }
-    x.writeEndElement();  // table:table
-    x.writeEndElement();  // office:spreadsheet
-    x.writeEndElement();  // office:body
-    x.writeEndDocument();
 }
 
 // The view settings: the sheet's first row frozen (split mode 2 at row 1).
@@ -199,23 +176,60 @@ void escreveManifesto(QXmlStreamWriter &x)
     x.writeEndDocument();
 }
 
+class TEscritaOds : public TEscritaPlanilha {
+public:
+    TEscritaOds(const QList<TFieldDef> &campos, const QString &caminho) : TEscritaPlanilha(campos, caminho)
+    {
+        TPacoteZip &pacote = *m_pacote;
+        QuaZipFile &tipo = pacote.entrada("mimetype", true);
+        if (tipo.write(kTipo) != qint64(qstrlen(kTipo)))
+            pacote.falha(tipo.getZipError());
+        for (const auto &[nome, escreve] : {std::pair{"META-INF/manifest.xml", &escreveManifesto},
+                                            std::pair{"settings.xml", &escreveAjustes}}) {
+            QXmlStreamWriter x(&pacote.entrada(nome));
+            escreve(x);
+            pacote.verifica(x);
+        }
+        m_xml = std::make_unique<QXmlStreamWriter>(&pacote.entrada("content.xml"));
+        comecaConteudo(*m_xml, m_campos);
+    }
+
+private:
+    void escreveLinha(const QVariantList &valores) override
+    {
+        QXmlStreamWriter &x = *m_xml;
+        x.writeStartElement(QStringLiteral("table:table-row"));
+        for (qsizetype c = 0; c < m_campos.size(); ++c) {
+            const QVariant &v = valores.value(c);
+            const TFieldDef &f = m_campos[c];
+            const bool numero = f.type == TFieldType::ftFloat || f.type == TFieldType::ftInteger;
+            const QString t = !v.isValid() || numero ? QString() : textoCelula(m_campos, valores, c);
+            if (numero && v.isValid()) {
+                x.writeStartElement(QStringLiteral("table:table-cell"));
+                x.writeAttribute(QStringLiteral("office:value-type"), QStringLiteral("float"));
+                x.writeAttribute(QStringLiteral("office:value"),
+                                 QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
+                escreveTexto(x, textoNumero(v.toDouble()));
+                x.writeEndElement();
+            } else if (!t.isEmpty()) {
+                celulaTexto(x, t, campoCodigo(f.name) ? "texto" : nullptr);
+            } else {
+                x.writeEmptyElement(QStringLiteral("table:table-cell"));
+            }
+        }
+        x.writeEndElement();
+    }
+    void terminaFolha() override
+    {
+        m_xml->writeEndElement();  // table:table
+        m_xml->writeEndElement();  // office:spreadsheet
+        m_xml->writeEndElement();  // office:body
+    }
+};
+
 }  // namespace
 
-void escreveOds(const TDataPacket &p, const QString &caminho)
+std::unique_ptr<TEscritaPlanilha> novaEscritaOds(const QList<TFieldDef> &campos, const QString &caminho)
 {
-    verificaTamanho(p);
-    TPacoteZip pacote(caminho);
-    QuaZipFile &tipo = pacote.entrada("mimetype", true);
-    if (tipo.write(kTipo) != qint64(qstrlen(kTipo)))
-        pacote.falha(tipo.getZipError());
-    for (const auto &[nome, escreve] : {std::pair{"META-INF/manifest.xml", &escreveManifesto},
-                                        std::pair{"settings.xml", &escreveAjustes}}) {
-        QXmlStreamWriter x(&pacote.entrada(nome));
-        escreve(x);
-        pacote.verifica(x);
-    }
-    QXmlStreamWriter x(&pacote.entrada("content.xml"));
-    escreveConteudo(x, p);
-    pacote.verifica(x);
-    pacote.fecha();
+    return std::make_unique<TEscritaOds>(campos, caminho);
 }

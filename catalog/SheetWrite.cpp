@@ -5,25 +5,42 @@
 
 #include <quazipnewinfo.h>
 
-QString textoCelula(const TDataPacket &p, qsizetype linha, qsizetype campo)
+QString textoCelula(const QList<TFieldDef> &campos, const QVariantList &valores, qsizetype campo)
 {
-    const QString t = p.rows[linha][campo].toString();
+    const QString t = valores.value(campo).toString();
     for (const QChar c : t)
         if (c.unicode() < 0x20 && c != u'\t' && c != u'\n')
             throw Exception(QStringLiteral("o produto %1 tem no campo %2 um caractere de controle (U+%3), que a planilha "
                                            "não guarda; exporte em CSV ou JSON.")
-                                .arg(p.rows[linha].value(0).toString(), p.fields[campo].name)
+                                .arg(valores.value(0).toString(), campos[campo].name)
                                 .arg(c.unicode(), 4, 16, QLatin1Char('0')));
     return t.startsWith(u'\'') ? textoSemFormula(t) : t;
 }
 
-void verificaTamanho(const TDataPacket &p)
+TEscritaPlanilha::TEscritaPlanilha(const QList<TFieldDef> &campos, const QString &caminho)
+    : m_campos(campos), m_pacote(std::make_unique<TPacoteZip>(caminho))
 {
-    if (p.rows.size() > kMaxProdutosPlanilha)
-        throw Exception(QStringLiteral("são %1 produtos, e uma planilha guarda no máximo %2 abaixo do cabeçalho; "
+}
+
+TEscritaPlanilha::~TEscritaPlanilha() = default;
+
+void TEscritaPlanilha::linha(const QVariantList &valores)
+{
+    if (m_linhas >= kMaxProdutosPlanilha)
+        throw Exception(QStringLiteral("são mais de %1 produtos, e uma planilha guarda no máximo %1 abaixo do cabeçalho; "
                                        "exporte em CSV ou JSON.")
-                            .arg(p.rows.size())
                             .arg(kMaxProdutosPlanilha));
+    ++m_linhas;
+    escreveLinha(valores);
+}
+
+void TEscritaPlanilha::fecha()
+{
+    terminaFolha();
+    m_xml->writeEndDocument();
+    m_pacote->verifica(*m_xml);
+    m_xml.reset();
+    m_pacote->fecha();
 }
 
 double larguraColuna(const TFieldDef &f)

@@ -10,20 +10,43 @@
 #include <QXmlStreamWriter>
 #include <quazip.h>
 #include <quazipfile.h>
+#include <memory>
 
 // The most products a sheet holds, under its header row.
 constexpr qsizetype kMaxProdutosPlanilha = 1048575;
 
-// Raises Exception on a value a sheet cannot hold or a write error.
-void escreveXlsx(const TDataPacket &p, const QString &caminho);
-void escreveOds(const TDataPacket &p, const QString &caminho);
+class TPacoteZip;
 
-// What both check and write: a text cell's text (a text that begins with
-// "'" before a formula's character gains one more, which the import takes
-// off again, as it does of CSV); raises on a character XML cannot hold.
-QString textoCelula(const TDataPacket &p, qsizetype linha, qsizetype campo);
-// Before a byte is written: a list too long for a sheet.
-void verificaTamanho(const TDataPacket &p);
+// A sheet written to a new file a product at a time, nothing of the list
+// held: what comes before the rows (the header row included) when made,
+// each product by linha(), the rest and the zip's directory by fecha().
+// Raises Exception on a value a sheet cannot hold or a write error; the
+// file is then incomplete and the caller drops it.
+class TEscritaPlanilha {
+public:
+    virtual ~TEscritaPlanilha();
+    // Refuses the product past the most a sheet holds.
+    void linha(const QVariantList &valores);
+    void fecha();
+
+protected:
+    TEscritaPlanilha(const QList<TFieldDef> &campos, const QString &caminho);
+    virtual void escreveLinha(const QVariantList &valores) = 0;
+    virtual void terminaFolha() = 0;
+
+    const QList<TFieldDef> m_campos;
+    std::unique_ptr<TPacoteZip> m_pacote;
+    std::unique_ptr<QXmlStreamWriter> m_xml;  // of the sheet's entry, made by the format's writer
+    qint64 m_linhas = 0;                      // products written
+};
+
+std::unique_ptr<TEscritaPlanilha> novaEscritaXlsx(const QList<TFieldDef> &campos, const QString &caminho);
+std::unique_ptr<TEscritaPlanilha> novaEscritaOds(const QList<TFieldDef> &campos, const QString &caminho);
+
+// What both write: a text cell's text (a text that begins with "'" before
+// a formula's character gains one more, which the import takes off again,
+// as it does of CSV); raises on a character XML cannot hold.
+QString textoCelula(const QList<TFieldDef> &campos, const QVariantList &valores, qsizetype campo);
 // A column's width in characters.
 double larguraColuna(const TFieldDef &f);
 

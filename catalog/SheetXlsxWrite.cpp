@@ -105,7 +105,9 @@ void celulaTexto(QXmlStreamWriter &x, const QString &ref, const QString &t, int 
     x.writeEndElement();
 }
 
-void escreveFolha(QXmlStreamWriter &x, const TDataPacket &p)
+// What comes before the products: the frozen first row, the columns'
+// widths and formats, the header row.
+void comecaFolha(QXmlStreamWriter &x, const QList<TFieldDef> &campos, const QStringList &colunas)
 {
     x.writeStartDocument(QStringLiteral("1.0"), true);
     x.writeStartElement(QStringLiteral("worksheet"));
@@ -121,79 +123,89 @@ void escreveFolha(QXmlStreamWriter &x, const TDataPacket &p)
     x.writeEndElement();
     x.writeEndElement();
     x.writeStartElement(QStringLiteral("cols"));
-    for (qsizetype c = 0; c < p.fields.size(); ++c) {
+    for (qsizetype c = 0; c < campos.size(); ++c) {
         x.writeEmptyElement(QStringLiteral("col"));
         x.writeAttribute(QStringLiteral("min"), QString::number(c + 1));
         x.writeAttribute(QStringLiteral("max"), QString::number(c + 1));
-        x.writeAttribute(QStringLiteral("width"), QString::number(larguraColuna(p.fields[c])));
+        x.writeAttribute(QStringLiteral("width"), QString::number(larguraColuna(campos[c])));
         x.writeAttribute(QStringLiteral("customWidth"), QStringLiteral("1"));
-        if (campoCodigo(p.fields[c].name))
+        if (campoCodigo(campos[c].name))
             x.writeAttribute(QStringLiteral("style"), QString::number(kFormatoTexto));
     }
     x.writeEndElement();
     x.writeStartElement(QStringLiteral("sheetData"));
-    QStringList colunas;
-    for (qsizetype c = 0; c < p.fields.size(); ++c)
-        colunas.append(nomeColuna(int(c)));
     x.writeStartElement(QStringLiteral("row"));
     x.writeAttribute(QStringLiteral("r"), QStringLiteral("1"));
-    for (qsizetype c = 0; c < p.fields.size(); ++c)
-        celulaTexto(x, colunas[c] + QLatin1Char('1'), p.fields[c].name, kFormatoCabecalho);
+    for (qsizetype c = 0; c < campos.size(); ++c)
+        celulaTexto(x, colunas[c] + QLatin1Char('1'), campos[c].name, kFormatoCabecalho);
     x.writeEndElement();
-    for (qsizetype i = 0; i < p.rows.size(); ++i) {
-        const QString linha = QString::number(i + 2);
+}
+
+class TEscritaXlsx : public TEscritaPlanilha {
+public:
+    TEscritaXlsx(const QList<TFieldDef> &campos, const QString &caminho) : TEscritaPlanilha(campos, caminho)
+    {
+        TPacoteZip &pacote = *m_pacote;
+        escreve(pacote, "[Content_Types].xml", kTiposConteudo);
+        relacoes(pacote, "_rels/.rels", [](QXmlStreamWriter &x) {
+            relacao(x, "rId1", kRelacoes + QStringLiteral("/officeDocument"), "xl/workbook.xml");
+        });
+        {
+            QXmlStreamWriter x(&pacote.entrada("xl/workbook.xml"));
+            x.writeStartDocument(QStringLiteral("1.0"), true);
+            x.writeStartElement(QStringLiteral("workbook"));
+            x.writeDefaultNamespace(kPrincipal);
+            x.writeNamespace(kRelacoes, QStringLiteral("r"));
+            x.writeStartElement(QStringLiteral("sheets"));
+            x.writeEmptyElement(QStringLiteral("sheet"));
+            x.writeAttribute(QStringLiteral("name"), QStringLiteral("Produtos"));
+            x.writeAttribute(QStringLiteral("sheetId"), QStringLiteral("1"));
+            x.writeAttribute(kRelacoes, QStringLiteral("id"), QStringLiteral("rId1"));
+            x.writeEndDocument();
+            pacote.verifica(x);
+        }
+        relacoes(pacote, "xl/_rels/workbook.xml.rels", [](QXmlStreamWriter &x) {
+            relacao(x, "rId1", kRelacoes + QStringLiteral("/worksheet"), "worksheets/sheet1.xml");
+            relacao(x, "rId2", kRelacoes + QStringLiteral("/styles"), "styles.xml");
+        });
+        escreve(pacote, "xl/styles.xml", kEstilos);
+        for (qsizetype c = 0; c < m_campos.size(); ++c)
+            m_colunas.append(nomeColuna(int(c)));
+        m_xml = std::make_unique<QXmlStreamWriter>(&pacote.entrada("xl/worksheets/sheet1.xml"));
+        comecaFolha(*m_xml, m_campos, m_colunas);
+    }
+
+private:
+    void escreveLinha(const QVariantList &valores) override
+    {
+        QXmlStreamWriter &x = *m_xml;
+        const QString linha = QString::number(m_linhas + 1);
         x.writeStartElement(QStringLiteral("row"));
         x.writeAttribute(QStringLiteral("r"), linha);
-        for (qsizetype c = 0; c < p.fields.size(); ++c) {
-            const QVariant &v = p.rows[i].value(c);
-            const TFieldDef &f = p.fields[c];
+        for (qsizetype c = 0; c < m_campos.size(); ++c) {
+            const QVariant &v = valores.value(c);
+            const TFieldDef &f = m_campos[c];
             if (!v.isValid())
                 continue;
             if (f.type == TFieldType::ftFloat || f.type == TFieldType::ftInteger) {
                 x.writeStartElement(QStringLiteral("c"));
-                x.writeAttribute(QStringLiteral("r"), colunas[c] + linha);
+                x.writeAttribute(QStringLiteral("r"), m_colunas[c] + linha);
                 x.writeTextElement(QStringLiteral("v"), QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest));
                 x.writeEndElement();
-            } else if (const QString t = textoCelula(p, i, c); !t.isEmpty()) {
-                celulaTexto(x, colunas[c] + linha, t, campoCodigo(f.name) ? kFormatoTexto : kFormatoGeral);
+            } else if (const QString t = textoCelula(m_campos, valores, c); !t.isEmpty()) {
+                celulaTexto(x, m_colunas[c] + linha, t, campoCodigo(f.name) ? kFormatoTexto : kFormatoGeral);
             }
         }
         x.writeEndElement();
     }
-    x.writeEndDocument();
-}
+    void terminaFolha() override {}
+
+    QStringList m_colunas;  // the columns' letters
+};
 
 }  // namespace
 
-void escreveXlsx(const TDataPacket &p, const QString &caminho)
+std::unique_ptr<TEscritaPlanilha> novaEscritaXlsx(const QList<TFieldDef> &campos, const QString &caminho)
 {
-    verificaTamanho(p);
-    TPacoteZip pacote(caminho);
-    escreve(pacote, "[Content_Types].xml", kTiposConteudo);
-    relacoes(pacote, "_rels/.rels", [](QXmlStreamWriter &x) {
-        relacao(x, "rId1", kRelacoes + QStringLiteral("/officeDocument"), "xl/workbook.xml");
-    });
-    {
-        QXmlStreamWriter x(&pacote.entrada("xl/workbook.xml"));
-        x.writeStartDocument(QStringLiteral("1.0"), true);
-        x.writeStartElement(QStringLiteral("workbook"));
-        x.writeDefaultNamespace(kPrincipal);
-        x.writeNamespace(kRelacoes, QStringLiteral("r"));
-        x.writeStartElement(QStringLiteral("sheets"));
-        x.writeEmptyElement(QStringLiteral("sheet"));
-        x.writeAttribute(QStringLiteral("name"), QStringLiteral("Produtos"));
-        x.writeAttribute(QStringLiteral("sheetId"), QStringLiteral("1"));
-        x.writeAttribute(kRelacoes, QStringLiteral("id"), QStringLiteral("rId1"));
-        x.writeEndDocument();
-        pacote.verifica(x);
-    }
-    relacoes(pacote, "xl/_rels/workbook.xml.rels", [](QXmlStreamWriter &x) {
-        relacao(x, "rId1", kRelacoes + QStringLiteral("/worksheet"), "worksheets/sheet1.xml");
-        relacao(x, "rId2", kRelacoes + QStringLiteral("/styles"), "styles.xml");
-    });
-    escreve(pacote, "xl/styles.xml", kEstilos);
-    QXmlStreamWriter x(&pacote.entrada("xl/worksheets/sheet1.xml"));
-    escreveFolha(x, p);
-    pacote.verifica(x);
-    pacote.fecha();
+    return std::make_unique<TEscritaXlsx>(campos, caminho);
 }

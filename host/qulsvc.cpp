@@ -203,6 +203,32 @@ struct Progress {
     }
 };
 
+// The export's count on a terminal, as the import's bar: once it has taken
+// a second, redrawn at most ten times a second (how many there are is
+// known only at the end).
+struct ExportProgress {
+    QElapsedTimer clock;
+    qint64 lastDraw = -1000;
+    bool drawn = false;
+
+    static void report(int64_t done, void *context)
+    {
+        auto *p = static_cast<ExportProgress *>(context);
+        const qint64 ms = p->clock.elapsed();
+        if (ms < 1000 || ms - p->lastDraw < 100)
+            return;
+        p->lastDraw = ms;
+        p->drawn = true;
+        std::fprintf(stderr, "\r%lld produtos, %.0f produtos/s ", (long long)done, done * 1000.0 / double(ms));
+        std::fflush(stderr);
+    }
+    void finish() const
+    {
+        if (drawn)
+            std::fputc('\n', stderr);
+    }
+};
+
 QString seconds(const QVariant &v)
 {
     return QString::number(v.toDouble(), 'f', 2);
@@ -240,12 +266,16 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
     QVariant result;
     int32_t status = -1;
     if (cmd == QLatin1String("export")) {
-        auto exporta = QUL_ENTRY(mod, QulExportaProdutos);
+        auto exporta = QUL_ENTRY(mod, QulExportaProdutosProgresso);
         if (!exporta) {
             HostCommand::printError(kProgram, mod.error());
             return HostCommand::kExitModule;
         }
-        status = exporta(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(), &result);
+        ExportProgress progress;
+        progress.clock.start();
+        status = exporta(QStringView(file).utf16(), QStringView(format).utf16(), QStringView(encoding).utf16(),
+                         isatty(fileno(stderr)) ? &ExportProgress::report : nullptr, &progress, &result);
+        progress.finish();
         if (status == 0 && result.metaType().id() == QMetaType::QVariantMap) {
             const QVariantMap m = result.toMap();
             std::fprintf(stderr, "exportados: %lld produtos em %s s\n", m.value(QStringLiteral("produtos")).toLongLong(),
@@ -288,6 +318,8 @@ int runCatalogue(ModuleLoader &mod, const QString &cmd, const QCommandLineParser
                                                     .arg(refused.size() - kRefusalsShown)
                                                     .arg(report.isEmpty() ? QStringLiteral("veja --relatorio ARQUIVO.")
                                                                           : QStringLiteral("todas em %1.").arg(report))));
+            for (const QString &line : m.value(QStringLiteral("avisos")).toStringList())
+                std::fprintf(stderr, "%s\n", qPrintable(line));
             const bool check = parser.isSet(QStringLiteral("check"));
             std::printf("%s: %d; %s: %d; inalterados: %d; recusados: %d; segundos: %s%s\n",
                         check ? "a incluir" : "inseridos", m.value(QStringLiteral("inseridos")).toInt(),

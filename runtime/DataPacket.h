@@ -88,6 +88,26 @@ public:
     static bool isCoerced(const QVariant &v, TFieldType type);
 };
 
+// The packet's JSON text (the bytes writeJsonText makes) written as rows
+// come, one at a time, so that no list is held: the fields when made, each
+// row by row(), the end by finish(). The text reaches `write` in pieces of
+// about 64 KiB.
+class TPacketJsonWriter {
+public:
+    using Write = std::function<void(const char *bytes, qsizetype size)>;
+    TPacketJsonWriter(const QList<TFieldDef> &fields, Write write);
+    void row(const QVariantList &row);
+    void finish();
+
+private:
+    void flush();
+
+    QList<TFieldDef> m_fields;
+    Write m_write;
+    QByteArray m_out;
+    qint64 m_rows = 0;
+};
+
 Q_DECLARE_METATYPE(TDataPacket)
 
 // Registers the packet's variant type under its fixed name "TDataPacket";

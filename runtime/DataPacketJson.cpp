@@ -252,55 +252,73 @@ void TDataPacket::writeJsonText(const std::function<void(const char *, qsizetype
         withRows().writeJsonText(write);
         return;
     }
-    // Written in pieces of about this size, so that a large packet never
-    // becomes one large text in memory.
-    constexpr qsizetype kPiece = 64 * 1024;
-    QByteArray out;
-    out.reserve(kPiece + 4096);
-    const auto flush = [&] {
-        write(out.constData(), out.size());
-        out.truncate(0);
-    };
-    out.append("{\"fields\":[", 11);
-    for (int i = 0; i < fields.size(); ++i) {
-        const TFieldDef &f = fields[i];
-        out.append(i ? ",{\"name\":" : "{\"name\":");
-        appendString(out, f.name);
+    TPacketJsonWriter writer(fields, write);
+    for (const QVariantList &row : rows)
+        writer.row(row);
+    writer.finish();
+}
+
+namespace {
+// Written in pieces of about this size, so that a large packet never
+// becomes one large text in memory.
+constexpr qsizetype kPiece = 64 * 1024;
+}  // namespace
+
+TPacketJsonWriter::TPacketJsonWriter(const QList<TFieldDef> &fields, Write write)
+    : m_fields(fields), m_write(std::move(write))
+{
+    m_out.reserve(kPiece + 4096);
+    m_out.append("{\"fields\":[", 11);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const TFieldDef &f = m_fields[i];
+        m_out.append(i ? ",{\"name\":" : "{\"name\":");
+        appendString(m_out, f.name);
         if (f.type == TFieldType::ftString) {
-            out.append(",\"size\":", 8);
-            out.append(QByteArray::number(f.size));
+            m_out.append(",\"size\":", 8);
+            m_out.append(QByteArray::number(f.size));
         }
-        out.append(",\"type\":", 8);
-        appendString(out, fieldTypeName(f.type));
-        out.append('}');
+        m_out.append(",\"type\":", 8);
+        appendString(m_out, fieldTypeName(f.type));
+        m_out.append('}');
     }
-    out.append("],\"rows\":[", 10);
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        if (out.size() >= kPiece)
-            flush();
-        const QVariantList &row = rows[r];
-        out.append(r ? ",[" : "[");
-        for (int i = 0; i < fields.size(); ++i) {
-            if (i)
-                out.append(',');
-            const QVariant &raw = i < row.size() ? row[i] : QVariant();
-            const QVariant v = isCoerced(raw, fields[i].type) ? raw : coerce(raw, fields[i].type);
-            if (!v.isValid()) {
-                out.append("null", 4);
-                continue;
-            }
-            switch (fields[i].type) {
-            case TFieldType::ftString: appendString(out, *static_cast<const QString *>(v.constData())); break;
-            case TFieldType::ftFloat: appendNumber(out, v.toDouble()); break;
-            case TFieldType::ftInteger: appendNumber(out, double(v.toLongLong())); break;
-            case TFieldType::ftDateTime:
-                appendString(out, v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-                break;
-            case TFieldType::ftBoolean: out.append(v.toBool() ? "true" : "false"); break;
-            }
+    m_out.append("],\"rows\":[", 10);
+}
+
+void TPacketJsonWriter::row(const QVariantList &row)
+{
+    if (m_out.size() >= kPiece)
+        flush();
+    m_out.append(m_rows++ ? ",[" : "[");
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (i)
+            m_out.append(',');
+        const QVariant &raw = i < row.size() ? row[i] : QVariant();
+        const QVariant v = TDataPacket::isCoerced(raw, m_fields[i].type) ? raw : TDataPacket::coerce(raw, m_fields[i].type);
+        if (!v.isValid()) {
+            m_out.append("null", 4);
+            continue;
         }
-        out.append(']');
+        switch (m_fields[i].type) {
+        case TFieldType::ftString: appendString(m_out, *static_cast<const QString *>(v.constData())); break;
+        case TFieldType::ftFloat: appendNumber(m_out, v.toDouble()); break;
+        case TFieldType::ftInteger: appendNumber(m_out, double(v.toLongLong())); break;
+        case TFieldType::ftDateTime:
+            appendString(m_out, v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+            break;
+        case TFieldType::ftBoolean: m_out.append(v.toBool() ? "true" : "false"); break;
+        }
     }
-    out.append("]}", 2);
+    m_out.append(']');
+}
+
+void TPacketJsonWriter::finish()
+{
+    m_out.append("]}", 2);
     flush();
+}
+
+void TPacketJsonWriter::flush()
+{
+    m_write(m_out.constData(), m_out.size());
+    m_out.truncate(0);
 }

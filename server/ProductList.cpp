@@ -35,29 +35,31 @@ bool textoIgual(const QVariant &a, const QVariant &b)
            && *static_cast<const QString *>(a.constData()) == *static_cast<const QString *>(b.constData());
 }
 
-TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool porColuna = false)
+// The statement's rows merged, each product's row handed to `produto` (or,
+// `porColuna`, into `colunas`) as it comes: only the row before is held.
+void percorreProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, TColumnStore *colunas,
+                      const std::function<void(const QVector<QVariant> &row)> &produto)
 {
-    TDataPacket packet;
-    packet.fields = productPacketFields();
-    if (porColuna) {
-        packet.columns = std::make_shared<TColumnStore>();
-        packet.columns->reset(packet.fields);
-    }
+    const QList<TFieldDef> &campos = productPacketFields();
     // The statement's declared fields are the packet's, in its order, so a
     // result row becomes a packet row as it stands.
-    if (q->fieldDefs() != packet.fields)
+    if (q->fieldDefs() != campos)
         throw EDatabaseError(QStringLiteral("%1: campos diferentes dos do pacote de produto.").arg(q->objectName()));
-    const TJuncaoLista juncao(packet.fields);
+    const TJuncaoLista juncao(campos);
 
     q->Parameters.ParamByName(QStringLiteral("P_CDPRODUTO")).Value = code;
     try {
-    if (porColuna)
-        q->StreamInto(*packet.columns, [&](TColumnStore &s) { juncao.toma(s); });
-    else
+    if (colunas) {
+        q->StreamInto(*colunas, [&](TColumnStore &s) { juncao.toma(s); });
+    } else {
+        QVector<QVariant> anterior;
         q->Stream([&](QVector<QVariant> &&row) {
-            if (juncao.toma(row, packet.rows.isEmpty() ? nullptr : &packet.rows.constLast()))
-                packet.rows.append(std::move(row));
+            if (!juncao.toma(row, anterior.isEmpty() ? nullptr : &anterior))
+                return;
+            produto(row);
+            anterior = std::move(row);
         });
+    }
     } catch (const EADOError &e) {
         if (e.Transient())
             throw;  // nothing to find in the rows
@@ -70,6 +72,18 @@ TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool
             throw;
         throw EDatabaseError(causa + QLatin1Char(' ') + e.Message());
     }
+}
+
+TDataPacket lerProdutos(TrdmCadProd &dm, TADOQuery *q, const QString &code, bool porColuna = false)
+{
+    TDataPacket packet;
+    packet.fields = productPacketFields();
+    if (porColuna) {
+        packet.columns = std::make_shared<TColumnStore>();
+        packet.columns->reset(packet.fields);
+    }
+    percorreProdutos(dm, q, code, packet.columns.get(),
+                     [&packet](const QVector<QVariant> &row) { packet.rows.append(row); });
     return packet;
 }
 
@@ -121,6 +135,11 @@ bool TJuncaoLista::toma(TColumnStore &s) const
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code)
 {
     return lerProdutos(dm, dm.adqProdutoLista, code);
+}
+
+void streamProductList(TrdmCadProd &dm, const QString &code, const std::function<void(const QVector<QVariant> &row)> &sink)
+{
+    percorreProdutos(dm, dm.adqProdutoLista, code, nullptr, sink);
 }
 
 qint64 productListPosition(TrdmCadProd &dm, const QString &code)

@@ -13,6 +13,7 @@
 #include "DataPacket.h"
 
 #include <QString>
+#include <functional>
 
 class TColumnStore;
 class TrdmCadProd;
@@ -46,6 +47,11 @@ private:
 // what getProduto runs. Raises on a database error, for instance a
 // reduced code that is not a number.
 TDataPacket readProductList(TrdmCadProd &dm, const QString &code);
+// The same list handed to `sink` a product at a time as the statement's
+// rows come (read forward only, nothing held but the row before): for an
+// export that writes it as it reads. `sink` must run no statement on the
+// connection meanwhile. Raises as the list does.
+void streamProductList(TrdmCadProd &dm, const QString &code, const std::function<void(const QVector<QVariant> &row)> &sink);
 // The same list held by column (TDataPacket::columns), for a dataset to
 // take whole: what getProduto hands out.
 TDataPacket readProductListByColumn(TrdmCadProd &dm, const QString &code);
