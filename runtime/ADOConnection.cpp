@@ -202,6 +202,12 @@ QString connectOptions(const TConnectionTarget &t)
         // Queries wait at most ADO's default of 30 seconds (statements with
         // another limit set their own).
         o.append(QStringLiteral("options='-c statement_timeout=%1'").arg(kDefaultStatementTimeoutMs));
+        // Qt's driver takes one port: a list goes to libpq, whose later
+        // keyword wins over the driver's own.
+        if (!t.ports.isEmpty())
+            o.append(QStringLiteral("port=") + t.ports);
+        if (!t.targetSessionAttrs.isEmpty())
+            o.append(QStringLiteral("target_session_attrs=") + t.targetSessionAttrs);
         if (!t.applicationName.isEmpty()) {
             // Qt's driver turns ';' into spaces; the value goes in quotes.
             QString name = t.applicationName;
