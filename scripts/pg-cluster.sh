@@ -19,9 +19,10 @@
 # with-standby: as with, and beside the cluster a streaming standby of it
 # (pg_basebackup -R) in a folder of its own, which the primary then waits for
 # at every commit (synchronous_standby_names, synchronous_commit = on). Adds
-# QUL_PG_STANDBY_DIR and QUL_PG_STANDBY_PORT, and QUL_PG_CRASH (the primary
-# stopped with -m immediate) and QUL_PG_PROMOTE (the standby made primary),
-# then stops both.
+# QUL_PG_STANDBY_DIR and QUL_PG_STANDBY_PORT, QUL_PG_STANDBY_PAUSE and
+# QUL_PG_STANDBY_RESUME (the standby stopped and started again), and
+# QUL_PG_CRASH (the primary stopped with -m immediate) and QUL_PG_PROMOTE
+# (the standby made primary), then stops both.
 #
 # start creates a fresh cluster in a new /tmp/qulpg.XXXXXX folder owned by the
 # postgres user (the server refuses to run as root), listening on 127.0.0.1 at
@@ -234,6 +235,7 @@ with_cluster() {
         eval "$exports"
         export QUL_PG_STANDBY_DIR QUL_PG_STANDBY_PORT
         export QUL_PG_CRASH="bash $self crash $QUL_PG_DIR" QUL_PG_PROMOTE="bash $self promote $QUL_PG_STANDBY_DIR"
+        export QUL_PG_STANDBY_PAUSE="bash $self pause $QUL_PG_STANDBY_DIR" QUL_PG_STANDBY_RESUME="bash $self resume $QUL_PG_STANDBY_DIR"
         trap 'stop_cluster "$QUL_PG_STANDBY_DIR" >/dev/null 2>&1 || true; stop_cluster "$QUL_PG_DIR" >/dev/null 2>&1 || true' EXIT
       else
         log "no standby; running without one"
