@@ -202,6 +202,12 @@ QString connectOptions(const TConnectionTarget &t)
         // Queries wait at most ADO's default of 30 seconds (statements with
         // another limit set their own).
         o.append(QStringLiteral("options='-c statement_timeout=%1'").arg(kDefaultStatementTimeoutMs));
+        // Qt's driver takes one port: a list goes to libpq, whose later
+        // keyword wins over the driver's own.
+        if (!t.ports.isEmpty())
+            o.append(QStringLiteral("port=") + t.ports);
+        if (!t.targetSessionAttrs.isEmpty())
+            o.append(QStringLiteral("target_session_attrs=") + t.targetSessionAttrs);
         if (!t.applicationName.isEmpty()) {
             // Qt's driver turns ';' into spaces; the value goes in quotes.
             QString name = t.applicationName;
@@ -415,6 +421,17 @@ void TADOConnection::transactionLost(bool rollBack)
 void TADOConnection::endTrans(bool commit)
 {
     const QString &drv = m_driver;
+    // PostgreSQL: the transaction whose commit may be in doubt.
+    const qint64 xid = commit && m_dialect == TDialect::PostgreSQL ? m_commitXid : -1;
+    m_commitXid = -1;
+    if (commit && m_pg) {
+        // The commit waits as long as a statement may (a standby away).
+        if (!commitPostgres(xid, m_timeoutSession > 0 ? m_timeoutSession : kDefaultStatementTimeoutMs))
+            transactionLost(false);
+        m_inTrans = false;
+        m_timeoutLocal = -1;
+        return;
+    }
     if (drv == QLatin1String("QSQLITE") || drv == QLatin1String("QPSQL")) {
         // A COMMIT that fails may leave the transaction open (SQLite, busy)
         // or ended (PostgreSQL): InTransaction asks the engine which.
@@ -429,19 +446,19 @@ void TADOConnection::endTrans(bool commit)
                 throw;
             }
         }
-        // PostgreSQL answers COMMIT of a transaction it has aborted with
-        // ROLLBACK, and no error.
-        const QVariant r = commit && q.result() ? q.result()->handle() : QVariant();
-        if (m_pg && r.isValid() && (r.metaType().flags() & QMetaType::IsPointer)
-            && qstrcmp(PQcmdStatus(*static_cast<PGresult *const *>(r.constData())), "COMMIT") != 0)
-            transactionLost(false);
     } else {
         // Through Qt's driver the transaction is over whatever the answer.
         QSqlDatabase db = Database();
         ++StatementCount;
         m_inTrans = false;
-        if (!(commit ? db.commit() : db.rollback()))
-            raise(QString(), db.lastError());
+        if (!(commit ? db.commit() : db.rollback())) {
+            try {
+                raise(QString(), db.lastError());
+            } catch (const EADOError &) {
+                if (xid < 0 || !ConnectionLost() || !committedElsewhere(xid))
+                    throw;
+            }
+        }
     }
     m_inTrans = false;
     m_timeoutLocal = -1;
@@ -453,17 +470,21 @@ void TADOConnection::CommitTrans()
         transactionLost(false);  // the engine ended it already: nothing of it was kept
     if (m_pg && PQtransactionStatus(m_pg) == PQTRANS_INERROR)
         transactionLost(true);  // an earlier statement failed: COMMIT would only roll back
-    if (m_odbcXid >= 0) {
+    m_commitXid = -1;
+    if (m_open && m_dialect == TDialect::PostgreSQL) {
         // PostgreSQL's ODBC driver rolls a transaction back by itself after
         // some failures and then commits an empty one: the transaction must
         // still be the one begun.
         qint64 agora = -1;
         try {
-            agora = transactionId();
+            agora = prepareCommit();
         } catch (const std::exception &) {
+            if (m_odbcXid < 0)
+                throw;
         }
-        if (agora != m_odbcXid)
+        if (m_odbcXid >= 0 && agora != m_odbcXid)
             transactionLost(true);
+        m_commitXid = agora;
     }
     endTrans(true);
 }

@@ -105,6 +105,14 @@ private:
     // rolling back what is left of it when `rollBack`.
     [[noreturn]] void transactionLost(bool rollBack);
     qint64 transactionId();  // PostgreSQL's id of the open transaction
+    // PostgreSQL (CommitOutcome.cpp): the transaction's id (-1 when it
+    // wrote nothing); COMMIT, cancelled after `limiteMs`, true when it was
+    // kept (false: the server answered it with ROLLBACK), raising when it
+    // failed or its outcome cannot be known; whether the transaction `xid`
+    // is committed on the server a new connection reaches.
+    qint64 prepareCommit();
+    bool commitPostgres(qint64 xid, int limiteMs);
+    bool committedElsewhere(qint64 xid);
     QList<TADOStatement *> m_users;  // statements prepared on this connection
     QString m_name;
     bool m_open = false;
@@ -114,6 +122,7 @@ private:
     pg_conn *m_pg = nullptr;  // libpq's handle of an open PostgreSQL connection
     bool m_inTrans = false;  // between this connection's BeginTrans and its end
     qint64 m_odbcXid = -1;   // through ODBC to PostgreSQL: the id of the transaction begun
+    qint64 m_commitXid = -1;  // PostgreSQL: the id of the transaction being committed
     mutable bool m_lost = false;
     bool m_reopen = false;  // closed by a failure: the next ReconnectIfLost opens it
     quint64 m_openings = 0;

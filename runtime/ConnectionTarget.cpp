@@ -94,6 +94,42 @@ int portOf(const TConnectionString &cs, int fallback)
     return port;
 }
 
+// "Port" of a PostgreSQL host list: one port for every host, or one per
+// host in the hosts' order.
+void postgresPorts(const TConnectionString &cs, TConnectionTarget &t)
+{
+    const QStringList ports = plain(cs.value(QStringLiteral("Port"))).split(QLatin1Char(','));
+    const qsizetype hosts = t.hostName.count(QLatin1Char(',')) + 1;
+    if (ports.size() == 1) {
+        t.port = portOf(cs, 5432);
+        return;
+    }
+    if (ports.size() != hosts)
+        throw EADOError(QStringLiteral("Cadeia de conexão inválida: 'Port' tem %1 portas para %2 servidores em 'Data Source' "
+                                       "(uma porta para todos, ou uma por servidor).")
+                            .arg(ports.size())
+                            .arg(hosts));
+    for (const QString &p : ports) {
+        bool ok = false;
+        const int port = p.trimmed().toInt(&ok);
+        if (!ok || port <= 0 || port > 65535)
+            throw EADOError(QStringLiteral("Cadeia de conexão inválida: porta '%1'.").arg(p.trimmed().left(12)));
+        t.ports += (t.ports.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(port);
+    }
+}
+
+// "Target Session Attrs": libpq's own values.
+QString sessionAttrs(const TConnectionString &cs)
+{
+    const QString v = plain(cs.value(QStringLiteral("Target Session Attrs"))).trimmed().toLower();
+    static const QStringList accepted{QStringLiteral("any"),     QStringLiteral("read-write"), QStringLiteral("read-only"),
+                                      QStringLiteral("primary"), QStringLiteral("standby"),    QStringLiteral("prefer-standby")};
+    if (!v.isEmpty() && !accepted.contains(v))
+        throw EADOError(QStringLiteral("Cadeia de conexão inválida: 'Target Session Attrs' aceita %1.")
+                            .arg(accepted.join(QStringLiteral(", "))));
+    return v;
+}
+
 QString braced(QString v)
 {
     v.replace(QLatin1Char('}'), QStringLiteral("}}"));
@@ -178,11 +214,14 @@ TConnectionTarget resolveConnectionString(const QString &connectionString)
         t.driver = QStringLiteral("QPSQL");
         t.dialect = TDialect::PostgreSQL;
         t.hostName = source.isEmpty() ? QStringLiteral("127.0.0.1") : source;
-        t.port = portOf(cs, 5432);
+        t.hostName.remove(QLatin1Char(' '));
+        postgresPorts(cs, t);
+        t.targetSessionAttrs = sessionAttrs(cs);
         t.databaseName = catalog;
         if (t.databaseName.isEmpty())
             throw EADOError(QStringLiteral("Cadeia de conexão PostgreSQL sem 'Initial Catalog'."));
-        t.place = QStringLiteral("servidor PostgreSQL %1:%2, banco '%3'").arg(t.hostName).arg(t.port).arg(t.databaseName);
+        t.place = QStringLiteral("servidor PostgreSQL %1:%2, banco '%3'")
+                      .arg(t.hostName, t.ports.isEmpty() ? QString::number(t.port) : t.ports, t.databaseName);
     } else if (sqlServer.match(p).hasMatch()) {
         if (source.isEmpty())
             throw EADOError(QStringLiteral("Cadeia de conexão SQL Server sem 'Data Source'."));

@@ -17,6 +17,13 @@ struct TConnectionTarget {
     // plain values.
     QString databaseName, hostName, userName, password;
     int port = -1;
+    // PostgreSQL: one port per host of a host list ("5432,5433"), handed
+    // to libpq as it is (Qt's driver takes one number); empty otherwise.
+    QString ports;
+    // PostgreSQL: which of the listed servers a connection takes (libpq's
+    // target_session_attrs: "read-write" after a failover finds the new
+    // primary); empty for libpq's default.
+    QString targetSessionAttrs;
     int connectTimeout = -1;  // seconds, 0 for no limit, -1 for the default
     QString applicationName;
     // Where the string leads, for messages: never holds the password.

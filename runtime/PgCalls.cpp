@@ -81,6 +81,44 @@ PGnotify *PQnotifies(PGconn *conn)
     return f ? f(conn) : nullptr;
 }
 
+PQnoticeReceiver PQsetNoticeReceiver(PGconn *conn, PQnoticeReceiver proc, void *arg)
+{
+    static auto *const f = real<decltype(PQsetNoticeReceiver)>("PQsetNoticeReceiver");
+    return f ? f(conn, proc, arg) : nullptr;
+}
+
+char *PQresultErrorField(const PGresult *res, int fieldcode)
+{
+    static auto *const f = real<decltype(PQresultErrorField)>("PQresultErrorField");
+    return f ? f(res, fieldcode) : nullptr;
+}
+
+char *PQresultErrorMessage(const PGresult *res)
+{
+    static auto *const f = real<decltype(PQresultErrorMessage)>("PQresultErrorMessage");
+    static char vazio[] = "";
+    return f ? f(res) : vazio;
+}
+
+PGcancel *PQgetCancel(PGconn *conn)
+{
+    static auto *const f = real<decltype(PQgetCancel)>("PQgetCancel");
+    return f ? f(conn) : nullptr;
+}
+
+int PQcancel(PGcancel *cancel, char *errbuf, int errbufsize)
+{
+    static auto *const f = real<decltype(PQcancel)>("PQcancel");
+    return f ? f(cancel, errbuf, errbufsize) : 0;
+}
+
+void PQfreeCancel(PGcancel *cancel)
+{
+    static auto *const f = real<decltype(PQfreeCancel)>("PQfreeCancel");
+    if (f)
+        f(cancel);
+}
+
 void PQfreemem(void *ptr)
 {
     static auto *const f = real<decltype(PQfreemem)>("PQfreemem");

@@ -5,6 +5,8 @@
 #   scripts/pg-cluster.sh stop "$QUL_PG_DIR"
 #   scripts/pg-cluster.sh with COMMAND...    # COMMAND with a cluster of its own
 #   scripts/pg-cluster.sh pause|resume DIR   # the server stopped, started again
+#   scripts/pg-cluster.sh with-standby COMMAND...  # COMMAND with a primary and its synchronous standby
+#   scripts/pg-cluster.sh crash|promote DIR  # the server stopped as by a crash; a standby made primary
 #
 # with: starts a cluster at the first free port from 56000 + (pid mod 1000) up
 # (away from the shared one's ports, so that no other cluster takes its port
@@ -13,6 +15,14 @@
 # its server, then stops it. When no cluster can be started, COMMAND runs
 # without QUL_PG_TEST (its PostgreSQL cases then skip, or fail when
 # required).
+#
+# with-standby: as with, and beside the cluster a streaming standby of it
+# (pg_basebackup -R) in a folder of its own, which the primary then waits for
+# at every commit (synchronous_standby_names, synchronous_commit = on). Adds
+# QUL_PG_STANDBY_DIR and QUL_PG_STANDBY_PORT, QUL_PG_STANDBY_PAUSE and
+# QUL_PG_STANDBY_RESUME (the standby stopped and started again), and
+# QUL_PG_CRASH (the primary stopped with -m immediate) and QUL_PG_PROMOTE
+# (the standby made primary), then stops both.
 #
 # start creates a fresh cluster in a new /tmp/qulpg.XXXXXX folder owned by the
 # postgres user (the server refuses to run as root), listening on 127.0.0.1 at
@@ -33,7 +43,8 @@ usage() {
 usage: $0 start
        $0 stop [DIR]     (DIR defaults to \$QUL_PG_DIR)
        $0 with COMMAND [ARG]...
-       $0 pause|resume DIR
+       $0 with-standby COMMAND [ARG]...
+       $0 pause|resume|crash|promote DIR
 USAGE
   exit 1
 }
@@ -158,6 +169,58 @@ resume_cluster() {
   as_pg "$PG_BIN/pg_ctl" -D "$1/data" -l "$1/server.log" -w -t 60 start >&2
 }
 
+# A streaming standby of the cluster in $1 (port $2), in a new folder, at
+# the first free port after the primary's; the primary then waits for it at
+# every commit. Prints the export lines of the standby.
+start_standby() {
+  local primary=$1 pport=$2 dir port
+  check_dir "$primary"
+  cd /tmp
+  dir=$(as_pg mktemp -d /tmp/qulpg.XXXXXX) || die "cannot create a folder as $PG_USER"
+  CLUSTER_DIR=$dir
+  trap 'rc=$?; [ $rc -eq 0 ] || stop_cluster "$CLUSTER_DIR"' EXIT
+  log "pg_basebackup -R into $dir/data"
+  as_pg "$PG_BIN/pg_basebackup" -h 127.0.0.1 -p "$pport" -U postgres -D "$dir/data" -R -X stream -c fast >&2 \
+    || die "pg_basebackup failed"
+  port=$((pport + 1))
+  while port_in_use "$port"; do port=$((port + 1)); done
+  # The copy's settings are the primary's: its own folder and port come after them.
+  as_pg tee -a "$dir/data/postgresql.conf" >/dev/null <<CONF
+unix_socket_directories = '$dir'
+port = $port
+CONF
+  as_pg "$PG_BIN/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 start >/dev/null \
+    || { as_pg tail -n 20 "$dir/server.log" >&2 2>/dev/null || true; die "the standby did not start"; }
+  # Only now, so that the standby's copy does not wait for a standby of its own once promoted.
+  as_pg "$PG_BIN/psql" -q -h 127.0.0.1 -p "$pport" -U postgres -d postgres >/dev/null <<SQL \
+    || die "the primary did not take its standby"
+ALTER SYSTEM SET synchronous_standby_names = '*';
+ALTER SYSTEM SET synchronous_commit = 'on';
+SELECT pg_reload_conf();
+SQL
+  local tries=0
+  until [ "$(as_pg "$PG_BIN/psql" -qtA -h 127.0.0.1 -p "$pport" -U postgres -d postgres \
+             -c "SELECT count(*) FROM pg_stat_replication WHERE sync_state = 'sync'")" = 1 ]; do
+    tries=$((tries + 1))
+    [ $tries -lt 300 ] || die "the standby never became synchronous"
+    sleep 0.1
+  done
+  trap - EXIT
+  log "synchronous standby running on 127.0.0.1:$port (folder $dir)"
+  echo "export QUL_PG_STANDBY_DIR=$dir;"
+  echo "export QUL_PG_STANDBY_PORT=$port;"
+}
+
+crash_cluster() {
+  check_dir "$1"
+  as_pg "$PG_BIN/pg_ctl" -D "$1/data" -m immediate -w -t 60 stop >&2
+}
+
+promote_cluster() {
+  check_dir "$1"
+  as_pg "$PG_BIN/pg_ctl" -D "$1/data" -w -t 60 promote >&2
+}
+
 with_cluster() {
   local exports self
   self=$(realpath "$0")
@@ -167,6 +230,17 @@ with_cluster() {
     export QUL_PG_TEST QUL_PG_DIR QUL_PG_PORT
     export QUL_PG_PAUSE="bash $self pause $QUL_PG_DIR" QUL_PG_RESUME="bash $self resume $QUL_PG_DIR"
     trap 'stop_cluster "$QUL_PG_DIR" >/dev/null 2>&1 || true' EXIT
+    if [ "${WITH_STANDBY:-0}" = 1 ]; then
+      if exports=$(start_standby "$QUL_PG_DIR" "$QUL_PG_PORT"); then
+        eval "$exports"
+        export QUL_PG_STANDBY_DIR QUL_PG_STANDBY_PORT
+        export QUL_PG_CRASH="bash $self crash $QUL_PG_DIR" QUL_PG_PROMOTE="bash $self promote $QUL_PG_STANDBY_DIR"
+        export QUL_PG_STANDBY_PAUSE="bash $self pause $QUL_PG_STANDBY_DIR" QUL_PG_STANDBY_RESUME="bash $self resume $QUL_PG_STANDBY_DIR"
+        trap 'stop_cluster "$QUL_PG_STANDBY_DIR" >/dev/null 2>&1 || true; stop_cluster "$QUL_PG_DIR" >/dev/null 2>&1 || true' EXIT
+      else
+        log "no standby; running without one"
+      fi
+    fi
   else
     log "no cluster of its own; running without one"
   fi
@@ -179,7 +253,12 @@ case "${1:-}" in
     shift
     with_cluster "$@"
     ;;
-  pause|resume)
+  with-standby)
+    [ $# -ge 2 ] || usage
+    shift
+    WITH_STANDBY=1 with_cluster "$@"
+    ;;
+  pause|resume|crash|promote)
     [ $# -eq 2 ] || usage
     "${1}_cluster" "$2"
     ;;

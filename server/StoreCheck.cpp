@@ -58,7 +58,7 @@ QString comandoDoEsquema(const TConnectionTarget &t, TDialect d, const QString &
         return QStringLiteral("sqlite3 %1 < %2").arg(palavraDoShell(t.databaseName), palavraDoShell(esquema));
     if (t.driver != QLatin1String("QPSQL"))  // through ODBC: the data source's server, database and user
         return QStringLiteral("psql -h SERVIDOR -p PORTA -U USUARIO -d BANCO -f %1").arg(palavraDoShell(esquema));
-    QString c = QStringLiteral("psql -h %1 -p %2").arg(palavraDoShell(t.hostName)).arg(t.port);
+    QString c = QStringLiteral("psql -h %1 -p %2").arg(palavraDoShell(t.hostName), t.ports.isEmpty() ? QString::number(t.port) : t.ports);
     if (!t.userName.isEmpty())
         c += QStringLiteral(" -U ") + palavraDoShell(t.userName);
     return c + QStringLiteral(" -d %1 -f %2").arg(palavraDoShell(t.databaseName), palavraDoShell(esquema));

@@ -50,8 +50,8 @@ private Q_SLOTS:
     void whereStoreStringsLead();
     void badStringsAreRefusedClearly_data();
     void badStringsAreRefusedClearly();
-    void connectsThroughEveryOdbcForm_data();
-    void connectsThroughEveryOdbcForm();
+    void connectsThroughEveryForm_data();
+    void connectsThroughEveryForm();
 
 private:
     QString place(QString text) const;
@@ -204,6 +204,11 @@ void TstConnectionStrings::badStringsAreRefusedClearly_data()
     QTest::newRow("data link is a folder") << "File Name=%DIR%" << "não é um arquivo comum";
     QTest::newRow("bad Connect Timeout") << "Provider=SQLite;Data Source=/x.db;Connect Timeout=dez;Password=%S%"
                                          << "'Connect Timeout'";
+    QTest::newRow("ports not one per server") << "Provider=PostgreSQL;Data Source=a,b,c;Port=1,2;Initial Catalog=l;Password=%S%"
+                                              << "'Port' tem 2 portas para 3 servidores";
+    QTest::newRow("port list with a bad port") << "Provider=PostgreSQL;Data Source=a,b;Port=5432,x;Initial Catalog=l" << "'x'";
+    QTest::newRow("unknown session kind") << "Provider=PostgreSQL;Data Source=a;Target Session Attrs=rw;Initial Catalog=l"
+                                          << "'Target Session Attrs' aceita any, read-write";
     QTest::newRow("SQL Server without server") << "Provider=SQLOLEDB.1;Initial Catalog=loja;Password=%S%" << "'Data Source'";
 }
 
@@ -221,7 +226,7 @@ void TstConnectionStrings::badStringsAreRefusedClearly()
     }
 }
 
-void TstConnectionStrings::connectsThroughEveryOdbcForm_data()
+void TstConnectionStrings::connectsThroughEveryForm_data()
 {
     QTest::addColumn<QString>("cs");
     QTest::addColumn<QString>("refusal");  // named in the message when it cannot connect
@@ -244,9 +249,19 @@ void TstConnectionStrings::connectsThroughEveryOdbcForm_data()
     QTest::newRow("server of an SQL this system does not know")
         << "Driver=%SQLITEODBC%;Database=%DIR%/loja.sqlite" << "não é Oracle, SQL Server nem PostgreSQL";
     QTest::newRow("wrong password") << "Provider=MSDASQL.1;Data Source=%DSN%;User ID=qul_senha;Password=%S%" << "'%DSN%'";
+    // A replicated store: a list of servers of which only a writable one is
+    // taken, natively and through psqlODBC's pqopt.
+    const QString pg = QStringLiteral("Provider=PostgreSQL;Initial Catalog=%DB%;User ID=%USER%;");
+    QTest::newRow("two servers, the first one away, a port each")
+        << pg + "Data Source=127.0.0.1,%HOST%;Port=1,%PORT%;Target Session Attrs=read-write" << "";
+    QTest::newRow("a standby asked for, none there")
+        << pg + "Data Source=%HOST%,%HOST%;Port=%PORT%;Target Session Attrs=standby" << "hot standby";
+    QTest::newRow("pqopt: two servers, a writable one")
+        << "Driver={PostgreSQL Unicode};Database=%DB%;UID=%USER%;"
+           "pqopt={host=127.0.0.1,%HOST% port=1,%PORT% target_session_attrs=read-write}" << "";
 }
 
-void TstConnectionStrings::connectsThroughEveryOdbcForm()
+void TstConnectionStrings::connectsThroughEveryForm()
 {
     QFETCH(QString, cs);
     QFETCH(QString, refusal);
@@ -276,7 +291,7 @@ void TstConnectionStrings::connectsThroughEveryOdbcForm()
     }
     con.Open();
     QCOMPARE(con.Dialect(), TDialect::PostgreSQL);
-    QCOMPARE(con.Database().driverName(), QStringLiteral("QODBC"));
+    QCOMPARE(con.Database().driverName(), cs.startsWith(QLatin1String("Provider=PostgreSQL")) ? "QPSQL" : "QODBC");
     TADOQuery q;
     q.Connection = &con;
     q.SQL() = QStringList{QStringLiteral("SELECT COUNT(*) AS N FROM PRODUTO")};
