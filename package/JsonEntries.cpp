@@ -45,13 +45,9 @@ int32_t falha(int32_t situacao, const QString &motivo)
     return situacao;
 }
 
-// Writes the answer of a call as qulsvc prints it, piece by piece.
-int32_t escreveResposta(const char *servico, const char *argumentos, TQulJsonEscrita escreve, void *contexto)
+// An answer the service gave whole, written as qulsvc prints it.
+int32_t escreveAResposta(const JsonServices::TResposta &r, TQulJsonEscrita escreve, void *contexto)
 {
-    if (!servico || !escreve)
-        return falha(JsonServices::kUso, QStringLiteral("o nome do serviço e a função que recebe a resposta são obrigatórios."));
-    const JsonServices::TResposta r =
-        JsonServices::chama(QString::fromUtf8(servico), argumentos ? QByteArray(argumentos) : QByteArray());
     defineUltimoErro(r.motivo);
     if (r.situacao == JsonServices::kUso || r.situacao == JsonServices::kSemModulo)
         return r.situacao;
@@ -65,6 +61,28 @@ int32_t escreveResposta(const char *servico, const char *argumentos, TQulJsonEsc
     }
     escreve("}", 1, contexto);
     return r.situacao;
+}
+
+// Writes the answer of a call as qulsvc prints it, piece by piece.
+int32_t escreveResposta(const char *servico, const char *argumentos, TQulJsonEscrita escreve, void *contexto)
+{
+    if (!servico || !escreve)
+        return falha(JsonServices::kUso, QStringLiteral("o nome do serviço e a função que recebe a resposta são obrigatórios."));
+    const QByteArray args = argumentos ? QByteArray(argumentos) : QByteArray();
+    if (std::strcmp(servico, "getProduto") == 0) {
+        // The list written as it is read: never held whole.
+        bool comecou = false;
+        const JsonServices::TResposta r = JsonServices::escreveLista(
+            args, [&](const char *b, qsizetype n) { escreve(b, n, contexto); }, &comecou);
+        defineUltimoErro(r.motivo);
+        if (comecou) {
+            if (r.situacao == JsonServices::kOk)
+                escreve("}", 1, contexto);
+            return r.situacao;  // a cut answer: its status says so
+        }
+        return escreveAResposta(r, escreve, contexto);
+    }
+    return escreveAResposta(JsonServices::chama(QString::fromUtf8(servico), args), escreve, contexto);
 }
 
 // The answer gathered in one block of the C heap, grown as it comes.

@@ -171,7 +171,56 @@ TArgumentos leArgumentos(const QByteArray &argumentos)
     return doc.array();
 }
 
+// The status of a call from the service's answer.
+void situacaoDaResposta(const QString &nome, TResposta &r)
+{
+    const bool textoDeFalha = r.result.metaType().id() == QMetaType::QString;
+    if (r.status != 0) {
+        r.situacao = kStatusFalha;
+        r.motivo = textoDeFalha ? r.result.toString() : QStringLiteral("%1: status %2").arg(nome).arg(r.status);
+    } else if (textoDeFalha) {
+        r.situacao = kTextoFalha;
+        r.motivo = r.result.toString();
+    }
+}
+
 }  // namespace
+
+TResposta escreveLista(const QByteArray &argumentos, const TEscritaBytes &escreve, bool *comecou)
+{
+    TResposta r;
+    *comecou = false;
+    const QString nome = QStringLiteral("getProduto");
+    try {
+        registerDataPacketType();
+        const TArgumentos a = leArgumentos(argumentos);
+        if (a.size() != 1)
+            throw EUso{QStringLiteral("%1 pede %2 argumento(s); recebeu %3.").arg(nome).arg(1).arg(a.size())};
+        const QString codigo = QString::fromStdU16String(texto(nome, a, 0));
+        if (!rdmCadProd) {
+            r.situacao = kSemModulo;
+            r.motivo = QStringLiteral("O módulo de dados de produtos não está criado (qul_json_abre).");
+            return r;
+        }
+        bool primeiro = true;
+        r.status = escreveListaDeProdutos(
+            codigo,
+            [&](const char *b, qsizetype n) {
+                if (primeiro) {
+                    static const char inicio[] = "{\"status\":0,\"result\":";
+                    escreve(inicio, qsizetype(sizeof inicio - 1));
+                    primeiro = false;
+                }
+                escreve(b, n);
+            },
+            &r.result, comecou);
+        situacaoDaResposta(nome, r);
+    } catch (const EUso &e) {
+        r.situacao = kUso;
+        r.motivo = e.texto;
+    }
+    return r;
+}
 
 TResposta chama(const QString &nome, const QByteArray &argumentos)
 {
@@ -195,13 +244,8 @@ TResposta chama(const QString &nome, const QByteArray &argumentos)
         }
         const std::optional<bool> existia = exclui ? produtoExiste(a.at(0).toString()) : std::nullopt;
         r.status = s->chama(nome, a, pacote, &r.result);
-        const bool textoDeFalha = r.result.metaType().id() == QMetaType::QString;
-        if (r.status != 0) {
-            r.situacao = kStatusFalha;
-            r.motivo = textoDeFalha ? r.result.toString() : QStringLiteral("%1: status %2").arg(nome).arg(r.status);
-        } else if (textoDeFalha) {
-            r.situacao = kTextoFalha;
-            r.motivo = r.result.toString();
+        situacaoDaResposta(nome, r);
+        if (r.situacao != kOk) {
         } else if (grava && a.at(0).toString() == QLatin1String("I")) {
             r.codigos = codigosInseridos(pacote);
         } else if (exclui) {

@@ -5,6 +5,8 @@
 // products, the outcome of a delete, and the status of the call (the same
 // numbers as qulsvc's exit status).
 
+#include "ProductListStream.h"
+
 #include <QJsonArray>
 #include <QString>
 #include <QVariant>
@@ -35,5 +37,12 @@ struct TResposta {
 // Runs the service `nome` with the arguments `argumentos` (a JSON array;
 // empty text: none) on the data module.
 TResposta chama(const QString &nome, const QByteArray &argumentos);
+
+// getProduto run with `argumentos`, its answer written through `escreve`
+// as it is read: `{"status":0,"result":` and the packet, without the
+// closing brace. Nothing is written when it fails before the list's
+// statement answered (`comecou` false): the answer is then in the
+// result, as chama gives it.
+TResposta escreveLista(const QByteArray &argumentos, const TEscritaBytes &escreve, bool *comecou);
 
 }  // namespace JsonServices
