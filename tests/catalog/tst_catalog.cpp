@@ -4,6 +4,7 @@
 
 #include "Cat_qul00002.h"
 #include "CatalogImport.h"
+#include "CatalogPreview.h"
 #include "CatalogStored.h"
 #include "ModuleFixture.h"
 #include "SheetZip.h"
@@ -715,6 +716,7 @@ void TstCatalog::outraLoja()
         novos += ";" + QByteArray::number(1000 + i) + ";Pao;UN;1;03;;N;;;0\n";
     r = importa(grava(dir, novos + "300;9;Pao;UN;1;03;;N;;;0\n"), QUL_IMPORTA_INSERIR_AUSENTES);
     QCOMPARE(r.value(QStringLiteral("inseridos")).toInt(), kMaxLinhasInclusao + 1);
+    QCOMPARE(r.value(QStringLiteral("novos")).toStringList().size(), TPreviaImportacao::kMaxNovos);
     QCOMPARE(db.count(QStringLiteral("PRODUTO"), QStringLiteral("CDPRODUTO = '301' AND CDPRODINTE = '1000'")), 1);
 }
 

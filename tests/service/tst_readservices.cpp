@@ -450,10 +450,14 @@ void TstReadServices::freshnessEntry()
     for (const int vezes : {0, 2}) {
         for (int i = 0; i < vezes; ++i)
             db.exec(script);
-        db.exec(QStringLiteral("UPDATE ITEMPRECO SET VRPRECITEM = VRPRECITEM + 1"));
-        QTest::qWait(vezes ? 0 : 500);
-        QTRY_COMPARE(ask(u"V"), QVariant(vezes > 0));
-        QVERIFY(!ask(u"M").isValid());
+        for (const char *t : {"ITEMPRECO", "PRODUTO", "ALIQIMPFIS", "PRODLOJA"}) {  // each table's writer
+            db.exec(QStringLiteral("UPDATE %1 SET CDPRODUTO = CDPRODUTO").arg(QLatin1String(t)));
+            QTest::qWait(vezes ? 0 : 500);
+            QTRY_COMPARE(ask(u"V"), QVariant(vezes > 0));
+            QVERIFY(!ask(u"M").isValid());
+            if (!vezes)
+                break;  // unheard without the triggers: one table tells
+        }
     }
     db.exec(QStringLiteral("DROP FUNCTION qul_avisa_produtos() CASCADE"));  // as the script says to take it away
 }
