@@ -184,6 +184,29 @@ void situacaoDaResposta(const QString &nome, TResposta &r)
     }
 }
 
+// The arguments of the service `nome` as its table takes them; raises
+// EUso for an unknown service or another number of arguments.
+TArgumentos argumentosDe(const QString &nome, const QByteArray &argumentos)
+{
+    const TServico *s = servico(nome);
+    if (!s)
+        throw EUso{QStringLiteral("serviço desconhecido: %1").arg(nome.left(60))};
+    const TArgumentos a = leArgumentos(argumentos);
+    if (a.size() != s->aridade)
+        throw EUso{QStringLiteral("%1 pede %2 argumento(s); recebeu %3.").arg(nome).arg(s->aridade).arg(a.size())};
+    return a;
+}
+
+// Whether the data module exists; if not, `r` says so.
+bool moduloCriado(TResposta &r)
+{
+    if (rdmCadProd)
+        return true;
+    r.situacao = kSemModulo;
+    r.motivo = QStringLiteral("O módulo de dados de produtos não está criado (qul_json_abre).");
+    return false;
+}
+
 }  // namespace
 
 TResposta escreveLista(const QByteArray &argumentos, const TEscritaBytes &escreve, bool *comecou)
@@ -193,15 +216,9 @@ TResposta escreveLista(const QByteArray &argumentos, const TEscritaBytes &escrev
     const QString nome = QStringLiteral("getProduto");
     try {
         registerDataPacketType();
-        const TArgumentos a = leArgumentos(argumentos);
-        if (a.size() != 1)
-            throw EUso{QStringLiteral("%1 pede %2 argumento(s); recebeu %3.").arg(nome).arg(1).arg(a.size())};
-        const QString codigo = QString::fromStdU16String(texto(nome, a, 0));
-        if (!rdmCadProd) {
-            r.situacao = kSemModulo;
-            r.motivo = QStringLiteral("O módulo de dados de produtos não está criado (qul_json_abre).");
+        const QString codigo = QString::fromStdU16String(texto(nome, argumentosDe(nome, argumentos), 0));
+        if (!moduloCriado(r))
             return r;
-        }
         bool primeiro = true;
         r.status = escreveListaDeProdutos(
             codigo,
@@ -227,30 +244,20 @@ TResposta chama(const QString &nome, const QByteArray &argumentos)
     TResposta r;
     try {
         registerDataPacketType();
-        const TServico *s = servico(nome);
-        if (!s)
-            throw EUso{QStringLiteral("serviço desconhecido: %1").arg(nome.left(60))};
-        const TArgumentos a = leArgumentos(argumentos);
-        if (a.size() != s->aridade)
-            throw EUso{QStringLiteral("%1 pede %2 argumento(s); recebeu %3.").arg(nome).arg(s->aridade).arg(a.size())};
+        const TArgumentos a = argumentosDe(nome, argumentos);
         const bool grava = nome == QLatin1String("setProduto"), exclui = nome == QLatin1String("setDelProduto");
         if (grava && texto(nome, a, 0) != u"I" && texto(nome, a, 0) != u"E")  // the two the screen sends
             throw EUso{QStringLiteral("a operação de setProduto deve ser I (incluir) ou E (alterar).")};
         const QVariant pacote = grava ? pacoteDe(a) : QVariant();
-        if (!rdmCadProd) {
-            r.situacao = kSemModulo;
-            r.motivo = QStringLiteral("O módulo de dados de produtos não está criado (qul_json_abre).");
+        if (!moduloCriado(r))
             return r;
-        }
         const std::optional<bool> existia = exclui ? produtoExiste(a.at(0).toString()) : std::nullopt;
-        r.status = s->chama(nome, a, pacote, &r.result);
+        r.status = servico(nome)->chama(nome, a, pacote, &r.result);
         situacaoDaResposta(nome, r);
-        if (r.situacao != kOk) {
-        } else if (grava && a.at(0).toString() == QLatin1String("I")) {
+        if (r.situacao == kOk && grava && a.at(0).toString() == QLatin1String("I"))
             r.codigos = codigosInseridos(pacote);
-        } else if (exclui) {
+        else if (r.situacao == kOk && exclui)
             resultadoDaExclusao(a.at(0).toString(), existia, r);
-        }
     } catch (const EUso &e) {
         r.situacao = kUso;
         r.motivo = e.texto;
