@@ -83,6 +83,12 @@ void TstQulsvc::readServices()
     r = qulsvc(c + QStringList{QStringLiteral("getVd_Produto"), QStringLiteral("T"), bar, red});
     QCOMPARE(r.json.value("status").toInt(), 0);
     QCOMPARE(r.json.value("result").toObject().value("rows").toArray().size(), 2);
+    // A list long enough to reach stdout in several pieces is still one answer.
+    db.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) INSERT INTO "
+                           "PRODUTO (CDPRODUTO, NMPRODUTO) SELECT 'X' || i, 'Produto acrescentado para a lista longa' FROM n"));
+    r = qulsvc(c + QStringList{QStringLiteral("getProduto"), QStringLiteral("T")});
+    QVERIFY2(r.exitCode == 0 && r.out.size() > 2 * 65536, r.err.constData());
+    QCOMPARE(r.json.value("result").toObject().value("rows").toArray().size(), 1540);
 }
 
 void TstQulsvc::writeServices()
