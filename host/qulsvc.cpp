@@ -458,20 +458,26 @@ int runService(ModuleLoader &mod, const Command &command, const QStringList &arg
         return HostCommand::kExitModule;
     }
     int32_t status;
+    char ultimo = 0;  // the answer's last byte: '}' when it was written whole
     if (QLatin1String(command.name) == QLatin1String("getProdutoMudou")) {
         QByteArray answer;
         status = ServiceAnswers::waitForChange(mod, kProgram, args.at(0).toInt(), &answer);
         std::fputs(answer.constData(), stdout);
     } else {
         // The answer straight to stdout, the whole product list piece by piece.
-        const auto out = [](const char *bytes, int64_t size, void *) { std::fwrite(bytes, 1, size_t(size), stdout); };
-        status = escreve(command.name, jsonArguments(command, args, packet).constData(), out, nullptr);
+        const auto out = [](const char *bytes, int64_t size, void *ctx) {
+            std::fwrite(bytes, 1, size_t(size), stdout);
+            if (size > 0)
+                *static_cast<char *>(ctx) = bytes[size - 1];
+        };
+        status = escreve(command.name, jsonArguments(command, args, packet).constData(), out, &ultimo);
     }
     if (status != QUL_JSON_SEM_MODULO && status != QUL_JSON_USO)
         std::fputs("\n", stdout);
     // The reason of a delete that deleted nothing, or why there is no
-    // answer; a failure's text is in the answer.
-    if (status != QUL_JSON_OK && status != QUL_JSON_TEXTO_FALHA && status != QUL_JSON_STATUS_FALHA)
+    // answer or it was cut half-way; a failure's text is in a whole answer.
+    const bool cortada = status == QUL_JSON_STATUS_FALHA && ultimo != '}' && ultimo != 0;
+    if (cortada || (status != QUL_JSON_OK && status != QUL_JSON_TEXTO_FALHA && status != QUL_JSON_STATUS_FALHA))
         HostCommand::printError(kProgram, QString::fromUtf8(erro()));
     return status;
 }
